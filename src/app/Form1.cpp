@@ -1,0 +1,212 @@
+#include "app/Form1.h"
+
+#include "app/AppInfo.h"
+#include "app/resource.h"
+#include "common/Common.h"
+#include "common/Trap.h"
+#include "host/HostFolder.h"
+
+#include <commctrl.h>
+
+namespace {
+constexpr wchar_t kClassName[] = L"QuillonForm1";
+Form1* instance = nullptr;
+
+int ScreenDpi() {
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) {
+        ::ReleaseDC(nullptr, screen);
+    }
+    return dpi > 0 ? dpi : 96;
+}
+
+// A font of the given point size in tenths of points, at the screen's resolution.
+HFONT CreatePointFont(const wchar_t* face, int tenthPoints, int dpi) {
+    LOGFONTW font{};
+    font.lfHeight = -::MulDiv(tenthPoints, dpi, 720);
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfQuality = DEFAULT_QUALITY;
+    ::lstrcpynW(font.lfFaceName, face, LF_FACESIZE);
+    return ::CreateFontIndirectW(&font);
+}
+
+BOOL CALLBACK DestroyThreadWindow(HWND window, LPARAM except) {
+    if (window != reinterpret_cast<HWND>(except)) {
+        ::DestroyWindow(window);
+    }
+    return TRUE;
+}
+} // namespace
+
+Form1::~Form1() {
+    if (window_ != nullptr) {
+        ::DestroyWindow(window_);
+    }
+}
+
+Form1* Form1::Instance() { return instance; }
+
+HMENU Form1::Popup1() const { return ::GetSubMenu(popupMenus_.get(), 0); }
+
+bool Form1::Create(HINSTANCE hinstance) {
+    static const ATOM windowClass = [hinstance] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.style = CS_HREDRAW | CS_VREDRAW;
+        wc.lpfnWndProc = &Form1::WindowProc;
+        wc.hInstance = hinstance;
+        wc.hIcon = ::LoadIconW(hinstance, MAKEINTRESOURCEW(IDI_QUILLON));
+        wc.hIconSm = static_cast<HICON>(::LoadImageW(hinstance, MAKEINTRESOURCEW(IDI_QUILLON), IMAGE_ICON,
+                                                     ::GetSystemMetrics(SM_CXSMICON),
+                                                     ::GetSystemMetrics(SM_CYSMICON), 0));
+        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = kClassName;
+        return ::RegisterClassExW(&wc);
+    }();
+    if (windowClass == 0) {
+        return false;
+    }
+
+    const int dpi = ScreenDpi();
+    RECT frame{0, 0, TwipsToPixels(11550, dpi), TwipsToPixels(6045, dpi)};
+    ::AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, TRUE, 0);
+    HMENU menuBar = ::LoadMenuW(hinstance, MAKEINTRESOURCEW(IDR_MAINMENU));
+    ::CreateWindowExW(0, kClassName, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+                      frame.right - frame.left, frame.bottom - frame.top, nullptr, menuBar, hinstance, this);
+    // A window whose creation was refused takes its menu with it only when it got that far.
+    if (window_ == nullptr && menuBar != nullptr && ::IsMenu(menuBar)) {
+        ::DestroyMenu(menuBar);
+    }
+    return window_ != nullptr;
+}
+
+LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    Form1* self = nullptr;
+    if (message == WM_NCCREATE) {
+        self = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->window_ = window;
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<Form1*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    }
+    if (self == nullptr) {
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    LRESULT result = 0;
+    try {
+        result = self->OnMessage(message, wParam, lParam);
+    } catch (...) {
+        result = ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->window_ = nullptr;
+        if (instance == self) {
+            instance = nullptr;
+        }
+    }
+    return result;
+}
+
+LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        return OnCreate() ? 0 : -1;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam));
+        return 0;
+    case WM_DESTROY:
+        ::PostQuitMessage(0);
+        return 0;
+    default:
+        return ::DefWindowProcW(window_, message, wParam, lParam);
+    }
+}
+
+bool Form1::OnCreate() {
+    instance = this;
+    popupMenus_.reset(::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_POPUP1)));
+    accelerators_ = ::LoadAcceleratorsW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_ACCELERATORS));
+    CreateControls();
+    if (!Form_Load()) {
+        instance = nullptr;
+        return false;
+    }
+    return true;
+}
+
+void Form1::CreateControls() {
+    const int dpi = ScreenDpi();
+    auto px = [dpi](int twips) { return TwipsToPixels(twips, dpi); };
+    HINSTANCE hinstance = ::GetModuleHandleW(nullptr);
+
+    labelFont_.reset(CreatePointFont(L"MS Sans Serif", 120, dpi));
+    gridFont_.reset(CreatePointFont(L"MS Sans Serif", 83, dpi));
+
+    label1_ = ::CreateWindowExW(0, WC_STATICW, L"Manage XTR files", WS_CHILD | WS_VISIBLE | SS_LEFT, px(120),
+                                px(120), px(3135), px(495), window_,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LABEL1)), hinstance, nullptr);
+    ::SendMessageW(label1_, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), FALSE);
+
+    grid_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
+                              px(120), px(720), px(11295), px(5055), window_,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_GRDXTRS)), hinstance, nullptr);
+    ::SendMessageW(grid_, WM_SETFONT, reinterpret_cast<WPARAM>(gridFont_.get()), FALSE);
+}
+
+bool Form1::Form_Load() {
+    Common::Initialize();
+    bool keepRunning = true;
+    Trap(L"Form1.Form_Load", [&] {
+        SetIdentityTexts(ReadProgramVersion());
+        ::SetWindowTextW(window_, AppTitle.c_str());
+        if (!CheckEnv()) {
+            keepRunning = false;
+            return;
+        }
+    });
+    return keepRunning;
+}
+
+bool Form1::PreTranslateMessage(MSG& message) const {
+    if (window_ == nullptr) {
+        return false;
+    }
+    HWND root = ::GetAncestor(message.hwnd, GA_ROOT);
+    if (root == window_) {
+        return accelerators_ != nullptr && ::TranslateAcceleratorW(window_, accelerators_, &message) != 0;
+    }
+    // Tab, Enter and Escape in the program's other windows.
+    return root != nullptr && ::IsDialogMessageW(root, &message) != 0;
+}
+
+int Form1::RunMessageLoop() {
+    MSG message;
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (!PreTranslateMessage(message)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+    }
+    return static_cast<int>(message.wParam);
+}
+
+void Form1::OnCommand(int id) {
+    switch (id) {
+    case IDM_FILE_EXIT:
+        mnuFileExit_Click();
+        break;
+    default:
+        break;
+    }
+}
+
+// Ends the program at once: every window closes, nothing is asked or saved.
+void Form1::mnuFileExit_Click() {
+    ::EnumThreadWindows(::GetCurrentThreadId(), &DestroyThreadWindow, reinterpret_cast<LPARAM>(window_));
+    ::DestroyWindow(window_);
+}

@@ -1,0 +1,50 @@
+#pragma once
+// The main window: start-up, the catalogue grid and the menus.
+#include "common/Win32.h"
+
+class Form1 {
+public:
+    Form1() = default;
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
+    ~Form1();
+
+    // Creates the (hidden) main window, whose load handler runs the whole
+    // start-up. Returns false when the program ends during start-up; no window
+    // is left then.
+    bool Create(HINSTANCE instance);
+
+    // The one main window of the program, or null when there is none.
+    static Form1* Instance();
+
+    HWND Window() const { return window_; }
+    HWND Label1() const { return label1_; }
+    HWND grdXTRs() const { return grid_; }
+    HMENU Popup1() const;
+
+    // Keyboard handling that must run before a message is dispatched
+    // (the F5 accelerator, dialog navigation in modeless windows).
+    bool PreTranslateMessage(MSG& message) const;
+
+    // Runs the message loop until the program ends; returns the exit code.
+    int RunMessageLoop();
+
+    // Commands, as the menus and the grid reach them.
+    void OnCommand(int id);
+    void mnuFileExit_Click();
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    bool OnCreate();
+    void CreateControls();
+    bool Form_Load();
+
+    HWND window_ = nullptr;
+    HWND label1_ = nullptr;
+    HWND grid_ = nullptr;
+    UniqueGdiObject labelFont_;
+    UniqueGdiObject gridFont_;
+    UniqueMenu popupMenus_;
+    HACCEL accelerators_ = nullptr;
+};

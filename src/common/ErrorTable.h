@@ -1,0 +1,41 @@
+#pragma once
+// The program's error numbers and their standard descriptions, in the classic
+// numbering the diagnostic log has always used, and the mapping from system
+// error codes onto them.
+#include <cstdint>
+#include <string_view>
+
+namespace Err {
+constexpr int InvalidCall = 5;
+constexpr int Overflow = 6;
+constexpr int OutOfMemory = 7;
+constexpr int SubscriptOutOfRange = 9;
+constexpr int InternalError = 51;
+constexpr int BadFileNameOrNumber = 52;
+constexpr int FileNotFound = 53;
+constexpr int BadFileMode = 54;
+constexpr int FileAlreadyOpen = 55;
+constexpr int DeviceIOError = 57;
+constexpr int FileAlreadyExists = 58;
+constexpr int DiskFull = 61;
+constexpr int InputPastEndOfFile = 62;
+constexpr int BadRecordNumber = 63;
+constexpr int TooManyFiles = 67;
+constexpr int DeviceUnavailable = 68;
+constexpr int PermissionDenied = 70;
+constexpr int DiskNotReady = 71;
+constexpr int RenameAcrossDrives = 74;
+constexpr int PathFileAccessError = 75;
+constexpr int PathNotFound = 76;
+} // namespace Err
+
+// The standard text of an error number; numbers outside the table get the
+// generic "Application-defined or object-defined error".
+std::wstring_view ErrorDescription(int number);
+
+// Maps a Win32 error code (GetLastError, LSTATUS) onto the table above.
+// Codes without a closer match become "Path/File access error".
+int ErrorNumberFromSystemCode(unsigned long code);
+
+// Wraps any int to the signed 16-bit range, as the trap stores it.
+std::int16_t ToErrorNumber16(long long number);

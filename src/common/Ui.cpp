@@ -1,0 +1,60 @@
+#include "common/Ui.h"
+
+#include <commdlg.h>
+
+#include <vector>
+
+namespace Ui {
+Hooks& TestHooks() {
+    static Hooks hooks;
+    return hooks;
+}
+
+int ShowMessage(HWND owner, std::wstring_view text, std::wstring_view title, UINT flags) {
+    if (TestHooks().showMessage) {
+        return TestHooks().showMessage(owner, text, title, flags);
+    }
+    const std::wstring textCopy(text);
+    const std::wstring titleCopy(title);
+    return ::MessageBoxW(owner, textCopy.c_str(), titleCopy.c_str(), flags);
+}
+
+UINT ShowPopupMenu(HMENU menu, int x, int y, HWND owner) {
+    if (TestHooks().showPopupMenu) {
+        return TestHooks().showPopupMenu(menu, x, y, owner);
+    }
+    return static_cast<UINT>(
+        ::TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, 0, owner, nullptr));
+}
+
+std::optional<std::wstring> ChooseFileToOpen(const OpenFileRequest& request) {
+    if (TestHooks().chooseFileToOpen) {
+        return TestHooks().chooseFileToOpen(request);
+    }
+    // The common dialog wants its filter as NUL-separated pairs ending in two NULs.
+    std::wstring filter = request.filter;
+    for (wchar_t& c : filter) {
+        if (c == L'|') {
+            c = L'\0';
+        }
+    }
+    filter.push_back(L'\0');
+    filter.push_back(L'\0');
+
+    std::vector<wchar_t> file(32768, L'\0');
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = request.owner;
+    dialog.lpstrFilter = filter.c_str();
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrTitle = request.title.c_str();
+    dialog.lpstrInitialDir = request.initialFolder.empty() ? nullptr : request.initialFolder.c_str();
+    dialog.lpstrDefExt = request.defaultExtension.empty() ? nullptr : request.defaultExtension.c_str();
+    dialog.Flags = request.flags | OFN_EXPLORER;
+    if (!::GetOpenFileNameW(&dialog)) {
+        return std::nullopt;
+    }
+    return std::wstring(file.data());
+}
+} // namespace Ui

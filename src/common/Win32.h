@@ -1,0 +1,95 @@
+#pragma once
+// Thin helpers over Win32: owned handles, system errors raised as trap errors,
+// and the ANSI code page conversions that the XTR files and the log need.
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <utility>
+
+// Raises the program's error number for a Win32 error code.
+[[noreturn]] void RaiseSystemError(unsigned long code);
+[[noreturn]] void RaiseLastError();
+
+// The system's own text for a Win32 error code, without the trailing line break.
+std::wstring SystemErrorText(unsigned long code);
+
+// One move-only owner for every kind of handle; Traits give the invalid value and the close call.
+template <class Traits> class UniqueHandle {
+public:
+    using Type = typename Traits::Type;
+
+    UniqueHandle() = default;
+    explicit UniqueHandle(Type handle) : handle_(handle) {}
+    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other) {
+            reset(other.release());
+        }
+        return *this;
+    }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    ~UniqueHandle() { reset(); }
+
+    Type get() const { return handle_; }
+    explicit operator bool() const { return handle_ != Traits::Invalid(); }
+    Type release() { return std::exchange(handle_, Traits::Invalid()); }
+    void reset(Type handle = Traits::Invalid()) {
+        Type old = std::exchange(handle_, handle);
+        if (old != Traits::Invalid()) {
+            Traits::Close(old);
+        }
+    }
+
+private:
+    Type handle_ = Traits::Invalid();
+};
+
+struct FileHandleTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Type handle) { ::CloseHandle(handle); }
+};
+struct FindHandleTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Type handle) { ::FindClose(handle); }
+};
+struct RegKeyTraits {
+    using Type = HKEY;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type key) { ::RegCloseKey(key); }
+};
+struct GdiObjectTraits {
+    using Type = HGDIOBJ;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type object) { ::DeleteObject(object); }
+};
+struct MenuTraits {
+    using Type = HMENU;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type menu) { ::DestroyMenu(menu); }
+};
+struct WindowTraits {
+    using Type = HWND;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type window) { ::DestroyWindow(window); }
+};
+
+using UniqueFile = UniqueHandle<FileHandleTraits>;
+using UniqueFind = UniqueHandle<FindHandleTraits>;
+using UniqueKey = UniqueHandle<RegKeyTraits>;
+using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
+using UniqueMenu = UniqueHandle<MenuTraits>;
+using UniqueWindow = UniqueHandle<WindowTraits>;
+
+// Text in the ANSI code page (the bytes of XTR files and of the log) and back.
+std::string ToAnsi(std::wstring_view text);
+std::wstring FromAnsi(std::string_view bytes);
+
+// Full path of the running program's file.
+std::wstring OwnModulePath();
+
+// Converts twips (1/1440 inch) to pixels at the given dots per inch.
+int TwipsToPixels(int twips, int dpi);

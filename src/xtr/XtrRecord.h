@@ -1,0 +1,18 @@
+#pragma once
+#include <string>
+
+// One XTR file in memory. The application path is held only as its three pieces.
+struct XtrRecord {
+    std::wstring fileName;     // name with its extension, no folder
+    std::wstring folder;       // HostFolder, or HostFolder\SavedXTR; no trailing separator
+    bool autoStart = false;
+    bool autoStop = false;
+    std::wstring title;
+    std::wstring programDrive; // "C:" or empty
+    std::wstring programDir;   // between drive and file name, no trailing "\"; may begin with "\"
+    std::wstring programFile;
+    bool programFound = false; // set by the scan, never stored in the file
+    bool active = false;       // the file lives in HostFolder; the folder alone records it
+
+    bool operator==(const XtrRecord&) const = default;
+};

@@ -1,0 +1,138 @@
+#include "app/AppInfo.h"
+#include "common/Common.h"
+#include "host/HostFolder.h"
+#include "host/HostPaths.h"
+#include "common/Trap.h"
+#include "support/TestSupport.h"
+#include "xtr/XtrTable.h"
+
+#include <gtest/gtest.h>
+
+using namespace testsupport;
+
+namespace {
+XtrRecord Program(std::wstring drive, std::wstring dir, std::wstring file) {
+    XtrRecord entry;
+    entry.programDrive = std::move(drive);
+    entry.programDir = std::move(dir);
+    entry.programFile = std::move(file);
+    return entry;
+}
+
+class HostFolderTest : public testing::Test {
+protected:
+    void SetUp() override {
+        SetIdentityTexts({1, 1, 0});
+        HostFolder.clear();
+    }
+    TempFolder host;
+    ScratchRegistry registry;
+    ModalAnswers answers;
+    LogCapture log;
+};
+} // namespace
+
+TEST(HostPaths, OneTrailingBackslashIsRemoved) {
+    EXPECT_EQ(WithoutTrailingBackslash(L"C:\\Program Files\\UI-View32\\"), L"C:\\Program Files\\UI-View32");
+    EXPECT_EQ(WithoutTrailingBackslash(L"C:\\Program Files\\UI-View32"), L"C:\\Program Files\\UI-View32");
+    EXPECT_EQ(WithoutTrailingBackslash(L"C:\\UI-View32\\\\"), L"C:\\UI-View32\\");
+    EXPECT_EQ(WithoutTrailingBackslash(L""), L"");
+}
+
+TEST(HostPaths, AbsolutePathJoinsTheSettingAsStored) {
+    const std::wstring setting = L"C:\\UI-View32\\";
+    EXPECT_EQ(ProgramPathAbsoluteOf(Program(L"D:", L"\\Tools", L"a.exe"), setting), L"D:\\Tools\\a.exe");
+    EXPECT_EQ(ProgramPathAbsoluteOf(Program(L"", L"Addons", L"Tool.exe"), setting),
+              L"C:\\UI-View32\\Addons\\Tool.exe");
+    EXPECT_EQ(ProgramPathAbsoluteOf(Program(L"", L"", L"Tool.exe"), setting), L"C:\\UI-View32\\Tool.exe");
+    EXPECT_EQ(ProgramPathAbsoluteOf(Program(L"", L"", L""), setting), setting);
+}
+
+TEST(HostPaths, PathForFileDropsTheFolderOnlyWhenSpelledTheSame) {
+    const std::wstring setting = L"C:\\UI-View32\\";
+    EXPECT_EQ(ProgramPathForFileOf(Program(L"C:", L"\\UI-View32\\Addons", L"Tool.exe"), setting),
+              L"Addons\\Tool.exe");
+    EXPECT_EQ(ProgramPathForFileOf(Program(L"c:", L"\\ui-view32\\Addons", L"Tool.exe"), setting),
+              L"c:\\ui-view32\\Addons\\Tool.exe");
+    EXPECT_EQ(ProgramPathForFileOf(Program(L"D:", L"\\Tools", L"a.exe"), setting), L"D:\\Tools\\a.exe");
+    EXPECT_EQ(ProgramPathForFileOf(Program(L"", L"", L"a.exe"), setting), L"a.exe");
+    EXPECT_EQ(ProgramPathForFileOf(Program(L"", L"Addons", L"a.exe"), L""), L"Addons\\a.exe");
+}
+
+TEST_F(HostFolderTest, StoredFolderLosesOneTrailingBackslash) {
+    registry.SetHostFolderSetting(host.Path() + L"\\");
+    ::CreateDirectoryW((host / L"SavedXTR").c_str(), nullptr);
+    EXPECT_TRUE(CheckEnv());
+    EXPECT_EQ(HostFolder, host.Path());
+    EXPECT_TRUE(answers.messages.empty());
+}
+
+TEST_F(HostFolderTest, MissingSettingShowsOneMessageAndEnds) {
+    EXPECT_EQ(ReadHostFolderSetting(), L"");
+    EXPECT_FALSE(CheckEnv());
+    ASSERT_EQ(answers.messages.size(), 1u);
+    EXPECT_EQ(answers.messages[0].text, L"Can not locate the UIView32 folder");
+    EXPECT_EQ(answers.messages[0].title, L"UI-View Quillon V1.1.0");
+    EXPECT_EQ(answers.messages[0].flags, static_cast<UINT>(MB_OK | MB_ICONSTOP));
+}
+
+TEST_F(HostFolderTest, SettingOfTheWrongTypeIsAFailedRead) {
+    HKEY key = nullptr;
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, kHostSettingKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    const DWORD number = 7;
+    ::RegSetValueExW(key, kHostSettingValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof(number));
+    ::RegCloseKey(key);
+
+    EXPECT_FALSE(CheckEnv());
+    ASSERT_EQ(answers.messages.size(), 2u);
+    EXPECT_EQ(answers.messages[0].text.rfind(L"An error occurred getting the UIView folder. The system error "
+                                             L"message is '",
+                                             0),
+              0u);
+    EXPECT_EQ(answers.messages[0].text.back(), L'\'');
+    EXPECT_EQ(answers.messages[0].title, L"Quillon");
+    EXPECT_EQ(answers.messages[1].text, L"Can not locate the UIView32 folder");
+}
+
+TEST_F(HostFolderTest, SavedXtrIsCreatedOnceWithItsMessage) {
+    registry.SetHostFolderSetting(host.Path() + L"\\");
+    EXPECT_TRUE(CheckEnv());
+    EXPECT_TRUE(FolderExists(host / L"SavedXTR"));
+    ASSERT_EQ(answers.messages.size(), 1u);
+    EXPECT_EQ(answers.messages[0].text, L"folder SavedXTR is created in UIView32 folder");
+    EXPECT_EQ(answers.messages[0].flags, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+
+    EXPECT_TRUE(CheckEnv());
+    EXPECT_EQ(answers.messages.size(), 1u) << "the second start is silent";
+}
+
+TEST_F(HostFolderTest, PlainFileNamedSavedXtrCountsAsPresent) {
+    registry.SetHostFolderSetting(host.Path());
+    WriteBytes(host / L"SavedXTR", "not a folder");
+    EXPECT_TRUE(CheckEnv());
+    EXPECT_TRUE(FileExists(host / L"SavedXTR"));
+    EXPECT_TRUE(answers.messages.empty());
+}
+
+TEST_F(HostFolderTest, UncreatableSavedXtrIsReportedAndStartUpGoesOn) {
+    registry.SetHostFolderSetting(host / L"does-not-exist\\");
+    EXPECT_TRUE(CheckEnv());
+    EXPECT_TRUE(answers.messages.empty());
+    const auto lines = log.Lines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_NE(lines.back().find("> program error 76 in module Module1.CheckEnv: Path not found"),
+              std::string::npos)
+        << lines.back();
+}
+
+TEST_F(HostFolderTest, PathRoutinesReadTheSettingAtEachCall) {
+    registry.SetHostFolderSetting(L"C:\\UI-View32\\");
+    XtrTable.assign(2, XtrRecord{});
+    XtrTable[1] = Program(L"C:", L"\\UI-View32\\Addons", L"Tool.exe");
+    EXPECT_EQ(ProgramPathForFile(1), L"Addons\\Tool.exe");
+    registry.SetHostFolderSetting(L"D:\\UIV\\");
+    XtrTable[1] = Program(L"", L"Addons", L"Tool.exe");
+    EXPECT_EQ(ProgramPathAbsolute(1), L"D:\\UIV\\Addons\\Tool.exe");
+    EXPECT_THROW(ProgramPathAbsolute(2), TrapError);
+    XtrTable.assign(1, XtrRecord{});
+}

@@ -1,0 +1,91 @@
+#pragma once
+// What the tests share: scratch folders, a private registry, answers for the
+// modal loops, the log, and a bounded message pump.
+#include "common/Ui.h"
+#include "common/Win32.h"
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// A fresh folder under %TEMP%, removed with everything in it at the end.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::wstring& Path() const { return path_; }
+    std::wstring operator/(std::wstring_view name) const { return path_ + L"\\" + std::wstring(name); }
+
+private:
+    std::wstring path_;
+};
+
+void RemoveTree(const std::wstring& path);
+void WriteBytes(const std::wstring& path, std::string_view bytes);
+std::string ReadBytes(const std::wstring& path);
+bool FileExists(const std::wstring& path);  // an ordinary file, not a folder
+bool FolderExists(const std::wstring& path);
+
+// Maps HKEY_CURRENT_USER to a scratch key for the test's lifetime, so that no
+// real user setting is read or written.
+class ScratchRegistry {
+public:
+    ScratchRegistry();
+    ~ScratchRegistry();
+    ScratchRegistry(const ScratchRegistry&) = delete;
+    ScratchRegistry& operator=(const ScratchRegistry&) = delete;
+
+    // Stores UI-View32's folder setting as UI-View32 does.
+    void SetHostFolderSetting(const std::wstring& value);
+
+private:
+    std::wstring scratchPath_;
+    HKEY scratch_ = nullptr;
+};
+
+// Answers message boxes, popup menus and file dialogs, and records what was asked.
+struct ShownMessage {
+    std::wstring text;
+    std::wstring title;
+    UINT flags = 0;
+};
+class ModalAnswers {
+public:
+    ModalAnswers();
+    ~ModalAnswers();
+    ModalAnswers(const ModalAnswers&) = delete;
+    ModalAnswers& operator=(const ModalAnswers&) = delete;
+
+    std::vector<ShownMessage> messages;
+    std::deque<int> messageReplies; // used in order; IDOK (or IDNO for Yes/No boxes) when empty
+
+    int popupCount = 0;
+    std::vector<std::pair<std::wstring, bool>> popupItems; // caption, enabled, of the last menu shown
+    UINT popupChoice = 0;
+
+    std::vector<Ui::OpenFileRequest> fileRequests;
+    std::deque<std::optional<std::wstring>> fileReplies; // nullopt: cancelled
+};
+
+// Points the log at a file of its own in a scratch folder.
+class LogCapture {
+public:
+    LogCapture();
+    std::wstring Path() const;
+    std::vector<std::string> Lines() const; // CR LF split, without the line ends
+    std::string Text() const;
+
+private:
+    TempFolder folder_;
+};
+
+// Handles pending window messages, a bounded number of rounds.
+void PumpMessages(int rounds = 20);
+
+} // namespace testsupport
