@@ -195,16 +195,6 @@ int Form1::RunMessageLoop() {
     return static_cast<int>(message.wParam);
 }
 
-void Form1::OnCommand(int id) {
-    switch (id) {
-    case IDM_FILE_EXIT:
-        mnuFileExit_Click();
-        break;
-    default:
-        break;
-    }
-}
-
 // Ends the program at once: every window closes, nothing is asked or saved.
 void Form1::mnuFileExit_Click() {
     ::EnumThreadWindows(::GetCurrentThreadId(), &DestroyThreadWindow, reinterpret_cast<LPARAM>(window_));

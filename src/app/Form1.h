@@ -2,6 +2,8 @@
 // The main window: start-up, the catalogue grid and the menus.
 #include "common/Win32.h"
 
+#include <cstdint>
+
 class Form1 {
 public:
     Form1() = default;
@@ -29,11 +31,27 @@ public:
     // Runs the message loop until the program ends; returns the exit code.
     int RunMessageLoop();
 
-    // Commands, as the menus and the grid reach them.
+    // Commands, as the menus, the grid and the keyboard reach them.
+    static constexpr int kLeftButton = 1;
+    static constexpr int kRightButton = 2;
     void OnCommand(int id);
+    void grdXTRs_MouseDown(int button, POINT screenPoint);
+    void OpenContextMenuFromKeyboard();
+    void RunOnCurrentRow(int command);
+    void mnuPopup1View_Click();
+    void mnuPopup1Edit_Click();
+    void mnuPopup1New_Click();
+    void mnuPopup1Delete_Click();
+    void mnuPopup1SetActive_Click();
+    void mnuPopup1SetInactive_Click();
+    void mnuViewRefresh_Click();
+    void mnuHelpCheckUpdates_Click();
     void mnuFileExit_Click();
 
 private:
+    std::int16_t CurrentRowIndex() const;
+    void InvertActive(const wchar_t* label);
+
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool OnCreate();

@@ -1,0 +1,138 @@
+// The main window's commands: the grid's context menu, its keyboard and the menu bar.
+#include "app/AppInfo.h"
+#include "app/Form1.h"
+#include "app/resource.h"
+#include "common/Trap.h"
+#include "common/Ui.h"
+#include "xtr/Catalogue.h"
+#include "xtr/FileOps.h"
+#include "xtr/GridFill.h"
+#include "xtr/XtrTable.h"
+
+#include <commctrl.h>
+
+void Form1::OnCommand(int id) {
+    switch (id) {
+    case IDM_FILE_EXIT:
+        mnuFileExit_Click();
+        break;
+    case IDM_VIEW_REFRESH:
+        mnuViewRefresh_Click();
+        break;
+    case IDM_HELP_CHECKUPDATES:
+        mnuHelpCheckUpdates_Click();
+        break;
+    case IDM_POPUP1_VIEW:
+        mnuPopup1View_Click();
+        break;
+    case IDM_POPUP1_EDIT:
+        mnuPopup1Edit_Click();
+        break;
+    case IDM_POPUP1_NEW:
+        mnuPopup1New_Click();
+        break;
+    case IDM_POPUP1_DELETE:
+        mnuPopup1Delete_Click();
+        break;
+    case IDM_POPUP1_SETACTIVE:
+        mnuPopup1SetActive_Click();
+        break;
+    case IDM_POPUP1_SETINACTIVE:
+        mnuPopup1SetInactive_Click();
+        break;
+    default:
+        break;
+    }
+}
+
+// Any press on the grid makes its current row the entry to act on; the right
+// button opens the context menu for it (never for the header row).
+void Form1::grdXTRs_MouseDown(int button, POINT screenPoint) {
+    Trap(L"Form1.grdXTRs_MouseDown", [&] {
+        CurrentIndex = CurrentRowIndex();
+        if (button != kRightButton || grdXTRs().Row() == 0) {
+            return;
+        }
+        const bool active = XtrEntry(CurrentIndex).active;
+        HMENU popup = Popup1();
+        ::EnableMenuItem(popup, IDM_POPUP1_SETACTIVE, MF_BYCOMMAND | (active ? MF_GRAYED : MF_ENABLED));
+        ::EnableMenuItem(popup, IDM_POPUP1_SETINACTIVE, MF_BYCOMMAND | (active ? MF_ENABLED : MF_GRAYED));
+        const UINT choice = Ui::ShowPopupMenu(popup, screenPoint.x, screenPoint.y, window_);
+        if (choice != 0) {
+            OnCommand(static_cast<int>(choice));
+        }
+    });
+}
+
+// The context-menu key and Shift+F10 open the menu for the current row, below its first cell.
+void Form1::OpenContextMenuFromKeyboard() {
+    RECT cell{};
+    const int item = grdXTRs().Row() - 1;
+    POINT point{0, 0};
+    if (item >= 0 && ListView_GetItemRect(grdXTRs().Window(), item, &cell, LVIR_LABEL)) {
+        point = {cell.left, cell.bottom};
+    }
+    ::ClientToScreen(grdXTRs().Window(), &point);
+    grdXTRs_MouseDown(kRightButton, point);
+}
+
+// Keyboard and double-click shortcuts act on the current data row, as the menu would.
+void Form1::RunOnCurrentRow(int command) {
+    Trap(L"Form1.grdXTRs_MouseDown", [&] {
+        if (grdXTRs().Row() == 0) {
+            return;
+        }
+        CurrentIndex = CurrentRowIndex();
+        OnCommand(command);
+    });
+}
+
+std::int16_t Form1::CurrentRowIndex() const {
+    const int row = grdXTRs().Row();
+    if (row < INT16_MIN || row > INT16_MAX) {
+        Raise(Err::Overflow);
+    }
+    return static_cast<std::int16_t>(row);
+}
+
+void Form1::mnuPopup1View_Click() { CurrentIndex = CurrentRowIndex(); }
+
+void Form1::mnuPopup1Edit_Click() {
+    Trap(L"Form1.mnuPopup1Edit_Click", [&] { CurrentIndex = CurrentRowIndex(); });
+}
+
+void Form1::mnuPopup1New_Click() {
+    Trap(L"Form1.mnuPopup1New_Click", [] { CurrentIndex = -1; });
+}
+
+void Form1::mnuPopup1Delete_Click() {
+    const std::wstring question = L"Are you sure you want to delete " + XtrEntry(CurrentIndex).fileName + L" ?";
+    if (Ui::ShowMessage(window_, question, AppTitle, MB_YESNO | MB_DEFBUTTON1) == IDYES) {
+        DeleteXTR();
+    }
+}
+
+// Set Active and Set Inactive are one operation: the menu only offers the one that fits the entry.
+void Form1::InvertActive(const wchar_t* label) {
+    Trap(label, [] {
+        XtrRecord& entry = XtrEntry(CurrentIndex);
+        entry.active = !entry.active;
+        ActiveChanged();
+    });
+}
+
+void Form1::mnuPopup1SetActive_Click() { InvertActive(L"Form1.mnuPopup1SetActive_Click"); }
+
+void Form1::mnuPopup1SetInactive_Click() { InvertActive(L"Form1.mnuPopup1SetInactive_Click"); }
+
+void Form1::mnuViewRefresh_Click() {
+    Trap(L"Form1.mnuViewRefresh_Click", [] {
+        ScanXTR();
+        BuildGrid();
+    });
+}
+
+void Form1::mnuHelpCheckUpdates_Click() {
+    Ui::ShowMessage(window_, L"Please use the TAMBER Updater tool to check for new updates", AppTitle,
+                    MB_OK | MB_ICONINFORMATION);
+}

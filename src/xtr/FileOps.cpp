@@ -1,0 +1,87 @@
+#include "xtr/FileOps.h"
+
+#include "common/Trap.h"
+#include "common/Win32.h"
+#include "host/HostFolder.h"
+#include "xtr/Catalogue.h"
+#include "xtr/GridFill.h"
+#include "xtr/XtrFile.h"
+#include "xtr/XtrTable.h"
+
+namespace {
+std::wstring Join(const std::wstring& folder, const std::wstring& name) { return folder + L"\\" + name; }
+
+bool SameText(const std::wstring& a, const std::wstring& b) {
+    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
+                                  TRUE) == CSTR_EQUAL;
+}
+
+void Check(BOOL succeeded) {
+    if (!succeeded) {
+        RaiseLastError();
+    }
+}
+} // namespace
+
+bool ActiveChanged() {
+    const bool moved = Trap(L"Module1.ActiveChanged", [] {
+        const XtrRecord& entry = XtrEntry(CurrentIndex);
+        const std::wstring activeFolder = HostFolder;
+        const std::wstring inactiveFolder = SavedXtrFolder();
+        const std::wstring source = Join(entry.active ? inactiveFolder : activeFolder, entry.fileName);
+        const std::wstring destination = Join(entry.active ? activeFolder : inactiveFolder, entry.fileName);
+
+        // A file that is no longer there (another program moved it) is no error: the rescan shows the disk.
+        if (!OrdinaryFileListed(source, entry.fileName)) {
+            return;
+        }
+        if (::GetFileAttributesW(destination.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            Check(::DeleteFileW(destination.c_str()));
+        }
+        // Copied, not rewritten: the moved file keeps its bytes.
+        Check(::CopyFileW(source.c_str(), destination.c_str(), TRUE));
+        Check(::DeleteFileW(source.c_str()));
+    });
+    if (moved) {
+        ScanXTR();
+        BuildGrid();
+    }
+    return moved;
+}
+
+bool FilenameChanged() {
+    bool written = false;
+    const bool completed = Trap(L"Module1.FilenameChanged", [&] {
+        const XtrRecord& entry = XtrEntry(CurrentIndex);
+        const std::wstring oldPath = Join(OldRecord.folder, OldRecord.fileName);
+        const std::wstring newPath = Join(entry.folder, entry.fileName);
+
+        if (SameText(oldPath, newPath)) {
+            // Both names denote one file: rename it to the new spelling, then rewrite it in place.
+            if (oldPath != newPath) {
+                Check(::MoveFileExW(oldPath.c_str(), newPath.c_str(), 0));
+            }
+            written = ContentChanged();
+            return;
+        }
+        // The new file first: a write that fails must not cost the old one.
+        written = ContentChanged();
+        if (written) {
+            Check(::DeleteFileW(oldPath.c_str()));
+        }
+    });
+    return completed && written;
+}
+
+bool DeleteXTR() {
+    const bool deleted = Trap(L"Module1.DeleteXTR", [] {
+        const XtrRecord& entry = XtrEntry(CurrentIndex);
+        const std::wstring path = Join(entry.active ? HostFolder : SavedXtrFolder(), entry.fileName);
+        Check(::DeleteFileW(path.c_str()));
+    });
+    if (deleted) {
+        ScanXTR();
+        BuildGrid();
+    }
+    return deleted;
+}
