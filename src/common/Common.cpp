@@ -139,9 +139,16 @@ std::wstring GetOSName() { return osName; }
 std::int32_t GetOSBuild() { return osBuild; }
 } // namespace Common
 
+namespace {
+std::int16_t lastReportedError = 0;
+} // namespace
+
 void ReportError(std::int16_t number, std::wstring_view label) {
+    lastReportedError = number;
     Common::WriteLog(FormatErrorMessage(number, label));
 }
+
+std::int16_t LastReportedError() { return lastReportedError; }
 
 namespace LocaleInfo {
 std::wstring GetLocaleLanguage() {

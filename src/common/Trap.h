@@ -26,6 +26,10 @@ std::int16_t TrappedErrorNumber(std::exception_ptr failure) noexcept;
 
 void ReportError(std::int16_t number, std::wstring_view label);
 
+// The number most recently handed to ReportError (0 before the first), for the
+// few places that must tell the user why an operation they asked for failed.
+std::int16_t LastReportedError();
+
 // Reports the failure in flight under the given label. Never throws.
 void ReportTrapped(std::wstring_view label, std::exception_ptr failure) noexcept;
 
