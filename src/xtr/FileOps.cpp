@@ -1,5 +1,6 @@
 #include "xtr/FileOps.h"
 
+#include "common/ErrorTable.h"
 #include "common/Trap.h"
 #include "common/Win32.h"
 #include "host/HostFolder.h"
@@ -19,6 +20,28 @@ bool SameText(const std::wstring& a, const std::wstring& b) {
 void Check(BOOL succeeded) {
     if (!succeeded) {
         RaiseLastError();
+    }
+}
+
+// Gives a file a new spelling of its name through a passing name: a direct
+// rename that changes letter case alone can keep the old spelling where the
+// file system ignores case (Wine over a Unix file system does).
+void Respell(const std::wstring& oldPath, const std::wstring& newPath) {
+    std::wstring passing;
+    for (int n = 0;; ++n) {
+        if (n == 1000) {
+            Raise(Err::FileAlreadyExists);
+        }
+        passing = newPath + L".~" + std::to_wstring(n);
+        if (::GetFileAttributesW(passing.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            break;
+        }
+    }
+    Check(::MoveFileExW(oldPath.c_str(), passing.c_str(), 0));
+    if (!::MoveFileExW(passing.c_str(), newPath.c_str(), 0)) {
+        const DWORD code = ::GetLastError();
+        ::MoveFileExW(passing.c_str(), oldPath.c_str(), 0);
+        RaiseSystemError(code);
     }
 }
 } // namespace
@@ -59,7 +82,7 @@ bool FilenameChanged() {
         if (SameText(oldPath, newPath)) {
             // Both names denote one file: rename it to the new spelling, then rewrite it in place.
             if (oldPath != newPath) {
-                Check(::MoveFileExW(oldPath.c_str(), newPath.c_str(), 0));
+                Respell(oldPath, newPath);
             }
             written = ContentChanged();
             return;
