@@ -1,6 +1,7 @@
 #pragma once
 // The main window: start-up, the catalogue grid and the menus.
 #include "common/Win32.h"
+#include "editor/Form2.h"
 
 #include <cstdint>
 
@@ -23,6 +24,8 @@ public:
     HWND Label1() const { return label1_; }
     HWND grdXTRs() const { return grid_; }
     HMENU Popup1() const;
+    // The editor dialog; its window exists only while it is loaded.
+    Form2& Editor() { return form2_; }
 
     // Keyboard handling that must run before a message is dispatched
     // (the F5 accelerator, dialog navigation in modeless windows).
@@ -51,6 +54,7 @@ public:
 private:
     std::int16_t CurrentRowIndex() const;
     void InvertActive(const wchar_t* label);
+    void OpenEditorForSaving();
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -65,4 +69,5 @@ private:
     UniqueGdiObject gridFont_;
     UniqueMenu popupMenus_;
     HACCEL accelerators_ = nullptr;
+    Form2 form2_;
 };

@@ -95,14 +95,36 @@ std::int16_t Form1::CurrentRowIndex() const {
     return static_cast<std::int16_t>(row);
 }
 
-void Form1::mnuPopup1View_Click() { CurrentIndex = CurrentRowIndex(); }
-
-void Form1::mnuPopup1Edit_Click() {
-    Trap(L"Form1.mnuPopup1Edit_Click", [&] { CurrentIndex = CurrentRowIndex(); });
+// The entry can be looked at, but nothing saved: OK and browse go grey once the dialog shows.
+void Form1::mnuPopup1View_Click() {
+    CurrentIndex = CurrentRowIndex();
+    form2_.Show();
+    ::EnableWindow(form2_.cmdOK(), FALSE);
+    ::EnableWindow(form2_.cmdBrowse(), FALSE);
 }
 
+void Form1::mnuPopup1Edit_Click() {
+    Trap(L"Form1.mnuPopup1Edit_Click", [&] {
+        CurrentIndex = CurrentRowIndex();
+        OpenEditorForSaving();
+    });
+}
+
+// CurrentIndex -1 tells the dialog to start a new entry.
 void Form1::mnuPopup1New_Click() {
-    Trap(L"Form1.mnuPopup1New_Click", [] { CurrentIndex = -1; });
+    Trap(L"Form1.mnuPopup1New_Click", [&] {
+        CurrentIndex = -1;
+        OpenEditorForSaving();
+    });
+}
+
+// The buttons are set before the dialog shows; touching them loads it when it is not open.
+// An open dialog keeps its boxes and only comes to the front.
+void Form1::OpenEditorForSaving() {
+    form2_.Load();
+    ::EnableWindow(form2_.cmdOK(), TRUE);
+    ::EnableWindow(form2_.cmdBrowse(), TRUE);
+    form2_.Show();
 }
 
 void Form1::mnuPopup1Delete_Click() {

@@ -1,0 +1,486 @@
+#include "editor/Form2.h"
+
+#include "app/AppInfo.h"
+#include "app/resource.h"
+#include "common/ErrorTable.h"
+#include "common/Trap.h"
+#include "common/Ui.h"
+#include "host/HostFolder.h"
+#include "xtr/Catalogue.h"
+#include "xtr/FileOps.h"
+#include "xtr/GridFill.h"
+#include "xtr/XtrFile.h"
+#include "xtr/XtrFormat.h"
+#include "xtr/XtrTable.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <windowsx.h>
+
+#include <initializer_list>
+
+namespace {
+constexpr wchar_t kClassName[] = L"QuillonForm2";
+constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+
+// OK and Quit carry the ids that Enter and Esc send through dialog navigation.
+constexpr int kIdOK = IDOK;
+constexpr int kIdQuit = IDCANCEL;
+constexpr int kIdTitle = 3001;
+constexpr int kIdFilename = 3002;
+constexpr int kIdProgram = 3003;
+constexpr int kIdBrowse = 3004;
+constexpr int kIdAutoStart = 3005;
+constexpr int kIdAutoShutdown = 3006;
+constexpr int kIdActive = 3007;
+
+// The layout in twips: client area, the labels' and the boxes' left edges, one row per line.
+constexpr int kClientWidth = 8400;
+constexpr int kClientHeight = 3600;
+constexpr int kLabelLeft = 120;
+constexpr int kLabelWidth = 1095;
+constexpr int kBoxLeft = 1320;
+constexpr int kBoxHeight = 315;
+constexpr int kRightEdge = 8280;
+constexpr int kButtonWidth = 1080;
+constexpr int kButtonHeight = 375;
+
+int ScreenDpi() {
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) {
+        ::ReleaseDC(nullptr, screen);
+    }
+    return dpi > 0 ? dpi : 96;
+}
+
+HFONT CreateDialogFont(int dpi) {
+    LOGFONTW font{};
+    font.lfHeight = -::MulDiv(83, dpi, 720); // 8.25 points
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfQuality = DEFAULT_QUALITY;
+    ::lstrcpynW(font.lfFaceName, L"MS Sans Serif", LF_FACESIZE);
+    return ::CreateFontIndirectW(&font);
+}
+
+std::wstring WindowText(HWND window) {
+    const int length = ::GetWindowTextLengthW(window);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const int copied = ::GetWindowTextW(window, text.data(), length + 1);
+    text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
+    return text;
+}
+
+// The text of the combo box's selected entry; empty when none is selected.
+std::wstring SelectedText(HWND combo) {
+    const int selected = ComboBox_GetCurSel(combo);
+    if (selected == CB_ERR) {
+        return {};
+    }
+    const int length = ComboBox_GetLBTextLen(combo, selected);
+    if (length == CB_ERR) {
+        return {};
+    }
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    ComboBox_GetLBText(combo, selected, text.data());
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
+std::wstring Join(const std::wstring& folder, const std::wstring& name) {
+    return folder + L"\\" + name;
+}
+
+// Paths name the same file when they differ in letter case only.
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                  static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+std::wstring FolderForState(bool active) {
+    return active ? HostFolder : SavedXtrFolder();
+}
+
+void SetText(HWND window, const std::wstring& text) {
+    ::SetWindowTextW(window, text.c_str());
+}
+} // namespace
+
+Form2::~Form2() {
+    if (window_ != nullptr) {
+        ::DestroyWindow(window_);
+    }
+}
+
+void Form2::Load() {
+    if (window_ != nullptr) {
+        return;
+    }
+    HINSTANCE hinstance = ::GetModuleHandleW(nullptr);
+    static const ATOM windowClass = [hinstance] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = &Form2::WindowProc;
+        wc.hInstance = hinstance;
+        wc.hIcon = ::LoadIconW(hinstance, MAKEINTRESOURCEW(IDI_QUILLON));
+        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = kClassName;
+        return ::RegisterClassExW(&wc);
+    }();
+    if (windowClass == 0) {
+        return;
+    }
+    const int dpi = ScreenDpi();
+    RECT frame{0, 0, TwipsToPixels(kClientWidth, dpi), TwipsToPixels(kClientHeight, dpi)};
+    ::AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
+    ::CreateWindowExW(0, kClassName, L"", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                      frame.bottom - frame.top, nullptr, nullptr, hinstance, this);
+    if (window_ != nullptr) {
+        Form_Load();
+    }
+}
+
+void Form2::Show() {
+    Load();
+    if (window_ == nullptr) {
+        return;
+    }
+    ::ShowWindow(window_, SW_SHOW);
+    ::SetForegroundWindow(window_);
+    ::BringWindowToTop(window_);
+}
+
+LRESULT CALLBACK Form2::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    Form2* self = nullptr;
+    if (message == WM_NCCREATE) {
+        self = static_cast<Form2*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->window_ = window;
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<Form2*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    }
+    if (self == nullptr) {
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    LRESULT result = 0;
+    try {
+        result = self->OnMessage(message, wParam, lParam);
+    } catch (...) {
+        result = ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        // The controls died with the window; the next opening loads a fresh one.
+        self->window_ = nullptr;
+        self->txtTitle_ = self->txtFilename_ = self->txtProgram_ = self->cmdBrowse_ = nullptr;
+        self->cmbAutoStart_ = self->cmbAutoShutdown_ = self->cmbActive_ = nullptr;
+        self->cmdQuit_ = self->cmdOK_ = self->lastFocus_ = nullptr;
+        self->font_.reset();
+    }
+    return result;
+}
+
+LRESULT Form2::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        CreateControls();
+        return 0;
+    case WM_COMMAND:
+        if (HIWORD(wParam) == BN_CLICKED) {
+            OnCommand(LOWORD(wParam));
+        }
+        return 0;
+    case DM_GETDEFID:
+        return MAKELRESULT(kIdOK, DC_HASDEFID);
+    case WM_ACTIVATE:
+        OnActivate(LOWORD(wParam) != WA_INACTIVE);
+        return 0;
+    case WM_CLOSE:
+        if (!applying_) {
+            cmdQuit_Click();
+        }
+        return 0;
+    default:
+        return ::DefWindowProcW(window_, message, wParam, lParam);
+    }
+}
+
+// Enter reaches OK through dialog navigation even while OK is disabled (View):
+// a disabled button never acts.
+void Form2::OnCommand(int id) {
+    if (applying_) {
+        return;
+    }
+    switch (id) {
+    case kIdOK:
+        if (::IsWindowEnabled(cmdOK_)) {
+            cmdOK_Click();
+        }
+        break;
+    case kIdQuit:
+        cmdQuit_Click();
+        break;
+    case kIdBrowse:
+        if (::IsWindowEnabled(cmdBrowse_)) {
+            cmdBrowse_Click();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+// Keeps the focus where the user left it when the dialog comes back to the front.
+void Form2::OnActivate(bool active) {
+    if (!active) {
+        HWND focus = ::GetFocus();
+        if (focus != nullptr && ::IsChild(window_, focus)) {
+            lastFocus_ = focus;
+        }
+        return;
+    }
+    HWND target = lastFocus_ != nullptr && ::IsWindowEnabled(lastFocus_) ? lastFocus_ : txtTitle_;
+    if (target != nullptr) {
+        ::SetFocus(target);
+    }
+}
+
+void Form2::CreateControls() {
+    const int dpi = ScreenDpi();
+    auto px = [dpi](int twips) { return TwipsToPixels(twips, dpi); };
+    HINSTANCE hinstance = ::GetModuleHandleW(nullptr);
+    font_.reset(CreateDialogFont(dpi));
+
+    // Creation order is the Tab order: top to bottom, Quit before OK.
+    auto create = [&](const wchar_t* windowClass, const wchar_t* text, DWORD style, DWORD exStyle, int id,
+                      int x, int y, int width, int height) {
+        HWND control = ::CreateWindowExW(
+            exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | style, px(x), px(y), px(width), px(height),
+            window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), hinstance, nullptr);
+        if (control != nullptr) {
+            ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+        }
+        return control;
+    };
+    auto label = [&](const wchar_t* caption, int y) {
+        create(WC_STATICW, caption, SS_LEFT, 0, -1, kLabelLeft, y + 45, kLabelWidth, 255);
+    };
+    auto textBox = [&](int id, int y, int width) {
+        return create(WC_EDITW, L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, id, kBoxLeft, y, width,
+                      kBoxHeight);
+    };
+    // Drop-down lists: only "YES" and "NO" can be chosen, nothing typed. The height includes the list.
+    auto comboBox = [&](int id, int y) {
+        return create(WC_COMBOBOXW, L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, id, kBoxLeft, y, 1215,
+                      1200);
+    };
+
+    label(L"Title", 120);
+    txtTitle_ = textBox(kIdTitle, 120, 5895);
+    label(L"Filename", 540);
+    txtFilename_ = textBox(kIdFilename, 540, 3375);
+    label(L"Program", 960);
+    txtProgram_ = textBox(kIdProgram, 960, kRightEdge - kBoxLeft);
+    cmdBrowse_ = create(WC_BUTTONW, L"browse", WS_TABSTOP | BS_PUSHBUTTON, 0, kIdBrowse, kRightEdge - 975,
+                        1320, 975, kBoxHeight);
+    label(L"AutoStart", 1740);
+    cmbAutoStart_ = comboBox(kIdAutoStart, 1740);
+    label(L"auto stop", 2160);
+    cmbAutoShutdown_ = comboBox(kIdAutoShutdown, 2160);
+    label(L"Active", 2580);
+    cmbActive_ = comboBox(kIdActive, 2580);
+    cmdQuit_ = create(WC_BUTTONW, L"Quit", WS_TABSTOP | BS_PUSHBUTTON, 0, kIdQuit,
+                      kRightEdge - 2 * kButtonWidth - 135, 3090, kButtonWidth, kButtonHeight);
+    cmdOK_ = create(WC_BUTTONW, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, kIdOK, kRightEdge - kButtonWidth,
+                    3090, kButtonWidth, kButtonHeight);
+}
+
+void Form2::Form_Load() {
+    Trap(L"Form2.Form_Load", [&] {
+        SetText(window_, AppTitle);
+        for (HWND combo : {cmbAutoStart_, cmbAutoShutdown_, cmbActive_}) {
+            ComboBox_ResetContent(combo);
+            ComboBox_AddString(combo, L"YES");
+            ComboBox_AddString(combo, L"NO");
+        }
+        // The dialog holds on to this entry: CurrentIndex moves with every press on the grid.
+        loadedIndex_ = CurrentIndex;
+        if (CurrentIndex == -1) {
+            for (HWND combo : {cmbAutoStart_, cmbAutoShutdown_, cmbActive_}) {
+                ComboBox_SetCurSel(combo, 0);
+            }
+            SetText(txtTitle_, L"your description");
+            SetText(txtFilename_, L"new_xtr.xtr");
+            SetText(txtProgram_, L"");
+            return;
+        }
+        const XtrRecord& entry = XtrEntry(CurrentIndex);
+        OldRecord = entry;
+        ComboBox_SetCurSel(cmbAutoStart_, entry.autoStart ? 0 : 1);
+        ComboBox_SetCurSel(cmbAutoShutdown_, entry.autoStop ? 0 : 1);
+        ComboBox_SetCurSel(cmbActive_, entry.active ? 0 : 1);
+        SetText(txtTitle_, entry.title);
+        SetText(txtFilename_, entry.fileName);
+        SetText(txtProgram_, ProgramPathForFile(CurrentIndex));
+    });
+}
+
+// A cancel, or a dialog that could not be shown, leaves the editor as it was;
+// neither is worth a report.
+void Form2::cmdBrowse_Click() {
+    try {
+        Ui::OpenFileRequest request;
+        request.owner = window_;
+        request.title = L"Quillon";
+        request.filter = L"program files (*.exe)|*.exe";
+        request.initialFolder = HostFolder;
+        request.defaultExtension = L"exe";
+        request.flags = OFN_HIDEREADONLY;
+        if (const std::optional<std::wstring> chosen = Ui::ChooseFileToOpen(request)) {
+            SetText(txtProgram_, *chosen);
+        }
+    } catch (...) {
+    }
+}
+
+void Form2::cmdOK_Click() {
+    if (applying_) {
+        return;
+    }
+    // The grid rebuild lets messages through: a second OK or a Quit must wait for this one.
+    applying_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{applying_};
+
+    Trap(L"Form2.cmdOK_Click", [&] {
+        const XtrRecord edited = EditedRecord();
+        const Outcome outcome = loadedIndex_ == -1 ? SaveNew(edited) : SaveEntry(edited);
+        if (outcome == Outcome::Declined) {
+            return;
+        }
+        const std::int16_t failure = outcome == Outcome::Failed ? LastReportedError() : 0;
+        if (outcome == Outcome::Saved) {
+            ::DestroyWindow(window_);
+        }
+        ScanXTR();
+        BuildGrid();
+        // The user's typing stays in the open dialog; telling them why lets them mend it.
+        if (outcome == Outcome::Failed) {
+            Ui::ShowMessage(window_,
+                            L"The XTR file " + edited.fileName + L" could not be saved: " +
+                                std::wstring(ErrorDescription(failure)),
+                            AppTitle, MB_OK | MB_ICONSTOP);
+        }
+    });
+}
+
+void Form2::cmdQuit_Click() {
+    Trap(L"Form2.cmdQuit_Click", [&] {
+        if (window_ != nullptr && !::DestroyWindow(window_)) {
+            RaiseLastError();
+        }
+    });
+}
+
+bool Form2::YesNo(std::wstring_view text) {
+    bool yes = false;
+    Trap(L"Form2.YesNo", [&] {
+        std::wstring upper(text);
+        if (!upper.empty()) {
+            ::CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
+        }
+        yes = upper == L"YES";
+    });
+    return yes;
+}
+
+XtrRecord Form2::EditedRecord() const {
+    XtrRecord edited;
+    edited.title = WindowText(txtTitle_);
+    edited.fileName = WindowText(txtFilename_);
+    const ProgramPathPieces program = SplitProgramPath(WindowText(txtProgram_));
+    edited.programDrive = program.drive;
+    edited.programDir = program.dir;
+    edited.programFile = program.file;
+    edited.autoStart = YesNo(SelectedText(cmbAutoStart_));
+    edited.autoStop = YesNo(SelectedText(cmbAutoShutdown_));
+    edited.active = YesNo(SelectedText(cmbActive_));
+    return edited;
+}
+
+Form2::Outcome Form2::SaveNew(const XtrRecord& edited) {
+    const std::wstring folder = FolderForState(edited.active);
+    if (!MayReplace(folder, edited.fileName, {})) {
+        return Outcome::Declined;
+    }
+    if (XtrTable.size() > static_cast<size_t>(INT16_MAX)) {
+        Raise(Err::Overflow);
+    }
+    XtrTable.push_back(edited);
+    XtrTable.back().folder = folder;
+    CurrentIndex = static_cast<std::int16_t>(XtrTable.size() - 1);
+    if (ContentChanged()) {
+        return Outcome::Saved;
+    }
+    // No file, no entry: the table must not list what the disk does not hold.
+    XtrTable.pop_back();
+    CurrentIndex = -1;
+    return Outcome::Failed;
+}
+
+Form2::Outcome Form2::SaveEntry(const XtrRecord& edited) {
+    const bool activeChanged = edited.active != OldRecord.active;
+    const bool contentChanged =
+        edited.autoStop != OldRecord.autoStop || edited.autoStart != OldRecord.autoStart ||
+        edited.programDrive != OldRecord.programDrive || edited.programDir != OldRecord.programDir ||
+        edited.programFile != OldRecord.programFile || edited.title != OldRecord.title;
+    const bool nameChanged = edited.fileName != OldRecord.fileName;
+
+    const std::wstring targetFolder = activeChanged ? FolderForState(edited.active) : OldRecord.folder;
+    if ((activeChanged || nameChanged) &&
+        !MayReplace(targetFolder, edited.fileName, Join(OldRecord.folder, OldRecord.fileName))) {
+        return Outcome::Declined;
+    }
+
+    // The loaded entry, not whichever row was pressed since.
+    CurrentIndex = loadedIndex_;
+    XtrRecord& entry = XtrEntry(CurrentIndex);
+    const bool programFound = entry.programFound;
+    entry = edited;
+    entry.folder = OldRecord.folder;
+    entry.programFound = programFound;
+
+    bool saved = true;
+    if (activeChanged && (contentChanged || nameChanged)) {
+        // Written afresh into the new state's folder under the new name; the old file
+        // goes only once the new one exists.
+        entry.folder = targetFolder;
+        saved = FilenameChanged();
+    } else if (activeChanged) {
+        saved = ActiveChanged();
+    } else if (nameChanged) {
+        saved = FilenameChanged();
+    } else if (contentChanged) {
+        saved = ContentChanged();
+    }
+    return saved ? Outcome::Saved : Outcome::Failed;
+}
+
+// Replacing a file that is not the entry's own loses someone's data: the user decides.
+bool Form2::MayReplace(const std::wstring& folder, const std::wstring& fileName,
+                       const std::wstring& ownPath) const {
+    const std::wstring target = Join(folder, fileName);
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return true;
+    }
+    if (!ownPath.empty() && SamePath(target, ownPath)) {
+        return true;
+    }
+    return Ui::ShowMessage(window_, fileName + L" already exists. Do you want to replace it?", AppTitle,
+                           MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING) == IDYES;
+}

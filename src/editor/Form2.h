@@ -1,0 +1,76 @@
+#pragma once
+// The editor dialog: views, edits or creates one XTR entry and applies the
+// changes to the disk. One instance, never modal.
+#include "common/Win32.h"
+#include "xtr/XtrRecord.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+class Form2 {
+  public:
+    Form2() = default;
+    Form2(const Form2&) = delete;
+    Form2& operator=(const Form2&) = delete;
+    ~Form2();
+
+    // Loads the dialog when it is not open: the window is created and Form_Load
+    // fills it from CurrentIndex. An open dialog keeps what its boxes show.
+    void Load();
+    // Loads the dialog when needed, shows it without making it modal and brings it to the front.
+    void Show();
+    bool IsLoaded() const { return window_ != nullptr; }
+
+    HWND Window() const { return window_; }
+    HWND txtTitle() const { return txtTitle_; }
+    HWND txtFilename() const { return txtFilename_; }
+    HWND txtProgram() const { return txtProgram_; }
+    HWND cmdBrowse() const { return cmdBrowse_; }
+    HWND cmbAutoStart() const { return cmbAutoStart_; }
+    HWND cmbAutoShutdown() const { return cmbAutoShutdown_; }
+    HWND cmbActive() const { return cmbActive_; }
+    HWND cmdQuit() const { return cmdQuit_; }
+    HWND cmdOK() const { return cmdOK_; }
+
+    // The entry OK applies to: the index the dialog loaded, or -1 when it was opened by New.
+    std::int16_t TargetIndex() const { return loadedIndex_; }
+
+    void Form_Load();
+    void cmdBrowse_Click();
+    void cmdOK_Click();
+    void cmdQuit_Click();
+
+    // True when the text, in upper case, is exactly "YES".
+    static bool YesNo(std::wstring_view text);
+
+  private:
+    enum class Outcome { Declined, Saved, Failed };
+
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnCommand(int id);
+    void OnActivate(bool active);
+    void CreateControls();
+
+    XtrRecord EditedRecord() const;
+    Outcome SaveNew(const XtrRecord& edited);
+    Outcome SaveEntry(const XtrRecord& edited);
+    bool MayReplace(const std::wstring& folder, const std::wstring& fileName,
+                    const std::wstring& ownPath) const;
+
+    HWND window_ = nullptr;
+    HWND txtTitle_ = nullptr;
+    HWND txtFilename_ = nullptr;
+    HWND txtProgram_ = nullptr;
+    HWND cmdBrowse_ = nullptr;
+    HWND cmbAutoStart_ = nullptr;
+    HWND cmbAutoShutdown_ = nullptr;
+    HWND cmbActive_ = nullptr;
+    HWND cmdQuit_ = nullptr;
+    HWND cmdOK_ = nullptr;
+    HWND lastFocus_ = nullptr;
+    UniqueGdiObject font_;
+    std::int16_t loadedIndex_ = -1;
+    bool applying_ = false;
+};
