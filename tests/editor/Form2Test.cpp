@@ -1,0 +1,446 @@
+#include "app/AppInfo.h"
+#include "app/Form1.h"
+#include "common/Common.h"
+#include "common/ErrorTable.h"
+#include "editor/Form2.h"
+#include "support/TestSupport.h"
+#include "xtr/XtrTable.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <gtest/gtest.h>
+#include <windowsx.h>
+
+#include <memory>
+
+using namespace testsupport;
+
+namespace {
+std::wstring TextOf(HWND window) {
+    wchar_t text[512] = L"";
+    ::GetWindowTextW(window, text, 512);
+    return text;
+}
+
+std::vector<std::string> LinesOf(const std::wstring& path) {
+    std::vector<std::string> lines;
+    const std::string text = ReadBytes(path);
+    for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+}
+
+// The ordinary files of a folder, spelled as the file system holds them.
+std::vector<std::wstring> FilesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    UniqueFind find(::FindFirstFileW((folder + L"\\*").c_str(), &found));
+    for (bool more = static_cast<bool>(find); more; more = ::FindNextFileW(find.get(), &found)) {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            names.push_back(found.cFileName);
+        }
+    }
+    return names;
+}
+
+class Form2Test : public testing::Test {
+  protected:
+    void SetUp() override {
+        registry.SetHostFolderSetting(host.Path() + L"\\");
+        ::CreateDirectoryW((host / L"SavedXTR").c_str(), nullptr);
+    }
+    void TearDown() override {
+        form.reset();
+        PumpMessages();
+    }
+
+    std::wstring Saved(std::wstring_view name) const {
+        return host / L"SavedXTR" + L"\\" + std::wstring(name);
+    }
+    void Start() {
+        form = std::make_unique<Form1>();
+        ASSERT_TRUE(form->Create(::GetModuleHandleW(nullptr)));
+        Common::ErrorLogPathname = log.Path(); // start-up points the log at the program's folder
+    }
+    Form2& Editor() { return form->Editor(); }
+    static int IndexOf(const std::wstring& fileName) {
+        for (int i = 1; i <= XtrCount; ++i) {
+            if (XtrTable[static_cast<size_t>(i)].fileName == fileName) {
+                return i;
+            }
+        }
+        return -1;
+    }
+    // A left press on the entry's grid row makes it CurrentIndex, as the user would.
+    void PressRow(const std::wstring& fileName) {
+        const int row = IndexOf(fileName);
+        ASSERT_GT(row, 0) << "not listed";
+        ListView_SetItemState(form->grdXTRs().Window(), row - 1, LVIS_SELECTED | LVIS_FOCUSED,
+                              LVIS_SELECTED | LVIS_FOCUSED);
+        form->grdXTRs_MouseDown(Form1::kLeftButton, {0, 0});
+        ASSERT_EQ(CurrentIndex, row);
+    }
+    void Open(void (Form1::*command)(), const std::wstring& fileName = {}) {
+        if (!fileName.empty()) {
+            PressRow(fileName);
+        }
+        (form.get()->*command)();
+        ASSERT_TRUE(Editor().IsLoaded());
+    }
+    static void Click(HWND button) { ::SendMessageW(button, BM_CLICK, 0, 0); }
+    static void Type(HWND box, const wchar_t* text) { ::SetWindowTextW(box, text); }
+    static void Choose(HWND combo, const wchar_t* text) {
+        ComboBox_SetCurSel(combo, ComboBox_FindStringExact(combo, -1, text));
+    }
+    static std::wstring Chosen(HWND combo) {
+        wchar_t text[16] = L"";
+        ComboBox_GetLBText(combo, ComboBox_GetCurSel(combo), text);
+        return text;
+    }
+    // A key pressed in the dialog, through the main window's message handling.
+    void Press(HWND control, WPARAM key) {
+        MSG down{control, WM_KEYDOWN, key, 0, 0, {}};
+        if (!form->PreTranslateMessage(down)) {
+            ::DispatchMessageW(&down);
+        }
+    }
+
+    TempFolder host;
+    ScratchRegistry registry;
+    ModalAnswers answers;
+    LogCapture log;
+    std::unique_ptr<Form1> form;
+};
+
+const std::string kAlpha = "Alpha\r\nC:\\tools\\alpha.exe\r\nTrue\r\nFalse\r\n";
+const std::string kBeta = "Beta\r\nC:\\tools\\beta.exe\r\nFalse\r\nTrue\r\n";
+} // namespace
+
+TEST(Form2YesNo, OnlyYesInAnyLetterCase) {
+    const std::pair<const wchar_t*, bool> cases[] = {{L"yes", true}, {L"Yes", true},   {L"YES", true},
+                                                     {L"NO", false}, {L"", false},     {L"YES ", false},
+                                                     {L"Y", false},  {L" YES", false}, {L"yEs", true}};
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(Form2::YesNo(text), expected) << testing::PrintToString(std::wstring(text));
+    }
+}
+
+TEST_F(Form2Test, LayoutCaptionsAndKeyboard) {
+    Start();
+    Open(&Form1::mnuPopup1New_Click);
+    HWND dialog = Editor().Window();
+    EXPECT_EQ(TextOf(dialog), AppTitle);
+    EXPECT_FALSE(::GetWindowLongW(dialog, GWL_STYLE) & (WS_MAXIMIZEBOX | WS_MINIMIZEBOX | WS_THICKFRAME));
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    RECT client;
+    ::GetClientRect(dialog, &client);
+    EXPECT_EQ(client.right, TwipsToPixels(8400, dpi));
+    EXPECT_EQ(client.bottom, TwipsToPixels(3600, dpi));
+
+    std::vector<std::wstring> captions;
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t kind[16] = L"";
+        ::GetClassNameW(child, kind, 16);
+        if (lstrcmpiW(kind, WC_STATICW) == 0 || lstrcmpiW(kind, WC_BUTTONW) == 0) {
+            captions.push_back(TextOf(child));
+        }
+    }
+    EXPECT_EQ(captions, (std::vector<std::wstring>{L"Title", L"Filename", L"Program", L"browse", L"AutoStart",
+                                                   L"auto stop", L"Active", L"Quit", L"OK"}));
+    for (HWND combo : {Editor().cmbAutoStart(), Editor().cmbAutoShutdown(), Editor().cmbActive()}) {
+        ASSERT_EQ(ComboBox_GetCount(combo), 2);
+        wchar_t second[8] = L"";
+        ComboBox_GetLBText(combo, 1, second);
+        EXPECT_EQ(Chosen(combo) + L"/" + second, L"YES/NO");
+        EXPECT_EQ(::GetWindowLongW(combo, GWL_STYLE) & 3, CBS_DROPDOWNLIST) << "nothing can be typed";
+    }
+    auto placed = [dialog](HWND control) {
+        RECT rect;
+        ::GetWindowRect(control, &rect);
+        ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    };
+    const RECT program = placed(Editor().txtProgram()), browse = placed(Editor().cmdBrowse());
+    const RECT quit = placed(Editor().cmdQuit()), ok = placed(Editor().cmdOK());
+    EXPECT_EQ(browse.right, program.right) << "flush with the program box";
+    EXPECT_GE(browse.top, program.bottom);
+    EXPECT_LT(quit.right, ok.left);
+
+    // Tab walks top to bottom and round again; Enter is OK.
+    const HWND order[] = {Editor().txtTitle(),  Editor().txtFilename(),  Editor().txtProgram(),
+                          Editor().cmdBrowse(), Editor().cmbAutoStart(), Editor().cmbAutoShutdown(),
+                          Editor().cmbActive(), Editor().cmdQuit(),      Editor().cmdOK()};
+    for (size_t i = 0; i < std::size(order); ++i) {
+        EXPECT_EQ(::GetNextDlgTabItem(dialog, order[i], FALSE), order[(i + 1) % std::size(order)]) << i;
+    }
+    const LRESULT defaultId = ::SendMessageW(dialog, DM_GETDEFID, 0, 0);
+    EXPECT_EQ(HIWORD(defaultId), DC_HASDEFID);
+    EXPECT_EQ(::GetDlgItem(dialog, LOWORD(defaultId)), Editor().cmdOK());
+}
+
+TEST_F(Form2Test, NewWithTheDefaultsIsAnActiveFile) {
+    Start();
+    OldRecord = XtrRecord{};
+    OldRecord.fileName = L"untouched.xtr";
+    Open(&Form1::mnuPopup1New_Click);
+    EXPECT_EQ(TextOf(Editor().txtTitle()) + L"|" + TextOf(Editor().txtFilename()) + L"|" +
+                  TextOf(Editor().txtProgram()),
+              L"your description|new_xtr.xtr|");
+    EXPECT_EQ(OldRecord.fileName, L"untouched.xtr") << "New leaves OldRecord alone";
+
+    Click(Editor().cmdOK());
+    EXPECT_FALSE(Editor().IsLoaded());
+    const std::vector<std::string> lines = LinesOf(host / L"new_xtr.xtr");
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[0], "your description");
+    EXPECT_EQ(lines[1], "");
+    EXPECT_EQ(lines[2] + lines[3], "TrueTrue");
+    EXPECT_EQ(lines[5].rfind("created by " + ToAnsi(AppTitle) + " on ", 0), 0u) << lines[5];
+    ASSERT_GT(IndexOf(L"new_xtr.xtr"), 0) << "listed after the rescan";
+    EXPECT_TRUE(XtrTable[static_cast<size_t>(IndexOf(L"new_xtr.xtr"))].active);
+    EXPECT_TRUE(answers.messages.empty());
+}
+
+TEST_F(Form2Test, NewInactiveGoesToSavedXtrAndAnyNameIsWritten) {
+    Start();
+    Open(&Form1::mnuPopup1New_Click);
+    Choose(Editor().cmbActive(), L"NO");
+    Click(Editor().cmdOK());
+    EXPECT_TRUE(FileExists(Saved(L"new_xtr.xtr")));
+    EXPECT_FALSE(FileExists(host / L"new_xtr.xtr"));
+
+    Open(&Form1::mnuPopup1New_Click);
+    Type(Editor().txtFilename(), L"notes.txt");
+    Click(Editor().cmdOK());
+    EXPECT_TRUE(FileExists(host / L"notes.txt")) << "no field is validated";
+    EXPECT_EQ(IndexOf(L"notes.txt"), -1) << "only XTR files are listed";
+    ASSERT_EQ(XtrCount, 1);
+    EXPECT_FALSE(XtrTable[1].active);
+}
+
+TEST_F(Form2Test, BrowseTellsCancelFromChoice) {
+    Start();
+    Open(&Form1::mnuPopup1New_Click);
+    Type(Editor().txtProgram(), L"keep me");
+    answers.fileReplies = {std::nullopt, L"C:\\Program Files\\APRS Tool\\tool.exe"};
+    Click(Editor().cmdBrowse());
+    EXPECT_EQ(TextOf(Editor().txtProgram()), L"keep me");
+    ASSERT_EQ(answers.fileRequests.size(), 1u);
+    EXPECT_EQ(answers.fileRequests[0].title, L"Quillon");
+    EXPECT_EQ(answers.fileRequests[0].filter, L"program files (*.exe)|*.exe");
+    EXPECT_TRUE(answers.fileRequests[0].flags & OFN_HIDEREADONLY);
+    EXPECT_EQ(answers.fileRequests[0].initialFolder, host.Path());
+
+    Click(Editor().cmdBrowse());
+    EXPECT_EQ(TextOf(Editor().txtProgram()), L"C:\\Program Files\\APRS Tool\\tool.exe");
+    EXPECT_TRUE(answers.messages.empty());
+    EXPECT_TRUE(log.Text().empty()) << "a cancel is no failure";
+    Click(Editor().cmdOK());
+    EXPECT_EQ(LinesOf(host / L"new_xtr.xtr").at(1), "\"C:\\Program Files\\APRS Tool\\tool.exe\"");
+}
+
+TEST_F(Form2Test, EditAndOkWithoutChangesWritesNothing) {
+    WriteBytes(host / L"alpha.xtr", kAlpha);
+    Start();
+    Open(&Form1::mnuPopup1Edit_Click, L"alpha.xtr");
+    EXPECT_EQ(TextOf(Editor().txtTitle()) + L"|" + TextOf(Editor().txtFilename()) + L"|" +
+                  TextOf(Editor().txtProgram()),
+              L"Alpha|alpha.xtr|C:\\tools\\alpha.exe");
+    EXPECT_EQ(Chosen(Editor().cmbAutoStart()) + Chosen(Editor().cmbAutoShutdown()) +
+                  Chosen(Editor().cmbActive()),
+              L"YESNOYES");
+    EXPECT_EQ(OldRecord.title, L"Alpha");
+    Click(Editor().cmdOK());
+    EXPECT_FALSE(Editor().IsLoaded());
+    EXPECT_EQ(ReadBytes(host / L"alpha.xtr"), kAlpha);
+}
+
+TEST_F(Form2Test, FullProgramPathInsideTheFolderIsRewrittenShortened) {
+    WriteBytes(host / L"tool.xtr",
+               "Tool\r\n" + ToAnsi(host.Path()) + "\\Addons\\tool.exe\r\nTrue\r\nTrue\r\n");
+    Start();
+    Open(&Form1::mnuPopup1Edit_Click, L"tool.xtr");
+    EXPECT_EQ(TextOf(Editor().txtProgram()), L"Addons\\tool.exe");
+    Click(Editor().cmdOK());
+    const std::vector<std::string> lines = LinesOf(host / L"tool.xtr");
+    ASSERT_EQ(lines.size(), 6u) << "rewritten through the writer";
+    EXPECT_EQ(lines[1], "Addons\\tool.exe");
+}
+
+TEST_F(Form2Test, ChangeOfLetterCaseAloneIsARename) {
+    WriteBytes(host / L"alpha.xtr", kAlpha);
+    Start();
+    Open(&Form1::mnuPopup1Edit_Click, L"alpha.xtr");
+    Type(Editor().txtFilename(), L"Alpha.XTR");
+    Click(Editor().cmdOK());
+    EXPECT_EQ(FilesIn(host.Path()), std::vector<std::wstring>{L"Alpha.XTR"});
+    EXPECT_EQ(LinesOf(host / L"Alpha.XTR").at(0), "Alpha");
+    EXPECT_TRUE(answers.messages.empty()) << "its own file is no other file";
+}
+
+TEST_F(Form2Test, ActiveAloneMovesTheBytesUnchanged) {
+    WriteBytes(host / L"alpha.xtr", kAlpha);
+    Start();
+    Open(&Form1::mnuPopup1Edit_Click, L"alpha.xtr");
+    Choose(Editor().cmbActive(), L"NO");
+    Click(Editor().cmdOK());
+    EXPECT_FALSE(FileExists(host / L"alpha.xtr"));
+    EXPECT_EQ(ReadBytes(Saved(L"alpha.xtr")), kAlpha);
+}
+
+TEST_F(Form2Test, ActiveWithNameAndContentLeavesOneFileInTheNewFolder) {
+    WriteBytes(host / L"alpha.xtr", kAlpha);
+    WriteBytes(Saved(L"beta.xtr"), kBeta);
+    Start();
+    Open(&Form1::mnuPopup1Edit_Click, L"alpha.xtr");
+    Type(Editor().txtTitle(), L"Renamed");
+    Type(Editor().txtFilename(), L"moved.xtr");
+    Choose(Editor().cmbActive(), L"NO");
+    Click(Editor().cmdOK());
+    EXPECT_TRUE(FilesIn(host.Path()).empty());
+    EXPECT_EQ(FilesIn(host / L"SavedXTR").size(), 2u);
+    EXPECT_EQ(LinesOf(Saved(L"moved.xtr")),
+              (std::vector<std::string>{"Renamed", "C:\\tools\\alpha.exe", "True", "False",
+                                        std::string(29, '-'), LinesOf(Saved(L"moved.xtr")).back()}));
+    EXPECT_EQ(ReadBytes(Saved(L"beta.xtr")), kBeta) << "no other file is changed";
+
+    // Back into the active folder with new content: rewritten there, gone from SavedXTR.
+    Open(&Form1::mnuPopup1Edit_Click, L"beta.xtr");
+    Choose(Editor().cmbActive(), L"YES");
+    Choose(Editor().cmbAutoStart(), L"YES");
+    Click(Editor().cmdOK());
+    EXPECT_FALSE(FileExists(Saved(L"beta.xtr")));
+    EXPECT_EQ(LinesOf(host / L"beta.xtr").at(2), "True");
+    EXPECT_TRUE(answers.messages.empty());
+}
+
+TEST_F(Form2Test, OkAppliesToTheLoadedEntryWhateverRowIsPressedSince) {
+    WriteBytes(host / L"alpha.xtr", kAlpha);
+    WriteBytes(host / L"beta.xtr", kBeta);
+    Start();
+    Open(&Form1::mnuPopup1Edit_Click, L"alpha.xtr");
+    Type(Editor().txtTitle(), L"Alpha two");
+    PressRow(L"beta.xtr");
+    Click(Editor().cmdOK());
+    EXPECT_EQ(LinesOf(host / L"alpha.xtr").at(0), "Alpha two");
+    EXPECT_EQ(ReadBytes(host / L"beta.xtr"), kBeta);
+}
+
+TEST_F(Form2Test, ViewCannotSaveAndReopeningKeepsTheBoxes) {
+    WriteBytes(host / L"alpha.xtr", kAlpha);
+    WriteBytes(host / L"beta.xtr", kBeta);
+    Start();
+    Open(&Form1::mnuPopup1View_Click, L"alpha.xtr");
+    EXPECT_FALSE(::IsWindowEnabled(Editor().cmdOK()));
+    EXPECT_FALSE(::IsWindowEnabled(Editor().cmdBrowse()));
+    Type(Editor().txtTitle(), L"Changed");
+    Press(Editor().txtTitle(), VK_RETURN);
+    // Dialog navigation may send IDOK without a usable default button.
+    ::SendMessageW(Editor().Window(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_TRUE(Editor().IsLoaded()) << "a disabled OK never acts";
+    EXPECT_EQ(ReadBytes(host / L"alpha.xtr"), kAlpha);
+
+    // Edit of another row while the dialog is open: the buttons come back, the boxes stay.
+    Open(&Form1::mnuPopup1Edit_Click, L"beta.xtr");
+    EXPECT_TRUE(::IsWindowEnabled(Editor().cmdOK()));
+    EXPECT_TRUE(::IsWindowEnabled(Editor().cmdBrowse()));
+    EXPECT_EQ(TextOf(Editor().txtTitle()) + L"|" + TextOf(Editor().txtFilename()), L"Changed|alpha.xtr");
+
+    Press(Editor().txtTitle(), VK_ESCAPE);
+    EXPECT_FALSE(Editor().IsLoaded()) << "Esc is Quit";
+    EXPECT_EQ(ReadBytes(host / L"alpha.xtr"), kAlpha);
+    EXPECT_EQ(ReadBytes(host / L"beta.xtr"), kBeta);
+}
+
+TEST_F(Form2Test, QuitAndTheCloseButtonWriteNothing) {
+    WriteBytes(host / L"alpha.xtr", kAlpha);
+    Start();
+    Open(&Form1::mnuPopup1Edit_Click, L"alpha.xtr");
+    Type(Editor().txtTitle(), L"Changed");
+    Click(Editor().cmdQuit());
+    EXPECT_FALSE(Editor().IsLoaded());
+
+    Open(&Form1::mnuPopup1Edit_Click, L"alpha.xtr");
+    EXPECT_EQ(TextOf(Editor().txtTitle()), L"Alpha") << "a new opening loads afresh";
+    Type(Editor().txtTitle(), L"Changed");
+    ::SendMessageW(Editor().Window(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(Editor().IsLoaded());
+    EXPECT_EQ(ReadBytes(host / L"alpha.xtr"), kAlpha);
+}
+
+TEST_F(Form2Test, ReplacingAnotherFileIsAskedAndNoWritesNothing) {
+    WriteBytes(host / L"new_xtr.xtr", kAlpha);
+    WriteBytes(host / L"beta.xtr", kBeta);
+    WriteBytes(Saved(L"beta.xtr"), kAlpha);
+    Start();
+
+    // New with a taken name: No keeps the dialog and the file, Yes replaces it.
+    Open(&Form1::mnuPopup1New_Click);
+    Click(Editor().cmdOK());
+    ASSERT_EQ(answers.messages.size(), 1u);
+    EXPECT_EQ(answers.messages[0].text, L"new_xtr.xtr already exists. Do you want to replace it?");
+    EXPECT_EQ(answers.messages[0].title, AppTitle);
+    EXPECT_EQ(answers.messages[0].flags, static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING));
+    EXPECT_TRUE(Editor().IsLoaded());
+    EXPECT_EQ(TextOf(Editor().txtTitle()), L"your description");
+    EXPECT_EQ(ReadBytes(host / L"new_xtr.xtr"), kAlpha);
+    EXPECT_EQ(static_cast<int>(XtrTable.size()), XtrCount + 1) << "no entry added";
+    answers.messageReplies = {IDYES};
+    Click(Editor().cmdOK());
+    EXPECT_FALSE(Editor().IsLoaded());
+    EXPECT_EQ(LinesOf(host / L"new_xtr.xtr").at(0), "your description");
+
+    // A rename onto another entry's name.
+    Open(&Form1::mnuPopup1Edit_Click, L"new_xtr.xtr");
+    Type(Editor().txtFilename(), L"beta.xtr");
+    Click(Editor().cmdOK());
+    ASSERT_EQ(answers.messages.size(), 3u);
+    EXPECT_EQ(answers.messages[2].text, L"beta.xtr already exists. Do you want to replace it?");
+    EXPECT_TRUE(FileExists(host / L"new_xtr.xtr"));
+    EXPECT_EQ(ReadBytes(host / L"beta.xtr"), kBeta);
+    Click(Editor().cmdQuit());
+
+    // A move onto a same-named file in the other folder.
+    Open(&Form1::mnuPopup1Edit_Click, L"beta.xtr");
+    Choose(Editor().cmbActive(), L"NO");
+    Click(Editor().cmdOK());
+    ASSERT_EQ(answers.messages.size(), 4u);
+    EXPECT_EQ(answers.messages[3].text, L"beta.xtr already exists. Do you want to replace it?");
+    EXPECT_EQ(ReadBytes(host / L"beta.xtr"), kBeta);
+    EXPECT_EQ(ReadBytes(Saved(L"beta.xtr")), kAlpha);
+}
+
+TEST_F(Form2Test, AFailedWriteKeepsTheDialogAndSaysWhy) {
+    Start();
+    Open(&Form1::mnuPopup1New_Click);
+    Type(Editor().txtTitle(), L"Typed with care");
+    Type(Editor().txtFilename(), L"a?b.xtr");
+    Click(Editor().cmdOK());
+    ASSERT_TRUE(Editor().IsLoaded());
+    EXPECT_EQ(TextOf(Editor().txtTitle()) + L"|" + TextOf(Editor().txtFilename()),
+              L"Typed with care|a?b.xtr");
+    ASSERT_EQ(answers.messages.size(), 1u);
+    EXPECT_EQ(answers.messages[0].text, L"The XTR file a?b.xtr could not be saved: " +
+                                            std::wstring(ErrorDescription(Err::BadFileNameOrNumber)));
+    EXPECT_EQ(answers.messages[0].title, AppTitle);
+    EXPECT_TRUE(answers.messages[0].flags & MB_ICONSTOP);
+    EXPECT_NE(log.Text().find("Module1.ContentChanged"), std::string::npos) << log.Text();
+    EXPECT_EQ(static_cast<int>(XtrTable.size()), XtrCount + 1) << "the appended entry is dropped again";
+
+    // Mended by the user, the same dialog saves.
+    Type(Editor().txtFilename(), L"ab.xtr");
+    Click(Editor().cmdOK());
+    EXPECT_FALSE(Editor().IsLoaded());
+    EXPECT_EQ(LinesOf(host / L"ab.xtr").at(0), "Typed with care");
+
+    // An existing entry renamed to a name the file system refuses keeps its file.
+    Open(&Form1::mnuPopup1Edit_Click, L"ab.xtr");
+    Type(Editor().txtFilename(), L"a?b.xtr");
+    Click(Editor().cmdOK());
+    EXPECT_TRUE(Editor().IsLoaded());
+    EXPECT_EQ(answers.messages.size(), 2u);
+    EXPECT_EQ(FilesIn(host.Path()), std::vector<std::wstring>{L"ab.xtr"});
+}
