@@ -32,6 +32,7 @@ public:
     // Commands, as the menus and the grid reach them.
     void OnCommand(int id);
     void mnuFileExit_Click();
+    void mnuHelpAbout_Click();
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
