@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 
+#include "about/frm_About.h"
 #include "app/AppInfo.h"
 #include "app/resource.h"
 #include "common/Common.h"
@@ -200,3 +201,6 @@ void Form1::mnuFileExit_Click() {
     ::EnumThreadWindows(::GetCurrentThreadId(), &DestroyThreadWindow, reinterpret_cast<LPARAM>(window_));
     ::DestroyWindow(window_);
 }
+
+// Modeless and without owner: the main window stays usable while it is open.
+void Form1::mnuHelpAbout_Click() { frm_About::Show(); }

@@ -47,6 +47,7 @@ public:
     void mnuViewRefresh_Click();
     void mnuHelpCheckUpdates_Click();
     void mnuFileExit_Click();
+    void mnuHelpAbout_Click();
 
 private:
     std::int16_t CurrentRowIndex() const;

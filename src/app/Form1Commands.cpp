@@ -22,6 +22,9 @@ void Form1::OnCommand(int id) {
     case IDM_HELP_CHECKUPDATES:
         mnuHelpCheckUpdates_Click();
         break;
+    case IDM_HELP_ABOUT:
+        mnuHelpAbout_Click();
+        break;
     case IDM_POPUP1_VIEW:
         mnuPopup1View_Click();
         break;
