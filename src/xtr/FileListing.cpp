@@ -17,10 +17,12 @@ bool IsNothingThere(DWORD code) {
 } // namespace
 
 void ListNormalFiles(const std::wstring& pattern, const std::function<bool(std::wstring_view name)>& onFile) {
+    // A folder ending in "\" lists its whole content.
+    const std::wstring search = !pattern.empty() && pattern.back() == L'\\' ? pattern + L"*" : pattern;
     WIN32_FIND_DATAW found;
     // Basic information skips the short names, and large fetches take the
     // folder in fewer round trips: both matter for folders of many files.
-    UniqueFind find(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+    UniqueFind find(::FindFirstFileExW(search.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
                                        nullptr, FIND_FIRST_EX_LARGE_FETCH));
     if (!find) {
         const DWORD code = ::GetLastError();

@@ -7,8 +7,9 @@
 
 // Calls onFile with the name (without folder) of each normal file matching
 // pattern, in the order the platform lists them, until onFile returns false.
-// Folders, hidden and system files are skipped. A folder or file that does not
-// exist gives an empty listing; any other failure raises its error number.
+// Folders, hidden and system files are skipped. A pattern ending in "\" lists
+// that whole folder. A folder or file that does not exist gives an empty
+// listing; any other failure raises its error number.
 void ListNormalFiles(const std::wstring& pattern, const std::function<bool(std::wstring_view name)>& onFile);
 
 // The names of every normal file of folder whose extension is ".xtr", in listing order.
