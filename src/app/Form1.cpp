@@ -6,6 +6,8 @@
 #include "common/Common.h"
 #include "common/Trap.h"
 #include "host/HostFolder.h"
+#include "xtr/Catalogue.h"
+#include "xtr/GridFill.h"
 
 #include <commctrl.h>
 
@@ -119,6 +121,13 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         OnCommand(LOWORD(wParam));
         return 0;
+    case WM_NOTIFY: {
+        LRESULT result = 0;
+        if (grdXTRs_.OnNotify(*reinterpret_cast<NMHDR*>(lParam), result)) {
+            return result;
+        }
+        return ::DefWindowProcW(window_, message, wParam, lParam);
+    }
     case WM_DESTROY:
         ::PostQuitMessage(0);
         return 0;
@@ -152,11 +161,8 @@ void Form1::CreateControls() {
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LABEL1)), hinstance, nullptr);
     ::SendMessageW(label1_, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), FALSE);
 
-    grid_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
-                              px(120), px(720), px(11295), px(5055), window_,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_GRDXTRS)), hinstance, nullptr);
-    ::SendMessageW(grid_, WM_SETFONT, reinterpret_cast<WPARAM>(gridFont_.get()), FALSE);
+    const RECT gridPlacement{px(120), px(720), px(120) + px(11295), px(720) + px(5055)};
+    grdXTRs_.Create(window_, IDC_GRDXTRS, gridPlacement, static_cast<HFONT>(gridFont_.get()));
 }
 
 bool Form1::Form_Load() {
@@ -169,6 +175,8 @@ bool Form1::Form_Load() {
             keepRunning = false;
             return;
         }
+        ScanXTR();
+        BuildGrid();
     });
     return keepRunning;
 }

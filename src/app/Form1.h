@@ -1,6 +1,7 @@
 #pragma once
 // The main window: start-up, the catalogue grid and the menus.
 #include "common/Win32.h"
+#include "xtr/Grid.h"
 
 #include <cstdint>
 
@@ -21,7 +22,8 @@ public:
 
     HWND Window() const { return window_; }
     HWND Label1() const { return label1_; }
-    HWND grdXTRs() const { return grid_; }
+    Grid& grdXTRs() { return grdXTRs_; }
+    const Grid& grdXTRs() const { return grdXTRs_; }
     HMENU Popup1() const;
 
     // Keyboard handling that must run before a message is dispatched
@@ -61,7 +63,7 @@ private:
 
     HWND window_ = nullptr;
     HWND label1_ = nullptr;
-    HWND grid_ = nullptr;
+    Grid grdXTRs_;
     UniqueGdiObject labelFont_;
     UniqueGdiObject gridFont_;
     UniqueMenu popupMenus_;

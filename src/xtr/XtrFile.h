@@ -1,0 +1,11 @@
+#pragma once
+// Reading and writing XTR files on disk. Both report their own failures and
+// return normally.
+#include <cstdint>
+
+// Reads the file named by folder and fileName of XtrTable[index] into its
+// title, program path pieces, autoStart and autoStop.
+void ReadXTR(std::int16_t index);
+
+// Writes XtrTable[CurrentIndex] to its file, creating or replacing it whole.
+void ContentChanged();
