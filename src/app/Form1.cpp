@@ -122,12 +122,20 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnCommand(LOWORD(wParam));
         return 0;
     case WM_NOTIFY: {
+        NMHDR& header = *reinterpret_cast<NMHDR*>(lParam);
         LRESULT result = 0;
-        if (grdXTRs_.OnNotify(*reinterpret_cast<NMHDR*>(lParam), result)) {
+        if (grdXTRs_.OnNotify(header, result) || OnGridKeyboard(header)) {
             return result;
         }
         return ::DefWindowProcW(window_, message, wParam, lParam);
     }
+    case WM_CONTEXTMENU:
+        // Only the keyboard's request (no position): a right press has opened the menu already.
+        if (reinterpret_cast<HWND>(wParam) == grdXTRs_.Window() && lParam == -1) {
+            OpenContextMenuFromKeyboard();
+            return 0;
+        }
+        return ::DefWindowProcW(window_, message, wParam, lParam);
     case WM_DESTROY:
         ::PostQuitMessage(0);
         return 0;
@@ -163,6 +171,7 @@ void Form1::CreateControls() {
 
     const RECT gridPlacement{px(120), px(720), px(120) + px(11295), px(720) + px(5055)};
     grdXTRs_.Create(window_, IDC_GRDXTRS, gridPlacement, static_cast<HFONT>(gridFont_.get()));
+    grdXTRs_.MouseDown = [this](int button, POINT screenPoint) { grdXTRs_MouseDown(button, screenPoint); };
 }
 
 bool Form1::Form_Load() {

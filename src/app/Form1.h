@@ -53,6 +53,7 @@ public:
 
 private:
     std::int16_t CurrentRowIndex() const;
+    bool OnGridKeyboard(const NMHDR& header);
     void InvertActive(const wchar_t* label);
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;

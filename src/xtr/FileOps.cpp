@@ -4,6 +4,7 @@
 #include "common/Win32.h"
 #include "host/HostFolder.h"
 #include "xtr/Catalogue.h"
+#include "xtr/FileListing.h"
 #include "xtr/GridFill.h"
 #include "xtr/XtrFile.h"
 #include "xtr/XtrTable.h"
@@ -16,9 +17,32 @@ bool SameText(const std::wstring& a, const std::wstring& b) {
                                   TRUE) == CSTR_EQUAL;
 }
 
+// The listing sees ordinary files only, and letter case is ignored.
+bool OrdinaryFileListed(const std::wstring& path, const std::wstring& fileName) {
+    bool found = false;
+    ListNormalFiles(path, [&](std::wstring_view name) {
+        found = SameText(std::wstring(name), fileName);
+        return !found;
+    });
+    return found;
+}
+
 void Check(BOOL succeeded) {
     if (!succeeded) {
         RaiseLastError();
+    }
+}
+
+// Gives a file the new spelling of its name. A rename that changes letter case
+// only is silently ignored by some file systems (Wine's among them), so the
+// file passes through a temporary name; it exists under one name throughout.
+void RenameLetterCase(const std::wstring& oldPath, const std::wstring& newPath) {
+    const std::wstring between = oldPath + L"." + std::to_wstring(::GetCurrentProcessId()) + L".rename.tmp";
+    Check(::MoveFileExW(oldPath.c_str(), between.c_str(), 0));
+    if (!::MoveFileExW(between.c_str(), newPath.c_str(), 0)) {
+        const DWORD code = ::GetLastError();
+        ::MoveFileExW(between.c_str(), oldPath.c_str(), 0);
+        RaiseSystemError(code);
     }
 }
 } // namespace
@@ -59,7 +83,7 @@ bool FilenameChanged() {
         if (SameText(oldPath, newPath)) {
             // Both names denote one file: rename it to the new spelling, then rewrite it in place.
             if (oldPath != newPath) {
-                Check(::MoveFileExW(oldPath.c_str(), newPath.c_str(), 0));
+                RenameLetterCase(oldPath, newPath);
             }
             written = ContentChanged();
             return;

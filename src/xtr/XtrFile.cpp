@@ -129,8 +129,8 @@ void ReadXTR(std::int16_t index) {
     });
 }
 
-void ContentChanged() {
-    Trap(L"Module1.ContentChanged", [] {
+bool ContentChanged() {
+    return Trap(L"Module1.ContentChanged", [] {
         const XtrRecord& entry = XtrEntry(CurrentIndex);
         // A typed name could open a device (CON, COM1...) or reach another folder or stream.
         if (!IsPlainFileName(entry.fileName)) {

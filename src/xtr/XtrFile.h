@@ -8,4 +8,5 @@
 void ReadXTR(std::int16_t index);
 
 // Writes XtrTable[CurrentIndex] to its file, creating or replacing it whole.
-void ContentChanged();
+// False when it failed (and was reported); the old file is then untouched.
+bool ContentChanged();

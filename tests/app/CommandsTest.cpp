@@ -33,7 +33,7 @@ protected:
 
     // A right press on grid row `row`, answering the context menu with `choice`.
     void RightPress(int row, UINT choice = 0) {
-        form.grdXTRs().SetRow(row);
+        form.grdXTRs().Row(row);
         answers.popupChoice = choice;
         form.grdXTRs_MouseDown(Form1::kRightButton, POINT{10, 10});
     }
@@ -96,7 +96,7 @@ TEST_F(CommandsTest, LeftPressOnlyPicksTheEntry) {
     WriteBytes(host / L"c.xtr", kActive);
     Start();
     EXPECT_EQ(form.grdXTRs().Row(), 2) << "after a fill the last row is current";
-    form.grdXTRs().SetRow(1);
+    form.grdXTRs().Row(1);
     form.grdXTRs_MouseDown(Form1::kLeftButton, POINT{1, 1});
     EXPECT_EQ(CurrentIndex, 1);
     EXPECT_EQ(answers.popupCount, 0);
@@ -225,13 +225,13 @@ TEST_F(CommandsTest, KeyboardReachesTheMenuAndDelete) {
     WriteBytes(host / L"a.xtr", kActive);
     WriteBytes(host / L"b.xtr", kActive);
     Start();
-    form.grdXTRs().SetRow(1);
+    form.grdXTRs().Row(1);
     ::SendMessageW(form.Window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form.grdXTRs().Window()), -1);
     EXPECT_EQ(answers.popupCount, 1) << "the context-menu key opens the menu";
     EXPECT_EQ(CurrentIndex, 1);
 
     answers.messageReplies = {IDNO};
-    form.grdXTRs().SetRow(2);
+    form.grdXTRs().Row(2);
     NMLVKEYDOWN key{};
     key.hdr = {form.grdXTRs().Window(), static_cast<UINT_PTR>(IDC_GRDXTRS), LVN_KEYDOWN};
     key.wVKey = VK_DELETE;
