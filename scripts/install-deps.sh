@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building, testing and the demo need on Debian 12, when missing.
 set -euo pipefail
-packages=(cmake make g++-mingw-w64-x86-64-posix wine wine64 googletest xvfb xauth xdotool imagemagick zip)
+packages=(cmake make g++-mingw-w64-x86-64-posix wine wine64 fonts-wine googletest xvfb xauth xdotool imagemagick zip)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")

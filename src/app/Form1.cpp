@@ -1,10 +1,13 @@
 #include "app/Form1.h"
 
+#include "about/frm_About.h"
 #include "app/AppInfo.h"
 #include "app/resource.h"
 #include "common/Common.h"
 #include "common/Trap.h"
 #include "host/HostFolder.h"
+#include "xtr/Catalogue.h"
+#include "xtr/GridFill.h"
 
 #include <commctrl.h>
 
@@ -118,6 +121,21 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         OnCommand(LOWORD(wParam));
         return 0;
+    case WM_NOTIFY: {
+        NMHDR& header = *reinterpret_cast<NMHDR*>(lParam);
+        LRESULT result = 0;
+        if (grdXTRs_.OnNotify(header, result) || OnGridKeyboard(header)) {
+            return result;
+        }
+        return ::DefWindowProcW(window_, message, wParam, lParam);
+    }
+    case WM_CONTEXTMENU:
+        // Only the keyboard's request (no position): a right press has opened the menu already.
+        if (reinterpret_cast<HWND>(wParam) == grdXTRs_.Window() && lParam == -1) {
+            OpenContextMenuFromKeyboard();
+            return 0;
+        }
+        return ::DefWindowProcW(window_, message, wParam, lParam);
     case WM_DESTROY:
         ::PostQuitMessage(0);
         return 0;
@@ -151,11 +169,9 @@ void Form1::CreateControls() {
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LABEL1)), hinstance, nullptr);
     ::SendMessageW(label1_, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), FALSE);
 
-    grid_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
-                              px(120), px(720), px(11295), px(5055), window_,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_GRDXTRS)), hinstance, nullptr);
-    ::SendMessageW(grid_, WM_SETFONT, reinterpret_cast<WPARAM>(gridFont_.get()), FALSE);
+    const RECT gridPlacement{px(120), px(720), px(120) + px(11295), px(720) + px(5055)};
+    grdXTRs_.Create(window_, IDC_GRDXTRS, gridPlacement, static_cast<HFONT>(gridFont_.get()));
+    grdXTRs_.MouseDown = [this](int button, POINT screenPoint) { grdXTRs_MouseDown(button, screenPoint); };
 }
 
 bool Form1::Form_Load() {
@@ -168,6 +184,8 @@ bool Form1::Form_Load() {
             keepRunning = false;
             return;
         }
+        ScanXTR();
+        BuildGrid();
     });
     return keepRunning;
 }
@@ -200,3 +218,6 @@ void Form1::mnuFileExit_Click() {
     ::EnumThreadWindows(::GetCurrentThreadId(), &DestroyThreadWindow, reinterpret_cast<LPARAM>(window_));
     ::DestroyWindow(window_);
 }
+
+// Modeless and without owner: the main window stays usable while it is open.
+void Form1::mnuHelpAbout_Click() { frm_About::Show(); }

@@ -2,6 +2,7 @@
 // The main window: start-up, the catalogue grid and the menus.
 #include "common/Win32.h"
 #include "editor/Form2.h"
+#include "xtr/Grid.h"
 
 #include <cstdint>
 
@@ -22,7 +23,8 @@ public:
 
     HWND Window() const { return window_; }
     HWND Label1() const { return label1_; }
-    HWND grdXTRs() const { return grid_; }
+    Grid& grdXTRs() { return grdXTRs_; }
+    const Grid& grdXTRs() const { return grdXTRs_; }
     HMENU Popup1() const;
     // The editor dialog; its window exists only while it is loaded.
     Form2& Editor() { return form2_; }
@@ -50,9 +52,11 @@ public:
     void mnuViewRefresh_Click();
     void mnuHelpCheckUpdates_Click();
     void mnuFileExit_Click();
+    void mnuHelpAbout_Click();
 
 private:
     std::int16_t CurrentRowIndex() const;
+    bool OnGridKeyboard(const NMHDR& header);
     void InvertActive(const wchar_t* label);
     void OpenEditorForSaving();
 
@@ -64,7 +68,7 @@ private:
 
     HWND window_ = nullptr;
     HWND label1_ = nullptr;
-    HWND grid_ = nullptr;
+    Grid grdXTRs_;
     UniqueGdiObject labelFont_;
     UniqueGdiObject gridFont_;
     UniqueMenu popupMenus_;

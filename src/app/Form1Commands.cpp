@@ -2,6 +2,7 @@
 #include "app/AppInfo.h"
 #include "app/Form1.h"
 #include "app/resource.h"
+#include "common/ErrorTable.h"
 #include "common/Trap.h"
 #include "common/Ui.h"
 #include "xtr/Catalogue.h"
@@ -21,6 +22,9 @@ void Form1::OnCommand(int id) {
         break;
     case IDM_HELP_CHECKUPDATES:
         mnuHelpCheckUpdates_Click();
+        break;
+    case IDM_HELP_ABOUT:
+        mnuHelpAbout_Click();
         break;
     case IDM_POPUP1_VIEW:
         mnuPopup1View_Click();
@@ -74,6 +78,30 @@ void Form1::OpenContextMenuFromKeyboard() {
     }
     ::ClientToScreen(grdXTRs().Window(), &point);
     grdXTRs_MouseDown(kRightButton, point);
+}
+
+// A double-click or Enter on a data row is Edit; the Delete key is Delete.
+bool Form1::OnGridKeyboard(const NMHDR& header) {
+    if (header.hwndFrom != grdXTRs().Window()) {
+        return false;
+    }
+    switch (header.code) {
+    case NM_DBLCLK:
+        if (reinterpret_cast<const NMITEMACTIVATE&>(header).iItem >= 0) {
+            RunOnCurrentRow(IDM_POPUP1_EDIT);
+        }
+        return true;
+    case NM_RETURN:
+        RunOnCurrentRow(IDM_POPUP1_EDIT);
+        return true;
+    case LVN_KEYDOWN:
+        if (reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_DELETE) {
+            RunOnCurrentRow(IDM_POPUP1_DELETE);
+        }
+        return true;
+    default:
+        return false;
+    }
 }
 
 // Keyboard and double-click shortcuts act on the current data row, as the menu would.

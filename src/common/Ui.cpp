@@ -1,6 +1,9 @@
 #include "common/Ui.h"
 
+#include "common/VersionInfo.h"
+
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include <vector>
 
@@ -56,5 +59,22 @@ std::optional<std::wstring> ChooseFileToOpen(const OpenFileRequest& request) {
         return std::nullopt;
     }
     return std::wstring(file.data());
+}
+
+INT_PTR ExecuteShell(const ShellRequest& request) {
+    if (TestHooks().executeShell) {
+        return TestHooks().executeShell(request);
+    }
+    auto orNull = [](const std::wstring& text) { return text.empty() ? nullptr : text.c_str(); };
+    return reinterpret_cast<INT_PTR>(::ShellExecuteW(request.owner, orNull(request.verb), request.file.c_str(),
+                                                     orNull(request.parameters), orNull(request.folder),
+                                                     request.showCommand));
+}
+
+std::wstring ProgramVersionString(const wchar_t* name) {
+    if (TestHooks().programVersionString) {
+        return TestHooks().programVersionString(name);
+    }
+    return ReadProgramVersionString(name);
 }
 } // namespace Ui

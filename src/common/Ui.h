@@ -1,7 +1,9 @@
 #pragma once
 // The modal loops of the program (message boxes, the popup menu, the file
 // dialog) all go through here, so that a test can answer them instead of a
-// person. Nothing else is replaced in tests.
+// person; so do the two things a test cannot let happen or cannot change for
+// real: handing an address to the shell (which would start a browser) and the
+// program's own version resource. Nothing else is replaced in tests.
 #include <windows.h>
 
 #include <functional>
@@ -27,11 +29,29 @@ struct OpenFileRequest {
 // The full path the user chose, or nothing when they cancelled.
 std::optional<std::wstring> ChooseFileToOpen(const OpenFileRequest& request);
 
+// What ShellExecuteW is given; empty texts are passed as null.
+struct ShellRequest {
+    HWND owner = nullptr;
+    std::wstring verb;
+    std::wstring file;
+    std::wstring parameters;
+    std::wstring folder;
+    int showCommand = SW_SHOWNORMAL;
+};
+// ShellExecuteW: hands a file or address to the program registered for it.
+// Returns the shell's result (above 32 on success).
+INT_PTR ExecuteShell(const ShellRequest& request);
+
+// A string entry of the running program's version resource; empty when missing.
+std::wstring ProgramVersionString(const wchar_t* name);
+
 // Hooks a test installs to answer the modal loops; empty members mean the real thing.
 struct Hooks {
     std::function<int(HWND owner, std::wstring_view text, std::wstring_view title, UINT flags)> showMessage;
     std::function<UINT(HMENU menu, int x, int y, HWND owner)> showPopupMenu;
     std::function<std::optional<std::wstring>(const OpenFileRequest&)> chooseFileToOpen;
+    std::function<INT_PTR(const ShellRequest&)> executeShell;
+    std::function<std::wstring(const wchar_t* name)> programVersionString;
 };
 Hooks& TestHooks();
 } // namespace Ui

@@ -1,10 +1,10 @@
 #include "xtr/FileOps.h"
 
-#include "common/ErrorTable.h"
 #include "common/Trap.h"
 #include "common/Win32.h"
 #include "host/HostFolder.h"
 #include "xtr/Catalogue.h"
+#include "xtr/FileListing.h"
 #include "xtr/GridFill.h"
 #include "xtr/XtrFile.h"
 #include "xtr/XtrTable.h"
@@ -17,30 +17,31 @@ bool SameText(const std::wstring& a, const std::wstring& b) {
                                   TRUE) == CSTR_EQUAL;
 }
 
+// The listing sees ordinary files only, and letter case is ignored.
+bool OrdinaryFileListed(const std::wstring& path, const std::wstring& fileName) {
+    bool found = false;
+    ListNormalFiles(path, [&](std::wstring_view name) {
+        found = SameText(std::wstring(name), fileName);
+        return !found;
+    });
+    return found;
+}
+
 void Check(BOOL succeeded) {
     if (!succeeded) {
         RaiseLastError();
     }
 }
 
-// Gives a file a new spelling of its name through a passing name: a direct
-// rename that changes letter case alone can keep the old spelling where the
-// file system ignores case (Wine over a Unix file system does).
-void Respell(const std::wstring& oldPath, const std::wstring& newPath) {
-    std::wstring passing;
-    for (int n = 0;; ++n) {
-        if (n == 1000) {
-            Raise(Err::FileAlreadyExists);
-        }
-        passing = newPath + L".~" + std::to_wstring(n);
-        if (::GetFileAttributesW(passing.c_str()) == INVALID_FILE_ATTRIBUTES) {
-            break;
-        }
-    }
-    Check(::MoveFileExW(oldPath.c_str(), passing.c_str(), 0));
-    if (!::MoveFileExW(passing.c_str(), newPath.c_str(), 0)) {
+// Gives a file the new spelling of its name. A rename that changes letter case
+// only is silently ignored by some file systems (Wine's among them), so the
+// file passes through a temporary name; it exists under one name throughout.
+void RenameLetterCase(const std::wstring& oldPath, const std::wstring& newPath) {
+    const std::wstring between = oldPath + L"." + std::to_wstring(::GetCurrentProcessId()) + L".rename.tmp";
+    Check(::MoveFileExW(oldPath.c_str(), between.c_str(), 0));
+    if (!::MoveFileExW(between.c_str(), newPath.c_str(), 0)) {
         const DWORD code = ::GetLastError();
-        ::MoveFileExW(passing.c_str(), oldPath.c_str(), 0);
+        ::MoveFileExW(between.c_str(), oldPath.c_str(), 0);
         RaiseSystemError(code);
     }
 }
@@ -82,7 +83,7 @@ bool FilenameChanged() {
         if (SameText(oldPath, newPath)) {
             // Both names denote one file: rename it to the new spelling, then rewrite it in place.
             if (oldPath != newPath) {
-                Respell(oldPath, newPath);
+                RenameLetterCase(oldPath, newPath);
             }
             written = ContentChanged();
             return;

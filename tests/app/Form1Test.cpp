@@ -92,7 +92,7 @@ TEST_F(Form1Test, F5IsRefresh) {
     ASSERT_EQ(count, 1);
     EXPECT_EQ(table[0].key, VK_F5);
     EXPECT_EQ(table[0].cmd, IDM_VIEW_REFRESH);
-    MSG f5{form.grdXTRs(), WM_KEYDOWN, VK_F5, 0, 0, {}};
+    MSG f5{form.grdXTRs().Window(), WM_KEYDOWN, VK_F5, 0, 0, {}};
     EXPECT_TRUE(form.PreTranslateMessage(f5)) << "F5 is translated anywhere in the main window";
 }
 
@@ -113,7 +113,7 @@ TEST_F(Form1Test, LayoutIsFixedWhateverTheWindowSize) {
         ::MapWindowPoints(nullptr, form.Window(), reinterpret_cast<POINT*>(&rect), 2);
         return rect;
     };
-    const RECT grid = placement(form.grdXTRs());
+    const RECT grid = placement(form.grdXTRs().Window());
     EXPECT_EQ(grid.left, TwipsToPixels(120, dpi));
     EXPECT_EQ(grid.top, TwipsToPixels(720, dpi));
     EXPECT_EQ(grid.right - grid.left, TwipsToPixels(11295, dpi));
@@ -121,7 +121,7 @@ TEST_F(Form1Test, LayoutIsFixedWhateverTheWindowSize) {
     EXPECT_EQ(WindowText(form.Label1()), L"Manage XTR files");
 
     ::SetWindowPos(form.Window(), nullptr, 0, 0, 1600, 1000, SWP_NOMOVE | SWP_NOZORDER);
-    const RECT enlarged = placement(form.grdXTRs());
+    const RECT enlarged = placement(form.grdXTRs().Window());
     EXPECT_EQ(enlarged.right - enlarged.left, grid.right - grid.left);
     EXPECT_EQ(enlarged.bottom - enlarged.top, grid.bottom - grid.top);
 }

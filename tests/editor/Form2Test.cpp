@@ -76,8 +76,7 @@ class Form2Test : public testing::Test {
     void PressRow(const std::wstring& fileName) {
         const int row = IndexOf(fileName);
         ASSERT_GT(row, 0) << "not listed";
-        ListView_SetItemState(form->grdXTRs().Window(), row - 1, LVIS_SELECTED | LVIS_FOCUSED,
-                              LVIS_SELECTED | LVIS_FOCUSED);
+        form->grdXTRs().Row(row);
         form->grdXTRs_MouseDown(Form1::kLeftButton, {0, 0});
         ASSERT_EQ(CurrentIndex, row);
     }

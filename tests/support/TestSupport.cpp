@@ -1,6 +1,7 @@
 #include "support/TestSupport.h"
 
 #include "common/Common.h"
+#include "common/VersionInfo.h"
 
 #include <gtest/gtest.h>
 
@@ -135,6 +136,14 @@ ModalAnswers::ModalAnswers() {
         std::optional<std::wstring> reply = fileReplies.front();
         fileReplies.pop_front();
         return reply;
+    };
+    hooks.executeShell = [this](const Ui::ShellRequest& request) -> INT_PTR {
+        shellRequests.push_back(request);
+        return 42; // as the shell answers success
+    };
+    hooks.programVersionString = [this](const wchar_t* name) {
+        const auto answer = versionStrings.find(name);
+        return answer != versionStrings.end() ? answer->second : ReadProgramVersionString(name);
     };
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -49,7 +50,8 @@ private:
     HKEY scratch_ = nullptr;
 };
 
-// Answers message boxes, popup menus and file dialogs, and records what was asked.
+// Answers message boxes, popup menus and file dialogs, and records what was asked;
+// records shell requests without running them.
 struct ShownMessage {
     std::wstring text;
     std::wstring title;
@@ -71,6 +73,11 @@ public:
 
     std::vector<Ui::OpenFileRequest> fileRequests;
     std::deque<std::optional<std::wstring>> fileReplies; // nullopt: cancelled
+
+    // Recorded instead of run: no test starts a browser.
+    std::vector<Ui::ShellRequest> shellRequests;
+    // Version resource entries to answer instead of the real ones; others are read.
+    std::map<std::wstring, std::wstring> versionStrings;
 };
 
 // Points the log at a file of its own in a scratch folder.

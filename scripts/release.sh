@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Makes the release, build/mingw/release/Quillon-<version>-win64.zip (Quillon.exe,
+# README.md, LICENSE), then checks it as a user would use it: unpacked into an
+# empty folder, and copied into the UI-View32 folder, the Quillon.exe from the
+# zip starts under Wine on the demo UI-View32 folder and shows its main window.
+set -euo pipefail
+demo_headless=1
+source "$(dirname "$0")/demo-env.sh"
+
+cpack --config build/mingw/CPackConfig.cmake -B build/mingw/release >/dev/null
+zip="$PWD/build/mingw/release/Quillon-${quillon_version}-win64.zip"
+unpacked=$(mktemp -d)
+trap 'demo_stop; rm -rf "$unpacked"' EXIT
+(cd "$unpacked" && cmake -E tar xf "$zip")
+for file in Quillon.exe README.md LICENSE; do
+  [ -f "$unpacked/$file" ] || { echo "release: $file is missing from the zip" >&2; exit 1; }
+done
+
+# check_start <folder>: runs the zip's Quillon.exe from that folder, with it as
+# the working folder, and waits for the main window.
+check_start() {
+  pushd "$1" >/dev/null
+  demo_start ./Quillon.exe
+  popd >/dev/null
+  demo_wait_window "$quillon_title" >/dev/null || { echo "release: no main window from $1" >&2; exit 1; }
+  demo_stop_apps
+  for _ in $(seq 1 20); do
+    xdotool search --name "^${quillon_title}\$" >/dev/null 2>&1 || break
+    sleep 0.5
+  done
+  echo "release: Quillon.exe starts from $1"
+}
+check_start "$unpacked"
+cp "$unpacked/Quillon.exe" "$WINEPREFIX/drive_c/UI-View32/"
+check_start "$WINEPREFIX/drive_c/UI-View32"
+
+echo "release: $zip ($(stat -c %s "$zip") bytes)"

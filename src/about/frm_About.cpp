@@ -1,0 +1,325 @@
+#include "about/frm_About.h"
+
+#include "about/A_URL.h"
+#include "app/AppInfo.h"
+#include "common/Ui.h"
+
+#include <windowsx.h>
+
+#include <memory>
+
+namespace {
+constexpr wchar_t kClassName[] = L"Quillonfrm_About";
+constexpr wchar_t kNoLegalNotice[] = L"Not set in Project!";
+
+// Lives as long as its window: created by Show, freed when the window is gone.
+std::unique_ptr<frm_About> loaded;
+
+int ScreenDpi() {
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) {
+        ::ReleaseDC(nullptr, screen);
+    }
+    return dpi > 0 ? dpi : 96;
+}
+
+// Sizes in hundredths of a point, so that 8.25 and 9.75 points stay exact.
+HFONT CreateFormFont(int hundredthPoints, int weight, int dpi) {
+    LOGFONTW font{};
+    font.lfHeight = -::MulDiv(hundredthPoints, dpi, 7200);
+    font.lfWeight = weight;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfQuality = DEFAULT_QUALITY;
+    ::lstrcpynW(font.lfFaceName, L"MS Sans Serif", LF_FACESIZE);
+    return ::CreateFontIndirectW(&font);
+}
+
+enum class FontKind { Regular, Bold, Title };
+
+struct ControlPlacement {
+    AboutControlId id;
+    const wchar_t* className;
+    const wchar_t* caption;       // the fixed captions; the others are set at load
+    int left, top, width, height; // twips
+    FontKind font;
+    DWORD style;
+};
+
+// Labels show their texts as they are: an "&" in a legal notice is no access key.
+constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
+
+const ControlPlacement kControls[] = {
+    {IDC_ABOUT_LABEL1, WC_STATICW, L"", 720, 0, 5295, 375, FontKind::Title, kLabel},
+    {IDC_ABOUT_LABEL2, WC_STATICW, L"", 120, 480, 5295, 375, FontKind::Bold, kLabel},
+    {IDC_ABOUT_LABEL3, WC_STATICW, L"", 840, 840, 5295, 735, FontKind::Regular, kLabel},
+    {IDC_ABOUT_LABEL9, WC_STATICW, L"Translations", 120, 1680, 1335, 255, FontKind::Bold, kLabel},
+    {IDC_ABOUT_LBLTRANSLATORS, WC_STATICW, L"", 840, 1920, 5055, 1335, FontKind::Regular, kLabel},
+    {IDC_ABOUT_LABEL8, WC_STATICW, L"More information on this website", 120, 3480, 5295, 255, FontKind::Bold,
+     kLabel},
+    // A link control rather than a label, so that a keyboard user can reach it
+    // with Tab and open it with Enter or Space.
+    {IDC_ABOUT_LBLWEBURL, WC_LINK, L"", 840, 3720, 5295, 255, FontKind::Regular,
+     WS_TABSTOP | LWS_TRANSPARENT},
+    {IDC_ABOUT_LABEL4, WC_STATICW, L"Legal", 120, 4080, 735, 255, FontKind::Bold, kLabel},
+    {IDC_ABOUT_LABEL5, WC_STATICW, L"", 840, 4080, 5295, 495, FontKind::Regular, kLabel},
+    {IDC_ABOUT_LABEL6, WC_STATICW, L"", 840, 4440, 4095, 975, FontKind::Regular, kLabel},
+    {IDC_ABOUT_LABEL7, WC_STATICW, L"", 720, 5520, 4335, 255, FontKind::Regular, kLabel},
+    {IDC_ABOUT_COMMAND1, WC_BUTTONW, L"&OK", 5280, 5280, 975, 375, FontKind::Bold,
+     WS_TABSTOP | BS_DEFPUSHBUTTON},
+};
+
+constexpr int kClientWidth = 6390; // twips
+constexpr int kClientHeight = 5880;
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+} // namespace
+
+frm_About::~frm_About() {
+    if (window_ != nullptr) {
+        // The window outlived its object (the program is ending): let it go quietly.
+        ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        ::DestroyWindow(window_);
+    }
+}
+
+frm_About* frm_About::Instance() {
+    return loaded.get();
+}
+
+frm_About* frm_About::Show() {
+    if (loaded) {
+        ::ShowWindow(loaded->window_, SW_SHOWNORMAL);
+        ::SetForegroundWindow(loaded->window_);
+        return loaded.get();
+    }
+    std::unique_ptr<frm_About> form(new frm_About);
+    if (!form->Create()) {
+        return nullptr;
+    }
+    loaded = std::move(form);
+    loaded->Form_Load();
+    return loaded.get();
+}
+
+bool frm_About::Create() {
+    HINSTANCE hinstance = ::GetModuleHandleW(nullptr);
+    static const ATOM windowClass = [hinstance] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = &frm_About::WindowProc;
+        wc.hInstance = hinstance;
+        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = kClassName;
+        return ::RegisterClassExW(&wc);
+    }();
+    if (windowClass == 0) {
+        return false;
+    }
+    const int dpi = ScreenDpi();
+    RECT frame{0, 0, TwipsToPixels(kClientWidth, dpi), TwipsToPixels(kClientHeight, dpi)};
+    ::AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+    ::CreateWindowExW(kExStyle, kClassName, L"", kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                      frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, hinstance, this);
+    return window_ != nullptr;
+}
+
+LRESULT CALLBACK frm_About::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    frm_About* self = nullptr;
+    if (message == WM_NCCREATE) {
+        self = static_cast<frm_About*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->window_ = window;
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<frm_About*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    }
+    if (self == nullptr) {
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    LRESULT result = 0;
+    try {
+        result = self->OnMessage(message, wParam, lParam);
+    } catch (...) {
+        result = ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->window_ = nullptr;
+        if (loaded.get() == self) {
+            loaded.reset(); // the next Show loads a fresh window
+        }
+    }
+    return result;
+}
+
+LRESULT frm_About::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        CreateControls();
+        return 0;
+    case WM_COMMAND:
+        OnCommand(GET_WM_COMMAND_ID(wParam, lParam));
+        return 0;
+    case WM_NOTIFY:
+        OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+        return 0;
+    case WM_ACTIVATE:
+        OnActivate(LOWORD(wParam) != WA_INACTIVE);
+        return 0;
+    case WM_DESTROY:
+        Form_Unload();
+        return 0;
+    default:
+        return ::DefWindowProcW(window_, message, wParam, lParam);
+    }
+}
+
+void frm_About::CreateControls() {
+    const int dpi = ScreenDpi();
+    auto px = [dpi](int twips) { return TwipsToPixels(twips, dpi); };
+    labelFont_.reset(CreateFormFont(825, FW_NORMAL, dpi));
+    boldFont_.reset(CreateFormFont(825, FW_BOLD, dpi));
+    titleFont_.reset(CreateFormFont(975, FW_BOLD, dpi));
+    HINSTANCE hinstance = ::GetModuleHandleW(nullptr);
+
+    for (const ControlPlacement& control : kControls) {
+        HWND child = ::CreateWindowExW(
+            0, control.className, control.caption, WS_CHILD | WS_VISIBLE | control.style, px(control.left),
+            px(control.top), px(control.width), px(control.height), window_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), hinstance, nullptr);
+        const HGDIOBJ font = control.font == FontKind::Title  ? titleFont_.get()
+                             : control.font == FontKind::Bold ? boldFont_.get()
+                                                              : labelFont_.get();
+        SetWindowFont(child, static_cast<HFONT>(font), FALSE);
+    }
+    ::SetWindowSubclass(Control(IDC_ABOUT_LBLWEBURL), &frm_About::WebUrlProc, 0,
+                        reinterpret_cast<DWORD_PTR>(this));
+}
+
+void frm_About::Form_Load() {
+    ::SetWindowTextW(Control(IDC_ABOUT_LABEL7), L"");
+
+    legalNotice_ = Ui::ProgramVersionString(L"LegalCopyright");
+    if (legalNotice_.empty()) {
+        legalNotice_ = kNoLegalNotice;
+    }
+    disclaimer_ = L""; // there is no disclaimer text; its label stays in the layout, empty
+
+    ::SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+
+    RECT outer;
+    ::GetWindowRect(window_, &outer);
+    const int width = outer.right - outer.left;
+    const int height = outer.bottom - outer.top;
+    ::SetWindowPos(window_, nullptr, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                   (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    ::SetWindowTextW(window_, (L"About " + AppTitle).c_str());
+    ::SetWindowTextW(Control(IDC_ABOUT_LABEL1), AppTitle.c_str());
+    ::SetWindowTextW(Control(IDC_ABOUT_LABEL2), AppAuthor.c_str());
+    ::SetWindowTextW(Control(IDC_ABOUT_LABEL3), AppDescription.c_str());
+    ::SetWindowTextW(Control(IDC_ABOUT_LBLTRANSLATORS), L"No translations");
+    ::SetWindowTextW(Control(IDC_ABOUT_LABEL5), legalNotice_.c_str());
+    ::SetWindowTextW(Control(IDC_ABOUT_LABEL6), disclaimer_.c_str());
+    // The link markup only makes the whole address the link; what shows is the address.
+    ::SetWindowTextW(Control(IDC_ABOUT_LBLWEBURL), (L"<a>" + AppWebAddress + L"</a>").c_str());
+
+    ::ShowWindow(window_, SW_SHOWNORMAL);
+    ::SetFocus(Control(IDC_ABOUT_COMMAND1));
+}
+
+void frm_About::Form_Unload() {
+    ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+}
+
+void frm_About::Command1_Click() {
+    ::DestroyWindow(window_);
+}
+
+void frm_About::lblWebURL_Click() {
+    OpenUrl(AppWebAddress);
+}
+
+void frm_About::OnCommand(int id) {
+    switch (id) {
+    case IDC_ABOUT_COMMAND1:
+    case IDOK:     // Enter outside the link
+    case IDCANCEL: // Esc
+        Command1_Click();
+        break;
+    default:
+        break;
+    }
+}
+
+void frm_About::OnNotify(const NMHDR& header) {
+    if (header.idFrom == IDC_ABOUT_LBLWEBURL && (header.code == NM_RETURN || header.code == NM_CLICK)) {
+        lblWebURL_Click();
+    }
+}
+
+// A plain window does not keep its focused control the way a dialog does: a
+// keyboard user who comes back to the window finds the focus where it was.
+void frm_About::OnActivate(bool active) {
+    if (!active) {
+        HWND focus = ::GetFocus();
+        if (focus != nullptr && ::IsChild(window_, focus)) {
+            lastFocus_ = focus;
+        }
+        return;
+    }
+    ::SetFocus(lastFocus_ != nullptr && ::IsWindow(lastFocus_) ? lastFocus_ : Control(IDC_ABOUT_COMMAND1));
+}
+
+LRESULT CALLBACK frm_About::WebUrlProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                       DWORD_PTR self) noexcept {
+    try {
+        return reinterpret_cast<frm_About*>(self)->OnWebUrlMessage(label, message, wParam, lParam);
+    } catch (...) {
+        return ::DefSubclassProc(label, message, wParam, lParam);
+    }
+}
+
+// The link control only answers the mouse over its text; the address behaves as
+// one label over its whole area instead: hand pointer, and a click is a press
+// and release on it. Space opens it as Enter does.
+LRESULT frm_About::OnWebUrlMessage(HWND label, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_NCHITTEST:
+        return HTCLIENT;
+    case WM_SETCURSOR:
+        ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+        return TRUE;
+    case WM_LBUTTONDOWN:
+        ::SetFocus(label);
+        ::SetCapture(label);
+        return 0;
+    case WM_LBUTTONUP: {
+        if (::GetCapture() != label) {
+            return 0;
+        }
+        ::ReleaseCapture();
+        RECT client;
+        ::GetClientRect(label, &client);
+        const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (::PtInRect(&client, at)) {
+            lblWebURL_Click();
+        }
+        return 0;
+    }
+    case WM_KEYDOWN:
+        if (wParam == VK_SPACE) {
+            lblWebURL_Click();
+            return 0;
+        }
+        break;
+    case WM_NCDESTROY:
+        ::RemoveWindowSubclass(label, &frm_About::WebUrlProc, 0);
+        break;
+    default:
+        break;
+    }
+    return ::DefSubclassProc(label, message, wParam, lParam);
+}

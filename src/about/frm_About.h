@@ -1,0 +1,69 @@
+#pragma once
+// The About window: which program this is, where to read more about it, and
+// its legal text. One at most is open; it stays above other windows and does
+// not block the main window.
+#include "common/Win32.h"
+
+#include <commctrl.h>
+
+#include <string>
+
+// Control ids of the About window.
+enum AboutControlId : int {
+    IDC_ABOUT_LABEL1 = 3001,
+    IDC_ABOUT_LABEL2,
+    IDC_ABOUT_LABEL3,
+    IDC_ABOUT_LABEL9,
+    IDC_ABOUT_LBLTRANSLATORS,
+    IDC_ABOUT_LABEL8,
+    IDC_ABOUT_LBLWEBURL,
+    IDC_ABOUT_LABEL4,
+    IDC_ABOUT_LABEL5,
+    IDC_ABOUT_LABEL6,
+    IDC_ABOUT_LABEL7,
+    IDC_ABOUT_COMMAND1,
+};
+
+class frm_About {
+  public:
+    frm_About(const frm_About&) = delete;
+    frm_About& operator=(const frm_About&) = delete;
+    ~frm_About();
+
+    // Shows the About window, modeless and without owner. When it is not open
+    // it is loaded now; when it is, the open one comes forward as it is.
+    // Null only when the window could not be created.
+    static frm_About* Show();
+
+    // The open About window, or null.
+    static frm_About* Instance();
+
+    HWND Window() const { return window_; }
+    HWND Control(AboutControlId id) const { return ::GetDlgItem(window_, id); }
+
+    void Command1_Click();
+    void lblWebURL_Click();
+
+  private:
+    frm_About() = default;
+    bool Create();
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    static LRESULT CALLBACK WebUrlProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                       DWORD_PTR self) noexcept;
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnWebUrlMessage(HWND label, UINT message, WPARAM wParam, LPARAM lParam);
+    void OnCommand(int id);
+    void OnNotify(const NMHDR& header);
+    void OnActivate(bool active);
+    void CreateControls();
+    void Form_Load();
+    void Form_Unload();
+
+    HWND window_ = nullptr;
+    HWND lastFocus_ = nullptr;
+    std::wstring legalNotice_;
+    std::wstring disclaimer_;
+    UniqueGdiObject labelFont_;
+    UniqueGdiObject boldFont_;
+    UniqueGdiObject titleFont_;
+};

@@ -1,0 +1,478 @@
+#include "xtr/Grid.h"
+
+#include "common/ErrorTable.h"
+#include "common/Trap.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+namespace {
+// A new column's width, in twips, until it is set.
+constexpr int kDefaultColWidth = 960;
+constexpr UINT_PTR kSubclassId = 1;
+
+int PixelsToTwips(int pixels, int dpi) {
+    return ::MulDiv(pixels, 1440, dpi);
+}
+
+// The classic mouse pointer numbers; 0 leaves the ListView its own.
+const wchar_t* CursorFor(int pointer) {
+    switch (pointer) {
+    case 1:
+        return IDC_ARROW;
+    case 2:
+        return IDC_CROSS;
+    case 3:
+        return IDC_IBEAM;
+    case 5:
+    case 15:
+        return IDC_SIZEALL;
+    case 6:
+        return IDC_SIZENESW;
+    case 7:
+        return IDC_SIZENS;
+    case 8:
+        return IDC_SIZENWSE;
+    case 9:
+        return IDC_SIZEWE;
+    case 10:
+        return IDC_UPARROW;
+    case 11:
+        return IDC_WAIT;
+    case 12:
+        return IDC_NO;
+    case 13:
+        return IDC_APPSTARTING;
+    case 14:
+        return IDC_HELP;
+    default:
+        return nullptr;
+    }
+}
+} // namespace
+
+bool Grid::Create(HWND parent, int id, const RECT& placement, HFONT font) {
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    list_ = ::CreateWindowExW(
+        WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+        WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_OWNERDATA,
+        placement.left, placement.top, placement.right - placement.left, placement.bottom - placement.top,
+        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+    if (list_ == nullptr) {
+        return false;
+    }
+    ::SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER);
+    if (HDC dc = ::GetDC(list_)) {
+        dpi_ = std::max(1, ::GetDeviceCaps(dc, LOGPIXELSX));
+        ::ReleaseDC(list_, dc);
+    }
+    ::SetWindowSubclass(list_, &Grid::ListProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    for (int col = 0; col < cols_; ++col) {
+        InsertListColumn(col);
+    }
+    BackColor(backColor_);
+    UpdateItemCount();
+
+    // One tooltip for the whole grid: the list and its header are its two tools.
+    tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                 WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr, instance, nullptr);
+    if (tooltip_ != nullptr) {
+        for (HWND tool : {list_, ListView_GetHeader(list_)}) {
+            TTTOOLINFOW info{};
+            info.cbSize = sizeof(info);
+            info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+            info.hwnd = parent;
+            info.uId = reinterpret_cast<UINT_PTR>(tool);
+            info.lpszText = const_cast<wchar_t*>(toolTipText_.c_str());
+            ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+        }
+    }
+    return true;
+}
+
+LRESULT CALLBACK Grid::ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                DWORD_PTR self) noexcept {
+    Grid* grid = reinterpret_cast<Grid*>(self);
+    switch (message) {
+    case WM_SETCURSOR:
+        if (const wchar_t* cursor = CursorFor(grid->mousePointer_);
+            cursor != nullptr && LOWORD(lParam) == HTCLIENT) {
+            ::SetCursor(::LoadCursorW(nullptr, cursor));
+            return TRUE;
+        }
+        break;
+    case WM_NCDESTROY:
+        ::RemoveWindowSubclass(window, &Grid::ListProc, id);
+        // The tooltip belongs to the same parent and goes with it.
+        grid->list_ = nullptr;
+        grid->tooltip_ = nullptr;
+        break;
+    default:
+        break;
+    }
+    return ::DefSubclassProc(window, message, wParam, lParam);
+}
+
+Grid::Cell& Grid::CurrentCell() {
+    if (row_ < 0 || row_ >= Rows()) {
+        Raise(kInvalidRowValue);
+    }
+    if (col_ < 0 || col_ >= cols_) {
+        Raise(kInvalidColValue);
+    }
+    return cells_[static_cast<size_t>(row_)][static_cast<size_t>(col_)];
+}
+
+const Grid::Cell& Grid::CurrentCell() const {
+    return const_cast<Grid*>(this)->CurrentCell();
+}
+
+void Grid::Clear() {
+    for (std::vector<Cell>& row : cells_) {
+        for (Cell& cell : row) {
+            cell.text.clear();
+            cell.back = 0;
+        }
+    }
+    for (int col = 0; col < cols_; ++col) {
+        ShowHeaderText(col);
+    }
+    if (list_ != nullptr && visible_) {
+        ::InvalidateRect(list_, nullptr, TRUE);
+    }
+}
+
+void Grid::Rows(int count) {
+    if (count < fixedRows_ || count < 0) {
+        Raise(kInvalidRowValue);
+    }
+    cells_.resize(static_cast<size_t>(count), std::vector<Cell>(static_cast<size_t>(cols_)));
+    row_ = std::clamp(row_, 0, std::max(0, count - 1));
+    UpdateItemCount();
+}
+
+void Grid::Cols(int count) {
+    if (count < 1 || count < fixedCols_) {
+        Raise(kInvalidColValue);
+    }
+    for (std::vector<Cell>& row : cells_) {
+        row.resize(static_cast<size_t>(count));
+    }
+    while (cols_ < count) {
+        InsertListColumn(cols_++);
+    }
+    while (cols_ > count) {
+        --cols_;
+        if (list_ != nullptr) {
+            ListView_DeleteColumn(list_, cols_);
+        }
+    }
+    col_ = std::min(col_, cols_ - 1);
+}
+
+void Grid::FixedRows(int count) {
+    if (count < 0 || count > 1 || count > Rows()) {
+        Raise(kInvalidRowValue);
+    }
+    if (count == fixedRows_) {
+        return;
+    }
+    fixedRows_ = count;
+    if (list_ != nullptr) {
+        const LONG_PTR style = ::GetWindowLongPtrW(list_, GWL_STYLE);
+        ::SetWindowLongPtrW(list_, GWL_STYLE,
+                            count == 1 ? style & ~LVS_NOCOLUMNHEADER : style | LVS_NOCOLUMNHEADER);
+    }
+    for (int col = 0; col < cols_; ++col) {
+        ShowHeaderText(col);
+    }
+    UpdateItemCount();
+}
+
+void Grid::FixedCols(int count) {
+    if (count < 0 || count > cols_) {
+        Raise(kInvalidColValue);
+    }
+    fixedCols_ = count;
+    if (list_ != nullptr && visible_) {
+        ::InvalidateRect(list_, nullptr, TRUE);
+    }
+}
+
+void Grid::Row(int row) {
+    if (row < 0 || row >= Rows()) {
+        Raise(kInvalidRowValue);
+    }
+    row_ = row;
+    if (visible_) {
+        ShowCurrentRow();
+    }
+}
+
+void Grid::Col(int col) {
+    if (col < 0 || col >= cols_) {
+        Raise(kInvalidColValue);
+    }
+    col_ = col;
+}
+
+const std::wstring& Grid::Text() const {
+    return CurrentCell().text;
+}
+
+void Grid::Text(std::wstring_view text) {
+    CurrentCell().text.assign(text);
+    if (IsHeaderRow(row_)) {
+        ShowHeaderText(col_);
+    } else if (visible_) {
+        RedrawRow(row_);
+    }
+}
+
+COLORREF Grid::CellBackColor() const {
+    return CurrentCell().back;
+}
+
+void Grid::CellBackColor(COLORREF color) {
+    CurrentCell().back = color;
+    if (visible_) {
+        RedrawRow(row_);
+    }
+}
+
+const std::wstring& Grid::TextMatrix(int row, int col) const {
+    if (row < 0 || row >= Rows()) {
+        Raise(kInvalidRowValue);
+    }
+    if (col < 0 || col >= cols_) {
+        Raise(kInvalidColValue);
+    }
+    return cells_[static_cast<size_t>(row)][static_cast<size_t>(col)].text;
+}
+
+int Grid::ColWidth(int col) const {
+    if (col < 0 || col >= cols_) {
+        Raise(kInvalidColValue);
+    }
+    return list_ != nullptr ? PixelsToTwips(ListView_GetColumnWidth(list_, col), dpi_) : 0;
+}
+
+void Grid::ColWidth(int col, int twips) {
+    if (col < 0 || col >= cols_) {
+        Raise(kInvalidColValue);
+    }
+    if (twips < -1) {
+        Raise(Err::InvalidCall);
+    }
+    if (list_ != nullptr) {
+        ListView_SetColumnWidth(list_, col, TwipsToPixels(twips == -1 ? kDefaultColWidth : twips, dpi_));
+    }
+}
+
+int Grid::Width() const {
+    RECT rect{};
+    if (list_ != nullptr) {
+        ::GetWindowRect(list_, &rect);
+    }
+    return PixelsToTwips(rect.right - rect.left, dpi_);
+}
+
+void Grid::Visible(bool visible) {
+    visible_ = visible;
+    if (list_ == nullptr) {
+        return;
+    }
+    ::ShowWindow(list_, visible ? SW_SHOWNA : SW_HIDE);
+    if (visible) {
+        ShowCurrentRow();
+        ::InvalidateRect(list_, nullptr, TRUE);
+    }
+}
+
+void Grid::MousePointer(int pointer) {
+    if (pointer != kPointerDefault && CursorFor(pointer) == nullptr) {
+        Raise(Err::InvalidCall);
+    }
+    mousePointer_ = pointer;
+}
+
+void Grid::ScrollBars(int value) {
+    if (value != kScrollBarsBoth) {
+        Raise(Err::InvalidCall);
+    }
+}
+
+void Grid::BackColor(COLORREF color) {
+    backColor_ = color;
+    if (list_ != nullptr) {
+        ListView_SetBkColor(list_, color);
+        ListView_SetTextBkColor(list_, color);
+        if (visible_) {
+            ::InvalidateRect(list_, nullptr, TRUE);
+        }
+    }
+}
+
+void Grid::ToolTipText(std::wstring_view text) {
+    if (text == toolTipText_) {
+        return; // set once per red row during a fill: keep that cheap
+    }
+    toolTipText_.assign(text);
+    if (tooltip_ == nullptr || list_ == nullptr) {
+        return;
+    }
+    for (HWND tool : {list_, ListView_GetHeader(list_)}) {
+        TTTOOLINFOW info{};
+        info.cbSize = sizeof(info);
+        info.hwnd = ::GetParent(list_);
+        info.uId = reinterpret_cast<UINT_PTR>(tool);
+        info.lpszText = const_cast<wchar_t*>(toolTipText_.c_str());
+        ::SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+    }
+}
+
+void Grid::InsertListColumn(int col) {
+    if (list_ == nullptr) {
+        return;
+    }
+    LVCOLUMNW column{};
+    column.mask = LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.cx = TwipsToPixels(kDefaultColWidth, dpi_);
+    column.pszText = const_cast<wchar_t*>(L"");
+    column.iSubItem = col;
+    ListView_InsertColumn(list_, col, &column);
+    ShowHeaderText(col);
+}
+
+void Grid::ShowHeaderText(int col) {
+    if (list_ == nullptr) {
+        return;
+    }
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT;
+    const bool header = fixedRows_ == 1 && !cells_.empty();
+    column.pszText = const_cast<wchar_t*>(header ? cells_[0][static_cast<size_t>(col)].text.c_str() : L"");
+    ListView_SetColumn(list_, col, &column);
+}
+
+void Grid::RedrawRow(int row) {
+    if (list_ != nullptr && !IsHeaderRow(row)) {
+        ListView_RedrawItems(list_, ItemOfRow(row), ItemOfRow(row));
+    }
+}
+
+void Grid::ShowCurrentRow() {
+    if (list_ == nullptr) {
+        return;
+    }
+    // Our own selection change is not a user's choice of row.
+    showingRow_ = true;
+    ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    if (!IsHeaderRow(row_) && row_ < Rows()) {
+        ListView_SetItemState(list_, ItemOfRow(row_), LVIS_SELECTED | LVIS_FOCUSED,
+                              LVIS_SELECTED | LVIS_FOCUSED);
+    }
+    showingRow_ = false;
+}
+
+void Grid::UpdateItemCount() {
+    if (list_ != nullptr) {
+        ListView_SetItemCountEx(list_, std::max(0, Rows() - fixedRows_), LVSICF_NOSCROLL);
+    }
+}
+
+COLORREF Grid::CellColor(int row, int col) const {
+    if (row < 0 || row >= Rows() || col < 0 || col >= cols_) {
+        return backColor_;
+    }
+    const COLORREF own = cells_[static_cast<size_t>(row)][static_cast<size_t>(col)].back;
+    if (own != 0) {
+        return own;
+    }
+    return col < fixedCols_ ? ::GetSysColor(COLOR_BTNFACE) : backColor_;
+}
+
+LRESULT Grid::OnCustomDraw(NMLVCUSTOMDRAW& draw) const {
+    switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+        return CDRF_NOTIFYSUBITEMDRAW;
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM:
+        draw.clrTextBk = CellColor(static_cast<int>(draw.nmcd.dwItemSpec) + fixedRows_, draw.iSubItem);
+        draw.clrText = ::GetSysColor(COLOR_WINDOWTEXT);
+        return CDRF_NEWFONT;
+    default:
+        return CDRF_DODEFAULT;
+    }
+}
+
+void Grid::OnPress(int button, int item, int subItem, POINT clientPoint) {
+    if (item >= 0 && item + fixedRows_ < Rows()) {
+        row_ = item + fixedRows_;
+        if (subItem >= 0 && subItem < cols_) {
+            col_ = subItem;
+        }
+        ShowCurrentRow();
+    }
+    if (MouseDown) {
+        POINT screen = clientPoint;
+        ::ClientToScreen(list_, &screen);
+        MouseDown(button, screen);
+    }
+}
+
+bool Grid::OnNotify(NMHDR& header, LRESULT& result) {
+    if (list_ == nullptr || header.hwndFrom != list_) {
+        return false;
+    }
+    result = 0;
+    switch (header.code) {
+    case LVN_GETDISPINFOW: {
+        LVITEMW& item = reinterpret_cast<NMLVDISPINFOW&>(header).item;
+        if ((item.mask & LVIF_TEXT) != 0 && item.pszText != nullptr && item.cchTextMax > 0) {
+            const int row = item.iItem + fixedRows_;
+            const bool inside = row >= 0 && row < Rows() && item.iSubItem >= 0 && item.iSubItem < cols_;
+            ::lstrcpynW(
+                item.pszText,
+                inside ? cells_[static_cast<size_t>(row)][static_cast<size_t>(item.iSubItem)].text.c_str()
+                       : L"",
+                item.cchTextMax);
+        }
+        return true;
+    }
+    case LVN_ODFINDITEMW:
+        result = -1; // no type-ahead search in the grid
+        return true;
+    case NM_CUSTOMDRAW:
+        result = OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
+        return true;
+    case LVN_ITEMCHANGED: {
+        const NMLISTVIEW& change = reinterpret_cast<NMLISTVIEW&>(header);
+        const bool focused = (change.uNewState & LVIS_FOCUSED) != 0 && (change.uOldState & LVIS_FOCUSED) == 0;
+        if (!showingRow_ && focused && change.iItem >= 0 && change.iItem + fixedRows_ < Rows()) {
+            row_ = change.iItem + fixedRows_; // the keyboard moved the current row
+        }
+        return true;
+    }
+    case NM_CLICK:
+    case NM_RCLICK: {
+        const NMITEMACTIVATE& press = reinterpret_cast<NMITEMACTIVATE&>(header);
+        OnPress(header.code == NM_CLICK ? 1 : 2, press.iItem, press.iSubItem, press.ptAction);
+        return true;
+    }
+    case LVN_COLUMNCLICK: {
+        // A left press on the header row.
+        const DWORD position = ::GetMessagePos();
+        POINT point{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+        ::ScreenToClient(list_, &point);
+        OnPress(1, -1, reinterpret_cast<NMLISTVIEW&>(header).iSubItem, point);
+        return true;
+    }
+    default:
+        return false;
+    }
+}

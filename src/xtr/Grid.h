@@ -1,0 +1,125 @@
+#pragma once
+// A small grid over a virtual report-view ListView, offering the grid
+// operations the catalogue needs: rows and columns of cells, a fixed header row
+// (shown as the ListView's header), a current cell that is read and written
+// through Row, Col, Text and CellBackColor, column widths in twips, one
+// tooltip for the whole grid, a busy pointer and a mouse-press event.
+#include "common/Win32.h"
+
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class Grid {
+  public:
+    // The grid's own failures, numbered as grid controls have always numbered them.
+    static constexpr int kInvalidRowValue = 30009;
+    static constexpr int kInvalidColValue = 30010;
+
+    static constexpr int kPointerDefault = 0;
+    static constexpr int kPointerHourglass = 11;
+    static constexpr int kScrollBarsBoth = 3;
+
+    Grid() = default;
+    Grid(const Grid&) = delete;
+    Grid& operator=(const Grid&) = delete;
+
+    // Creates the ListView as child id of parent at the given pixel rectangle.
+    // It dies with its parent.
+    bool Create(HWND parent, int id, const RECT& placement, HFONT font);
+    HWND Window() const { return list_; }
+    HWND ToolTipWindow() const { return tooltip_; }
+
+    // Empties every cell, text and colour.
+    void Clear();
+
+    int Rows() const { return static_cast<int>(cells_.size()); }
+    void Rows(int count);
+    int Cols() const { return cols_; }
+    void Cols(int count);
+    // Rows before FixedRows form the header: 0 or 1 row.
+    int FixedRows() const { return fixedRows_; }
+    void FixedRows(int count);
+    // Columns before FixedCols are drawn in the button face colour.
+    int FixedCols() const { return fixedCols_; }
+    void FixedCols(int count);
+
+    // The current cell. A current data row is the ListView's focused, selected item.
+    int Row() const { return row_; }
+    void Row(int row);
+    int Col() const { return col_; }
+    void Col(int col);
+
+    const std::wstring& Text() const;
+    void Text(std::wstring_view text);
+    // 0 means the grid's background.
+    COLORREF CellBackColor() const;
+    void CellBackColor(COLORREF color);
+    // A cell's text without moving the current cell.
+    const std::wstring& TextMatrix(int row, int col) const;
+
+    // In twips.
+    int ColWidth(int col) const;
+    void ColWidth(int col, int twips);
+    int Width() const;
+
+    bool Visible() const { return visible_; }
+    void Visible(bool visible);
+    // 0 default, 11 hourglass (and the other classic pointer numbers).
+    int MousePointer() const { return mousePointer_; }
+    void MousePointer(int pointer);
+    // Only "both, when needed" (3): the way a ListView scrolls.
+    int ScrollBars() const { return kScrollBarsBoth; }
+    void ScrollBars(int value);
+    COLORREF BackColor() const { return backColor_; }
+    void BackColor(COLORREF color);
+    const std::wstring& ToolTipText() const { return toolTipText_; }
+    void ToolTipText(std::wstring_view text);
+
+    // Raised for a mouse press on the grid: button 1 left, 2 right, and the
+    // pointer's screen position. A press on a row first makes that row current.
+    std::function<void(int button, POINT screenPoint)> MouseDown;
+
+    // The parent passes on its WM_NOTIFY; true when the notification was the
+    // grid's, with result set to what the parent must return.
+    bool OnNotify(NMHDR& header, LRESULT& result);
+
+  private:
+    struct Cell {
+        std::wstring text;
+        COLORREF back = 0;
+    };
+
+    static LRESULT CALLBACK ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                     DWORD_PTR self) noexcept;
+    Cell& CurrentCell();
+    const Cell& CurrentCell() const;
+    bool IsHeaderRow(int row) const { return row == 0 && fixedRows_ == 1; }
+    int ItemOfRow(int row) const { return row - fixedRows_; }
+    void InsertListColumn(int col);
+    void ShowHeaderText(int col);
+    void RedrawRow(int row);
+    void ShowCurrentRow();
+    void UpdateItemCount();
+    COLORREF CellColor(int row, int col) const;
+    LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw) const;
+    void OnPress(int button, int item, int subItem, POINT clientPoint);
+
+    HWND list_ = nullptr;
+    HWND tooltip_ = nullptr;
+    int dpi_ = 96;
+    std::vector<std::vector<Cell>> cells_ = std::vector<std::vector<Cell>>(2, std::vector<Cell>(2));
+    int cols_ = 2;
+    int fixedRows_ = 1;
+    int fixedCols_ = 0;
+    int row_ = 1;
+    int col_ = 0;
+    bool visible_ = true;
+    bool showingRow_ = false;
+    int mousePointer_ = kPointerDefault;
+    COLORREF backColor_ = RGB(255, 255, 255);
+    std::wstring toolTipText_;
+};

@@ -1,0 +1,102 @@
+#include "xtr/GridFill.h"
+
+#include "app/Form1.h"
+#include "common/ErrorTable.h"
+#include "common/Trap.h"
+#include "xtr/GridText.h"
+#include "xtr/XtrFormat.h"
+#include "xtr/XtrTable.h"
+
+#include <limits>
+
+namespace {
+// One round of the message loop: whatever is pending (a repaint, a command the
+// user chose) runs now. An empty queue costs one PeekMessage.
+void DoEvents() {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(message.wParam)); // the main loop must still see it
+            return;
+        }
+        Form1* form = Form1::Instance();
+        if (form == nullptr || !form->PreTranslateMessage(message)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+    }
+}
+} // namespace
+
+std::wstring ProgramPathDisplay(std::int16_t index) {
+    return ProgramPathDisplayOf(XtrEntry(index));
+}
+
+void BuildGrid() {
+    Trap(L"Module1.BuildGrid", [] {
+        Form1* form = Form1::Instance();
+        if (form == nullptr) {
+            Raise(Err::InvalidCall);
+        }
+        Grid& grid = form->grdXTRs();
+        const size_t upperBound = XtrTable.size() - 1;
+        if (upperBound > static_cast<size_t>(std::numeric_limits<std::int16_t>::max())) {
+            Raise(Err::Overflow);
+        }
+        const int n = static_cast<int>(upperBound);
+
+        grid.Clear();
+        grid.MousePointer(Grid::kPointerHourglass);
+        grid.Rows(n + 1);
+        grid.Cols(6);
+        grid.ScrollBars(Grid::kScrollBarsBoth);
+        grid.BackColor(kWhite);
+        grid.Visible(false);
+        if (n != 0) {
+            grid.FixedRows(1);
+            grid.FixedCols(0);
+            grid.ColWidth(0, 3000);
+            grid.ColWidth(1, 2000);
+            grid.ColWidth(4, 3000);
+            grid.Row(0);
+            for (int col = 0; col < 6; ++col) {
+                grid.Col(col);
+                grid.Text(kGridHeaders[static_cast<size_t>(col)]);
+            }
+            for (int r = 1; r <= n; ++r) {
+                grid.Row(r);
+                DoEvents();
+                // Taken after the round: a command run in it may have rebuilt the table.
+                const XtrRecord& entry = XtrEntry(r);
+                grid.Col(0);
+                grid.Text(entry.title);
+                grid.Col(1);
+                grid.Text(entry.fileName);
+                grid.Col(2);
+                grid.Text(BoolText(entry.autoStart));
+                grid.Col(3);
+                grid.Text(BoolText(entry.autoStop));
+                grid.Col(4);
+                grid.Text(ProgramPathDisplay(static_cast<std::int16_t>(r)));
+                if (entry.programFound) {
+                    grid.CellBackColor(kProgramFoundColor);
+                } else {
+                    grid.CellBackColor(kProgramMissingColor);
+                    grid.ToolTipText(kInvalidPathTip); // never cleared again during the run
+                }
+                grid.Col(5);
+                grid.Text(BoolText(entry.active));
+            }
+        } else {
+            grid.BackColor(kWhite);
+            grid.Rows(1);
+            grid.Cols(1);
+            grid.ColWidth(0, grid.Width());
+            grid.Row(0);
+            grid.Col(0);
+            grid.Text(kNoXtrFilesText);
+        }
+        grid.Visible(true);
+        grid.MousePointer(Grid::kPointerDefault);
+    });
+}

@@ -1,0 +1,140 @@
+#include "xtr/XtrFormat.h"
+
+namespace {
+wchar_t AsciiUpper(wchar_t c) {
+    return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+}
+
+bool EqualsUpper(std::wstring_view text, std::wstring_view upper) {
+    if (text.size() != upper.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (AsciiUpper(text[i]) != upper[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+} // namespace
+
+// Only ASCII letters can spell the four words, so an ASCII upper-casing is
+// exact here and nothing can fail.
+bool IsitTrue(std::wstring_view text) noexcept {
+    return EqualsUpper(text, L"TRUE") || EqualsUpper(text, L"YES") || EqualsUpper(text, L"1") ||
+           EqualsUpper(text, L"ON");
+}
+
+const wchar_t* BoolText(bool value) noexcept {
+    return value ? L"True" : L"False";
+}
+
+ProgramPathPieces SplitProgramPath(std::wstring_view path) {
+    ProgramPathPieces pieces;
+    if (path.empty()) {
+        return pieces;
+    }
+    // A colon anywhere from the second character on means the first two are a drive.
+    if (path.find(L':', 1) != std::wstring_view::npos) {
+        pieces.drive = path.substr(0, 2);
+        path.remove_prefix(2);
+    }
+    const size_t lastSeparator = path.rfind(L'\\');
+    if (lastSeparator == std::wstring_view::npos) {
+        pieces.file = path;
+        return pieces;
+    }
+    pieces.dir = path.substr(0, lastSeparator);
+    pieces.file = path.substr(lastSeparator + 1);
+    return pieces;
+}
+
+std::vector<std::wstring_view> SplitXtrLines(std::wstring_view text) {
+    std::vector<std::wstring_view> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = text.find(L'\r', start);
+        if (end == std::wstring_view::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+        if (start < text.size() && text[start] == L'\n') {
+            ++start;
+        }
+    }
+    return lines;
+}
+
+void ApplyXtrLine(XtrRecord& entry, int lineNumber, std::wstring_view line, int& marker) {
+    marker = 120;
+    switch (lineNumber) {
+    case 1:
+        marker = 140;
+        entry.title = line;
+        break;
+    case 2: {
+        marker = 165;
+        // A quote on either side is removed on its own: a lone quote leaves an empty path.
+        std::wstring_view path = line;
+        if (!path.empty()) {
+            marker = 170;
+            if (path.front() == L'"') {
+                path.remove_prefix(1);
+            }
+            marker = 180;
+            if (!path.empty() && path.back() == L'"') {
+                path.remove_suffix(1);
+            }
+        }
+        marker = 190;
+        ProgramPathPieces pieces = SplitProgramPath(path);
+        entry.programDrive = std::move(pieces.drive);
+        entry.programDir = std::move(pieces.dir);
+        entry.programFile = std::move(pieces.file);
+        break;
+    }
+    case 3:
+        marker = 210;
+        entry.autoStart = IsitTrue(line);
+        break;
+    case 4:
+        marker = 230;
+        entry.autoStop = IsitTrue(line);
+        break;
+    default:
+        break;
+    }
+}
+
+std::wstring BuildXtrText(const XtrRecord& entry, std::wstring_view programPath, std::wstring_view appTitle,
+                          std::wstring_view dateText, std::wstring_view timeText) {
+    const std::wstring_view crlf = L"\r\n";
+    std::wstring text;
+    text.reserve(entry.title.size() + programPath.size() + appTitle.size() + 96);
+    text += entry.title;
+    text += crlf;
+    if (programPath.find(L' ') != std::wstring_view::npos) {
+        text += L'"';
+        text += programPath;
+        text += L'"';
+    } else {
+        text += programPath;
+    }
+    text += crlf;
+    text += BoolText(entry.autoStart);
+    text += crlf;
+    text += BoolText(entry.autoStop);
+    text += crlf;
+    text += kXtrSeparator;
+    text += crlf;
+    text += L"created by ";
+    text += appTitle;
+    text += L" on ";
+    text += dateText;
+    text += L' ';
+    text += timeText;
+    text += crlf;
+    return text;
+}

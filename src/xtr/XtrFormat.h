@@ -1,0 +1,36 @@
+#pragma once
+// The text layout of an XTR file: how its lines are cut and read into a record,
+// and the text the writer produces. Plain rules, no file access.
+#include "xtr/XtrRecord.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+inline constexpr wchar_t kXtrSeparator[] = L"-----------------------------";
+
+// True for "TRUE", "YES", "1" or "ON" in any letter case; nothing is trimmed.
+bool IsitTrue(std::wstring_view text) noexcept;
+
+// "True" or "False", as files and the grid spell Booleans.
+const wchar_t* BoolText(bool value) noexcept;
+
+struct ProgramPathPieces {
+    std::wstring drive, dir, file;
+};
+// Cuts an application path into drive ("C:"), directory (no trailing "\") and file name.
+ProgramPathPieces SplitProgramPath(std::wstring_view path);
+
+// The lines of a file's text: a line ends at CR LF or at a lone CR, never at a
+// lone LF. Text after the last line end is a line of its own when not empty.
+std::vector<std::wstring_view> SplitXtrLines(std::wstring_view text);
+
+// Takes line number lineNumber (counted from 1) of a file into entry; lines
+// after the fourth are ignored. marker follows the step in progress, so that a
+// failure report can name it.
+void ApplyXtrLine(XtrRecord& entry, int lineNumber, std::wstring_view line, int& marker);
+
+// The whole text of a file for entry, every line ended by CR LF. programPath is
+// the path as the file stores it; it is quoted here when it holds a blank.
+std::wstring BuildXtrText(const XtrRecord& entry, std::wstring_view programPath, std::wstring_view appTitle,
+                          std::wstring_view dateText, std::wstring_view timeText);

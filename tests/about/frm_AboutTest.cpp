@@ -1,0 +1,277 @@
+#include "about/A_URL.h"
+#include "about/frm_About.h"
+#include "app/AppInfo.h"
+#include "app/Form1.h"
+#include "app/resource.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace testsupport;
+
+namespace {
+std::wstring WindowText(HWND window) {
+    wchar_t text[512] = L"";
+    ::GetWindowTextW(window, text, 512);
+    return text;
+}
+
+int ScreenDpi() {
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+LOGFONTW FontOf(HWND control) {
+    LOGFONTW font{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)), sizeof(font), &font);
+    return font;
+}
+
+int AboutWindowsOfThisThread() {
+    int count = 0;
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM counter) -> BOOL {
+            wchar_t className[64] = L"";
+            ::GetClassNameW(window, className, 64);
+            if (std::wstring_view(className) == L"Quillonfrm_About") {
+                ++*reinterpret_cast<int*>(counter);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+// Runs a key press through dialog navigation, as the program's message loop does.
+bool PressKey(HWND about, HWND focus, WPARAM key) {
+    MSG press{focus, WM_KEYDOWN, key, 0, 0, {}};
+    return ::IsDialogMessageW(about, &press) != 0;
+}
+
+class AboutTest : public testing::Test {
+  protected:
+    void SetUp() override { SetIdentityTexts(ReadProgramVersion()); }
+    void TearDown() override {
+        if (frm_About* about = frm_About::Instance()) {
+            ::DestroyWindow(about->Window());
+        }
+        PumpMessages();
+    }
+
+    frm_About& Open() {
+        frm_About* about = frm_About::Show();
+        EXPECT_NE(about, nullptr);
+        return *about;
+    }
+
+    ModalAnswers answers;
+    LogCapture log;
+};
+} // namespace
+
+TEST_F(AboutTest, TextsComeFromTheIdentityAndTheVersionResource) {
+    const std::wstring legalNotice = ReadProgramVersionString(L"LegalCopyright");
+    ASSERT_FALSE(legalNotice.empty()) << "the program's version resource carries a legal notice";
+    frm_About& about = Open();
+
+    EXPECT_EQ(WindowText(about.Window()), L"About UI-View Quillon V1.1.0");
+    const struct {
+        AboutControlId id;
+        std::wstring text;
+    } expected[] = {
+        {IDC_ABOUT_LABEL1, AppTitle},
+        {IDC_ABOUT_LABEL2, L"Written by Orrin TAMBER"},
+        {IDC_ABOUT_LABEL3, AppDescription},
+        {IDC_ABOUT_LABEL9, L"Translations"},
+        {IDC_ABOUT_LBLTRANSLATORS, L"No translations"},
+        {IDC_ABOUT_LABEL8, L"More information on this website"},
+        {IDC_ABOUT_LABEL4, L"Legal"},
+        {IDC_ABOUT_LABEL5, legalNotice},
+        {IDC_ABOUT_LABEL6, L""},
+        {IDC_ABOUT_LABEL7, L""},
+        {IDC_ABOUT_COMMAND1, L"&OK"},
+    };
+    for (const auto& [id, text] : expected) {
+        EXPECT_EQ(WindowText(about.Control(id)), text) << "control " << id;
+    }
+    EXPECT_NE(WindowText(about.Control(IDC_ABOUT_LBLWEBURL)).find(AppWebAddress), std::wstring::npos);
+}
+
+TEST_F(AboutTest, AnEmptyLegalNoticeReadsNotSetInProject) {
+    answers.versionStrings[L"LegalCopyright"] = L"";
+    frm_About& about = Open();
+    EXPECT_EQ(WindowText(about.Control(IDC_ABOUT_LABEL5)), L"Not set in Project!");
+}
+
+TEST_F(AboutTest, LayoutInTwipsAtTheScreenResolutionWithItsFonts) {
+    const int dpi = ScreenDpi();
+    frm_About& about = Open();
+    RECT client;
+    ::GetClientRect(about.Window(), &client);
+    EXPECT_EQ(client.right, TwipsToPixels(6390, dpi));
+    EXPECT_EQ(client.bottom, TwipsToPixels(5880, dpi));
+
+    const struct {
+        AboutControlId id;
+        int left, top, width, height, tenthPoints;
+        bool bold;
+    } expected[] = {
+        {IDC_ABOUT_LABEL1, 720, 0, 5295, 375, 975, true},
+        {IDC_ABOUT_LABEL2, 120, 480, 5295, 375, 825, true},
+        {IDC_ABOUT_LABEL3, 840, 840, 5295, 735, 825, false},
+        {IDC_ABOUT_LBLWEBURL, 840, 3720, 5295, 255, 825, false},
+        {IDC_ABOUT_LABEL6, 840, 4440, 4095, 975, 825, false},
+        {IDC_ABOUT_COMMAND1, 5280, 5280, 975, 375, 825, true},
+    };
+    for (const auto& control : expected) {
+        HWND window = about.Control(control.id);
+        RECT rect;
+        ::GetWindowRect(window, &rect);
+        ::MapWindowPoints(nullptr, about.Window(), reinterpret_cast<POINT*>(&rect), 2);
+        EXPECT_EQ(rect.left, TwipsToPixels(control.left, dpi)) << control.id;
+        EXPECT_EQ(rect.top, TwipsToPixels(control.top, dpi)) << control.id;
+        EXPECT_EQ(rect.right - rect.left, TwipsToPixels(control.width, dpi)) << control.id;
+        EXPECT_EQ(rect.bottom - rect.top, TwipsToPixels(control.height, dpi)) << control.id;
+        const LOGFONTW font = FontOf(window);
+        EXPECT_STREQ(font.lfFaceName, L"MS Sans Serif") << control.id;
+        EXPECT_EQ(font.lfHeight, -::MulDiv(control.tenthPoints, dpi, 7200)) << control.id;
+        EXPECT_EQ(font.lfWeight >= FW_BOLD, control.bold) << control.id;
+    }
+}
+
+TEST_F(AboutTest, StaysOnTopAndIsCentredOnTheScreen) {
+    frm_About& about = Open();
+    EXPECT_TRUE(::GetWindowLongPtrW(about.Window(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_TRUE(::IsWindowVisible(about.Window()));
+    EXPECT_EQ(::GetWindow(about.Window(), GW_OWNER), nullptr);
+    RECT outer;
+    ::GetWindowRect(about.Window(), &outer);
+    EXPECT_EQ(outer.left, (::GetSystemMetrics(SM_CXSCREEN) - (outer.right - outer.left)) / 2);
+    EXPECT_EQ(outer.top, (::GetSystemMetrics(SM_CYSCREEN) - (outer.bottom - outer.top)) / 2);
+}
+
+TEST_F(AboutTest, OpeningAgainBringsTheOpenWindowForwardWithoutReloading) {
+    frm_About& first = Open();
+    HWND window = first.Window();
+    ::SetWindowTextW(first.Control(IDC_ABOUT_LABEL1), L"left as it was");
+
+    EXPECT_EQ(frm_About::Show(), &first);
+    EXPECT_EQ(first.Window(), window);
+    EXPECT_EQ(WindowText(first.Control(IDC_ABOUT_LABEL1)), L"left as it was") << "texts are set only at load";
+    EXPECT_EQ(AboutWindowsOfThisThread(), 1);
+}
+
+TEST_F(AboutTest, OkClosesItAndTheNextOpeningLoadsAfresh) {
+    frm_About& about = Open();
+    HWND window = about.Window();
+    ::SetWindowTextW(about.Control(IDC_ABOUT_LABEL1), L"changed while open");
+    ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+
+    ::SendMessageW(about.Control(IDC_ABOUT_COMMAND1), BM_CLICK, 0, 0);
+    EXPECT_FALSE(::IsWindow(window));
+    EXPECT_EQ(frm_About::Instance(), nullptr);
+    EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_ARROW)) << "unloading restores the default pointer";
+
+    frm_About& again = Open();
+    EXPECT_EQ(WindowText(again.Control(IDC_ABOUT_LABEL1)), AppTitle);
+}
+
+TEST_F(AboutTest, EnterOnOkAndEscCloseIt) {
+    frm_About& about = Open();
+    HWND ok = about.Control(IDC_ABOUT_COMMAND1);
+    ::SetFocus(ok);
+    EXPECT_TRUE(PressKey(about.Window(), ok, VK_RETURN));
+    EXPECT_EQ(frm_About::Instance(), nullptr);
+
+    frm_About& again = Open();
+    EXPECT_TRUE(PressKey(again.Window(), again.Window(), VK_ESCAPE));
+    EXPECT_EQ(frm_About::Instance(), nullptr);
+    EXPECT_TRUE(answers.shellRequests.empty());
+}
+
+TEST(OpenUrl, HandsTheAddressToTheShellsOpenVerbAndLogsNothing) {
+    ModalAnswers answers;
+    LogCapture log;
+    OpenUrl(L"https://example.org/a?b=c");
+    ASSERT_EQ(answers.shellRequests.size(), 1u);
+    const Ui::ShellRequest& request = answers.shellRequests[0];
+    EXPECT_EQ(request.owner, nullptr);
+    EXPECT_EQ(request.verb, L"open");
+    EXPECT_EQ(request.file, L"https://example.org/a?b=c");
+    EXPECT_TRUE(request.parameters.empty());
+    EXPECT_TRUE(request.folder.empty());
+    EXPECT_EQ(request.showCommand, SW_SHOWNORMAL);
+    EXPECT_EQ(log.Text(), "");
+}
+
+TEST_F(AboutTest, AClickAnywhereOnTheWebAddressOpensItWithAHandPointer) {
+    frm_About& about = Open();
+    HWND link = about.Control(IDC_ABOUT_LBLWEBURL);
+    RECT area;
+    ::GetClientRect(link, &area);
+    // Past the end of the address text, where a bare link control would not answer.
+    const LPARAM farRight = MAKELPARAM(area.right - 2, area.bottom / 2);
+
+    EXPECT_EQ(::SendMessageW(link, WM_NCHITTEST, 0, 0), HTCLIENT);
+    ::SendMessageW(link, WM_SETCURSOR, reinterpret_cast<WPARAM>(link), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_HAND));
+
+    ::SendMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, farRight);
+    EXPECT_TRUE(answers.shellRequests.empty()) << "the press alone opens nothing";
+    ::SendMessageW(link, WM_LBUTTONUP, 0, farRight);
+    ASSERT_EQ(answers.shellRequests.size(), 1u);
+    EXPECT_EQ(answers.shellRequests[0].file, AppWebAddress);
+    EXPECT_EQ(answers.shellRequests[0].verb, L"open");
+
+    // Pressed on the address but released elsewhere: no click.
+    ::SendMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, farRight);
+    ::SendMessageW(link, WM_LBUTTONUP, 0, MAKELPARAM(area.right + 50, area.bottom + 50));
+    EXPECT_EQ(answers.shellRequests.size(), 1u);
+    EXPECT_EQ(log.Text(), "");
+}
+
+TEST_F(AboutTest, TheWebAddressIsReachedWithTabAndOpenedWithEnterOrSpace) {
+    frm_About& about = Open();
+    HWND link = about.Control(IDC_ABOUT_LBLWEBURL);
+    HWND ok = about.Control(IDC_ABOUT_COMMAND1);
+    EXPECT_EQ(::GetNextDlgTabItem(about.Window(), ok, FALSE), link);
+    EXPECT_EQ(::GetNextDlgTabItem(about.Window(), link, FALSE), ok);
+
+    ::SetFocus(ok);
+    PressKey(about.Window(), ok, VK_TAB);
+    EXPECT_EQ(::GetFocus(), link);
+    EXPECT_TRUE(PressKey(about.Window(), link, VK_RETURN));
+    EXPECT_TRUE(PressKey(about.Window(), link, VK_SPACE));
+    ASSERT_EQ(answers.shellRequests.size(), 2u);
+    EXPECT_EQ(answers.shellRequests[0].file, AppWebAddress);
+    EXPECT_EQ(answers.shellRequests[1].file, AppWebAddress);
+    EXPECT_NE(frm_About::Instance(), nullptr) << "Enter on the address does not close the window";
+}
+
+TEST_F(AboutTest, HelpAboutOpensItModelessBesideTheMainWindowAndExitClosesIt) {
+    TempFolder host;
+    ScratchRegistry registry;
+    registry.SetHostFolderSetting(host.Path() + L"\\");
+    Form1 form;
+    ASSERT_TRUE(form.Create(::GetModuleHandleW(nullptr)));
+    ::ShowWindow(form.Window(), SW_SHOW);
+
+    form.OnCommand(IDM_HELP_ABOUT);
+    frm_About* about = frm_About::Instance();
+    ASSERT_NE(about, nullptr);
+    EXPECT_TRUE(::IsWindowVisible(about->Window()));
+    EXPECT_EQ(::GetWindow(about->Window(), GW_OWNER), nullptr);
+    EXPECT_TRUE(::IsWindowEnabled(form.Window())) << "the main window stays usable";
+
+    MSG escape{about->Control(IDC_ABOUT_COMMAND1), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+    EXPECT_TRUE(form.PreTranslateMessage(escape)) << "the message loop gives the About window dialog keys";
+    EXPECT_EQ(frm_About::Instance(), nullptr);
+
+    form.OnCommand(IDM_HELP_ABOUT);
+    ASSERT_NE(frm_About::Instance(), nullptr);
+    form.OnCommand(IDM_FILE_EXIT);
+    EXPECT_EQ(frm_About::Instance(), nullptr);
+}

@@ -1,0 +1,150 @@
+#include "xtr/Catalogue.h"
+
+#include "XtrFixture.h"
+
+#include <algorithm>
+
+using namespace testsupport;
+
+namespace {
+class CatalogueTest : public XtrFixture {
+  protected:
+    void Xtr(const std::wstring& path, const std::string& programLine, const std::string& title = "t") {
+        WriteBytes(path, title + "\r\n" + programLine + "\r\nFalse\r\nFalse\r\n");
+    }
+
+    std::vector<std::wstring> Names() const {
+        std::vector<std::wstring> names;
+        for (int i = 1; i <= XtrCount; ++i) {
+            names.push_back(XtrTable[static_cast<size_t>(i)].fileName);
+        }
+        return names;
+    }
+
+    const XtrRecord* Find(const std::wstring& name) const {
+        for (int i = 1; i <= XtrCount; ++i) {
+            if (XtrTable[static_cast<size_t>(i)].fileName == name) {
+                return &XtrTable[static_cast<size_t>(i)];
+            }
+        }
+        return nullptr;
+    }
+};
+} // namespace
+
+TEST_F(CatalogueTest, NoFilesLeavesOnlyTheBlankElement) {
+    XtrTable.resize(5);
+    XtrCount = 4;
+    ScanXTR();
+    EXPECT_EQ(XtrCount, 0);
+    ASSERT_EQ(XtrTable.size(), 1u);
+    EXPECT_EQ(XtrTable[0], XtrRecord{});
+    EXPECT_TRUE(Reports().empty());
+}
+
+TEST_F(CatalogueTest, ActiveFilesComeFirstAndBothFoldersAreListed) {
+    Xtr(Saved() + L"\\aaa.xtr", "x.exe");
+    Xtr(host / L"zzz.xtr", "x.exe");
+    Xtr(host / L"yyy.XTR", "x.exe");
+    Xtr(Saved() + L"\\zzz.xtr", "x.exe", "saved copy");
+    ScanXTR();
+    ASSERT_EQ(XtrCount, 4);
+    EXPECT_EQ(XtrTable.size(), 5u) << "the upper bound equals the count";
+    for (int i = 1; i <= 2; ++i) {
+        EXPECT_TRUE(XtrTable[i].active) << i;
+        EXPECT_EQ(XtrTable[i].folder, host.Path());
+    }
+    for (int i = 3; i <= 4; ++i) {
+        EXPECT_FALSE(XtrTable[i].active) << i;
+        EXPECT_EQ(XtrTable[i].folder, Saved());
+    }
+    const std::vector<std::wstring> names = Names();
+    std::vector<std::wstring> active(names.begin(), names.begin() + 2);
+    std::sort(active.begin(), active.end());
+    EXPECT_EQ(active, (std::vector<std::wstring>{L"yyy.XTR", L"zzz.xtr"}));
+    // The same name in both folders gives two entries, each read from its own folder.
+    EXPECT_EQ(std::count(names.begin(), names.end(), L"zzz.xtr"), 2);
+    EXPECT_EQ(XtrTable[3].fileName == L"zzz.xtr" ? XtrTable[3].title : XtrTable[4].title, L"saved copy");
+
+    const std::vector<XtrRecord> first = XtrTable;
+    ScanXTR();
+    EXPECT_EQ(XtrTable, first) << "a second scan with no change gives the same table";
+}
+
+TEST_F(CatalogueTest, OnlyNormalFilesWithTheXtrExtensionAreListed) {
+    Xtr(host / L"real.xtr", "x.exe");
+    Xtr(host / L"hidden.xtr", "x.exe");
+    ::SetFileAttributesW((host / L"hidden.xtr").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    Xtr(host / L"system.xtr", "x.exe");
+    ::SetFileAttributesW((host / L"system.xtr").c_str(), FILE_ATTRIBUTE_SYSTEM);
+    Xtr(host / L"readonly.xtr", "x.exe");
+    ::SetFileAttributesW((host / L"readonly.xtr").c_str(), FILE_ATTRIBUTE_READONLY);
+    ::CreateDirectoryW((host / L"folder.xtr").c_str(), nullptr);
+    Xtr(host / L"notes.xtra", "x.exe");
+    Xtr(host / L"a-rather-long-name.xtrx", "x.exe");
+    Xtr(Saved() + L"\\other.txt", "x.exe");
+    ScanXTR();
+    std::vector<std::wstring> names = Names();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"readonly.xtr", L"real.xtr"}));
+    ::SetFileAttributesW((host / L"readonly.xtr").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(CatalogueTest, AnUnreadableFileIsListedAndReported) {
+    Xtr(host / L"busy.xtr", "x.exe");
+    const UniqueFile holder = HoldOpen(host / L"busy.xtr");
+    ASSERT_TRUE(static_cast<bool>(holder));
+    ScanXTR();
+    ASSERT_EQ(XtrCount, 1);
+    EXPECT_EQ(XtrTable[1].fileName, L"busy.xtr");
+    EXPECT_TRUE(XtrTable[1].title.empty());
+    EXPECT_EQ(Reports(),
+              std::vector<std::string>{"70 in module Module1.ReadXTR sourceline = 0: Permission denied"});
+}
+
+TEST_F(CatalogueTest, ProgramExistenceIsADirectoryListingOfNormalFiles) {
+    WriteBytes(host / L"tool.exe", "MZ");
+    ::CreateDirectoryW((host / L"Addons").c_str(), nullptr);
+    WriteBytes(host / L"Addons\\hidden.exe", "MZ");
+    ::SetFileAttributesW((host / L"Addons\\hidden.exe").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    Xtr(host / L"existing.xtr", ToAnsi(host / L"tool.exe"));
+    Xtr(host / L"relative.xtr", "tool.exe");
+    Xtr(host / L"missing.xtr", ToAnsi(host / L"nothing.exe"));
+    Xtr(host / L"folder.xtr", ToAnsi(host / L"Addons"));
+    Xtr(host / L"hidden.xtr", "Addons\\hidden.exe");
+    Xtr(host / L"nodir.xtr", "NoSuchDir\\tool.exe");
+    Xtr(host / L"nodrive.xtr", "Q:\\tool.exe");
+    Xtr(Saved() + L"\\wild.xtr", ToAnsi(host / L"*.exe"));
+    Xtr(Saved() + L"\\empty.xtr", "");
+    ScanXTR();
+    ASSERT_EQ(XtrCount, 9);
+    EXPECT_TRUE(Find(L"existing.xtr")->programFound);
+    EXPECT_TRUE(Find(L"relative.xtr")->programFound) << "a path without drive lies in the UI-View32 folder";
+    EXPECT_FALSE(Find(L"missing.xtr")->programFound);
+    EXPECT_FALSE(Find(L"folder.xtr")->programFound);
+    EXPECT_FALSE(Find(L"hidden.xtr")->programFound);
+    EXPECT_FALSE(Find(L"nodir.xtr")->programFound);
+    EXPECT_FALSE(Find(L"nodrive.xtr")->programFound);
+    EXPECT_TRUE(Find(L"wild.xtr")->programFound) << "a pattern counts as found when a file matches";
+    EXPECT_TRUE(Find(L"empty.xtr")->programFound) << "an empty path lists the UI-View32 folder itself";
+    EXPECT_TRUE(Reports().empty());
+}
+
+TEST_F(CatalogueTest, AFailedExistenceTestEndsTheScanAtLineEight) {
+    // Five entries whose third (in listing order) names an impossible path.
+    WriteBytes(host / L"tool.exe", "MZ");
+    for (const wchar_t* name : {L"e1.xtr", L"e2.xtr", L"e3.xtr", L"e4.xtr", L"e5.xtr"}) {
+        Xtr(host / name, "tool.exe");
+    }
+    ScanXTR();
+    ASSERT_EQ(XtrCount, 5);
+    const std::wstring third = XtrTable[3].fileName;
+    Xtr(host / third, "C:\\wild?\\tool.exe"); // a wildcard in a folder name is a bad name
+    ScanXTR();
+    ASSERT_EQ(XtrCount, 5);
+    ASSERT_EQ(XtrTable[3].fileName, third);
+    EXPECT_TRUE(XtrTable[1].programFound && XtrTable[2].programFound);
+    EXPECT_FALSE(XtrTable[3].programFound || XtrTable[4].programFound || XtrTable[5].programFound);
+    EXPECT_EQ(Reports(),
+              std::vector<std::string>{"52 in module Module1.ScanXTR,  Line 8: Bad file name or number"});
+}

@@ -1,0 +1,346 @@
+#include "app/Form1.h"
+#include "app/resource.h"
+#include "common/Common.h"
+#include "common/Trap.h"
+#include "xtr/Catalogue.h"
+#include "xtr/GridFill.h"
+#include "xtr/GridText.h"
+
+#include "XtrFixture.h"
+
+#include <functional>
+
+using namespace testsupport;
+
+namespace {
+std::wstring ItemText(HWND list, int item, int subItem) {
+    wchar_t text[260] = L"";
+    ListView_GetItemText(list, item, subItem, text, 260);
+    return text;
+}
+
+std::wstring HeaderText(HWND list, int col) {
+    wchar_t text[260] = L"";
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT;
+    column.pszText = text;
+    column.cchTextMax = 260;
+    ListView_GetColumn(list, col, &column);
+    return text;
+}
+
+int HeaderCount(HWND list) {
+    return Header_GetItemCount(ListView_GetHeader(list));
+}
+
+// What the grid's custom-draw handler answers for one cell, as the ListView asks it.
+struct DrawAnswer {
+    LRESULT result;
+    COLORREF back;
+};
+DrawAnswer DrawCell(const Form1& form, int item, int subItem) {
+    NMLVCUSTOMDRAW draw{};
+    draw.nmcd.hdr.hwndFrom = form.grdXTRs().Window();
+    draw.nmcd.hdr.idFrom = IDC_GRDXTRS;
+    draw.nmcd.hdr.code = NM_CUSTOMDRAW;
+    draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT | CDDS_SUBITEM;
+    draw.nmcd.dwItemSpec = static_cast<DWORD_PTR>(item);
+    draw.iSubItem = subItem;
+    draw.clrTextBk = CLR_DEFAULT;
+    const LRESULT result =
+        ::SendMessageW(form.Window(), WM_NOTIFY, IDC_GRDXTRS, reinterpret_cast<LPARAM>(&draw));
+    return {result, draw.clrTextBk};
+}
+
+std::wstring ShownToolTip(const Grid& grid) {
+    wchar_t text[260] = L"";
+    TTTOOLINFOW info{};
+    info.cbSize = sizeof(info);
+    info.hwnd = ::GetParent(grid.Window());
+    info.uId = reinterpret_cast<UINT_PTR>(grid.Window());
+    info.lpszText = text;
+    ::SendMessageW(grid.ToolTipWindow(), TTM_GETTEXTW, 260, reinterpret_cast<LPARAM>(&info));
+    return text;
+}
+
+int Dpi() {
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+    ::ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+// A window that runs a piece of code when a posted message reaches it, as a
+// user's command would during a rebuild.
+class PostedCommand {
+  public:
+    explicit PostedCommand(std::function<void()> action) : action_(std::move(action)) {
+        static const ATOM atom = [] {
+            WNDCLASSW wc{};
+            wc.lpfnWndProc = &Proc;
+            wc.hInstance = ::GetModuleHandleW(nullptr);
+            wc.lpszClassName = L"QuillonTestPostedCommand";
+            return ::RegisterClassW(&wc);
+        }();
+        window_ = ::CreateWindowW(reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(atom)), L"", 0, 0, 0, 0, 0,
+                                  HWND_MESSAGE, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~PostedCommand() { ::DestroyWindow(window_); }
+    void Post() { ::PostMessageW(window_, WM_APP, 0, 0); }
+    int runs = 0;
+
+  private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_APP) {
+            auto* self = reinterpret_cast<PostedCommand*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+            ++self->runs;
+            self->action_();
+            return 0;
+        }
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    HWND window_ = nullptr;
+    std::function<void()> action_;
+};
+
+class GridTest : public XtrFixture {
+  protected:
+    void Xtr(const std::wstring& path, const std::string& title, const std::string& program, bool start,
+             bool stop) {
+        WriteBytes(path, title + "\r\n" + program + "\r\n" + (start ? "True" : "False") + "\r\n" +
+                             (stop ? "True" : "False") + "\r\n");
+    }
+    // Two active files (one program missing) and one inactive file.
+    void ThreeEntries() {
+        WriteBytes(host / L"tool.exe", "MZ");
+        Xtr(host / L"one.xtr", "First", "tool.exe", true, false);
+        Xtr(host / L"two.xtr", "Second", ToAnsi(host / L"Missing\\gone.exe"), false, true);
+        Xtr(Saved() + L"\\three.xtr", "Third", "tool.exe", false, false);
+    }
+    // Start-up scans and fills the grid; the log is pointed back at the capture,
+    // which start-up moved to the program's folder.
+    bool Start() {
+        const bool started = form.Create(::GetModuleHandleW(nullptr));
+        Common::ErrorLogPathname = log.Path();
+        return started;
+    }
+
+    Form1 form;
+};
+} // namespace
+
+TEST_F(GridTest, RowRShowsEntryRUnderSixHeaders) {
+    ThreeEntries();
+    ASSERT_TRUE(Start());
+    const Grid& grid = form.grdXTRs();
+    const HWND list = grid.Window();
+    ASSERT_EQ(XtrCount, 3);
+    EXPECT_EQ(grid.Rows(), 4);
+    EXPECT_EQ(grid.Cols(), 6);
+    EXPECT_EQ(ListView_GetItemCount(list), 3) << "row 0 is the header";
+    ASSERT_EQ(HeaderCount(list), 6);
+    for (int col = 0; col < 6; ++col) {
+        EXPECT_EQ(HeaderText(list, col), kGridHeaders[static_cast<size_t>(col)]);
+    }
+    for (int r = 1; r <= 3; ++r) {
+        const XtrRecord& entry = XtrTable[static_cast<size_t>(r)];
+        const int item = r - 1;
+        EXPECT_EQ(ItemText(list, item, 0), entry.title);
+        EXPECT_EQ(ItemText(list, item, 1), entry.fileName);
+        EXPECT_EQ(ItemText(list, item, 2), entry.autoStart ? L"True" : L"False");
+        EXPECT_EQ(ItemText(list, item, 3), entry.autoStop ? L"True" : L"False");
+        EXPECT_EQ(ItemText(list, item, 4), ProgramPathDisplay(static_cast<std::int16_t>(r)));
+        EXPECT_EQ(ItemText(list, item, 5), entry.active ? L"True" : L"False");
+    }
+    EXPECT_EQ(ItemText(list, 2, 0), L"Third");
+    EXPECT_EQ(ItemText(list, 2, 4), L"<UIView-Dir>tool.exe");
+    EXPECT_EQ(ItemText(list, 2, 5), L"False");
+
+    const int dpi = Dpi();
+    EXPECT_EQ(ListView_GetColumnWidth(list, 0), TwipsToPixels(3000, dpi));
+    EXPECT_EQ(ListView_GetColumnWidth(list, 1), TwipsToPixels(2000, dpi));
+    EXPECT_EQ(ListView_GetColumnWidth(list, 4), TwipsToPixels(3000, dpi));
+    EXPECT_EQ(grid.ColWidth(0), 3000);
+
+    // After the fill the current cell is the last row's "Active" cell, and it is the ListView's focused row.
+    EXPECT_EQ(grid.Row(), 3);
+    EXPECT_EQ(grid.Col(), 5);
+    EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_FOCUSED), 2);
+    EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 2);
+    EXPECT_TRUE(grid.Visible());
+    EXPECT_TRUE(::GetWindowLongPtrW(list, GWL_STYLE) & WS_VISIBLE);
+    EXPECT_EQ(grid.MousePointer(), Grid::kPointerDefault);
+    EXPECT_EQ(grid.BackColor(), RGB(255, 255, 255));
+    EXPECT_TRUE(Reports().empty());
+}
+
+TEST_F(GridTest, ApplicationCellsAreGreenOrRedAndTheToolTipSticks) {
+    ThreeEntries();
+    ASSERT_TRUE(Start());
+    Grid& grid = form.grdXTRs();
+    int missing = 0;
+    for (int r = 1; r <= 3; ++r) {
+        const bool found = XtrTable[static_cast<size_t>(r)].programFound;
+        missing += found ? 0 : 1;
+        const DrawAnswer path = DrawCell(form, r - 1, 4);
+        EXPECT_EQ(path.back, found ? RGB(0, 255, 0) : RGB(255, 0, 0)) << r;
+        EXPECT_EQ(path.back, found ? 65280u : 255u);
+        EXPECT_EQ(path.result, CDRF_NEWFONT);
+        EXPECT_EQ(DrawCell(form, r - 1, 0).back, RGB(255, 255, 255))
+            << "other cells keep the grid's background";
+    }
+    ASSERT_EQ(missing, 1);
+    EXPECT_EQ(DrawCell(form, 0, 4).back == RGB(0, 255, 0), XtrTable[1].programFound);
+    EXPECT_EQ(grid.ToolTipText(), kInvalidPathTip);
+    EXPECT_EQ(ShownToolTip(grid), kInvalidPathTip);
+
+    // Every program found now: all green, and the tooltip is still there.
+    ::CreateDirectoryW((host / L"Missing").c_str(), nullptr);
+    WriteBytes(host / L"Missing\\gone.exe", "MZ");
+    ScanXTR();
+    BuildGrid();
+    for (int item = 0; item < 3; ++item) {
+        EXPECT_EQ(DrawCell(form, item, 4).back, RGB(0, 255, 0)) << item;
+    }
+    EXPECT_EQ(grid.ToolTipText(), kInvalidPathTip);
+    EXPECT_EQ(ShownToolTip(grid), kInvalidPathTip);
+
+    // The other drawing stages ask for per-cell notifications.
+    NMLVCUSTOMDRAW draw{};
+    draw.nmcd.hdr = {grid.Window(), IDC_GRDXTRS, static_cast<UINT>(NM_CUSTOMDRAW)};
+    draw.nmcd.dwDrawStage = CDDS_PREPAINT;
+    EXPECT_EQ(::SendMessageW(form.Window(), WM_NOTIFY, IDC_GRDXTRS, reinterpret_cast<LPARAM>(&draw)),
+              CDRF_NOTIFYITEMDRAW);
+    draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+    EXPECT_EQ(::SendMessageW(form.Window(), WM_NOTIFY, IDC_GRDXTRS, reinterpret_cast<LPARAM>(&draw)),
+              CDRF_NOTIFYSUBITEMDRAW);
+}
+
+TEST_F(GridTest, NoToolTipWhileEveryProgramIsFound) {
+    WriteBytes(host / L"tool.exe", "MZ");
+    Xtr(host / L"one.xtr", "First", "tool.exe", true, false);
+    ASSERT_TRUE(Start());
+    EXPECT_TRUE(form.grdXTRs().ToolTipText().empty());
+    EXPECT_TRUE(ShownToolTip(form.grdXTRs()).empty());
+}
+
+TEST_F(GridTest, NoFilesGiveOneCellAsWideAsTheGrid) {
+    ThreeEntries();
+    ASSERT_TRUE(Start()); // a full grid first: the empty layout must undo it
+    ::DeleteFileW((host / L"one.xtr").c_str());
+    ::DeleteFileW((host / L"two.xtr").c_str());
+    ::DeleteFileW((Saved() + L"\\three.xtr").c_str());
+    ScanXTR();
+    BuildGrid();
+
+    const Grid& grid = form.grdXTRs();
+    const HWND list = grid.Window();
+    EXPECT_EQ(grid.Rows(), 1);
+    EXPECT_EQ(grid.Cols(), 1);
+    EXPECT_EQ(ListView_GetItemCount(list), 0);
+    ASSERT_EQ(HeaderCount(list), 1);
+    EXPECT_EQ(HeaderText(list, 0), L"Sorry, No XTR files found...");
+    RECT rect;
+    ::GetWindowRect(list, &rect);
+    EXPECT_EQ(ListView_GetColumnWidth(list, 0), rect.right - rect.left);
+    EXPECT_EQ(grid.Row(), 0);
+    EXPECT_EQ(grid.Col(), 0);
+    EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_FOCUSED), -1);
+    EXPECT_TRUE(grid.Visible());
+    EXPECT_TRUE(Reports().empty());
+}
+
+TEST_F(GridTest, MessagesRunOncePerRowWhileTheGridIsHidden) {
+    ThreeEntries();
+    ASSERT_TRUE(Start());
+    bool visibleWhenRun = true;
+    PostedCommand command([&] { visibleWhenRun = form.grdXTRs().Visible(); });
+    command.Post();
+    ::PostQuitMessage(3); // an Exit chosen meanwhile must still end the program's loop
+    BuildGrid();
+    EXPECT_EQ(command.runs, 1);
+    EXPECT_FALSE(visibleWhenRun);
+    MSG message;
+    ASSERT_TRUE(::PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(message.wParam, 3u);
+}
+
+TEST_F(GridTest, AFailedFillLeavesTheGridHiddenAndBusy) {
+    ThreeEntries();
+    ASSERT_TRUE(Start());
+    // A command in the first round empties the table under the fill.
+    PostedCommand command([] { XtrTable.assign(1, XtrRecord{}); });
+    command.Post();
+    BuildGrid();
+    EXPECT_EQ(command.runs, 1);
+    EXPECT_EQ(Reports(), std::vector<std::string>{"9 in module Module1.BuildGrid: Subscript out of range"});
+    const Grid& grid = form.grdXTRs();
+    EXPECT_FALSE(grid.Visible());
+    EXPECT_FALSE(::GetWindowLongPtrW(grid.Window(), GWL_STYLE) & WS_VISIBLE);
+    EXPECT_EQ(grid.MousePointer(), Grid::kPointerHourglass);
+}
+
+TEST_F(GridTest, APressMakesItsRowCurrentAndReachesMouseDown) {
+    ThreeEntries();
+    ASSERT_TRUE(Start());
+    Grid& grid = form.grdXTRs();
+    std::vector<int> buttons;
+    POINT where{};
+    grid.MouseDown = [&](int button, POINT screenPoint) {
+        buttons.push_back(button);
+        where = screenPoint;
+    };
+    auto press = [&](UINT code, int item, int subItem) {
+        NMITEMACTIVATE activate{};
+        activate.hdr = {grid.Window(), IDC_GRDXTRS, code};
+        activate.iItem = item;
+        activate.iSubItem = subItem;
+        activate.ptAction = {5, 7};
+        ::SendMessageW(form.Window(), WM_NOTIFY, IDC_GRDXTRS, reinterpret_cast<LPARAM>(&activate));
+    };
+    press(NM_RCLICK, 0, 2);
+    EXPECT_EQ(buttons, std::vector<int>{2});
+    EXPECT_EQ(grid.Row(), 1);
+    EXPECT_EQ(grid.Col(), 2);
+    EXPECT_EQ(ListView_GetNextItem(grid.Window(), -1, LVNI_FOCUSED), 0);
+    POINT expected{5, 7};
+    ::ClientToScreen(grid.Window(), &expected);
+    EXPECT_EQ(where.x, expected.x);
+    EXPECT_EQ(where.y, expected.y);
+
+    press(NM_CLICK, -1, 0); // below the last row: the current row stays
+    EXPECT_EQ(buttons, (std::vector<int>{2, 1}));
+    EXPECT_EQ(grid.Row(), 1);
+
+    // The keyboard (or any selection change) moves the current row too.
+    ListView_SetItemState(grid.Window(), 1, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+    EXPECT_EQ(grid.Row(), 2);
+}
+
+TEST_F(GridTest, CellsAreAddressedThroughTheCurrentCell) {
+    ThreeEntries();
+    ASSERT_TRUE(Start());
+    Grid& grid = form.grdXTRs();
+    grid.Row(2);
+    grid.Col(1);
+    EXPECT_EQ(grid.Text(), XtrTable[2].fileName);
+    grid.Text(L"changed");
+    EXPECT_EQ(ItemText(grid.Window(), 1, 1), L"changed");
+    grid.CellBackColor(RGB(1, 2, 3));
+    EXPECT_EQ(DrawCell(form, 1, 1).back, RGB(1, 2, 3));
+
+    EXPECT_THROW(grid.Row(4), TrapError);
+    EXPECT_THROW(grid.Col(6), TrapError);
+    EXPECT_THROW(grid.Row(-1), TrapError);
+    EXPECT_EQ(grid.Row(), 2) << "a refused row leaves the current one";
+
+    grid.Rows(2); // shrinking keeps the rows that remain
+    EXPECT_EQ(grid.TextMatrix(1, 0), L"First");
+    EXPECT_EQ(ListView_GetItemCount(grid.Window()), 1);
+    grid.Clear();
+    EXPECT_EQ(grid.TextMatrix(1, 0), L"");
+    EXPECT_EQ(HeaderText(grid.Window(), 0), L"");
+    grid.Row(1);
+    EXPECT_EQ(grid.CellBackColor(), 0u);
+}

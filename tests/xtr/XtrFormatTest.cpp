@@ -1,0 +1,166 @@
+#include "xtr/GridText.h"
+#include "xtr/XtrFormat.h"
+#include "xtr/XtrNames.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+XtrRecord ReadLines(std::wstring_view text) {
+    XtrRecord entry;
+    int marker = 0;
+    int number = 0;
+    for (std::wstring_view line : SplitXtrLines(text)) {
+        ApplyXtrLine(entry, ++number, line, marker);
+    }
+    return entry;
+}
+
+XtrRecord Program(std::wstring drive, std::wstring dir, std::wstring file) {
+    XtrRecord entry;
+    entry.programDrive = std::move(drive);
+    entry.programDir = std::move(dir);
+    entry.programFile = std::move(file);
+    return entry;
+}
+} // namespace
+
+TEST(IsitTrue, SpellingsOfTrue) {
+    for (const wchar_t* text : {L"yes", L"Yes", L"on", L"1", L"TRUE", L"true", L"oN", L"yEs"}) {
+        EXPECT_TRUE(IsitTrue(text)) << text;
+    }
+    for (const wchar_t* text : {L" yes", L"yes ", L"Y", L"-1", L"2", L"", L"truee", L"of", L"y\u00C9s"}) {
+        EXPECT_FALSE(IsitTrue(text)) << text;
+    }
+}
+
+TEST(SplitProgramPath, ExampleTable) {
+    struct Case {
+        const wchar_t *path, *drive, *dir, *file;
+    };
+    const Case cases[] = {
+        {L"C:\\Program Files\\APRS\\tool.exe", L"C:", L"\\Program Files\\APRS", L"tool.exe"},
+        {L"C:\\tool.exe", L"C:", L"", L"tool.exe"},
+        {L"C:tool.exe", L"C:", L"", L"tool.exe"},
+        {L"Addons\\tool.exe", L"", L"Addons", L"tool.exe"},
+        {L"\\tool.exe", L"", L"", L"tool.exe"},
+        {L"tool.exe", L"", L"", L"tool.exe"},
+        {L"", L"", L"", L""},
+        // A colon further on still takes the first two characters as the drive; one
+        // in the first place does not.
+        {L"ab\\c:d", L"ab", L"", L"c:d"},
+        {L":x\\y", L"", L":x", L"y"},
+        {L"D:\\Tools\\", L"D:", L"\\Tools", L""},
+    };
+    for (const Case& c : cases) {
+        const ProgramPathPieces pieces = SplitProgramPath(c.path);
+        EXPECT_EQ(pieces.drive, c.drive) << c.path;
+        EXPECT_EQ(pieces.dir, c.dir) << c.path;
+        EXPECT_EQ(pieces.file, c.file) << c.path;
+    }
+}
+
+TEST(XtrLines, LineEndsAreCrLfOrALoneCrNeverALoneLf) {
+    EXPECT_EQ(SplitXtrLines(L"a\r\nb\rc\r\n"), (std::vector<std::wstring_view>{L"a", L"b", L"c"}));
+    EXPECT_EQ(SplitXtrLines(L"a\nb\nc"), (std::vector<std::wstring_view>{L"a\nb\nc"}));
+    EXPECT_EQ(SplitXtrLines(L"a\r\r\nb"), (std::vector<std::wstring_view>{L"a", L"", L"b"}));
+    EXPECT_EQ(SplitXtrLines(L"\r\n"), (std::vector<std::wstring_view>{L""}));
+    EXPECT_TRUE(SplitXtrLines(L"").empty());
+
+    const XtrRecord lfOnly = ReadLines(L"Title\nC:\\a.exe\nTrue\nTrue\n");
+    EXPECT_EQ(lfOnly.title, L"Title\nC:\\a.exe\nTrue\nTrue\n") << "everything lands in the title";
+    EXPECT_TRUE(lfOnly.programFile.empty());
+    EXPECT_FALSE(lfOnly.autoStart);
+}
+
+TEST(XtrLines, LineTwoQuotes) {
+    const XtrRecord quoted = ReadLines(L"t\r\n\"C:\\Program Files\\x.exe\"\r\n");
+    EXPECT_EQ(quoted.programDrive, L"C:");
+    EXPECT_EQ(quoted.programDir, L"\\Program Files");
+    EXPECT_EQ(quoted.programFile, L"x.exe");
+
+    const XtrRecord lone = ReadLines(L"t\r\n\"\r\n");
+    EXPECT_TRUE(lone.programDrive.empty() && lone.programDir.empty() && lone.programFile.empty());
+
+    EXPECT_EQ(ReadLines(L"t\r\n\"a.exe\r\n").programFile, L"a.exe") << "leading quote only";
+    EXPECT_EQ(ReadLines(L"t\r\na.exe\"\r\n").programFile, L"a.exe") << "trailing quote only";
+    EXPECT_EQ(ReadLines(L"t\r\n\"\"a.exe\"\"\r\n").programFile, L"\"a.exe\"") << "one quote each side only";
+}
+
+TEST(XtrLines, FieldsAndTheirMarkers) {
+    XtrRecord entry;
+    entry.autoStop = true;
+    int marker = 0;
+    ApplyXtrLine(entry, 1, L"Only a title", marker);
+    EXPECT_EQ(marker, 140);
+    EXPECT_EQ(entry.title, L"Only a title");
+    EXPECT_TRUE(entry.autoStop) << "a short file leaves the later fields as they were";
+    ApplyXtrLine(entry, 2, L"", marker);
+    EXPECT_EQ(marker, 190) << "an empty line 2 is still split";
+    ApplyXtrLine(entry, 3, L"on", marker);
+    EXPECT_EQ(marker, 210);
+    EXPECT_TRUE(entry.autoStart);
+    ApplyXtrLine(entry, 4, L"no", marker);
+    EXPECT_EQ(marker, 230);
+    EXPECT_FALSE(entry.autoStop);
+    const XtrRecord before = entry;
+    ApplyXtrLine(entry, 5, L"True", marker);
+    ApplyXtrLine(entry, 6, L"created by", marker);
+    EXPECT_EQ(entry, before) << "lines after the fourth are ignored";
+}
+
+TEST(XtrText, LayoutAndQuotingOfThePath) {
+    XtrRecord entry;
+    entry.title = L"My Tool";
+    entry.autoStart = true;
+    EXPECT_EQ(BuildXtrText(entry, L"C:\\Program Files\\t.exe", L"UI-View Quillon V1.1.0", L"5/17/2020",
+                           L"8:30:00 AM"),
+              L"My Tool\r\n\"C:\\Program Files\\t.exe\"\r\nTrue\r\nFalse\r\n-----------------------------\r\n"
+              L"created by UI-View Quillon V1.1.0 on 5/17/2020 8:30:00 AM\r\n");
+    EXPECT_EQ(BuildXtrText(entry, L"", L"A", L"d", L"t"),
+              L"My Tool\r\n\r\nTrue\r\nFalse\r\n-----------------------------\r\ncreated by A on d t\r\n")
+        << "an empty path is an empty line 2, unquoted";
+
+    // What the writer produces reads back to the same fields.
+    entry.autoStop = true;
+    const XtrRecord back = ReadLines(BuildXtrText(entry, L"C:\\Program Files\\t.exe", L"A", L"d", L"t"));
+    EXPECT_EQ(back.title, entry.title);
+    EXPECT_EQ(back.programDrive, L"C:");
+    EXPECT_EQ(back.programDir, L"\\Program Files");
+    EXPECT_EQ(back.programFile, L"t.exe");
+    EXPECT_TRUE(back.autoStart);
+    EXPECT_TRUE(back.autoStop);
+}
+
+TEST(XtrNames, ExtensionIsExactlyXtrInAnyCase) {
+    for (const wchar_t* name : {L"a.xtr", L"A.XTR", L"b.XtR", L".xtr"}) {
+        EXPECT_TRUE(HasXtrExtension(name)) << name;
+    }
+    for (const wchar_t* name : {L"notes.xtra", L"a.xt", L"xtr", L"a.xtr.tmp", L"a_xtr"}) {
+        EXPECT_FALSE(HasXtrExtension(name)) << name;
+    }
+}
+
+TEST(XtrNames, DeviceAndUnsafeNamesAreNotPlainFileNames) {
+    for (const wchar_t* name : {L"CON.xtr", L"con", L"nul.XTR", L"Com1.xtr", L"LPT9.a.b", L"aux .xtr", L"PRN",
+                                L"CONOUT$.xtr", L"com\u00B9.xtr"}) {
+        EXPECT_TRUE(IsReservedDeviceName(name)) << name;
+        EXPECT_FALSE(IsPlainFileName(name)) << name;
+    }
+    for (const wchar_t* name : {L"", L".", L"..", L"a:b.xtr", L"sub\\a.xtr", L"a/b.xtr", L"a?.xtr", L"a*.xtr",
+                                L"a\"b.xtr", L"a<b.xtr", L"a|b.xtr", L"a\tb.xtr"}) {
+        EXPECT_FALSE(IsPlainFileName(name)) << name;
+    }
+    for (const wchar_t* name : {L"console.xtr", L"com10.xtr", L"com0.xtr", L"lpt.xtr", L"my con.xtr",
+                                L"Tool (v2).xtr", L"Z\u00FCrich.xtr"}) {
+        EXPECT_TRUE(IsPlainFileName(name)) << name;
+    }
+}
+
+TEST(GridText, ApplicationPathDisplay) {
+    EXPECT_EQ(ProgramPathDisplayOf(Program(L"C:", L"\\Tools", L"a.exe")), L"C:\\Tools\\a.exe");
+    EXPECT_EQ(ProgramPathDisplayOf(Program(L"", L"\\Addons", L"a.exe")), L"<UIView-Dir>\\Addons\\a.exe");
+    EXPECT_EQ(ProgramPathDisplayOf(Program(L"", L"Addons", L"a.exe")), L"<UIView-Dir>Addons\\a.exe");
+    EXPECT_EQ(ProgramPathDisplayOf(Program(L"", L"", L"a.exe")), L"<UIView-Dir>a.exe");
+    EXPECT_EQ(ProgramPathDisplayOf(Program(L"", L"", L"")), L"<UIView-Dir>");
+    EXPECT_EQ(ProgramPathDisplayOf(Program(L"C:", L"", L"a.exe")), L"C:\\a.exe");
+}
