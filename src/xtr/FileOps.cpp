@@ -1,5 +1,6 @@
 #include "xtr/FileOps.h"
 
+#include "common/ErrorTable.h"
 #include "common/Trap.h"
 #include "common/Win32.h"
 #include "host/HostFolder.h"
@@ -90,8 +91,14 @@ bool FilenameChanged() {
         }
         // The new file first: a write that fails must not cost the old one.
         written = ContentChanged();
-        if (written) {
-            Check(::DeleteFileW(oldPath.c_str()));
+        if (written && !::DeleteFileW(oldPath.c_str())) {
+            const DWORD code = ::GetLastError();
+            if (code != ERROR_FILE_NOT_FOUND) {
+                RaiseSystemError(code);
+            }
+            // Another program took the old file away already: worth a log line,
+            // but the entry is saved under its new name.
+            ReportError(ToErrorNumber16(ErrorNumberFromSystemCode(code)), L"Module1.FilenameChanged");
         }
     });
     return completed && written;

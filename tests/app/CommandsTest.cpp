@@ -276,3 +276,15 @@ TEST_F(CommandsTest, RenameWhoseWriteFailsKeepsTheOldFile) {
     EXPECT_EQ(ReadBytes(host / L"a.xtr"), kActive);
     EXPECT_NE(log->Text().find("Module1.ContentChanged"), std::string::npos);
 }
+
+TEST_F(CommandsTest, RenameOfAFileAlreadyGoneStillSavesTheEntry) {
+    WriteBytes(host / L"a.xtr", kActive);
+    Start();
+    CurrentIndex = 1;
+    OldRecord = XtrTable[1];
+    XtrTable[1].fileName = L"b.xtr";
+    ::DeleteFileW((host / L"a.xtr").c_str()); // another program removed it meanwhile
+    EXPECT_TRUE(FilenameChanged());
+    EXPECT_TRUE(FileExists(host / L"b.xtr"));
+    EXPECT_NE(log->Text().find("in module Module1.FilenameChanged: File not found"), std::string::npos);
+}
