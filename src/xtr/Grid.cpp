@@ -401,10 +401,25 @@ LRESULT Grid::OnCustomDraw(NMLVCUSTOMDRAW& draw) const {
         return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT:
         return CDRF_NOTIFYSUBITEMDRAW;
-    case CDDS_ITEMPREPAINT | CDDS_SUBITEM:
-        draw.clrTextBk = CellColor(static_cast<int>(draw.nmcd.dwItemSpec) + fixedRows_, draw.iSubItem);
-        draw.clrText = ::GetSysColor(COLOR_WINDOWTEXT);
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+        const int row = static_cast<int>(draw.nmcd.dwItemSpec) + fixedRows_;
+        // The list's own selection colours would hide a red or green cell, so the
+        // selection is drawn here, in the cells without a colour of their own.
+        const bool selected =
+            ListView_GetItemState(list_, static_cast<int>(draw.nmcd.dwItemSpec), LVIS_SELECTED) != 0;
+        draw.nmcd.uItemState &= ~(CDIS_SELECTED | CDIS_FOCUS);
+        const bool ownColor = row >= 0 && row < Rows() && draw.iSubItem >= 0 && draw.iSubItem < cols_ &&
+                              cells_[static_cast<size_t>(row)][static_cast<size_t>(draw.iSubItem)].back != 0;
+        if (selected && !ownColor) {
+            const bool focused = ::GetFocus() == list_;
+            draw.clrTextBk = ::GetSysColor(focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE);
+            draw.clrText = ::GetSysColor(focused ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
+        } else {
+            draw.clrTextBk = CellColor(row, draw.iSubItem);
+            draw.clrText = ::GetSysColor(COLOR_WINDOWTEXT);
+        }
         return CDRF_NEWFONT;
+    }
     default:
         return CDRF_DODEFAULT;
     }
