@@ -32,6 +32,20 @@ demo_start build/mingw/Quillon.exe
 main=$(demo_wait_window "$quillon_title")
 shoot "$main" main-window
 
+# A double-click on the third data row opens it in the editor, which carries
+# the main window's caption too: it is the other window of that name.
+xdotool mousemove --window "$main" 60 145 click --repeat 2 --delay 80 1
+editor=""
+for _ in $(seq 1 30); do
+  editor=$(xdotool search --name "^${quillon_title}\$" 2>/dev/null | grep -v "^${main}\$" | head -n 1 || true)
+  [ -n "$editor" ] && break
+  sleep 0.3
+done
+[ -n "$editor" ] || { echo "screenshots: the editor did not open" >&2; exit 1; }
+shoot "$editor" editor-window
+xdotool key --window "$editor" Escape
+sleep 0.5
+
 open_menu_item "$main" 2 1 # Help > About
 about=$(demo_wait_window "About $quillon_title")
 shoot "$about" about-window
