@@ -15,26 +15,6 @@ constexpr wchar_t kNoLegalNotice[] = L"Not set in Project!";
 // Lives as long as its window: created by Show, freed when the window is gone.
 std::unique_ptr<frm_About> loaded;
 
-int ScreenDpi() {
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) {
-        ::ReleaseDC(nullptr, screen);
-    }
-    return dpi > 0 ? dpi : 96;
-}
-
-// Sizes in hundredths of a point, so that 8.25 and 9.75 points stay exact.
-HFONT CreateFormFont(int hundredthPoints, int weight, int dpi) {
-    LOGFONTW font{};
-    font.lfHeight = -::MulDiv(hundredthPoints, dpi, 7200);
-    font.lfWeight = weight;
-    font.lfCharSet = DEFAULT_CHARSET;
-    font.lfQuality = DEFAULT_QUALITY;
-    ::lstrcpynW(font.lfFaceName, L"MS Sans Serif", LF_FACESIZE);
-    return ::CreateFontIndirectW(&font);
-}
-
 enum class FontKind { Regular, Bold, Title };
 
 struct ControlPlacement {
@@ -178,9 +158,9 @@ LRESULT frm_About::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void frm_About::CreateControls() {
     const int dpi = ScreenDpi();
     auto px = [dpi](int twips) { return TwipsToPixels(twips, dpi); };
-    labelFont_.reset(CreateFormFont(825, FW_NORMAL, dpi));
-    boldFont_.reset(CreateFormFont(825, FW_BOLD, dpi));
-    titleFont_.reset(CreateFormFont(975, FW_BOLD, dpi));
+    labelFont_.reset(CreateFormFont(L"MS Sans Serif", 825, FW_NORMAL, dpi));
+    boldFont_.reset(CreateFormFont(L"MS Sans Serif", 825, FW_BOLD, dpi));
+    titleFont_.reset(CreateFormFont(L"MS Sans Serif", 975, FW_BOLD, dpi));
     HINSTANCE hinstance = ::GetModuleHandleW(nullptr);
 
     for (const ControlPlacement& control : kControls) {

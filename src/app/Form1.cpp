@@ -15,26 +15,6 @@ namespace {
 constexpr wchar_t kClassName[] = L"QuillonForm1";
 Form1* instance = nullptr;
 
-int ScreenDpi() {
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) {
-        ::ReleaseDC(nullptr, screen);
-    }
-    return dpi > 0 ? dpi : 96;
-}
-
-// A font of the given point size in tenths of points, at the screen's resolution.
-HFONT CreatePointFont(const wchar_t* face, int tenthPoints, int dpi) {
-    LOGFONTW font{};
-    font.lfHeight = -::MulDiv(tenthPoints, dpi, 720);
-    font.lfWeight = FW_NORMAL;
-    font.lfCharSet = DEFAULT_CHARSET;
-    font.lfQuality = DEFAULT_QUALITY;
-    ::lstrcpynW(font.lfFaceName, face, LF_FACESIZE);
-    return ::CreateFontIndirectW(&font);
-}
-
 BOOL CALLBACK DestroyThreadWindow(HWND window, LPARAM except) {
     if (window != reinterpret_cast<HWND>(except)) {
         ::DestroyWindow(window);
@@ -161,8 +141,8 @@ void Form1::CreateControls() {
     auto px = [dpi](int twips) { return TwipsToPixels(twips, dpi); };
     HINSTANCE hinstance = ::GetModuleHandleW(nullptr);
 
-    labelFont_.reset(CreatePointFont(L"MS Sans Serif", 120, dpi));
-    gridFont_.reset(CreatePointFont(L"MS Sans Serif", 83, dpi));
+    labelFont_.reset(CreateFormFont(L"MS Sans Serif", 1200, FW_NORMAL, dpi));
+    gridFont_.reset(CreateFormFont(L"MS Sans Serif", 825, FW_NORMAL, dpi));
 
     label1_ = ::CreateWindowExW(0, WC_STATICW, L"Manage XTR files", WS_CHILD | WS_VISIBLE | SS_LEFT, px(120),
                                 px(120), px(3135), px(495), window_,

@@ -45,25 +45,6 @@ constexpr int kRightEdge = 8280;
 constexpr int kButtonWidth = 1080;
 constexpr int kButtonHeight = 375;
 
-int ScreenDpi() {
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) {
-        ::ReleaseDC(nullptr, screen);
-    }
-    return dpi > 0 ? dpi : 96;
-}
-
-HFONT CreateDialogFont(int dpi) {
-    LOGFONTW font{};
-    font.lfHeight = -::MulDiv(83, dpi, 720); // 8.25 points
-    font.lfWeight = FW_NORMAL;
-    font.lfCharSet = DEFAULT_CHARSET;
-    font.lfQuality = DEFAULT_QUALITY;
-    ::lstrcpynW(font.lfFaceName, L"MS Sans Serif", LF_FACESIZE);
-    return ::CreateFontIndirectW(&font);
-}
-
 std::wstring WindowText(HWND window) {
     const int length = ::GetWindowTextLengthW(window);
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
@@ -251,7 +232,7 @@ void Form2::CreateControls() {
     const int dpi = ScreenDpi();
     auto px = [dpi](int twips) { return TwipsToPixels(twips, dpi); };
     HINSTANCE hinstance = ::GetModuleHandleW(nullptr);
-    font_.reset(CreateDialogFont(dpi));
+    font_.reset(CreateFormFont(L"MS Sans Serif", 825, FW_NORMAL, dpi));
 
     // Creation order is the Tab order: top to bottom, Quit before OK.
     auto create = [&](const wchar_t* windowClass, const wchar_t* text, DWORD style, DWORD exStyle, int id,
