@@ -370,10 +370,18 @@ void Grid::ShowCurrentRow() {
     }
     // Our own selection change is not a user's choice of row.
     showingRow_ = true;
-    ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    constexpr UINT kBoth = LVIS_SELECTED | LVIS_FOCUSED;
     if (!IsHeaderRow(row_) && row_ < Rows()) {
-        ListView_SetItemState(list_, ItemOfRow(row_), LVIS_SELECTED | LVIS_FOCUSED,
-                              LVIS_SELECTED | LVIS_FOCUSED);
+        // A single-selection list releases the previous row itself. Addressing
+        // "every item" instead costs the ListView one call per row.
+        ListView_SetItemState(list_, ItemOfRow(row_), kBoth, kBoth);
+    } else {
+        for (UINT flag : {LVNI_SELECTED, LVNI_FOCUSED}) {
+            const int item = ListView_GetNextItem(list_, -1, flag);
+            if (item >= 0) {
+                ListView_SetItemState(list_, item, 0, kBoth);
+            }
+        }
     }
     showingRow_ = false;
 }

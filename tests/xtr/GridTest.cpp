@@ -168,6 +168,7 @@ TEST_F(GridTest, RowRShowsEntryRUnderSixHeaders) {
     EXPECT_EQ(grid.Col(), 5);
     EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_FOCUSED), 2);
     EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 2);
+    EXPECT_EQ(ListView_GetSelectedCount(list), 1u);
     EXPECT_TRUE(grid.Visible());
     EXPECT_TRUE(::GetWindowLongPtrW(list, GWL_STYLE) & WS_VISIBLE);
     EXPECT_EQ(grid.MousePointer(), Grid::kPointerDefault);
@@ -307,6 +308,7 @@ TEST_F(GridTest, APressMakesItsRowCurrentAndReachesMouseDown) {
     EXPECT_EQ(grid.Row(), 1);
     EXPECT_EQ(grid.Col(), 2);
     EXPECT_EQ(ListView_GetNextItem(grid.Window(), -1, LVNI_FOCUSED), 0);
+    EXPECT_EQ(ListView_GetSelectedCount(grid.Window()), 1u) << "the row made current before is released";
     POINT expected{5, 7};
     ::ClientToScreen(grid.Window(), &expected);
     EXPECT_EQ(where.x, expected.x);

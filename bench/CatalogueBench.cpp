@@ -1,0 +1,257 @@
+// Creates N XTR files in a temporary UI-View32 folder (half active, half
+// inactive; half of their programs existing), points UI-View32's registry
+// setting at it through a scratch key, and times ScanXTR and BuildGrid on a
+// real, hidden main window against the floor: one listing of each folder,
+// open + read + close of each XTR file and one listing of each program path.
+#include "app/Form1.h"
+#include "common/Common.h"
+#include "common/Win32.h"
+#include "host/HostFolder.h"
+#include "xtr/Catalogue.h"
+#include "xtr/GridFill.h"
+#include "xtr/XtrTable.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+constexpr int kRepeats = 3;
+
+double Now() {
+    static const double frequency = [] {
+        LARGE_INTEGER f;
+        ::QueryPerformanceFrequency(&f);
+        return static_cast<double>(f.QuadPart);
+    }();
+    LARGE_INTEGER counter;
+    ::QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) * 1000.0 / frequency;
+}
+
+// The best of a few runs of each, in milliseconds: other work on the machine
+// only ever adds time. The runs alternate, so that each sees the same load.
+std::vector<double> BestTimesMs(const std::vector<std::function<void()>>& runs) {
+    std::vector<double> best(runs.size(), 1e300);
+    for (int repeat = 0; repeat < kRepeats; ++repeat) {
+        for (size_t i = 0; i < runs.size(); ++i) {
+            const double start = Now();
+            runs[i]();
+            best[i] = std::min(best[i], Now() - start);
+        }
+    }
+    return best;
+}
+
+double BestTimeMs(const std::function<void()>& run) {
+    return BestTimesMs({run})[0];
+}
+
+void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (!file ||
+        !::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+        std::fprintf(stderr, "cannot write %ls\n", path.c_str());
+        std::exit(1);
+    }
+}
+
+void RemoveTree(const std::wstring& path) {
+    WIN32_FIND_DATAW found;
+    UniqueFind find(::FindFirstFileW((path + L"\\*").c_str(), &found));
+    if (find) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") {
+                continue;
+            }
+            const std::wstring child = path + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(child);
+            } else {
+                ::DeleteFileW(child.c_str());
+            }
+        } while (::FindNextFileW(find.get(), &found));
+    }
+    find.reset();
+    ::RemoveDirectoryW(path.c_str());
+}
+
+// HKEY_CURRENT_USER mapped to a scratch key holding only UI-View32's setting.
+class ScratchSetting {
+  public:
+    explicit ScratchSetting(const std::wstring& folder) {
+        keyPath_ = L"Software\\QuillonBench\\" + std::to_wstring(::GetCurrentProcessId());
+        ::RegCreateKeyExW(HKEY_CURRENT_USER, keyPath_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                          &scratch_, nullptr);
+        ::RegOverridePredefKey(HKEY_CURRENT_USER, scratch_);
+        HKEY key = nullptr;
+        ::RegCreateKeyExW(HKEY_CURRENT_USER, kHostSettingKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                          nullptr);
+        ::RegSetValueExW(key, kHostSettingValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                         static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+        ::RegCloseKey(key);
+    }
+    ~ScratchSetting() {
+        ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+        ::RegCloseKey(scratch_);
+        ::RegDeleteTreeW(HKEY_CURRENT_USER, keyPath_.c_str());
+    }
+
+  private:
+    std::wstring keyPath_;
+    HKEY scratch_ = nullptr;
+};
+
+struct HostFolderFixture {
+    std::wstring root, host, saved;
+    std::vector<std::wstring> programPaths; // absolute, one per XTR file
+    int existing = 0;
+};
+
+// root\UI-View32 (with SavedXTR) holds the XTR files; root\Programs the programs
+// that exist. A missing program lies in a folder that is gone: under Wine a
+// missing name in a folder of many files costs a scan of that folder, which
+// would make the fixture, not the code, the subject of the measurement.
+HostFolderFixture MakeHostFolder(int n) {
+    wchar_t temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temp);
+    HostFolderFixture fixture;
+    fixture.root = std::wstring(temp) + L"QuillonBench-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                   std::to_wstring(n);
+    fixture.host = fixture.root + L"\\UI-View32";
+    fixture.saved = fixture.host + L"\\SavedXTR";
+    RemoveTree(fixture.root);
+    for (const std::wstring& folder :
+         {fixture.root, fixture.host, fixture.saved, fixture.root + L"\\Programs"}) {
+        ::CreateDirectoryW(folder.c_str(), nullptr);
+    }
+    for (int i = 0; i < n; ++i) {
+        const std::wstring number = std::to_wstring(100000 + i).substr(1);
+        const bool exists = (i / 2) % 2 == 0; // half of each folder's programs exist
+        const std::wstring program =
+            fixture.root + (exists ? L"\\Programs\\p" : L"\\Removed\\m") + number + L".exe";
+        if (exists) {
+            ++fixture.existing;
+            WriteFileBytes(program, "MZ");
+        }
+        const std::wstring folder = i % 2 == 0 ? fixture.host : fixture.saved;
+        WriteFileBytes(folder + L"\\x" + number + L".xtr",
+                       "Add-on " + ToAnsi(number) + "\r\n" + ToAnsi(program) +
+                           "\r\nTrue\r\nFalse\r\n-----------------------------\r\n"
+                           "created by UI-View Quillon V1.1.0 on 5/17/2020 8:30:00 AM\r\n");
+        fixture.programPaths.push_back(program);
+    }
+    return fixture;
+}
+
+// The unavoidable system work for the same files, with the same listing calls the scan uses.
+void Floor(const HostFolderFixture& fixture) {
+    char buffer[4096];
+    for (const std::wstring& folder : {fixture.host, fixture.saved}) {
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW found;
+        UniqueFind find(::FindFirstFileExW((folder + L"\\*.xtr").c_str(), FindExInfoBasic, &found,
+                                           FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+        if (find) {
+            do {
+                names.emplace_back(found.cFileName);
+            } while (::FindNextFileW(find.get(), &found));
+        }
+        find.reset();
+        for (const std::wstring& name : names) {
+            UniqueFile file(::CreateFileW((folder + L"\\" + name).c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                          FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+            DWORD read = 0;
+            ::ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr);
+        }
+    }
+    for (const std::wstring& program : fixture.programPaths) {
+        WIN32_FIND_DATAW found;
+        UniqueFind find(::FindFirstFileExW(program.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                           nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    }
+}
+
+struct Row {
+    int n = 0;
+    double scanMs = 0, floorMs = 0, gridMs = 0, settingMs = 0, peekUs = 0;
+};
+
+Row Measure(int n) {
+    const HostFolderFixture fixture = MakeHostFolder(n);
+    ScratchSetting setting(fixture.host + L"\\");
+    Row row;
+    row.n = n;
+    {
+        Form1 form;
+        if (!form.Create(::GetModuleHandleW(nullptr))) { // start-up scans and fills once: the warm-up
+            std::fprintf(stderr, "the main window could not be created\n");
+            std::exit(1);
+        }
+        const std::vector<double> scanAndFloor = BestTimesMs({ScanXTR, [&] { Floor(fixture); }});
+        row.scanMs = scanAndFloor[0];
+        row.floorMs = scanAndFloor[1];
+        row.gridMs = BestTimeMs(BuildGrid);
+
+        int found = 0;
+        for (int i = 1; i <= XtrCount; ++i) {
+            found += XtrTable[static_cast<size_t>(i)].programFound ? 1 : 0;
+        }
+        if (XtrCount != n || found != fixture.existing || form.grdXTRs().Rows() != n + 1) {
+            std::fprintf(stderr, "N=%d: %d entries, %d programs found, %d grid rows\n", n, XtrCount, found,
+                         form.grdXTRs().Rows());
+            std::exit(1);
+        }
+        // The parts of the scan's own cost worth knowing apart.
+        row.settingMs = BestTimeMs([n] {
+            for (int i = 0; i < n; ++i) {
+                ReadHostFolderSetting();
+            }
+        });
+        row.peekUs = BestTimeMs([n] {
+                         MSG message;
+                         for (int i = 0; i < n; ++i) {
+                             ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
+                         }
+                     }) *
+                     1000.0 / n;
+    }
+    RemoveTree(fixture.root);
+    return row;
+}
+} // namespace
+
+// Sizes may be given on the command line; 1,000, 10,000 and 32,767 otherwise.
+int main(int argc, char** argv) {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    std::vector<int> sizes;
+    for (int i = 1; i < argc; ++i) {
+        sizes.push_back(std::clamp(std::atoi(argv[i]), 1, 32767));
+    }
+    if (sizes.empty()) {
+        sizes = {1000, 10000, 32767};
+    }
+    std::printf("%7s %10s %10s %11s %10s %13s %14s %9s\n", "N", "scan ms", "floor ms", "scan/floor",
+                "grid ms", "grid us/row", "setting ms", "peek us");
+    std::fflush(stdout);
+    for (int n : sizes) {
+        const Row row = Measure(n);
+        std::printf("%7d %10.1f %10.1f %11.2f %10.1f %13.2f %14.1f %9.2f\n", row.n, row.scanMs, row.floorMs,
+                    row.scanMs / row.floorMs, row.gridMs, row.gridMs * 1000.0 / row.n, row.settingMs,
+                    row.peekUs);
+        std::fflush(stdout);
+    }
+    std::printf("setting ms: N reads of UI-View32's folder setting, as the scan makes one per entry.\n");
+    std::printf("peek us: one empty PeekMessage, as the grid fill makes one per row.\n");
+    return 0;
+}
