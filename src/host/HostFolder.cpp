@@ -12,23 +12,23 @@ std::wstring HostFolder;
 std::wstring SavedXtrFolder() { return HostFolder + L"\\" + kSavedXtrName; }
 
 std::wstring ReadHostFolderSetting() {
-    UniqueKey key;
-    HKEY opened = nullptr;
-    LSTATUS status = ::RegOpenKeyExW(HKEY_CURRENT_USER, kHostSettingKey, 0, KEY_QUERY_VALUE, &opened);
-    key.reset(opened);
-    std::wstring value;
-    if (status == ERROR_SUCCESS) {
-        DWORD bytes = 0;
-        status = ::RegGetValueW(key.get(), nullptr, kHostSettingValue, RRF_RT_REG_SZ, nullptr, nullptr, &bytes);
-        if (status == ERROR_SUCCESS && bytes > 0) {
-            value.resize(bytes / sizeof(wchar_t));
-            status = ::RegGetValueW(key.get(), nullptr, kHostSettingValue, RRF_RT_REG_SZ, nullptr, value.data(),
-                                    &bytes);
-            value.resize(status == ERROR_SUCCESS ? wcsnlen(value.c_str(), bytes / sizeof(wchar_t)) : 0);
-        }
+    // One call in the common case: the scan reads the setting once per entry.
+    std::wstring value(MAX_PATH, L'\0');
+    DWORD bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    LSTATUS status = ::RegGetValueW(HKEY_CURRENT_USER, kHostSettingKey, kHostSettingValue, RRF_RT_REG_SZ,
+                                    nullptr, value.data(), &bytes);
+    while (status == ERROR_MORE_DATA) {
+        value.resize(bytes / sizeof(wchar_t) + 1);
+        bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+        status = ::RegGetValueW(HKEY_CURRENT_USER, kHostSettingKey, kHostSettingValue, RRF_RT_REG_SZ, nullptr,
+                                value.data(), &bytes);
     }
-    if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) {
+    if (status == ERROR_SUCCESS) {
+        value.resize(wcsnlen(value.c_str(), bytes / sizeof(wchar_t)));
         return value;
+    }
+    if (status == ERROR_FILE_NOT_FOUND) {
+        return {}; // no key or no value: UI-View32 was never set up for this user
     }
     Ui::ShowMessage(nullptr,
                     L"An error occurred getting the UIView folder. The system error message is '" +

@@ -63,9 +63,21 @@ void BuildGrid() {
                 grid.Col(col);
                 grid.Text(kGridHeaders[static_cast<size_t>(col)]);
             }
+            // The message loop runs between rows as often as a person could notice,
+            // at most once a millisecond: under Wine every round is a trip to the
+            // Wine server that costs several times the filling of a row.
+            LARGE_INTEGER frequency{};
+            ::QueryPerformanceFrequency(&frequency);
+            const LONGLONG roundInterval = frequency.QuadPart / 1000;
+            LONGLONG nextRound = 0;
             for (int r = 1; r <= n; ++r) {
                 grid.Row(r);
-                DoEvents();
+                LARGE_INTEGER now{};
+                ::QueryPerformanceCounter(&now);
+                if (now.QuadPart >= nextRound) {
+                    DoEvents();
+                    nextRound = now.QuadPart + roundInterval;
+                }
                 // Taken after the round: a command run in it may have rebuilt the table.
                 const XtrRecord& entry = XtrEntry(r);
                 grid.Col(0);
