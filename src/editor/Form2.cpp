@@ -5,6 +5,7 @@
 #include "common/ErrorTable.h"
 #include "common/Trap.h"
 #include "common/Ui.h"
+#include "editor/YesNo.h"
 #include "host/HostFolder.h"
 #include "xtr/Catalogue.h"
 #include "xtr/FileOps.h"
@@ -388,13 +389,7 @@ void Form2::cmdQuit_Click() {
 
 bool Form2::YesNo(std::wstring_view text) {
     bool yes = false;
-    Trap(L"Form2.YesNo", [&] {
-        std::wstring upper(text);
-        if (!upper.empty()) {
-            ::CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
-        }
-        yes = upper == L"YES";
-    });
+    Trap(L"Form2.YesNo", [&] { yes = ::YesNo(text); });
     return yes;
 }
 
