@@ -164,3 +164,19 @@ TEST(GridText, ApplicationPathDisplay) {
     EXPECT_EQ(ProgramPathDisplayOf(Program(L"", L"", L"")), L"<UIView-Dir>");
     EXPECT_EQ(ProgramPathDisplayOf(Program(L"C:", L"", L"a.exe")), L"C:\\a.exe");
 }
+
+TEST(XtrText, LineBreaksInATextNeverMoveTheLinesAfterIt) {
+    XtrRecord entry;
+    entry.title = L"two\r\nlines\rand\nan LF";
+    entry.autoStop = true;
+    const std::wstring text = BuildXtrText(entry, L"C:\\a\r\nb.exe", L"A", L"d", L"t");
+    EXPECT_EQ(text.substr(0, text.find(L"-----")),
+              L"two lines and\nan LF\r\n\"C:\\a b.exe\"\r\nFalse\r\nTrue\r\n")
+        << "each CR LF or lone CR becomes a blank; a lone LF ends no line and stays";
+
+    const XtrRecord back = ReadLines(text);
+    EXPECT_EQ(back.title, L"two lines and\nan LF");
+    EXPECT_EQ(back.programFile, L"a b.exe");
+    EXPECT_FALSE(back.autoStart);
+    EXPECT_TRUE(back.autoStop);
+}
