@@ -132,7 +132,10 @@ std::wstring BuildXtrText(const XtrRecord& entry, std::wstring_view programPath,
     text += AsOneLine(entry.title);
     text += crlf;
     const std::wstring path = AsOneLine(programPath);
-    if (path.find(L' ') != std::wstring::npos) {
+    // Reading removes one quote from each end, so a quote of the path's own at
+    // either end survives only inside a pair of quotes.
+    const bool ownQuote = !path.empty() && (path.front() == L'"' || path.back() == L'"');
+    if (path.find(L' ') != std::wstring::npos || ownQuote) {
         text += L'"';
         text += path;
         text += L'"';

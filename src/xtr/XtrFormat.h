@@ -37,6 +37,7 @@ std::wstring AsOneLine(std::wstring_view text);
 
 // The whole text of a file for entry, every line ended by CR LF. The title and
 // programPath (the path as the file stores it) are each kept to one line; the
-// path is quoted when it holds a blank.
+// path is quoted when it holds a blank, or when it begins or ends with a
+// quote of its own that reading would otherwise take away.
 std::wstring BuildXtrText(const XtrRecord& entry, std::wstring_view programPath, std::wstring_view appTitle,
                           std::wstring_view dateText, std::wstring_view timeText);

@@ -180,3 +180,17 @@ TEST(XtrText, LineBreaksInATextNeverMoveTheLinesAfterIt) {
     EXPECT_FALSE(back.autoStart);
     EXPECT_TRUE(back.autoStop);
 }
+
+TEST(XtrText, APathWithAQuoteOfItsOwnAtAnEndReadsBackWhole) {
+    XtrRecord entry;
+    for (const wchar_t* path : {L"\"", L"\"\"", L"a.exe\"", L"\"C:\\a.exe", L"\"a b\""}) {
+        const XtrRecord back = ReadLines(BuildXtrText(entry, path, L"A", L"d", L"t"));
+        const ProgramPathPieces written = SplitProgramPath(path);
+        EXPECT_EQ(back.programDrive, written.drive) << path;
+        EXPECT_EQ(back.programDir, written.dir) << path;
+        EXPECT_EQ(back.programFile, written.file) << path;
+    }
+    EXPECT_EQ(SplitXtrLines(BuildXtrText(entry, L"a.exe\"", L"A", L"d", L"t"))[1], L"\"a.exe\"\"");
+    EXPECT_EQ(SplitXtrLines(BuildXtrText(entry, L"a.exe", L"A", L"d", L"t"))[1], L"a.exe")
+        << "no quote, no blank";
+}
