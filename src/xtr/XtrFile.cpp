@@ -3,6 +3,7 @@
 #include "app/AppInfo.h"
 #include "common/ErrorTable.h"
 #include "common/Trap.h"
+#include "common/Ui.h"
 #include "common/Win32.h"
 #include "host/HostFolder.h"
 #include "xtr/XtrFormat.h"
@@ -92,8 +93,7 @@ void ReplaceFileContent(const std::wstring& folder, const std::wstring& name, co
             RaiseLastError();
         }
     }
-    if (!::MoveFileExW(temporary.Path().c_str(), target.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!Ui::ReplaceFileWith(temporary.Path(), target)) {
         RaiseLastError();
     }
     temporary.Kept();
