@@ -67,3 +67,36 @@ TEST_F(HardeningTest, ChangingTheLetterCaseOfAFileInUseLeavesItAsItWas) {
     EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"a.xtr"}));
     EXPECT_EQ(ReadBytes(host / L"a.xtr"), kOld);
 }
+
+TEST_F(HardeningTest, MovingWithoutSavedXtrOrOntoAPlainFileOfThatNameKeepsTheFile) {
+    WriteBytes(host / L"a.xtr", kOld);
+    ::RemoveDirectoryW(Saved().c_str());
+    registry.SetHostFolderSetting(host.Path() + L"\\");
+    Start();
+    ::RemoveDirectoryW(Saved().c_str()); // start-up made it; someone removed it since
+    OnEntry(L"a.xtr", true, &Form1::mnuPopup1SetInactive_Click);
+    EXPECT_EQ(Reports(), std::vector<std::string>{"76 in module Module1.ActiveChanged: Path not found"});
+    EXPECT_EQ(NamesIn(host.Path()), Names{L"a.xtr"});
+
+    WriteBytes(Saved(), "a plain file");
+    form->OnCommand(IDM_VIEW_REFRESH);
+    OnEntry(L"a.xtr", true, &Form1::mnuPopup1SetInactive_Click);
+    ASSERT_EQ(Reports().size(), 2u) << testing::PrintToString(Reports());
+    EXPECT_EQ(Reports()[1].substr(0, 36), "76 in module Module1.ActiveChanged: ");
+    EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"a.xtr"}));
+    EXPECT_EQ(ReadBytes(Saved()), "a plain file");
+    EXPECT_EQ(ReadBytes(host / L"a.xtr"), kOld);
+}
+
+TEST_F(HardeningTest, APlainFileNamedSavedXtrIsAnEmptyFolderToTheScan) {
+    ::RemoveDirectoryW(Saved().c_str());
+    WriteBytes(Saved(), "a plain file");
+    WriteBytes(host / L"tool.exe", "MZ");
+    WriteBytes(host / L"a.xtr", "Tool\r\ntool.exe\r\nTrue\r\nTrue\r\n");
+    Start();
+    form->OnCommand(IDM_VIEW_REFRESH);
+    ASSERT_EQ(XtrCount, 1);
+    EXPECT_TRUE(XtrTable[1].programFound) << "the scan ran to its end";
+    EXPECT_EQ(Reports(), std::vector<std::string>{});
+    EXPECT_TRUE(answers.messages.empty());
+}

@@ -21,6 +21,19 @@ TEST_F(HardeningTest, AMissingUiView32FolderIsOneReportAndAnEmptyCatalogue) {
     EXPECT_EQ(NamesIn(host.Path()), Names{L"SavedXTR"}) << "nothing is created";
 }
 
+TEST_F(HardeningTest, ASettingNamingAFileIsReportedOnceAndNothingIsWritten) {
+    WriteBytes(host / L"uiview.exe", "MZ");
+    registry.SetHostFolderSetting(host / L"uiview.exe");
+    EXPECT_TRUE(CheckEnv());
+    ScanXTR();
+    EXPECT_EQ(XtrCount, 0);
+    ASSERT_EQ(Reports().size(), 1u) << "the scan lists nothing there, it does not fail";
+    EXPECT_EQ(Reports()[0].substr(0, 31), "76 in module Module1.CheckEnv: ");
+    EXPECT_TRUE(answers.messages.empty());
+    EXPECT_EQ(ReadBytes(host / L"uiview.exe"), "MZ");
+    EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"uiview.exe"}));
+}
+
 TEST_F(HardeningTest, AnEmptySettingEndsStartUpWithItsMessage) {
     registry.SetHostFolderSetting(L"");
     Form1 start;
