@@ -71,6 +71,12 @@ class TemporaryFile {
 void ReplaceFileContent(const std::wstring& folder, const std::wstring& name, const std::string& bytes) {
     static std::atomic<unsigned> counter{0};
     const std::wstring target = folder + L"\\" + name;
+    // A one-step replace succeeds over a read-only file on some file systems
+    // (Wine's among them) and fails on others: a read-only file is never written.
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        Raise(Err::PermissionDenied);
+    }
     // ".tmp" keeps it out of any "*.xtr" listing while it exists.
     TemporaryFile temporary(target + L"." + std::to_wstring(::GetCurrentProcessId()) + L"-" +
                             std::to_wstring(counter++) + L".tmp");

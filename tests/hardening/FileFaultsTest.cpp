@@ -26,6 +26,28 @@ TEST_F(HardeningTest, DeletingAFileInUseIsReportedAndKeepsIt) {
     EXPECT_EQ(answers.messages.size(), 1u) << "only the question";
 }
 
+TEST_F(HardeningTest, WritingOverAReadOnlyOrBusyFileKeepsItWhole) {
+    WriteBytes(host / L"ro.xtr", kOld);
+    WriteBytes(host / L"busy.xtr", kOld);
+    Start();
+    ::SetFileAttributesW((host / L"ro.xtr").c_str(), FILE_ATTRIBUTE_READONLY);
+    {
+        const UniqueFile holder = HoldOpen(host / L"busy.xtr");
+        ASSERT_TRUE(static_cast<bool>(holder));
+        for (const wchar_t* name : {L"ro.xtr", L"busy.xtr"}) {
+            CurrentIndex = static_cast<std::int16_t>(IndexOf(name, true));
+            XtrTable[static_cast<size_t>(CurrentIndex)].title = L"New title";
+            EXPECT_FALSE(ContentChanged()) << name;
+        }
+    }
+    EXPECT_EQ(ReadBytes(host / L"ro.xtr"), kOld);
+    EXPECT_EQ(ReadBytes(host / L"busy.xtr"), kOld);
+    EXPECT_EQ(Reports(),
+              (std::vector<std::string>{"70 in module Module1.ContentChanged: Permission denied",
+                                        "70 in module Module1.ContentChanged: Permission denied"}));
+    EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"busy.xtr", L"ro.xtr"})) << "no temporary file left";
+}
+
 TEST_F(HardeningTest, AReplaceThatFailsAfterTheTemporaryFileLeavesTheOldFileAndNoTrace) {
     WriteBytes(host / L"a.xtr", kOld);
     Start();
