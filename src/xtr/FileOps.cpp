@@ -76,7 +76,7 @@ bool ActiveChanged() {
 
 bool FilenameChanged() {
     bool written = false;
-    const bool completed = Trap(L"Module1.FilenameChanged", [&] {
+    Trap(L"Module1.FilenameChanged", [&] {
         const XtrRecord& entry = XtrEntry(CurrentIndex);
         const std::wstring oldPath = Join(OldRecord.folder, OldRecord.fileName);
         const std::wstring newPath = Join(entry.folder, entry.fileName);
@@ -101,7 +101,9 @@ bool FilenameChanged() {
             ReportError(ToErrorNumber16(ErrorNumberFromSystemCode(code)), L"Module1.FilenameChanged");
         }
     });
-    return completed && written;
+    // An old file that cannot go (in use, read-only) is reported and stays
+    // beside the new one, but the entry itself is saved.
+    return written;
 }
 
 bool DeleteXTR() {

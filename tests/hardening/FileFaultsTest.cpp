@@ -74,6 +74,32 @@ TEST_F(HardeningTest, AReplaceThatFailsAfterTheTemporaryFileLeavesTheOldFileAndN
                                                    "61 in module Module1.ContentChanged: Disk full"}));
 }
 
+TEST_F(HardeningTest, RenamingAFileInUseOrReadOnlyKeepsBothAndSaysWhy) {
+    WriteBytes(host / L"busy.xtr", kOld);
+    WriteBytes(host / L"ro.xtr", kOld);
+    Start();
+    ::SetFileAttributesW((host / L"ro.xtr").c_str(), FILE_ATTRIBUTE_READONLY);
+    {
+        const UniqueFile holder = HoldOpen(host / L"busy.xtr");
+        ASSERT_TRUE(static_cast<bool>(holder));
+        for (const std::wstring name : {L"busy", L"ro"}) {
+            CurrentIndex = static_cast<std::int16_t>(IndexOf(name + L".xtr", true));
+            OldRecord = XtrTable[static_cast<size_t>(CurrentIndex)];
+            XtrTable[static_cast<size_t>(CurrentIndex)].fileName = name + L"-new.xtr";
+            EXPECT_TRUE(FilenameChanged()) << "the entry is saved under its new name";
+        }
+    }
+    for (const std::wstring name : {L"busy", L"ro"}) {
+        EXPECT_EQ(ReadBytes(host / (name + L".xtr")), kOld) << "the old file stays whole";
+        EXPECT_EQ(ReadBytes(host / (name + L"-new.xtr")).substr(0, 18), "Old tool\r\nC:\\tools");
+    }
+    EXPECT_EQ(Reports(),
+              (std::vector<std::string>{"70 in module Module1.FilenameChanged: Permission denied",
+                                        "70 in module Module1.FilenameChanged: Permission denied"}));
+    EXPECT_EQ(NamesIn(host.Path()),
+              (Names{L"SavedXTR", L"busy-new.xtr", L"busy.xtr", L"ro-new.xtr", L"ro.xtr"}));
+}
+
 TEST_F(HardeningTest, ChangingTheLetterCaseOfAFileInUseLeavesItAsItWas) {
     WriteBytes(host / L"a.xtr", kOld);
     Start();
