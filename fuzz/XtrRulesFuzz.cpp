@@ -162,6 +162,7 @@ void CheckName(std::wstring_view name) {
         Require(!plain, "a device name is never a plain file name");
     }
     if (plain) {
+        Require(name.back() != L'.' && name.back() != L' ', "a plain file name keeps its last character");
         for (wchar_t c : name) {
             Require(c >= 32 && std::wstring_view(L"\\/:*?\"<>|").find(c) == std::wstring_view::npos,
                     "a plain file name holds no separator, wildcard, colon or control character");

@@ -50,7 +50,7 @@ bool IsReservedDeviceName(std::wstring_view name) noexcept {
 }
 
 bool IsPlainFileName(std::wstring_view name) noexcept {
-    if (name.empty() || name == L"." || name == L"..") {
+    if (name.empty() || name.back() == L'.' || name.back() == L' ') {
         return false;
     }
     for (wchar_t c : name) {

@@ -147,11 +147,12 @@ TEST(XtrNames, DeviceAndUnsafeNamesAreNotPlainFileNames) {
         EXPECT_FALSE(IsPlainFileName(name)) << name;
     }
     for (const wchar_t* name : {L"", L".", L"..", L"a:b.xtr", L"sub\\a.xtr", L"a/b.xtr", L"a?.xtr", L"a*.xtr",
-                                L"a\"b.xtr", L"a<b.xtr", L"a|b.xtr", L"a\tb.xtr"}) {
+                                L"a\"b.xtr", L"a<b.xtr", L"a|b.xtr", L"a\tb.xtr", L"a.xtr.", L"a.xtr ",
+                                L"a.xtr. .", L" "}) {
         EXPECT_FALSE(IsPlainFileName(name)) << name;
     }
     for (const wchar_t* name : {L"console.xtr", L"com10.xtr", L"com0.xtr", L"lpt.xtr", L"my con.xtr",
-                                L"Tool (v2).xtr", L"Z\u00FCrich.xtr"}) {
+                                L"Tool (v2).xtr", L"Z\u00FCrich.xtr", L" a.xtr", L".a.xtr"}) {
         EXPECT_TRUE(IsPlainFileName(name)) << name;
     }
 }
