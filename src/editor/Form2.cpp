@@ -12,6 +12,7 @@
 #include "xtr/GridFill.h"
 #include "xtr/XtrFile.h"
 #include "xtr/XtrFormat.h"
+#include "xtr/XtrNames.h"
 #include "xtr/XtrTable.h"
 
 #include <commctrl.h>
@@ -468,6 +469,10 @@ Form2::Outcome Form2::SaveEntry(const XtrRecord& edited) {
 // Replacing a file that is not the entry's own loses someone's data: the user decides.
 bool Form2::MayReplace(const std::wstring& folder, const std::wstring& fileName,
                        const std::wstring& ownPath) const {
+    // The writer refuses such a name (a device such as CON "exists" everywhere): nothing to ask about.
+    if (!IsPlainFileName(fileName)) {
+        return true;
+    }
     const std::wstring target = Join(folder, fileName);
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {

@@ -1,3 +1,5 @@
+#include "common/ErrorTable.h"
+
 #include "HardeningFixture.h"
 
 #include <windowsx.h>
@@ -8,7 +10,58 @@ namespace {
 constexpr char kMine[] = "Mine\r\nmine.exe\r\nTrue\r\nFalse\r\n";
 
 using Names = std::vector<std::wstring>;
+
+std::wstring TextOf(HWND window) {
+    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// Names the file system refuses, or that open a device instead of a file.
+const std::vector<std::wstring> kRefusedNames = {
+    L"a?b.xtr", L"con.xtr", L"NUL", L"a.xtr.", L"a.xtr ", L"",
+};
 } // namespace
+
+TEST_F(HardeningTest, ARefusedNameInTheEditorKeepsTheTypingAndTouchesNoFile) {
+    WriteBytes(host / L"a.xtr", kMine);
+    Start();
+    Form2& editor = form->Editor();
+    for (const std::wstring& name : kRefusedNames) {
+        SCOPED_TRACE(ToAnsi(name.substr(0, 20)));
+        answers.messages.clear();
+        const size_t reportsBefore = Reports().size();
+
+        // A new entry and a rename of an existing one alike.
+        for (const bool isNew : {true, false}) {
+            if (isNew) {
+                form->mnuPopup1New_Click();
+            } else {
+                OnEntry(L"a.xtr", true, &Form1::mnuPopup1Edit_Click);
+            }
+            ASSERT_TRUE(editor.IsLoaded());
+            ::SetWindowTextW(editor.txtTitle(), L"Typed with care");
+            ::SetWindowTextW(editor.txtFilename(), name.c_str());
+            ::SendMessageW(editor.cmdOK(), BM_CLICK, 0, 0);
+
+            ASSERT_TRUE(editor.IsLoaded()) << "the dialog stays open";
+            EXPECT_EQ(TextOf(editor.txtTitle()), L"Typed with care");
+            EXPECT_EQ(TextOf(editor.txtFilename()), name);
+            ASSERT_FALSE(answers.messages.empty());
+            EXPECT_EQ(answers.messages.back().text,
+                      L"The XTR file " + name + L" could not be saved: " +
+                          std::wstring(ErrorDescription(Err::BadFileNameOrNumber)));
+            EXPECT_EQ(answers.messages.back().flags & MB_ICONMASK, static_cast<UINT>(MB_ICONSTOP));
+            ::SendMessageW(editor.cmdQuit(), BM_CLICK, 0, 0);
+        }
+        const std::vector<std::string> reports = Reports();
+        ASSERT_EQ(reports.size(), reportsBefore + 2);
+        EXPECT_EQ(reports.back(), "52 in module Module1.ContentChanged: Bad file name or number");
+        EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"a.xtr"}));
+        EXPECT_TRUE(NamesIn(Saved()).empty());
+        EXPECT_EQ(ReadBytes(host / L"a.xtr"), kMine);
+    }
+}
 
 TEST_F(HardeningTest, ARenameWhoseOldFileIsInUseClosesTheEditorWithBothFilesListed) {
     WriteBytes(host / L"a.xtr", kMine);
