@@ -19,7 +19,7 @@ std::wstring TextOf(HWND window) {
 
 // Names the file system refuses, or that open a device instead of a file.
 const std::vector<std::wstring> kRefusedNames = {
-    L"a?b.xtr", L"con.xtr", L"NUL", L"a.xtr.", L"a.xtr ", L"",
+    L"a?b.xtr", L"con.xtr", L"NUL", L"a.xtr.", L"a.xtr ", std::wstring(300, L'n') + L".xtr", L"",
 };
 } // namespace
 

@@ -151,6 +151,8 @@ TEST(XtrNames, DeviceAndUnsafeNamesAreNotPlainFileNames) {
                                 L"a.xtr. .", L" "}) {
         EXPECT_FALSE(IsPlainFileName(name)) << name;
     }
+    EXPECT_TRUE(IsPlainFileName(std::wstring(251, L'n') + L".xtr"));
+    EXPECT_FALSE(IsPlainFileName(std::wstring(252, L'n') + L".xtr")) << "longer than any file system keeps";
     for (const wchar_t* name : {L"console.xtr", L"com10.xtr", L"com0.xtr", L"lpt.xtr", L"my con.xtr",
                                 L"Tool (v2).xtr", L"Z\u00FCrich.xtr", L" a.xtr", L".a.xtr"}) {
         EXPECT_TRUE(IsPlainFileName(name)) << name;
