@@ -37,8 +37,9 @@ void Check(BOOL succeeded) {
 // Gives a file the new spelling of its name. A rename that changes letter case
 // only is silently ignored by some file systems (Wine's among them), so the
 // file passes through a temporary name; it exists under one name throughout.
-void RenameLetterCase(const std::wstring& oldPath, const std::wstring& newPath) {
-    const std::wstring between = oldPath + L"." + std::to_wstring(::GetCurrentProcessId()) + L".rename.tmp";
+void RenameLetterCase(const std::wstring& folder, const std::wstring& oldPath, const std::wstring& newPath) {
+    const std::wstring between =
+        Join(folder, L"~Quillon-" + std::to_wstring(::GetCurrentProcessId()) + L".rename.tmp");
     Check(::MoveFileExW(oldPath.c_str(), between.c_str(), 0));
     if (!::MoveFileExW(between.c_str(), newPath.c_str(), 0)) {
         const DWORD code = ::GetLastError();
@@ -84,7 +85,7 @@ bool FilenameChanged() {
         if (SameText(oldPath, newPath)) {
             // Both names denote one file: rename it to the new spelling, then rewrite it in place.
             if (oldPath != newPath) {
-                RenameLetterCase(oldPath, newPath);
+                RenameLetterCase(OldRecord.folder, oldPath, newPath);
             }
             written = ContentChanged();
             return;

@@ -77,8 +77,9 @@ void ReplaceFileContent(const std::wstring& folder, const std::wstring& name, co
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         Raise(Err::PermissionDenied);
     }
-    // ".tmp" keeps it out of any "*.xtr" listing while it exists.
-    TemporaryFile temporary(target + L"." + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+    // ".tmp" keeps it out of any "*.xtr" listing while it exists; a short name
+    // of its own leaves the whole length a file name may have to the target's.
+    TemporaryFile temporary(folder + L"\\~Quillon-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
                             std::to_wstring(counter++) + L".tmp");
     {
         UniqueFile file(::CreateFileW(temporary.Path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,

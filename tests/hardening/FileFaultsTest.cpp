@@ -148,3 +148,23 @@ TEST_F(HardeningTest, APlainFileNamedSavedXtrIsAnEmptyFolderToTheScan) {
     EXPECT_EQ(Reports(), std::vector<std::string>{});
     EXPECT_TRUE(answers.messages.empty());
 }
+
+TEST_F(HardeningTest, ANameOfTheLongestLengthIsWrittenAndRenamedInItsOwnCase) {
+    const std::wstring longest = std::wstring(251, L'n') + L".xtr";
+    WriteBytes(host / L"a.xtr", kOld);
+    Start();
+    CurrentIndex = 1;
+    OldRecord = XtrTable[1];
+    XtrTable[1].fileName = longest;
+    EXPECT_TRUE(FilenameChanged());
+    EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", longest}));
+
+    std::wstring upper = longest;
+    upper[0] = L'N';
+    OldRecord = XtrTable[1];
+    XtrTable[1].fileName = upper;
+    EXPECT_TRUE(FilenameChanged());
+    EXPECT_EQ(NamesIn(host.Path()), (Names{upper, L"SavedXTR"}));
+    EXPECT_EQ(ReadBytes(host / upper).substr(0, 10), "Old tool\r\n");
+    EXPECT_TRUE(Reports().empty());
+}
