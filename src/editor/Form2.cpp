@@ -109,6 +109,17 @@ void SetText(HWND window, const std::wstring& text) {
 }
 } // namespace
 
+void Form2::BoxText::Show(HWND box, const std::wstring& text) {
+    SetText(box, text);
+    meant_ = text;
+    shown_ = WindowText(box);
+}
+
+std::wstring Form2::BoxText::Text(HWND box) const {
+    std::wstring text = WindowText(box);
+    return text == shown_ ? meant_ : text;
+}
+
 Form2::~Form2() {
     if (window_ != nullptr) {
         ::DestroyWindow(window_);
@@ -313,9 +324,9 @@ void Form2::Form_Load() {
             for (HWND combo : {cmbAutoStart_, cmbAutoShutdown_, cmbActive_}) {
                 ComboBox_SetCurSel(combo, 0);
             }
-            SetText(txtTitle_, L"your description");
+            title_.Show(txtTitle_, L"your description");
             SetText(txtFilename_, L"new_xtr.xtr");
-            SetText(txtProgram_, L"");
+            program_.Show(txtProgram_, L"");
             return;
         }
         const XtrRecord& entry = XtrEntry(CurrentIndex);
@@ -323,9 +334,9 @@ void Form2::Form_Load() {
         ComboBox_SetCurSel(cmbAutoStart_, entry.autoStart ? 0 : 1);
         ComboBox_SetCurSel(cmbAutoShutdown_, entry.autoStop ? 0 : 1);
         ComboBox_SetCurSel(cmbActive_, entry.active ? 0 : 1);
-        SetText(txtTitle_, entry.title);
+        title_.Show(txtTitle_, entry.title);
         SetText(txtFilename_, entry.fileName);
-        SetText(txtProgram_, ProgramPathForFile(CurrentIndex));
+        program_.Show(txtProgram_, ProgramPathForFile(CurrentIndex));
     });
 }
 
@@ -396,9 +407,9 @@ bool Form2::YesNo(std::wstring_view text) {
 
 XtrRecord Form2::EditedRecord() const {
     XtrRecord edited;
-    edited.title = WindowText(txtTitle_);
+    edited.title = title_.Text(txtTitle_);
     edited.fileName = WindowText(txtFilename_);
-    const ProgramPathPieces program = SplitProgramPath(WindowText(txtProgram_));
+    const ProgramPathPieces program = SplitProgramPath(program_.Text(txtProgram_));
     edited.programDrive = program.drive;
     edited.programDir = program.dir;
     edited.programFile = program.file;

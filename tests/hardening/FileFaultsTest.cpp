@@ -149,6 +149,66 @@ TEST_F(HardeningTest, APlainFileNamedSavedXtrIsAnEmptyFolderToTheScan) {
     EXPECT_TRUE(answers.messages.empty());
 }
 
+TEST_F(HardeningTest, OddFilesAreListedAndReadWithoutAReportAndNeverRewrittenUnchanged) {
+    WriteBytes(host / L"binary.xtr", std::string("A\0B\r\n\0\x01\xff\r\nTrue\r\n\0", 16));
+    WriteBytes(host / L"crs.xtr", std::string(1000, '\r'));
+    WriteBytes(host / L"empty.xtr", "");
+    std::string many = "Many\r\nm.exe\r\nTrue\r\nTrue\r\n";
+    for (int i = 0; i < 100000; ++i) {
+        many += "line\r\n";
+    }
+    WriteBytes(host / L"many.xtr", many);
+    Start();
+
+    ASSERT_EQ(XtrCount, 4);
+    EXPECT_EQ(form->grdXTRs().Rows(), 5);
+    const XtrRecord& binary = XtrTable[static_cast<size_t>(IndexOf(L"binary.xtr", true))];
+    EXPECT_EQ(binary.title, std::wstring(L"A\0B", 3));
+    EXPECT_EQ(binary.programFile, std::wstring(L"\0\x01\u00FF", 3));
+    EXPECT_TRUE(binary.autoStart);
+    EXPECT_FALSE(binary.autoStop) << "a NUL is no True";
+    const XtrRecord& crs = XtrTable[static_cast<size_t>(IndexOf(L"crs.xtr", true))];
+    EXPECT_TRUE(crs.title.empty() && crs.programFile.empty() && !crs.autoStart && !crs.autoStop);
+    const XtrRecord& empty = XtrTable[static_cast<size_t>(IndexOf(L"empty.xtr", true))];
+    EXPECT_TRUE(empty.title.empty() && empty.programFile.empty());
+    const XtrRecord& lines = XtrTable[static_cast<size_t>(IndexOf(L"many.xtr", true))];
+    EXPECT_EQ(lines.title, L"Many");
+    EXPECT_TRUE(lines.autoStart && lines.autoStop);
+
+    // Opened in the editor and saved without a change, none is rewritten: a
+    // NUL ends the text a box can show, but the entry keeps what the file holds.
+    for (const wchar_t* name : {L"binary.xtr", L"crs.xtr", L"empty.xtr", L"many.xtr"}) {
+        const std::string before = ReadBytes(host / name);
+        OnEntry(name, true, &Form1::mnuPopup1Edit_Click);
+        ASSERT_TRUE(form->Editor().IsLoaded()) << name;
+        ::SendMessageW(form->Editor().cmdOK(), BM_CLICK, 0, 0);
+        EXPECT_FALSE(form->Editor().IsLoaded()) << name;
+        EXPECT_TRUE(ReadBytes(host / name) == before) << ToAnsi(name) << " was rewritten";
+    }
+    EXPECT_TRUE(Reports().empty());
+    EXPECT_EQ(NamesIn(host.Path()),
+              (Names{L"SavedXTR", L"binary.xtr", L"crs.xtr", L"empty.xtr", L"many.xtr"}));
+}
+
+TEST_F(HardeningTest, ATenMegabyteTitleIsReadWholeAndNeverRewrittenUnchanged) {
+    const std::string hugeTitle(10 * 1024 * 1024, 'T');
+    const std::string bytes = hugeTitle + "\r\nC:\\a.exe\r\nyes\r\non\r\n";
+    WriteBytes(host / L"huge.xtr", bytes);
+    Start();
+    ASSERT_EQ(XtrCount, 1);
+    EXPECT_EQ(XtrTable[1].title.size(), hugeTitle.size());
+    EXPECT_EQ(XtrTable[1].programFile, L"a.exe");
+    EXPECT_TRUE(XtrTable[1].autoStart && XtrTable[1].autoStop);
+
+    OnEntry(L"huge.xtr", true, &Form1::mnuPopup1Edit_Click);
+    ASSERT_TRUE(form->Editor().IsLoaded());
+    ::SendMessageW(form->Editor().cmdOK(), BM_CLICK, 0, 0);
+    EXPECT_FALSE(form->Editor().IsLoaded());
+    EXPECT_TRUE(ReadBytes(host / L"huge.xtr") == bytes) << "rewritten";
+    EXPECT_TRUE(Reports().empty());
+    EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"huge.xtr"}));
+}
+
 TEST_F(HardeningTest, ANameOfTheLongestLengthIsWrittenAndRenamedInItsOwnCase) {
     const std::wstring longest = std::wstring(251, L'n') + L".xtr";
     WriteBytes(host / L"a.xtr", kOld);
