@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Installs what building, testing and the demo need on Debian 12, when missing.
+# Installs what building, testing, the demo and the native sanitizer and fuzz
+# build need on Debian 12, when missing.
 set -euo pipefail
-packages=(cmake make g++-mingw-w64-x86-64-posix wine wine64 fonts-wine googletest xvfb xauth xdotool imagemagick zip)
+packages=(cmake make g++-mingw-w64-x86-64-posix wine wine64 fonts-wine googletest xvfb xauth xdotool imagemagick zip
+  clang-14 libclang-rt-14-dev)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")

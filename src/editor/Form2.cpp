@@ -5,12 +5,14 @@
 #include "common/ErrorTable.h"
 #include "common/Trap.h"
 #include "common/Ui.h"
+#include "editor/YesNo.h"
 #include "host/HostFolder.h"
 #include "xtr/Catalogue.h"
 #include "xtr/FileOps.h"
 #include "xtr/GridFill.h"
 #include "xtr/XtrFile.h"
 #include "xtr/XtrFormat.h"
+#include "xtr/XtrNames.h"
 #include "xtr/XtrTable.h"
 
 #include <commctrl.h>
@@ -87,6 +89,17 @@ void SetText(HWND window, const std::wstring& text) {
     ::SetWindowTextW(window, text.c_str());
 }
 } // namespace
+
+void Form2::BoxText::Show(HWND box, const std::wstring& text) {
+    SetText(box, text);
+    meant_ = text;
+    shown_ = WindowText(box);
+}
+
+std::wstring Form2::BoxText::Text(HWND box) const {
+    std::wstring text = WindowText(box);
+    return text == shown_ ? meant_ : text;
+}
 
 Form2::~Form2() {
     if (window_ != nullptr) {
@@ -292,9 +305,9 @@ void Form2::Form_Load() {
             for (HWND combo : {cmbAutoStart_, cmbAutoShutdown_, cmbActive_}) {
                 ComboBox_SetCurSel(combo, 0);
             }
-            SetText(txtTitle_, L"your description");
+            title_.Show(txtTitle_, L"your description");
             SetText(txtFilename_, L"new_xtr.xtr");
-            SetText(txtProgram_, L"");
+            program_.Show(txtProgram_, L"");
             return;
         }
         const XtrRecord& entry = XtrEntry(CurrentIndex);
@@ -302,9 +315,9 @@ void Form2::Form_Load() {
         ComboBox_SetCurSel(cmbAutoStart_, entry.autoStart ? 0 : 1);
         ComboBox_SetCurSel(cmbAutoShutdown_, entry.autoStop ? 0 : 1);
         ComboBox_SetCurSel(cmbActive_, entry.active ? 0 : 1);
-        SetText(txtTitle_, entry.title);
+        title_.Show(txtTitle_, entry.title);
         SetText(txtFilename_, entry.fileName);
-        SetText(txtProgram_, ProgramPathForFile(CurrentIndex));
+        program_.Show(txtProgram_, ProgramPathForFile(CurrentIndex));
     });
 }
 
@@ -369,21 +382,15 @@ void Form2::cmdQuit_Click() {
 
 bool Form2::YesNo(std::wstring_view text) {
     bool yes = false;
-    Trap(L"Form2.YesNo", [&] {
-        std::wstring upper(text);
-        if (!upper.empty()) {
-            ::CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
-        }
-        yes = upper == L"YES";
-    });
+    Trap(L"Form2.YesNo", [&] { yes = ::YesNo(text); });
     return yes;
 }
 
 XtrRecord Form2::EditedRecord() const {
     XtrRecord edited;
-    edited.title = WindowText(txtTitle_);
+    edited.title = title_.Text(txtTitle_);
     edited.fileName = WindowText(txtFilename_);
-    const ProgramPathPieces program = SplitProgramPath(WindowText(txtProgram_));
+    const ProgramPathPieces program = SplitProgramPath(program_.Text(txtProgram_));
     edited.programDrive = program.drive;
     edited.programDir = program.dir;
     edited.programFile = program.file;
@@ -454,6 +461,10 @@ Form2::Outcome Form2::SaveEntry(const XtrRecord& edited) {
 // Replacing a file that is not the entry's own loses someone's data: the user decides.
 bool Form2::MayReplace(const std::wstring& folder, const std::wstring& fileName,
                        const std::wstring& ownPath) const {
+    // The writer refuses such a name (a device such as CON "exists" everywhere): nothing to ask about.
+    if (!IsPlainFileName(fileName)) {
+        return true;
+    }
     const std::wstring target = Join(folder, fileName);
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {

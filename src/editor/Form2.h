@@ -59,6 +59,19 @@ class Form2 {
     bool MayReplace(const std::wstring& folder, const std::wstring& fileName,
                     const std::wstring& ownPath) const;
 
+    // A text box cannot hold every text a file may (it ends at a NUL): a box
+    // the user left as it was loaded stands for the text it was loaded with,
+    // so that OK without a change writes nothing.
+    class BoxText {
+      public:
+        void Show(HWND box, const std::wstring& text);
+        std::wstring Text(HWND box) const;
+
+      private:
+        std::wstring meant_;
+        std::wstring shown_;
+    };
+
     HWND window_ = nullptr;
     HWND txtTitle_ = nullptr;
     HWND txtFilename_ = nullptr;
@@ -71,6 +84,8 @@ class Form2 {
     HWND cmdOK_ = nullptr;
     HWND lastFocus_ = nullptr;
     UniqueGdiObject font_;
+    BoxText title_;
+    BoxText program_;
     std::int16_t loadedIndex_ = -1;
     bool applying_ = false;
 };

@@ -14,6 +14,18 @@ bool IsNothingThere(DWORD code) {
     return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_NO_MORE_FILES ||
            code == ERROR_INVALID_DRIVE || code == ERROR_NOT_READY;
 }
+
+// A file where the pattern wants a folder (a plain file named SavedXTR, a
+// setting that names a program): there is no such folder, so nothing to list.
+// The platform gives no one error code for this, so the folder is looked at.
+bool FolderIsAFile(const std::wstring& pattern) {
+    const size_t separator = pattern.rfind(L'\\');
+    if (separator == std::wstring::npos || separator == 0) {
+        return false;
+    }
+    const DWORD attributes = ::GetFileAttributesW(pattern.substr(0, separator).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
 } // namespace
 
 void ListNormalFiles(const std::wstring& pattern, const std::function<bool(std::wstring_view name)>& onFile) {
@@ -26,7 +38,7 @@ void ListNormalFiles(const std::wstring& pattern, const std::function<bool(std::
                                        nullptr, FIND_FIRST_EX_LARGE_FETCH));
     if (!find) {
         const DWORD code = ::GetLastError();
-        if (IsNothingThere(code)) {
+        if (IsNothingThere(code) || FolderIsAFile(search)) {
             return;
         }
         RaiseSystemError(code);

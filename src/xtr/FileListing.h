@@ -9,7 +9,8 @@
 // pattern, in the order the platform lists them, until onFile returns false.
 // Folders, hidden and system files are skipped. A pattern ending in "\" lists
 // that whole folder. A folder or file that does not exist gives an empty
-// listing; any other failure raises its error number.
+// listing, and so does a folder that is a file; any other failure raises its
+// error number.
 void ListNormalFiles(const std::wstring& pattern, const std::function<bool(std::wstring_view name)>& onFile);
 
 // The names of every normal file of folder whose extension is ".xtr", in listing order.

@@ -37,8 +37,9 @@ void Check(BOOL succeeded) {
 // Gives a file the new spelling of its name. A rename that changes letter case
 // only is silently ignored by some file systems (Wine's among them), so the
 // file passes through a temporary name; it exists under one name throughout.
-void RenameLetterCase(const std::wstring& oldPath, const std::wstring& newPath) {
-    const std::wstring between = oldPath + L"." + std::to_wstring(::GetCurrentProcessId()) + L".rename.tmp";
+void RenameLetterCase(const std::wstring& folder, const std::wstring& oldPath, const std::wstring& newPath) {
+    const std::wstring between =
+        Join(folder, L"~Quillon-" + std::to_wstring(::GetCurrentProcessId()) + L".rename.tmp");
     Check(::MoveFileExW(oldPath.c_str(), between.c_str(), 0));
     if (!::MoveFileExW(between.c_str(), newPath.c_str(), 0)) {
         const DWORD code = ::GetLastError();
@@ -76,7 +77,7 @@ bool ActiveChanged() {
 
 bool FilenameChanged() {
     bool written = false;
-    const bool completed = Trap(L"Module1.FilenameChanged", [&] {
+    Trap(L"Module1.FilenameChanged", [&] {
         const XtrRecord& entry = XtrEntry(CurrentIndex);
         const std::wstring oldPath = Join(OldRecord.folder, OldRecord.fileName);
         const std::wstring newPath = Join(entry.folder, entry.fileName);
@@ -84,7 +85,7 @@ bool FilenameChanged() {
         if (SameText(oldPath, newPath)) {
             // Both names denote one file: rename it to the new spelling, then rewrite it in place.
             if (oldPath != newPath) {
-                RenameLetterCase(oldPath, newPath);
+                RenameLetterCase(OldRecord.folder, oldPath, newPath);
             }
             written = ContentChanged();
             return;
@@ -101,7 +102,9 @@ bool FilenameChanged() {
             ReportError(ToErrorNumber16(ErrorNumberFromSystemCode(code)), L"Module1.FilenameChanged");
         }
     });
-    return completed && written;
+    // An old file that cannot go (in use, read-only) is reported and stays
+    // beside the new one, but the entry itself is saved.
+    return written;
 }
 
 bool DeleteXTR() {

@@ -3,6 +3,7 @@
 #include "app/AppInfo.h"
 #include "common/ErrorTable.h"
 #include "common/Trap.h"
+#include "common/Ui.h"
 #include "common/Win32.h"
 #include "host/HostFolder.h"
 #include "xtr/XtrFormat.h"
@@ -70,8 +71,15 @@ class TemporaryFile {
 void ReplaceFileContent(const std::wstring& folder, const std::wstring& name, const std::string& bytes) {
     static std::atomic<unsigned> counter{0};
     const std::wstring target = folder + L"\\" + name;
-    // ".tmp" keeps it out of any "*.xtr" listing while it exists.
-    TemporaryFile temporary(target + L"." + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+    // A one-step replace succeeds over a read-only file on some file systems
+    // (Wine's among them) and fails on others: a read-only file is never written.
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        Raise(Err::PermissionDenied);
+    }
+    // ".tmp" keeps it out of any "*.xtr" listing while it exists; a short name
+    // of its own leaves the whole length a file name may have to the target's.
+    TemporaryFile temporary(folder + L"\\~Quillon-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
                             std::to_wstring(counter++) + L".tmp");
     {
         UniqueFile file(::CreateFileW(temporary.Path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -92,8 +100,7 @@ void ReplaceFileContent(const std::wstring& folder, const std::wstring& name, co
             RaiseLastError();
         }
     }
-    if (!::MoveFileExW(temporary.Path().c_str(), target.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!Ui::ReplaceFileWith(temporary.Path(), target)) {
         RaiseLastError();
     }
     temporary.Kept();

@@ -108,19 +108,39 @@ void ApplyXtrLine(XtrRecord& entry, int lineNumber, std::wstring_view line, int&
     }
 }
 
+std::wstring AsOneLine(std::wstring_view text) {
+    std::wstring line;
+    line.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != L'\r') {
+            line += text[i];
+            continue;
+        }
+        line += L' ';
+        if (i + 1 < text.size() && text[i + 1] == L'\n') {
+            ++i;
+        }
+    }
+    return line;
+}
+
 std::wstring BuildXtrText(const XtrRecord& entry, std::wstring_view programPath, std::wstring_view appTitle,
                           std::wstring_view dateText, std::wstring_view timeText) {
     const std::wstring_view crlf = L"\r\n";
     std::wstring text;
     text.reserve(entry.title.size() + programPath.size() + appTitle.size() + 96);
-    text += entry.title;
+    text += AsOneLine(entry.title);
     text += crlf;
-    if (programPath.find(L' ') != std::wstring_view::npos) {
+    const std::wstring path = AsOneLine(programPath);
+    // Reading removes one quote from each end, so a quote of the path's own at
+    // either end survives only inside a pair of quotes.
+    const bool ownQuote = !path.empty() && (path.front() == L'"' || path.back() == L'"');
+    if (path.find(L' ') != std::wstring::npos || ownQuote) {
         text += L'"';
-        text += programPath;
+        text += path;
         text += L'"';
     } else {
-        text += programPath;
+        text += path;
     }
     text += crlf;
     text += BoolText(entry.autoStart);

@@ -30,7 +30,14 @@ std::vector<std::wstring_view> SplitXtrLines(std::wstring_view text);
 // failure report can name it.
 void ApplyXtrLine(XtrRecord& entry, int lineNumber, std::wstring_view line, int& marker);
 
-// The whole text of a file for entry, every line ended by CR LF. programPath is
-// the path as the file stores it; it is quoted here when it holds a blank.
+// A text as the writer puts it on one line: each line break in it (CR LF or a
+// lone CR) becomes one blank, so that it cannot push the lines after it out
+// of place. A lone LF ends no line and stays.
+std::wstring AsOneLine(std::wstring_view text);
+
+// The whole text of a file for entry, every line ended by CR LF. The title and
+// programPath (the path as the file stores it) are each kept to one line; the
+// path is quoted when it holds a blank, or when it begins or ends with a
+// quote of its own that reading would otherwise take away.
 std::wstring BuildXtrText(const XtrRecord& entry, std::wstring_view programPath, std::wstring_view appTitle,
                           std::wstring_view dateText, std::wstring_view timeText);

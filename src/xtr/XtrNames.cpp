@@ -50,7 +50,8 @@ bool IsReservedDeviceName(std::wstring_view name) noexcept {
 }
 
 bool IsPlainFileName(std::wstring_view name) noexcept {
-    if (name.empty() || name == L"." || name == L"..") {
+    // 255 is the longest name a Windows file system keeps.
+    if (name.empty() || name.size() > 255 || name.back() == L'.' || name.back() == L' ') {
         return false;
     }
     for (wchar_t c : name) {

@@ -12,5 +12,6 @@ bool IsReservedDeviceName(std::wstring_view name) noexcept;
 
 // A name that can only mean a file directly in its folder: not empty, no
 // folder separator, no wildcard, colon (alternate stream) or control
-// character, and no device name.
+// character, no device name, no dot or blank at the end (the file system
+// drops those, so "a.xtr." would write over "a.xtr"), and at most 255 characters.
 bool IsPlainFileName(std::wstring_view name) noexcept;

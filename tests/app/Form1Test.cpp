@@ -35,13 +35,6 @@ protected:
 };
 } // namespace
 
-TEST(AppInfo, VersionIsWrittenWithoutLeadingZeros) {
-    SetIdentityTexts({1, 10, 3});
-    EXPECT_EQ(AppTitle, L"UI-View Quillon V1.10.3");
-    SetIdentityTexts({1, 1, 0});
-    EXPECT_EQ(AppVersion, L"V1.1.0");
-}
-
 TEST_F(Form1Test, StartUpGivesTheCaptionFromTheVersionResource) {
     Form1 form;
     ASSERT_TRUE(form.Create(::GetModuleHandleW(nullptr)));

@@ -116,15 +116,6 @@ const std::string kAlpha = "Alpha\r\nC:\\tools\\alpha.exe\r\nTrue\r\nFalse\r\n";
 const std::string kBeta = "Beta\r\nC:\\tools\\beta.exe\r\nFalse\r\nTrue\r\n";
 } // namespace
 
-TEST(Form2YesNo, OnlyYesInAnyLetterCase) {
-    const std::pair<const wchar_t*, bool> cases[] = {{L"yes", true}, {L"Yes", true},   {L"YES", true},
-                                                     {L"NO", false}, {L"", false},     {L"YES ", false},
-                                                     {L"Y", false},  {L" YES", false}, {L"yEs", true}};
-    for (const auto& [text, expected] : cases) {
-        EXPECT_EQ(Form2::YesNo(text), expected) << testing::PrintToString(std::wstring(text));
-    }
-}
-
 TEST_F(Form2Test, LayoutCaptionsAndKeyboard) {
     Start();
     Open(&Form1::mnuPopup1New_Click);

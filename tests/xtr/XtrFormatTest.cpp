@@ -147,11 +147,14 @@ TEST(XtrNames, DeviceAndUnsafeNamesAreNotPlainFileNames) {
         EXPECT_FALSE(IsPlainFileName(name)) << name;
     }
     for (const wchar_t* name : {L"", L".", L"..", L"a:b.xtr", L"sub\\a.xtr", L"a/b.xtr", L"a?.xtr", L"a*.xtr",
-                                L"a\"b.xtr", L"a<b.xtr", L"a|b.xtr", L"a\tb.xtr"}) {
+                                L"a\"b.xtr", L"a<b.xtr", L"a|b.xtr", L"a\tb.xtr", L"a.xtr.", L"a.xtr ",
+                                L"a.xtr. .", L" "}) {
         EXPECT_FALSE(IsPlainFileName(name)) << name;
     }
+    EXPECT_TRUE(IsPlainFileName(std::wstring(251, L'n') + L".xtr"));
+    EXPECT_FALSE(IsPlainFileName(std::wstring(252, L'n') + L".xtr")) << "longer than any file system keeps";
     for (const wchar_t* name : {L"console.xtr", L"com10.xtr", L"com0.xtr", L"lpt.xtr", L"my con.xtr",
-                                L"Tool (v2).xtr", L"Z\u00FCrich.xtr"}) {
+                                L"Tool (v2).xtr", L"Z\u00FCrich.xtr", L" a.xtr", L".a.xtr"}) {
         EXPECT_TRUE(IsPlainFileName(name)) << name;
     }
 }
@@ -163,4 +166,34 @@ TEST(GridText, ApplicationPathDisplay) {
     EXPECT_EQ(ProgramPathDisplayOf(Program(L"", L"", L"a.exe")), L"<UIView-Dir>a.exe");
     EXPECT_EQ(ProgramPathDisplayOf(Program(L"", L"", L"")), L"<UIView-Dir>");
     EXPECT_EQ(ProgramPathDisplayOf(Program(L"C:", L"", L"a.exe")), L"C:\\a.exe");
+}
+
+TEST(XtrText, LineBreaksInATextNeverMoveTheLinesAfterIt) {
+    XtrRecord entry;
+    entry.title = L"two\r\nlines\rand\nan LF";
+    entry.autoStop = true;
+    const std::wstring text = BuildXtrText(entry, L"C:\\a\r\nb.exe", L"A", L"d", L"t");
+    EXPECT_EQ(text.substr(0, text.find(L"-----")),
+              L"two lines and\nan LF\r\n\"C:\\a b.exe\"\r\nFalse\r\nTrue\r\n")
+        << "each CR LF or lone CR becomes a blank; a lone LF ends no line and stays";
+
+    const XtrRecord back = ReadLines(text);
+    EXPECT_EQ(back.title, L"two lines and\nan LF");
+    EXPECT_EQ(back.programFile, L"a b.exe");
+    EXPECT_FALSE(back.autoStart);
+    EXPECT_TRUE(back.autoStop);
+}
+
+TEST(XtrText, APathWithAQuoteOfItsOwnAtAnEndReadsBackWhole) {
+    XtrRecord entry;
+    for (const wchar_t* path : {L"\"", L"\"\"", L"a.exe\"", L"\"C:\\a.exe", L"\"a b\""}) {
+        const XtrRecord back = ReadLines(BuildXtrText(entry, path, L"A", L"d", L"t"));
+        const ProgramPathPieces written = SplitProgramPath(path);
+        EXPECT_EQ(back.programDrive, written.drive) << path;
+        EXPECT_EQ(back.programDir, written.dir) << path;
+        EXPECT_EQ(back.programFile, written.file) << path;
+    }
+    EXPECT_EQ(SplitXtrLines(BuildXtrText(entry, L"a.exe\"", L"A", L"d", L"t"))[1], L"\"a.exe\"\"");
+    EXPECT_EQ(SplitXtrLines(BuildXtrText(entry, L"a.exe", L"A", L"d", L"t"))[1], L"a.exe")
+        << "no quote, no blank";
 }

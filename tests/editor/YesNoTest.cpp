@@ -1,0 +1,15 @@
+#include "editor/YesNo.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+
+TEST(YesNo, OnlyYesInAnyLetterCase) {
+    const std::pair<const wchar_t*, bool> cases[] = {{L"yes", true}, {L"Yes", true},   {L"YES", true},
+                                                     {L"NO", false}, {L"", false},     {L"YES ", false},
+                                                     {L"Y", false},  {L" YES", false}, {L"yEs", true}};
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(YesNo(text), expected) << testing::PrintToString(std::wstring(text));
+    }
+}

@@ -1,0 +1,99 @@
+#include "common/ErrorTable.h"
+
+#include "HardeningFixture.h"
+
+#include <windowsx.h>
+
+using namespace testsupport;
+
+namespace {
+constexpr char kMine[] = "Mine\r\nmine.exe\r\nTrue\r\nFalse\r\n";
+
+using Names = std::vector<std::wstring>;
+
+std::wstring TextOf(HWND window) {
+    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// Names the file system refuses, or that open a device instead of a file.
+const std::vector<std::wstring> kRefusedNames = {
+    L"a?b.xtr", L"con.xtr", L"NUL", L"a.xtr.", L"a.xtr ", std::wstring(300, L'n') + L".xtr", L"",
+};
+} // namespace
+
+TEST_F(HardeningTest, ARefusedNameInTheEditorKeepsTheTypingAndTouchesNoFile) {
+    WriteBytes(host / L"a.xtr", kMine);
+    Start();
+    Form2& editor = form->Editor();
+    for (const std::wstring& name : kRefusedNames) {
+        SCOPED_TRACE(ToAnsi(name.substr(0, 20)));
+        answers.messages.clear();
+        const size_t reportsBefore = Reports().size();
+
+        // A new entry and a rename of an existing one alike.
+        for (const bool isNew : {true, false}) {
+            if (isNew) {
+                form->mnuPopup1New_Click();
+            } else {
+                OnEntry(L"a.xtr", true, &Form1::mnuPopup1Edit_Click);
+            }
+            ASSERT_TRUE(editor.IsLoaded());
+            ::SetWindowTextW(editor.txtTitle(), L"Typed with care");
+            ::SetWindowTextW(editor.txtFilename(), name.c_str());
+            ::SendMessageW(editor.cmdOK(), BM_CLICK, 0, 0);
+
+            ASSERT_TRUE(editor.IsLoaded()) << "the dialog stays open";
+            EXPECT_EQ(TextOf(editor.txtTitle()), L"Typed with care");
+            EXPECT_EQ(TextOf(editor.txtFilename()), name);
+            ASSERT_FALSE(answers.messages.empty());
+            EXPECT_EQ(answers.messages.back().text,
+                      L"The XTR file " + name + L" could not be saved: " +
+                          std::wstring(ErrorDescription(Err::BadFileNameOrNumber)));
+            EXPECT_EQ(answers.messages.back().flags & MB_ICONMASK, static_cast<UINT>(MB_ICONSTOP));
+            ::SendMessageW(editor.cmdQuit(), BM_CLICK, 0, 0);
+        }
+        const std::vector<std::string> reports = Reports();
+        ASSERT_EQ(reports.size(), reportsBefore + 2);
+        EXPECT_EQ(reports.back(), "52 in module Module1.ContentChanged: Bad file name or number");
+        EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"a.xtr"}));
+        EXPECT_TRUE(NamesIn(Saved()).empty());
+        EXPECT_EQ(ReadBytes(host / L"a.xtr"), kMine);
+    }
+}
+
+TEST_F(HardeningTest, ARenameWhoseOldFileIsInUseClosesTheEditorWithBothFilesListed) {
+    WriteBytes(host / L"a.xtr", kMine);
+    Start();
+    Form2& editor = form->Editor();
+    const UniqueFile holder = HoldOpen(host / L"a.xtr");
+    ASSERT_TRUE(static_cast<bool>(holder));
+    OnEntry(L"a.xtr", true, &Form1::mnuPopup1Edit_Click);
+    ::SetWindowTextW(editor.txtFilename(), L"b.xtr");
+    ::SendMessageW(editor.cmdOK(), BM_CLICK, 0, 0);
+    EXPECT_FALSE(editor.IsLoaded()) << "the entry is saved under its new name";
+    EXPECT_TRUE(answers.messages.empty());
+    // The rescan cannot read the old file either, and lists it all the same.
+    EXPECT_EQ(Reports(),
+              (std::vector<std::string>{"70 in module Module1.FilenameChanged: Permission denied",
+                                        "70 in module Module1.ReadXTR sourceline = 0: Permission denied"}));
+    EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"a.xtr", L"b.xtr"}));
+    EXPECT_EQ(XtrCount, 2);
+}
+
+TEST_F(HardeningTest, ALineBreakPastedIntoTheTitleKeepsTheOtherLines) {
+    Start();
+    Form2& editor = form->Editor();
+    form->mnuPopup1New_Click();
+    ::SetWindowTextW(editor.txtTitle(), L"first\r\nsecond");
+    ComboBox_SetCurSel(editor.cmbAutoShutdown(), 1);
+    ::SendMessageW(editor.cmdOK(), BM_CLICK, 0, 0);
+    ASSERT_FALSE(editor.IsLoaded());
+    ASSERT_EQ(XtrCount, 1);
+    EXPECT_EQ(XtrTable[1].title.substr(0, 5), L"first");
+    EXPECT_TRUE(XtrTable[1].programFile.empty());
+    EXPECT_TRUE(XtrTable[1].autoStart);
+    EXPECT_FALSE(XtrTable[1].autoStop);
+    EXPECT_TRUE(Reports().empty());
+}

@@ -1,0 +1,230 @@
+#include "app/resource.h"
+#include "common/Ui.h"
+#include "xtr/FileOps.h"
+#include "xtr/XtrFile.h"
+
+#include "HardeningFixture.h"
+
+using namespace testsupport;
+
+namespace {
+constexpr char kOld[] = "Old tool\r\nC:\\tools\\old.exe\r\nTrue\r\nFalse\r\n";
+constexpr char kOther[] = "Other tool\r\nother.exe\r\nFalse\r\nTrue\r\n";
+
+using Names = std::vector<std::wstring>;
+} // namespace
+
+TEST_F(HardeningTest, DeletingAFileInUseIsReportedAndKeepsIt) {
+    WriteBytes(host / L"a.xtr", kOld);
+    Start();
+    const UniqueFile holder = HoldOpen(host / L"a.xtr");
+    ASSERT_TRUE(static_cast<bool>(holder));
+    answers.messageReplies = {IDYES};
+    OnEntry(L"a.xtr", true, &Form1::mnuPopup1Delete_Click);
+    EXPECT_EQ(Reports(), std::vector<std::string>{"70 in module Module1.DeleteXTR: Permission denied"});
+    EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"a.xtr"}));
+    EXPECT_EQ(answers.messages.size(), 1u) << "only the question";
+}
+
+TEST_F(HardeningTest, WritingOverAReadOnlyOrBusyFileKeepsItWhole) {
+    WriteBytes(host / L"ro.xtr", kOld);
+    WriteBytes(host / L"busy.xtr", kOld);
+    Start();
+    ::SetFileAttributesW((host / L"ro.xtr").c_str(), FILE_ATTRIBUTE_READONLY);
+    {
+        const UniqueFile holder = HoldOpen(host / L"busy.xtr");
+        ASSERT_TRUE(static_cast<bool>(holder));
+        for (const wchar_t* name : {L"ro.xtr", L"busy.xtr"}) {
+            CurrentIndex = static_cast<std::int16_t>(IndexOf(name, true));
+            XtrTable[static_cast<size_t>(CurrentIndex)].title = L"New title";
+            EXPECT_FALSE(ContentChanged()) << name;
+        }
+    }
+    EXPECT_EQ(ReadBytes(host / L"ro.xtr"), kOld);
+    EXPECT_EQ(ReadBytes(host / L"busy.xtr"), kOld);
+    EXPECT_EQ(Reports(),
+              (std::vector<std::string>{"70 in module Module1.ContentChanged: Permission denied",
+                                        "70 in module Module1.ContentChanged: Permission denied"}));
+    EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"busy.xtr", L"ro.xtr"})) << "no temporary file left";
+}
+
+TEST_F(HardeningTest, AReplaceThatFailsAfterTheTemporaryFileLeavesTheOldFileAndNoTrace) {
+    WriteBytes(host / L"a.xtr", kOld);
+    Start();
+    std::vector<std::wstring> replaced;
+    Ui::TestHooks().replaceFileWith = [&](const std::wstring& source, const std::wstring& target) {
+        replaced.push_back(ReadBytes(source).substr(0, 9) == "New title" ? target : L"?");
+        ::SetLastError(ERROR_DISK_FULL);
+        return false;
+    };
+    CurrentIndex = 1;
+    XtrTable[1].title = L"New title";
+    EXPECT_FALSE(ContentChanged());
+    ASSERT_EQ(replaced, Names{host / L"a.xtr"}) << "the temporary file held the whole new text";
+    EXPECT_EQ(ReadBytes(host / L"a.xtr"), kOld);
+    EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"a.xtr"}));
+
+    // A rename goes through the same step: neither name is lost or left half made.
+    OldRecord = XtrTable[1];
+    XtrTable[1].fileName = L"b.xtr";
+    EXPECT_FALSE(FilenameChanged());
+    EXPECT_EQ(ReadBytes(host / L"a.xtr"), kOld);
+    EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"a.xtr"}));
+    EXPECT_EQ(Reports(), (std::vector<std::string>{"61 in module Module1.ContentChanged: Disk full",
+                                                   "61 in module Module1.ContentChanged: Disk full"}));
+}
+
+TEST_F(HardeningTest, RenamingAFileInUseOrReadOnlyKeepsBothAndSaysWhy) {
+    WriteBytes(host / L"busy.xtr", kOld);
+    WriteBytes(host / L"ro.xtr", kOld);
+    Start();
+    ::SetFileAttributesW((host / L"ro.xtr").c_str(), FILE_ATTRIBUTE_READONLY);
+    {
+        const UniqueFile holder = HoldOpen(host / L"busy.xtr");
+        ASSERT_TRUE(static_cast<bool>(holder));
+        for (const std::wstring name : {L"busy", L"ro"}) {
+            CurrentIndex = static_cast<std::int16_t>(IndexOf(name + L".xtr", true));
+            OldRecord = XtrTable[static_cast<size_t>(CurrentIndex)];
+            XtrTable[static_cast<size_t>(CurrentIndex)].fileName = name + L"-new.xtr";
+            EXPECT_TRUE(FilenameChanged()) << "the entry is saved under its new name";
+        }
+    }
+    for (const std::wstring name : {L"busy", L"ro"}) {
+        EXPECT_EQ(ReadBytes(host / (name + L".xtr")), kOld) << "the old file stays whole";
+        EXPECT_EQ(ReadBytes(host / (name + L"-new.xtr")).substr(0, 18), "Old tool\r\nC:\\tools");
+    }
+    EXPECT_EQ(Reports(),
+              (std::vector<std::string>{"70 in module Module1.FilenameChanged: Permission denied",
+                                        "70 in module Module1.FilenameChanged: Permission denied"}));
+    EXPECT_EQ(NamesIn(host.Path()),
+              (Names{L"SavedXTR", L"busy-new.xtr", L"busy.xtr", L"ro-new.xtr", L"ro.xtr"}));
+}
+
+TEST_F(HardeningTest, ChangingTheLetterCaseOfAFileInUseLeavesItAsItWas) {
+    WriteBytes(host / L"a.xtr", kOld);
+    Start();
+    {
+        const UniqueFile holder = HoldOpen(host / L"a.xtr");
+        ASSERT_TRUE(static_cast<bool>(holder));
+        CurrentIndex = 1;
+        OldRecord = XtrTable[1];
+        XtrTable[1].fileName = L"A.xtr";
+        EXPECT_FALSE(FilenameChanged());
+    }
+    EXPECT_EQ(Reports(), std::vector<std::string>{"70 in module Module1.FilenameChanged: Permission denied"});
+    EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"a.xtr"}));
+    EXPECT_EQ(ReadBytes(host / L"a.xtr"), kOld);
+}
+
+TEST_F(HardeningTest, MovingWithoutSavedXtrOrOntoAPlainFileOfThatNameKeepsTheFile) {
+    WriteBytes(host / L"a.xtr", kOld);
+    ::RemoveDirectoryW(Saved().c_str());
+    registry.SetHostFolderSetting(host.Path() + L"\\");
+    Start();
+    ::RemoveDirectoryW(Saved().c_str()); // start-up made it; someone removed it since
+    OnEntry(L"a.xtr", true, &Form1::mnuPopup1SetInactive_Click);
+    EXPECT_EQ(Reports(), std::vector<std::string>{"76 in module Module1.ActiveChanged: Path not found"});
+    EXPECT_EQ(NamesIn(host.Path()), Names{L"a.xtr"});
+
+    WriteBytes(Saved(), "a plain file");
+    form->OnCommand(IDM_VIEW_REFRESH);
+    OnEntry(L"a.xtr", true, &Form1::mnuPopup1SetInactive_Click);
+    ASSERT_EQ(Reports().size(), 2u) << testing::PrintToString(Reports());
+    EXPECT_EQ(Reports()[1].substr(0, 36), "76 in module Module1.ActiveChanged: ");
+    EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"a.xtr"}));
+    EXPECT_EQ(ReadBytes(Saved()), "a plain file");
+    EXPECT_EQ(ReadBytes(host / L"a.xtr"), kOld);
+}
+
+TEST_F(HardeningTest, APlainFileNamedSavedXtrIsAnEmptyFolderToTheScan) {
+    ::RemoveDirectoryW(Saved().c_str());
+    WriteBytes(Saved(), "a plain file");
+    WriteBytes(host / L"tool.exe", "MZ");
+    WriteBytes(host / L"a.xtr", "Tool\r\ntool.exe\r\nTrue\r\nTrue\r\n");
+    Start();
+    form->OnCommand(IDM_VIEW_REFRESH);
+    ASSERT_EQ(XtrCount, 1);
+    EXPECT_TRUE(XtrTable[1].programFound) << "the scan ran to its end";
+    EXPECT_EQ(Reports(), std::vector<std::string>{});
+    EXPECT_TRUE(answers.messages.empty());
+}
+
+TEST_F(HardeningTest, OddFilesAreListedAndReadWithoutAReportAndNeverRewrittenUnchanged) {
+    WriteBytes(host / L"binary.xtr", std::string("A\0B\r\n\0\x01\xff\r\nTrue\r\n\0", 16));
+    WriteBytes(host / L"crs.xtr", std::string(1000, '\r'));
+    WriteBytes(host / L"empty.xtr", "");
+    std::string many = "Many\r\nm.exe\r\nTrue\r\nTrue\r\n";
+    for (int i = 0; i < 100000; ++i) {
+        many += "line\r\n";
+    }
+    WriteBytes(host / L"many.xtr", many);
+    Start();
+
+    ASSERT_EQ(XtrCount, 4);
+    EXPECT_EQ(form->grdXTRs().Rows(), 5);
+    const XtrRecord& binary = XtrTable[static_cast<size_t>(IndexOf(L"binary.xtr", true))];
+    EXPECT_EQ(binary.title, std::wstring(L"A\0B", 3));
+    EXPECT_EQ(binary.programFile, std::wstring(L"\0\x01\u00FF", 3));
+    EXPECT_TRUE(binary.autoStart);
+    EXPECT_FALSE(binary.autoStop) << "a NUL is no True";
+    const XtrRecord& crs = XtrTable[static_cast<size_t>(IndexOf(L"crs.xtr", true))];
+    EXPECT_TRUE(crs.title.empty() && crs.programFile.empty() && !crs.autoStart && !crs.autoStop);
+    const XtrRecord& empty = XtrTable[static_cast<size_t>(IndexOf(L"empty.xtr", true))];
+    EXPECT_TRUE(empty.title.empty() && empty.programFile.empty());
+    const XtrRecord& lines = XtrTable[static_cast<size_t>(IndexOf(L"many.xtr", true))];
+    EXPECT_EQ(lines.title, L"Many");
+    EXPECT_TRUE(lines.autoStart && lines.autoStop);
+
+    // Opened in the editor and saved without a change, none is rewritten: a
+    // NUL ends the text a box can show, but the entry keeps what the file holds.
+    for (const wchar_t* name : {L"binary.xtr", L"crs.xtr", L"empty.xtr", L"many.xtr"}) {
+        const std::string before = ReadBytes(host / name);
+        OnEntry(name, true, &Form1::mnuPopup1Edit_Click);
+        ASSERT_TRUE(form->Editor().IsLoaded()) << name;
+        ::SendMessageW(form->Editor().cmdOK(), BM_CLICK, 0, 0);
+        EXPECT_FALSE(form->Editor().IsLoaded()) << name;
+        EXPECT_TRUE(ReadBytes(host / name) == before) << ToAnsi(name) << " was rewritten";
+    }
+    EXPECT_TRUE(Reports().empty());
+    EXPECT_EQ(NamesIn(host.Path()),
+              (Names{L"SavedXTR", L"binary.xtr", L"crs.xtr", L"empty.xtr", L"many.xtr"}));
+}
+
+TEST_F(HardeningTest, ATenMegabyteTitleIsReadWholeAndNeverRewrittenUnchanged) {
+    const std::string hugeTitle(10 * 1024 * 1024, 'T');
+    const std::string bytes = hugeTitle + "\r\nC:\\a.exe\r\nyes\r\non\r\n";
+    WriteBytes(host / L"huge.xtr", bytes);
+    Start();
+    ASSERT_EQ(XtrCount, 1);
+    EXPECT_EQ(XtrTable[1].title.size(), hugeTitle.size());
+    EXPECT_EQ(XtrTable[1].programFile, L"a.exe");
+    EXPECT_TRUE(XtrTable[1].autoStart && XtrTable[1].autoStop);
+
+    OnEntry(L"huge.xtr", true, &Form1::mnuPopup1Edit_Click);
+    ASSERT_TRUE(form->Editor().IsLoaded());
+    ::SendMessageW(form->Editor().cmdOK(), BM_CLICK, 0, 0);
+    EXPECT_FALSE(form->Editor().IsLoaded());
+    EXPECT_TRUE(ReadBytes(host / L"huge.xtr") == bytes) << "rewritten";
+    EXPECT_TRUE(Reports().empty());
+    EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"huge.xtr"}));
+}
+
+TEST_F(HardeningTest, ANameOfTheLongestLengthIsWrittenAndRenamedInItsOwnCase) {
+    const std::wstring longest = std::wstring(251, L'n') + L".xtr";
+    WriteBytes(host / L"a.xtr", kOld);
+    Start();
+    CurrentIndex = 1;
+    OldRecord = XtrTable[1];
+    XtrTable[1].fileName = longest;
+    EXPECT_TRUE(FilenameChanged());
+    EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", longest}));
+
+    std::wstring upper = longest;
+    upper[0] = L'N';
+    OldRecord = XtrTable[1];
+    XtrTable[1].fileName = upper;
+    EXPECT_TRUE(FilenameChanged());
+    EXPECT_EQ(NamesIn(host.Path()), (Names{upper, L"SavedXTR"}));
+    EXPECT_EQ(ReadBytes(host / upper).substr(0, 10), "Old tool\r\n");
+    EXPECT_TRUE(Reports().empty());
+}

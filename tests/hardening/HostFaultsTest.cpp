@@ -1,0 +1,86 @@
+#include "app/resource.h"
+#include "host/HostFolder.h"
+#include "xtr/Catalogue.h"
+
+#include "HardeningFixture.h"
+
+using namespace testsupport;
+
+namespace {
+using Names = std::vector<std::wstring>;
+} // namespace
+
+// Start-up's own steps, with the log already captured.
+TEST_F(HardeningTest, AMissingUiView32FolderIsOneReportAndAnEmptyCatalogue) {
+    registry.SetHostFolderSetting(host / L"gone\\");
+    EXPECT_TRUE(CheckEnv());
+    ScanXTR();
+    EXPECT_EQ(XtrCount, 0);
+    EXPECT_EQ(Reports(), std::vector<std::string>{"76 in module Module1.CheckEnv: Path not found"});
+    EXPECT_TRUE(answers.messages.empty());
+    EXPECT_EQ(NamesIn(host.Path()), Names{L"SavedXTR"}) << "nothing is created";
+}
+
+TEST_F(HardeningTest, ASettingNamingAFileIsReportedOnceAndNothingIsWritten) {
+    WriteBytes(host / L"uiview.exe", "MZ");
+    registry.SetHostFolderSetting(host / L"uiview.exe");
+    EXPECT_TRUE(CheckEnv());
+    ScanXTR();
+    EXPECT_EQ(XtrCount, 0);
+    ASSERT_EQ(Reports().size(), 1u) << "the scan lists nothing there, it does not fail";
+    EXPECT_EQ(Reports()[0].substr(0, 31), "76 in module Module1.CheckEnv: ");
+    EXPECT_TRUE(answers.messages.empty());
+    EXPECT_EQ(ReadBytes(host / L"uiview.exe"), "MZ");
+    EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"uiview.exe"}));
+}
+
+TEST_F(HardeningTest, AnEmptySettingEndsStartUpWithItsMessage) {
+    registry.SetHostFolderSetting(L"");
+    Form1 start;
+    EXPECT_FALSE(start.Create(::GetModuleHandleW(nullptr)));
+    EXPECT_EQ(start.Window(), nullptr);
+    ASSERT_EQ(answers.messages.size(), 1u);
+    EXPECT_EQ(answers.messages[0].text, L"Can not locate the UIView32 folder");
+}
+
+TEST_F(HardeningTest, TwoTrailingBackslashesStillFindTheFolder) {
+    WriteBytes(host / L"a.xtr", "A\r\na.exe\r\nTrue\r\nTrue\r\n");
+    registry.SetHostFolderSetting(host.Path() + L"\\\\");
+    Start();
+    EXPECT_EQ(HostFolder, host.Path() + L"\\");
+    ASSERT_EQ(XtrCount, 1);
+    OnEntry(L"a.xtr", true, &Form1::mnuPopup1SetInactive_Click);
+    EXPECT_EQ(NamesIn(Saved()), Names{L"a.xtr"});
+    EXPECT_EQ(NamesIn(host.Path()), Names{L"SavedXTR"});
+    ASSERT_EQ(XtrCount, 1);
+    EXPECT_FALSE(XtrTable[1].active);
+    EXPECT_TRUE(Reports().empty());
+    EXPECT_TRUE(answers.messages.empty());
+}
+
+TEST_F(HardeningTest, WithNeitherLogPlaceWritableTheProgramGoesOnSilently) {
+    WriteBytes(host / L"a.xtr", "A\r\na.exe\r\nTrue\r\nTrue\r\n");
+    Start();
+    Common::ErrorLogPathname = host / L"no-such-folder\\ErrorLog.txt";
+    const std::wstring fallback = Common::FallbackLogPathname();
+    UniqueFile(::CreateFileW(fallback.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::string before = ReadBytes(fallback);
+    {
+        // Held by another program: the fallback cannot be written either.
+        const UniqueFile holder(::CreateFileW(fallback.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(static_cast<bool>(holder));
+        ::SetFileAttributesW((host / L"a.xtr").c_str(), FILE_ATTRIBUTE_READONLY);
+        answers.messageReplies = {IDYES};
+        OnEntry(L"a.xtr", true, &Form1::mnuPopup1Delete_Click); // fails, and its report goes nowhere
+        EXPECT_EQ(answers.messages.size(), 1u) << "only the question, no dialog about the failure";
+        EXPECT_TRUE(FileExists(host / L"a.xtr"));
+
+        form->OnCommand(IDM_VIEW_REFRESH); // the program still answers
+        EXPECT_EQ(XtrCount, 1);
+        ::SetFileAttributesW((host / L"a.xtr").c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    EXPECT_FALSE(FolderExists(host / L"no-such-folder"));
+    EXPECT_EQ(ReadBytes(fallback), before) << "the line is lost, not half written";
+}

@@ -1,0 +1,40 @@
+#include "host/HostPaths.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+XtrRecord Program(std::wstring drive, std::wstring dir, std::wstring file) {
+    XtrRecord entry;
+    entry.programDrive = std::move(drive);
+    entry.programDir = std::move(dir);
+    entry.programFile = std::move(file);
+    return entry;
+}
+} // namespace
+
+TEST(HostPaths, OneTrailingBackslashIsRemoved) {
+    EXPECT_EQ(WithoutTrailingBackslash(L"C:\\Program Files\\UI-View32\\"), L"C:\\Program Files\\UI-View32");
+    EXPECT_EQ(WithoutTrailingBackslash(L"C:\\Program Files\\UI-View32"), L"C:\\Program Files\\UI-View32");
+    EXPECT_EQ(WithoutTrailingBackslash(L"C:\\UI-View32\\\\"), L"C:\\UI-View32\\");
+    EXPECT_EQ(WithoutTrailingBackslash(L""), L"");
+}
+
+TEST(HostPaths, AbsolutePathJoinsTheSettingAsStored) {
+    const std::wstring setting = L"C:\\UI-View32\\";
+    EXPECT_EQ(ProgramPathAbsoluteOf(Program(L"D:", L"\\Tools", L"a.exe"), setting), L"D:\\Tools\\a.exe");
+    EXPECT_EQ(ProgramPathAbsoluteOf(Program(L"", L"Addons", L"Tool.exe"), setting),
+              L"C:\\UI-View32\\Addons\\Tool.exe");
+    EXPECT_EQ(ProgramPathAbsoluteOf(Program(L"", L"", L"Tool.exe"), setting), L"C:\\UI-View32\\Tool.exe");
+    EXPECT_EQ(ProgramPathAbsoluteOf(Program(L"", L"", L""), setting), setting);
+}
+
+TEST(HostPaths, PathForFileDropsTheFolderOnlyWhenSpelledTheSame) {
+    const std::wstring setting = L"C:\\UI-View32\\";
+    EXPECT_EQ(ProgramPathForFileOf(Program(L"C:", L"\\UI-View32\\Addons", L"Tool.exe"), setting),
+              L"Addons\\Tool.exe");
+    EXPECT_EQ(ProgramPathForFileOf(Program(L"c:", L"\\ui-view32\\Addons", L"Tool.exe"), setting),
+              L"c:\\ui-view32\\Addons\\Tool.exe");
+    EXPECT_EQ(ProgramPathForFileOf(Program(L"D:", L"\\Tools", L"a.exe"), setting), L"D:\\Tools\\a.exe");
+    EXPECT_EQ(ProgramPathForFileOf(Program(L"", L"", L"a.exe"), setting), L"a.exe");
+    EXPECT_EQ(ProgramPathForFileOf(Program(L"", L"Addons", L"a.exe"), L""), L"Addons\\a.exe");
+}
