@@ -252,6 +252,6 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
     }
     std::printf("setting ms: N reads of UI-View32's folder setting, as the scan makes one per entry.\n");
-    std::printf("peek us: one empty PeekMessage, as the grid fill makes one per row.\n");
+    std::printf("peek us: one empty PeekMessage, as the grid fill makes at most once a millisecond.\n");
     return 0;
 }
