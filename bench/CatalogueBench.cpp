@@ -48,9 +48,7 @@ std::vector<double> BestTimesMs(const std::vector<std::function<void()>>& runs) 
     return best;
 }
 
-double BestTimeMs(const std::function<void()>& run) {
-    return BestTimesMs({run})[0];
-}
+double BestTimeMs(const std::function<void()>& run) { return BestTimesMs({run})[0]; }
 
 void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
     UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

@@ -63,9 +63,7 @@ frm_About::~frm_About() {
     }
 }
 
-frm_About* frm_About::Instance() {
-    return loaded.get();
-}
+frm_About* frm_About::Instance() { return loaded.get(); }
 
 frm_About* frm_About::Show() {
     if (loaded) {
@@ -210,17 +208,11 @@ void frm_About::Form_Load() {
     ::SetFocus(Control(IDC_ABOUT_COMMAND1));
 }
 
-void frm_About::Form_Unload() {
-    ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
-}
+void frm_About::Form_Unload() { ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW)); }
 
-void frm_About::Command1_Click() {
-    ::DestroyWindow(window_);
-}
+void frm_About::Command1_Click() { ::DestroyWindow(window_); }
 
-void frm_About::lblWebURL_Click() {
-    OpenUrl(AppWebAddress);
-}
+void frm_About::lblWebURL_Click() { OpenUrl(AppWebAddress); }
 
 void frm_About::OnCommand(int id) {
     switch (id) {

@@ -18,8 +18,9 @@ void SetIdentityTexts(const ProgramVersion& version) {
     AppVersion = FormatAppVersion(version.major, version.minor, version.revision);
     AppTitle = AppName + L" " + AppVersion;
     AppAuthor = L"Written by Orrin TAMBER";
-    AppDescription = L"This program helps you manage your XTR files, make XTR active/inactive, delete, create new, "
-                     L"view and edit. A folder 'savedxtr' is created in the UIView32 folder to store all inactive "
-                     L"XTR files.";
+    AppDescription =
+        L"This program helps you manage your XTR files, make XTR active/inactive, delete, create new, "
+        L"view and edit. A folder 'savedxtr' is created in the UIView32 folder to store all inactive "
+        L"XTR files.";
     AppWebAddress = QUILLON_HOMEPAGE_URL;
 }

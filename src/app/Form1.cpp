@@ -144,9 +144,9 @@ void Form1::CreateControls() {
     labelFont_.reset(CreateFormFont(L"MS Sans Serif", 1200, FW_NORMAL, dpi));
     gridFont_.reset(CreateFormFont(L"MS Sans Serif", 825, FW_NORMAL, dpi));
 
-    label1_ = ::CreateWindowExW(0, WC_STATICW, L"Manage XTR files", WS_CHILD | WS_VISIBLE | SS_LEFT, px(120),
-                                px(120), px(3135), px(495), window_,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LABEL1)), hinstance, nullptr);
+    label1_ = ::CreateWindowExW(
+        0, WC_STATICW, L"Manage XTR files", WS_CHILD | WS_VISIBLE | SS_LEFT, px(120), px(120), px(3135),
+        px(495), window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LABEL1)), hinstance, nullptr);
     ::SendMessageW(label1_, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), FALSE);
 
     const RECT gridPlacement{px(120), px(720), px(120) + px(11295), px(720) + px(5055)};

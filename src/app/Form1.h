@@ -7,7 +7,7 @@
 #include <cstdint>
 
 class Form1 {
-public:
+  public:
     Form1() = default;
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
@@ -54,7 +54,7 @@ public:
     void mnuFileExit_Click();
     void mnuHelpAbout_Click();
 
-private:
+  private:
     std::int16_t CurrentRowIndex() const;
     bool OnGridKeyboard(const NMHDR& header);
     void InvertActive(const wchar_t* label);

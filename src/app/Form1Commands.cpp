@@ -156,7 +156,8 @@ void Form1::OpenEditorForSaving() {
 }
 
 void Form1::mnuPopup1Delete_Click() {
-    const std::wstring question = L"Are you sure you want to delete " + XtrEntry(CurrentIndex).fileName + L" ?";
+    const std::wstring question =
+        L"Are you sure you want to delete " + XtrEntry(CurrentIndex).fileName + L" ?";
     if (Ui::ShowMessage(window_, question, AppTitle, MB_YESNO | MB_DEFBUTTON1) == IDYES) {
         DeleteXTR();
     }

@@ -27,8 +27,8 @@ MonthNames AbbreviatedMonthNames() {
     for (int i = 0; i < 12; ++i) {
         wchar_t buffer[80];
         const int length = ::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SABBREVMONTHNAME1 + i, buffer, 80);
-        names[static_cast<size_t>(i)] = length > 1 ? std::wstring(buffer, static_cast<size_t>(length - 1))
-                                                   : std::wstring(kEnglish[i]);
+        names[static_cast<size_t>(i)] =
+            length > 1 ? std::wstring(buffer, static_cast<size_t>(length - 1)) : std::wstring(kEnglish[i]);
     }
     return names;
 }

@@ -24,11 +24,19 @@ void CivilFromDays(long long days, int& year, int& month, int& day) {
 namespace UTC {
 std::int16_t MonthDays(std::int16_t month, bool leapYear) {
     switch (month) {
-    case 2: case 4: case 6: case 8: case 9: case 11:
+    case 2:
+    case 4:
+    case 6:
+    case 8:
+    case 9:
+    case 11:
         return 31;
     case 3:
         return leapYear ? 29 : 28;
-    case 5: case 7: case 10: case 12:
+    case 5:
+    case 7:
+    case 10:
+    case 12:
         return 30;
     default:
         return 0;

@@ -40,36 +40,36 @@ struct SystemCodeMapping {
 
 // Win32 codes as winerror.h numbers them; kept here so that this table needs no system header.
 constexpr SystemCodeMapping kSystemCodes[] = {
-    {1, Err::InvalidCall},          // ERROR_INVALID_FUNCTION
-    {2, Err::FileNotFound},         // ERROR_FILE_NOT_FOUND
-    {3, Err::PathNotFound},         // ERROR_PATH_NOT_FOUND
-    {4, Err::TooManyFiles},         // ERROR_TOO_MANY_OPEN_FILES
-    {5, Err::PermissionDenied},     // ERROR_ACCESS_DENIED
-    {6, Err::BadFileNameOrNumber},  // ERROR_INVALID_HANDLE
-    {8, Err::OutOfMemory},          // ERROR_NOT_ENOUGH_MEMORY
-    {14, Err::OutOfMemory},         // ERROR_OUTOFMEMORY
-    {15, Err::DeviceUnavailable},   // ERROR_INVALID_DRIVE
-    {17, Err::RenameAcrossDrives},  // ERROR_NOT_SAME_DEVICE
-    {19, Err::PermissionDenied},    // ERROR_WRITE_PROTECT
-    {21, Err::DiskNotReady},        // ERROR_NOT_READY
-    {23, Err::DeviceIOError},       // ERROR_CRC
-    {29, Err::DeviceIOError},       // ERROR_WRITE_FAULT
-    {30, Err::DeviceIOError},       // ERROR_READ_FAULT
-    {32, Err::PermissionDenied},    // ERROR_SHARING_VIOLATION
-    {33, Err::PermissionDenied},    // ERROR_LOCK_VIOLATION
-    {38, Err::InputPastEndOfFile},  // ERROR_HANDLE_EOF
-    {39, Err::DiskFull},            // ERROR_HANDLE_DISK_FULL
-    {53, Err::PathNotFound},        // ERROR_BAD_NETPATH
-    {67, Err::PathNotFound},        // ERROR_BAD_NET_NAME
-    {80, Err::FileAlreadyExists},   // ERROR_FILE_EXISTS
-    {87, Err::InvalidCall},         // ERROR_INVALID_PARAMETER
-    {112, Err::DiskFull},           // ERROR_DISK_FULL
+    {1, Err::InvalidCall},           // ERROR_INVALID_FUNCTION
+    {2, Err::FileNotFound},          // ERROR_FILE_NOT_FOUND
+    {3, Err::PathNotFound},          // ERROR_PATH_NOT_FOUND
+    {4, Err::TooManyFiles},          // ERROR_TOO_MANY_OPEN_FILES
+    {5, Err::PermissionDenied},      // ERROR_ACCESS_DENIED
+    {6, Err::BadFileNameOrNumber},   // ERROR_INVALID_HANDLE
+    {8, Err::OutOfMemory},           // ERROR_NOT_ENOUGH_MEMORY
+    {14, Err::OutOfMemory},          // ERROR_OUTOFMEMORY
+    {15, Err::DeviceUnavailable},    // ERROR_INVALID_DRIVE
+    {17, Err::RenameAcrossDrives},   // ERROR_NOT_SAME_DEVICE
+    {19, Err::PermissionDenied},     // ERROR_WRITE_PROTECT
+    {21, Err::DiskNotReady},         // ERROR_NOT_READY
+    {23, Err::DeviceIOError},        // ERROR_CRC
+    {29, Err::DeviceIOError},        // ERROR_WRITE_FAULT
+    {30, Err::DeviceIOError},        // ERROR_READ_FAULT
+    {32, Err::PermissionDenied},     // ERROR_SHARING_VIOLATION
+    {33, Err::PermissionDenied},     // ERROR_LOCK_VIOLATION
+    {38, Err::InputPastEndOfFile},   // ERROR_HANDLE_EOF
+    {39, Err::DiskFull},             // ERROR_HANDLE_DISK_FULL
+    {53, Err::PathNotFound},         // ERROR_BAD_NETPATH
+    {67, Err::PathNotFound},         // ERROR_BAD_NET_NAME
+    {80, Err::FileAlreadyExists},    // ERROR_FILE_EXISTS
+    {87, Err::InvalidCall},          // ERROR_INVALID_PARAMETER
+    {112, Err::DiskFull},            // ERROR_DISK_FULL
     {123, Err::BadFileNameOrNumber}, // ERROR_INVALID_NAME
     {161, Err::BadFileNameOrNumber}, // ERROR_BAD_PATHNAME
-    {183, Err::FileAlreadyExists},  // ERROR_ALREADY_EXISTS
+    {183, Err::FileAlreadyExists},   // ERROR_ALREADY_EXISTS
     {206, Err::BadFileNameOrNumber}, // ERROR_FILENAME_EXCED_RANGE
-    {267, Err::PathNotFound},       // ERROR_DIRECTORY
-    {1392, Err::DeviceIOError},     // ERROR_FILE_CORRUPT
+    {267, Err::PathNotFound},        // ERROR_DIRECTORY
+    {1392, Err::DeviceIOError},      // ERROR_FILE_CORRUPT
 };
 } // namespace
 

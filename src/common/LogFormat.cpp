@@ -17,8 +17,9 @@ std::wstring FormatLogTimestamp(double dayCount, const MonthNames& abbreviatedMo
     const UtcFields fields = FieldsOfDayCount(dayCount);
     wchar_t year[16];
     std::swprintf(year, 16, L"%04d", fields.year);
-    return TwoDigits(fields.day) + L"-" + abbreviatedMonths[static_cast<size_t>(fields.month - 1)] + L"-" + year +
-           L" " + TwoDigits(fields.hour) + L":" + TwoDigits(fields.minute) + L":" + TwoDigits(fields.second);
+    return TwoDigits(fields.day) + L"-" + abbreviatedMonths[static_cast<size_t>(fields.month - 1)] + L"-" +
+           year + L" " + TwoDigits(fields.hour) + L":" + TwoDigits(fields.minute) + L":" +
+           TwoDigits(fields.second);
 }
 
 std::wstring FormatLogLine(double dayCount, const MonthNames& abbreviatedMonths, std::wstring_view text) {

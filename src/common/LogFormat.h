@@ -34,7 +34,7 @@ struct LogHeaderInfo {
 std::array<std::wstring, 7> FormatLogHeader(const LogHeaderInfo& info);
 
 struct ModulePathParts {
-    std::wstring folder; // without a trailing separator, except a drive's root ("C:\")
+    std::wstring folder;  // without a trailing separator, except a drive's root ("C:\")
     std::wstring exeName; // the file name without its extension
 };
 ModulePathParts SplitModulePath(std::wstring_view modulePath);

@@ -11,11 +11,11 @@
 
 // A failure carrying the program's error number (see ErrorTable.h).
 class TrapError {
-public:
+  public:
     explicit TrapError(int number) : number_(number) {}
     int Number() const { return number_; }
 
-private:
+  private:
     int number_;
 };
 

@@ -66,9 +66,9 @@ INT_PTR ExecuteShell(const ShellRequest& request) {
         return TestHooks().executeShell(request);
     }
     auto orNull = [](const std::wstring& text) { return text.empty() ? nullptr : text.c_str(); };
-    return reinterpret_cast<INT_PTR>(::ShellExecuteW(request.owner, orNull(request.verb), request.file.c_str(),
-                                                     orNull(request.parameters), orNull(request.folder),
-                                                     request.showCommand));
+    return reinterpret_cast<INT_PTR>(::ShellExecuteW(request.owner, orNull(request.verb),
+                                                     request.file.c_str(), orNull(request.parameters),
+                                                     orNull(request.folder), request.showCommand));
 }
 
 std::wstring ProgramVersionString(const wchar_t* name) {

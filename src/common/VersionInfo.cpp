@@ -42,17 +42,17 @@ std::wstring ReadProgramVersionString(const wchar_t* name) {
         WORD codePage;
     }* translations = nullptr;
     UINT length = 0;
-    if (!::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations),
-                          &length) ||
+    if (!::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation",
+                          reinterpret_cast<void**>(&translations), &length) ||
         length < sizeof(LangCodePage)) {
         return {};
     }
     wchar_t query[128];
-    std::swprintf(query, 128, L"\\StringFileInfo\\%04x%04x\\%ls", translations[0].language, translations[0].codePage,
-               name);
+    std::swprintf(query, 128, L"\\StringFileInfo\\%04x%04x\\%ls", translations[0].language,
+                  translations[0].codePage, name);
     wchar_t* value = nullptr;
-    if (!::VerQueryValueW(block.data(), query, reinterpret_cast<void**>(&value), &length) || value == nullptr ||
-        length == 0) {
+    if (!::VerQueryValueW(block.data(), query, reinterpret_cast<void**>(&value), &length) ||
+        value == nullptr || length == 0) {
         return {};
     }
     std::wstring text(value, length);

@@ -16,7 +16,7 @@ std::wstring SystemErrorText(unsigned long code);
 
 // One move-only owner for every kind of handle; Traits give the invalid value and the close call.
 template <class Traits> class UniqueHandle {
-public:
+  public:
     using Type = typename Traits::Type;
 
     UniqueHandle() = default;
@@ -42,7 +42,7 @@ public:
         }
     }
 
-private:
+  private:
     Type handle_ = Traits::Invalid();
 };
 

@@ -71,9 +71,7 @@ std::wstring SelectedText(HWND combo) {
     return text;
 }
 
-std::wstring Join(const std::wstring& folder, const std::wstring& name) {
-    return folder + L"\\" + name;
-}
+std::wstring Join(const std::wstring& folder, const std::wstring& name) { return folder + L"\\" + name; }
 
 // Paths name the same file when they differ in letter case only.
 bool SamePath(const std::wstring& a, const std::wstring& b) {
@@ -81,13 +79,9 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
                                   static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
-std::wstring FolderForState(bool active) {
-    return active ? HostFolder : SavedXtrFolder();
-}
+std::wstring FolderForState(bool active) { return active ? HostFolder : SavedXtrFolder(); }
 
-void SetText(HWND window, const std::wstring& text) {
-    ::SetWindowTextW(window, text.c_str());
-}
+void SetText(HWND window, const std::wstring& text) { ::SetWindowTextW(window, text.c_str()); }
 } // namespace
 
 void Form2::BoxText::Show(HWND box, const std::wstring& text) {

@@ -7,7 +7,8 @@
 extern std::wstring HostFolder;
 
 inline constexpr wchar_t kSavedXtrName[] = L"SavedXTR";
-inline constexpr wchar_t kHostSettingKey[] = L"Software\\VB and VBA Program Settings\\Peak Systems\\UI-View32";
+inline constexpr wchar_t kHostSettingKey[] =
+    L"Software\\VB and VBA Program Settings\\Peak Systems\\UI-View32";
 inline constexpr wchar_t kHostSettingValue[] = L"Program Folder";
 
 // HostFolder + "\SavedXTR": where inactive XTR files are kept.

@@ -12,9 +12,7 @@ namespace {
 constexpr int kDefaultColWidth = 960;
 constexpr UINT_PTR kSubclassId = 1;
 
-int PixelsToTwips(int pixels, int dpi) {
-    return ::MulDiv(pixels, 1440, dpi);
-}
+int PixelsToTwips(int pixels, int dpi) { return ::MulDiv(pixels, 1440, dpi); }
 
 // The classic mouse pointer numbers; 0 leaves the ListView its own.
 const wchar_t* CursorFor(int pointer) {
@@ -126,9 +124,7 @@ Grid::Cell& Grid::CurrentCell() {
     return cells_[static_cast<size_t>(row_)][static_cast<size_t>(col_)];
 }
 
-const Grid::Cell& Grid::CurrentCell() const {
-    return const_cast<Grid*>(this)->CurrentCell();
-}
+const Grid::Cell& Grid::CurrentCell() const { return const_cast<Grid*>(this)->CurrentCell(); }
 
 void Grid::Clear() {
     for (std::vector<Cell>& row : cells_) {
@@ -219,9 +215,7 @@ void Grid::Col(int col) {
     col_ = col;
 }
 
-const std::wstring& Grid::Text() const {
-    return CurrentCell().text;
-}
+const std::wstring& Grid::Text() const { return CurrentCell().text; }
 
 void Grid::Text(std::wstring_view text) {
     CurrentCell().text.assign(text);
@@ -232,9 +226,7 @@ void Grid::Text(std::wstring_view text) {
     }
 }
 
-COLORREF Grid::CellBackColor() const {
-    return CurrentCell().back;
-}
+COLORREF Grid::CellBackColor() const { return CurrentCell().back; }
 
 void Grid::CellBackColor(COLORREF color) {
     CurrentCell().back = color;

@@ -28,9 +28,7 @@ void DoEvents() {
 }
 } // namespace
 
-std::wstring ProgramPathDisplay(std::int16_t index) {
-    return ProgramPathDisplayOf(XtrEntry(index));
-}
+std::wstring ProgramPathDisplay(std::int16_t index) { return ProgramPathDisplayOf(XtrEntry(index)); }
 
 void BuildGrid() {
     Trap(L"Module1.BuildGrid", [] {

@@ -1,9 +1,7 @@
 #include "xtr/XtrFormat.h"
 
 namespace {
-wchar_t AsciiUpper(wchar_t c) {
-    return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
-}
+wchar_t AsciiUpper(wchar_t c) { return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
 
 bool EqualsUpper(std::wstring_view text, std::wstring_view upper) {
     if (text.size() != upper.size()) {
@@ -25,9 +23,7 @@ bool IsitTrue(std::wstring_view text) noexcept {
            EqualsUpper(text, L"ON");
 }
 
-const wchar_t* BoolText(bool value) noexcept {
-    return value ? L"True" : L"False";
-}
+const wchar_t* BoolText(bool value) noexcept { return value ? L"True" : L"False"; }
 
 ProgramPathPieces SplitProgramPath(std::wstring_view path) {
     ProgramPathPieces pieces;

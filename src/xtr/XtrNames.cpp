@@ -3,9 +3,7 @@
 #include <array>
 
 namespace {
-wchar_t AsciiUpper(wchar_t c) {
-    return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
-}
+wchar_t AsciiUpper(wchar_t c) { return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
 
 bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view upper) {
     if (a.size() != upper.size()) {

@@ -3,8 +3,8 @@
 
 // One XTR file in memory. The application path is held only as its three pieces.
 struct XtrRecord {
-    std::wstring fileName;     // name with its extension, no folder
-    std::wstring folder;       // HostFolder, or HostFolder\SavedXTR; no trailing separator
+    std::wstring fileName; // name with its extension, no folder
+    std::wstring folder;   // HostFolder, or HostFolder\SavedXTR; no trailing separator
     bool autoStart = false;
     bool autoStop = false;
     std::wstring title;

@@ -16,7 +16,7 @@ constexpr char kActive[] = "Active tool\r\nC:\\nowhere\\a.exe\r\nTrue\r\nFalse\r
 constexpr char kInactive[] = "Inactive tool\r\nb.exe\r\nFalse\r\nTrue\r\n";
 
 class CommandsTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         registry.SetHostFolderSetting(host.Path() + L"\\");
         ::CreateDirectoryW(Saved().c_str(), nullptr);
@@ -111,7 +111,8 @@ TEST_F(CommandsTest, DeleteAsksAndNoLeavesEverything) {
     ASSERT_EQ(answers.messages.size(), 1u);
     EXPECT_EQ(answers.messages[0].text, L"Are you sure you want to delete MyApp.xtr ?");
     EXPECT_EQ(answers.messages[0].title, AppTitle);
-    EXPECT_EQ(answers.messages[0].flags, static_cast<UINT>(MB_YESNO | MB_DEFBUTTON1)) << "Yes default, no icon";
+    EXPECT_EQ(answers.messages[0].flags, static_cast<UINT>(MB_YESNO | MB_DEFBUTTON1))
+        << "Yes default, no icon";
     EXPECT_TRUE(FileExists(host / L"MyApp.xtr"));
     EXPECT_EQ(XtrCount, 1);
     EXPECT_EQ(form.grdXTRs().Rows(), 2);
@@ -179,7 +180,8 @@ TEST_F(CommandsTest, SetActiveMovesBackAndListsAmongTheActive) {
 TEST_F(CommandsTest, MoveWhoseCopyFailsIsLoggedWithoutRescan) {
     WriteBytes(host / L"a.xtr", kActive);
     Start();
-    UniqueFile held(::CreateFileW((host / L"a.xtr").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    UniqueFile held(
+        ::CreateFileW((host / L"a.xtr").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(static_cast<bool>(held));
     RightPress(1, IDM_POPUP1_SETINACTIVE);
     held.reset();

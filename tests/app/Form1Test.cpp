@@ -22,7 +22,7 @@ std::wstring MenuText(HMENU menu, UINT position) {
 }
 
 class Form1Test : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         registry.SetHostFolderSetting(host.Path() + L"\\");
         ::CreateDirectoryW((host / L"SavedXTR").c_str(), nullptr);
@@ -70,7 +70,8 @@ TEST_F(Form1Test, MenuBarAndContextMenu) {
 
     HMENU popup = form.Popup1();
     ASSERT_EQ(::GetMenuItemCount(popup), 8);
-    const wchar_t* expected[] = {L"View", L"", L"Edit", L"New", L"Delete", L"", L"Set Active", L"Set Inactive"};
+    const wchar_t* expected[] = {L"View",   L"", L"Edit",       L"New",
+                                 L"Delete", L"", L"Set Active", L"Set Inactive"};
     for (UINT i = 0; i < 8; ++i) {
         EXPECT_EQ(MenuText(popup, i), expected[i]) << i;
     }
@@ -79,7 +80,8 @@ TEST_F(Form1Test, MenuBarAndContextMenu) {
 TEST_F(Form1Test, F5IsRefresh) {
     Form1 form;
     ASSERT_TRUE(form.Create(::GetModuleHandleW(nullptr)));
-    HACCEL accelerators = ::LoadAcceleratorsW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_ACCELERATORS));
+    HACCEL accelerators =
+        ::LoadAcceleratorsW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_ACCELERATORS));
     ACCEL table[4];
     const int count = ::CopyAcceleratorTableW(accelerators, table, 4);
     ASSERT_EQ(count, 1);
@@ -122,8 +124,8 @@ TEST_F(Form1Test, LayoutIsFixedWhateverTheWindowSize) {
 TEST_F(Form1Test, ExitClosesEveryWindowAtOnce) {
     Form1 form;
     ASSERT_TRUE(form.Create(::GetModuleHandleW(nullptr)));
-    HWND other = ::CreateWindowExW(0, L"STATIC", L"another window of the program", WS_OVERLAPPED, 0, 0, 50, 50,
-                                   nullptr, nullptr, nullptr, nullptr);
+    HWND other = ::CreateWindowExW(0, L"STATIC", L"another window of the program", WS_OVERLAPPED, 0, 0, 50,
+                                   50, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(other, nullptr);
     form.OnCommand(IDM_FILE_EXIT);
     EXPECT_FALSE(::IsWindow(other));

@@ -90,7 +90,8 @@ TEST(LogFormat, HeaderLabelsAreTwentyOneCharacters) {
 }
 
 TEST(LogFormat, ModulePathKeepsTheRootSeparatorOnly) {
-    EXPECT_EQ(SplitModulePath(L"C:\\Program Files\\Quillon\\Quillon.exe").folder, L"C:\\Program Files\\Quillon");
+    EXPECT_EQ(SplitModulePath(L"C:\\Program Files\\Quillon\\Quillon.exe").folder,
+              L"C:\\Program Files\\Quillon");
     EXPECT_EQ(SplitModulePath(L"C:\\Program Files\\Quillon\\Quillon.exe").exeName, L"Quillon");
     EXPECT_EQ(SplitModulePath(L"C:\\Quillon.exe").folder, L"C:\\");
     EXPECT_EQ(SplitModulePath(L"C:\\a\\my.tool.exe").exeName, L"my.tool");

@@ -10,7 +10,7 @@ using namespace testsupport;
 
 namespace {
 class LogTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SetIdentityTexts({1, 1, 0});
         Common::Initialize();
@@ -47,8 +47,8 @@ TEST_F(LogTest, FirstErrorWritesTheHeaderSecondOnlyItsEntry) {
     }
     EXPECT_NE(Stamp(lines[8]), "17-May-2020 08:30:00") << "entries carry the time of writing";
     EXPECT_EQ(lines[8].substr(20), " > program error 53 in module Form1.Form_Load: File not found");
-    EXPECT_EQ(lines[9].substr(20),
-              " > program error -7 in module Module1.ScanXTR,  Line 8: Application-defined or object-defined error");
+    EXPECT_EQ(lines[9].substr(20), " > program error -7 in module Module1.ScanXTR,  Line 8: "
+                                   "Application-defined or object-defined error");
     EXPECT_EQ(log.Text().back(), '\n');
     EXPECT_EQ(log.Text().find("\n\n"), std::string::npos) << "every line ends in CR LF";
 }

@@ -19,7 +19,7 @@ XtrRecord Program(std::wstring drive, std::wstring dir, std::wstring file) {
 }
 
 class HostFolderTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SetIdentityTexts({1, 1, 0});
         HostFolder.clear();
@@ -50,9 +50,11 @@ TEST_F(HostFolderTest, MissingSettingShowsOneMessageAndEnds) {
 
 TEST_F(HostFolderTest, SettingOfTheWrongTypeIsAFailedRead) {
     HKEY key = nullptr;
-    ::RegCreateKeyExW(HKEY_CURRENT_USER, kHostSettingKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, kHostSettingKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                      nullptr);
     const DWORD number = 7;
-    ::RegSetValueExW(key, kHostSettingValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof(number));
+    ::RegSetValueExW(key, kHostSettingValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                     sizeof(number));
     ::RegCloseKey(key);
 
     EXPECT_FALSE(CheckEnv());

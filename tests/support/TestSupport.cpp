@@ -46,8 +46,8 @@ void RemoveTree(const std::wstring& path) {
 }
 
 void WriteBytes(const std::wstring& path, std::string_view bytes) {
-    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr));
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(static_cast<bool>(file)) << "cannot create test file, error " << ::GetLastError();
     DWORD written = 0;
     ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -82,8 +82,8 @@ ScratchRegistry::ScratchRegistry() {
     static std::atomic<int> counter{0};
     scratchPath_ = L"Software\\QuillonTests\\" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
                    std::to_wstring(counter++);
-    ::RegCreateKeyExW(HKEY_CURRENT_USER, scratchPath_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &scratch_,
-                      nullptr);
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, scratchPath_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                      &scratch_, nullptr);
     EXPECT_NE(scratch_, nullptr);
     EXPECT_EQ(::RegOverridePredefKey(HKEY_CURRENT_USER, scratch_), ERROR_SUCCESS);
 }
@@ -97,8 +97,8 @@ ScratchRegistry::~ScratchRegistry() {
 void ScratchRegistry::SetHostFolderSetting(const std::wstring& value) {
     HKEY key = nullptr;
     ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER,
-                                L"Software\\VB and VBA Program Settings\\Peak Systems\\UI-View32", 0, nullptr, 0,
-                                KEY_ALL_ACCESS, nullptr, &key, nullptr),
+                                L"Software\\VB and VBA Program Settings\\Peak Systems\\UI-View32", 0, nullptr,
+                                0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_SUCCESS);
     ::RegSetValueExW(key, L"Program Folder", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                      static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));

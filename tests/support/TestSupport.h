@@ -14,7 +14,7 @@ namespace testsupport {
 
 // A fresh folder under %TEMP%, removed with everything in it at the end.
 class TempFolder {
-public:
+  public:
     TempFolder();
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
@@ -23,20 +23,20 @@ public:
     const std::wstring& Path() const { return path_; }
     std::wstring operator/(std::wstring_view name) const { return path_ + L"\\" + std::wstring(name); }
 
-private:
+  private:
     std::wstring path_;
 };
 
 void RemoveTree(const std::wstring& path);
 void WriteBytes(const std::wstring& path, std::string_view bytes);
 std::string ReadBytes(const std::wstring& path);
-bool FileExists(const std::wstring& path);  // an ordinary file, not a folder
+bool FileExists(const std::wstring& path); // an ordinary file, not a folder
 bool FolderExists(const std::wstring& path);
 
 // Maps HKEY_CURRENT_USER to a scratch key for the test's lifetime, so that no
 // real user setting is read or written.
 class ScratchRegistry {
-public:
+  public:
     ScratchRegistry();
     ~ScratchRegistry();
     ScratchRegistry(const ScratchRegistry&) = delete;
@@ -45,7 +45,7 @@ public:
     // Stores UI-View32's folder setting as UI-View32 does.
     void SetHostFolderSetting(const std::wstring& value);
 
-private:
+  private:
     std::wstring scratchPath_;
     HKEY scratch_ = nullptr;
 };
@@ -58,7 +58,7 @@ struct ShownMessage {
     UINT flags = 0;
 };
 class ModalAnswers {
-public:
+  public:
     ModalAnswers();
     ~ModalAnswers();
     ModalAnswers(const ModalAnswers&) = delete;
@@ -82,13 +82,13 @@ public:
 
 // Points the log at a file of its own in a scratch folder.
 class LogCapture {
-public:
+  public:
     LogCapture();
     std::wstring Path() const;
     std::vector<std::string> Lines() const; // CR LF split, without the line ends
     std::string Text() const;
 
-private:
+  private:
     TempFolder folder_;
 };
 

@@ -29,9 +29,7 @@ std::wstring HeaderText(HWND list, int col) {
     return text;
 }
 
-int HeaderCount(HWND list) {
-    return Header_GetItemCount(ListView_GetHeader(list));
-}
+int HeaderCount(HWND list) { return Header_GetItemCount(ListView_GetHeader(list)); }
 
 // What the grid's custom-draw handler answers for one cell, as the ListView asks it.
 struct DrawAnswer {
@@ -189,9 +187,11 @@ TEST_F(GridTest, ApplicationCellsAreGreenOrRedAndTheToolTipSticks) {
         EXPECT_EQ(path.back, found ? 65280u : 255u);
         EXPECT_EQ(path.result, CDRF_NEWFONT);
         if (r == grid.Row()) {
-            EXPECT_NE(DrawCell(form, r - 1, 0).back, RGB(255, 255, 255)) << "the current row shows as selected";
+            EXPECT_NE(DrawCell(form, r - 1, 0).back, RGB(255, 255, 255))
+                << "the current row shows as selected";
         } else {
-            EXPECT_EQ(DrawCell(form, r - 1, 0).back, RGB(255, 255, 255)) << "other cells keep the grid's background";
+            EXPECT_EQ(DrawCell(form, r - 1, 0).back, RGB(255, 255, 255))
+                << "other cells keep the grid's background";
         }
     }
     ASSERT_EQ(missing, 1);

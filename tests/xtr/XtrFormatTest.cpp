@@ -146,9 +146,9 @@ TEST(XtrNames, DeviceAndUnsafeNamesAreNotPlainFileNames) {
         EXPECT_TRUE(IsReservedDeviceName(name)) << name;
         EXPECT_FALSE(IsPlainFileName(name)) << name;
     }
-    for (const wchar_t* name : {L"", L".", L"..", L"a:b.xtr", L"sub\\a.xtr", L"a/b.xtr", L"a?.xtr", L"a*.xtr",
-                                L"a\"b.xtr", L"a<b.xtr", L"a|b.xtr", L"a\tb.xtr", L"a.xtr.", L"a.xtr ",
-                                L"a.xtr. .", L" "}) {
+    for (const wchar_t* name :
+         {L"", L".", L"..", L"a:b.xtr", L"sub\\a.xtr", L"a/b.xtr", L"a?.xtr", L"a*.xtr", L"a\"b.xtr",
+          L"a<b.xtr", L"a|b.xtr", L"a\tb.xtr", L"a.xtr.", L"a.xtr ", L"a.xtr. .", L" "}) {
         EXPECT_FALSE(IsPlainFileName(name)) << name;
     }
     EXPECT_TRUE(IsPlainFileName(std::wstring(251, L'n') + L".xtr"));
