@@ -85,7 +85,7 @@ bool frm_About::Create() {
     static const ATOM windowClass = [hinstance] {
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = &frm_About::WindowProc;
+        wc.lpfnWndProc = &WindowProcFor<frm_About>;
         wc.hInstance = hinstance;
         wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -103,32 +103,11 @@ bool frm_About::Create() {
     return window_ != nullptr;
 }
 
-LRESULT CALLBACK frm_About::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    frm_About* self = nullptr;
-    if (message == WM_NCCREATE) {
-        self = static_cast<frm_About*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->window_ = window;
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    } else {
-        self = reinterpret_cast<frm_About*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+void frm_About::OnFinalMessage() {
+    window_ = nullptr;
+    if (loaded.get() == this) {
+        loaded.reset(); // the next Show loads a fresh window
     }
-    if (self == nullptr) {
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-    LRESULT result = 0;
-    try {
-        result = self->OnMessage(message, wParam, lParam);
-    } catch (...) {
-        result = ::DefWindowProcW(window, message, wParam, lParam);
-    }
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->window_ = nullptr;
-        if (loaded.get() == self) {
-            loaded.reset(); // the next Show loads a fresh window
-        }
-    }
-    return result;
 }
 
 LRESULT frm_About::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

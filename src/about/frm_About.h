@@ -47,7 +47,9 @@ class frm_About {
   private:
     frm_About() = default;
     bool Create();
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    template <class> friend LRESULT CALLBACK WindowProcFor(HWND, UINT, WPARAM, LPARAM) noexcept;
+    void Attach(HWND window) { window_ = window; }
+    void OnFinalMessage();
     static LRESULT CALLBACK WebUrlProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                        DWORD_PTR self) noexcept;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);

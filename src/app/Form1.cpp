@@ -38,7 +38,7 @@ bool Form1::Create(HINSTANCE hinstance) {
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof(wc);
         wc.style = CS_HREDRAW | CS_VREDRAW;
-        wc.lpfnWndProc = &Form1::WindowProc;
+        wc.lpfnWndProc = &WindowProcFor<Form1>;
         wc.hInstance = hinstance;
         wc.hIcon = ::LoadIconW(hinstance, MAKEINTRESOURCEW(IDI_QUILLON));
         wc.hIconSm = static_cast<HICON>(::LoadImageW(hinstance, MAKEINTRESOURCEW(IDI_QUILLON), IMAGE_ICON,
@@ -66,32 +66,11 @@ bool Form1::Create(HINSTANCE hinstance) {
     return window_ != nullptr;
 }
 
-LRESULT CALLBACK Form1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    Form1* self = nullptr;
-    if (message == WM_NCCREATE) {
-        self = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->window_ = window;
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    } else {
-        self = reinterpret_cast<Form1*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+void Form1::OnFinalMessage() {
+    window_ = nullptr;
+    if (instance == this) {
+        instance = nullptr;
     }
-    if (self == nullptr) {
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-    LRESULT result = 0;
-    try {
-        result = self->OnMessage(message, wParam, lParam);
-    } catch (...) {
-        result = ::DefWindowProcW(window, message, wParam, lParam);
-    }
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->window_ = nullptr;
-        if (instance == self) {
-            instance = nullptr;
-        }
-    }
-    return result;
 }
 
 LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -60,7 +60,9 @@ class Form1 {
     void InvertActive(const wchar_t* label);
     void OpenEditorForSaving();
 
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    template <class> friend LRESULT CALLBACK WindowProcFor(HWND, UINT, WPARAM, LPARAM) noexcept;
+    void Attach(HWND window) { window_ = window; }
+    void OnFinalMessage();
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool OnCreate();
     void CreateControls();

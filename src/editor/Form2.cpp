@@ -109,7 +109,7 @@ void Form2::Load() {
     static const ATOM windowClass = [hinstance] {
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = &Form2::WindowProc;
+        wc.lpfnWndProc = &WindowProcFor<Form2>;
         wc.hInstance = hinstance;
         wc.hIcon = ::LoadIconW(hinstance, MAKEINTRESOURCEW(IDI_QUILLON));
         wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
@@ -140,34 +140,13 @@ void Form2::Show() {
     ::BringWindowToTop(window_);
 }
 
-LRESULT CALLBACK Form2::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    Form2* self = nullptr;
-    if (message == WM_NCCREATE) {
-        self = static_cast<Form2*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->window_ = window;
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    } else {
-        self = reinterpret_cast<Form2*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    }
-    if (self == nullptr) {
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-    LRESULT result = 0;
-    try {
-        result = self->OnMessage(message, wParam, lParam);
-    } catch (...) {
-        result = ::DefWindowProcW(window, message, wParam, lParam);
-    }
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        // The controls died with the window; the next opening loads a fresh one.
-        self->window_ = nullptr;
-        self->txtTitle_ = self->txtFilename_ = self->txtProgram_ = self->cmdBrowse_ = nullptr;
-        self->cmbAutoStart_ = self->cmbAutoShutdown_ = self->cmbActive_ = nullptr;
-        self->cmdQuit_ = self->cmdOK_ = self->lastFocus_ = nullptr;
-        self->font_.reset();
-    }
-    return result;
+// The controls died with the window; the next opening loads a fresh one.
+void Form2::OnFinalMessage() {
+    window_ = nullptr;
+    txtTitle_ = txtFilename_ = txtProgram_ = cmdBrowse_ = nullptr;
+    cmbAutoStart_ = cmbAutoShutdown_ = cmbActive_ = nullptr;
+    cmdQuit_ = cmdOK_ = lastFocus_ = nullptr;
+    font_.reset();
 }
 
 LRESULT Form2::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -47,7 +47,9 @@ class Form2 {
   private:
     enum class Outcome { Declined, Saved, Failed };
 
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    template <class> friend LRESULT CALLBACK WindowProcFor(HWND, UINT, WPARAM, LPARAM) noexcept;
+    void Attach(HWND window) { window_ = window; }
+    void OnFinalMessage();
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCommand(int id);
     void OnActivate(bool active);
