@@ -35,32 +35,10 @@ class HardeningTest : public testing::Test {
         Common::ErrorLogPathname = log.Path();
     }
 
-    // "N in module LABEL: DESCRIPTION" of each error the log received.
-    std::vector<std::string> Reports() const {
-        std::vector<std::string> reports;
-        const std::string marker = " > program error ";
-        for (const std::string& line : log.Lines()) {
-            const size_t at = line.find(marker);
-            if (at != std::string::npos) {
-                reports.push_back(line.substr(at + marker.size()));
-            }
-        }
-        return reports;
-    }
+    std::vector<std::string> Reports() const { return log.Reports(); }
 
-    // Every name in a folder (files and folders, hidden ones too), sorted.
     static std::vector<std::wstring> NamesIn(const std::wstring& folder) {
-        std::vector<std::wstring> names;
-        WIN32_FIND_DATAW found;
-        UniqueFind find(::FindFirstFileW((folder + L"\\*").c_str(), &found));
-        for (bool more = static_cast<bool>(find); more; more = ::FindNextFileW(find.get(), &found)) {
-            const std::wstring name = found.cFileName;
-            if (name != L"." && name != L"..") {
-                names.push_back(name);
-            }
-        }
-        std::sort(names.begin(), names.end());
-        return names;
+        return testsupport::NamesIn(folder);
     }
 
     static int IndexOf(const std::wstring& fileName, bool active) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 
 namespace testsupport {
@@ -66,6 +67,20 @@ std::string ReadBytes(const std::wstring& path) {
         bytes.append(buffer, read);
     }
     return bytes;
+}
+
+std::vector<std::wstring> NamesIn(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    UniqueFind find(::FindFirstFileW((folder + L"\\*").c_str(), &found));
+    for (bool more = static_cast<bool>(find); more; more = ::FindNextFileW(find.get(), &found)) {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") {
+            names.push_back(name);
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 bool FileExists(const std::wstring& path) {
@@ -169,6 +184,18 @@ std::vector<std::string> LogCapture::Lines() const {
         start = end + 2;
     }
     return lines;
+}
+
+std::vector<std::string> LogCapture::Reports() const {
+    std::vector<std::string> reports;
+    const std::string marker = " > program error ";
+    for (const std::string& line : Lines()) {
+        const size_t at = line.find(marker);
+        if (at != std::string::npos) {
+            reports.push_back(line.substr(at + marker.size()));
+        }
+    }
+    return reports;
 }
 
 void PumpMessages(int rounds) {

@@ -30,6 +30,8 @@ class TempFolder {
 void RemoveTree(const std::wstring& path);
 void WriteBytes(const std::wstring& path, std::string_view bytes);
 std::string ReadBytes(const std::wstring& path);
+// Every name in a folder (files and folders, hidden ones too), sorted.
+std::vector<std::wstring> NamesIn(const std::wstring& folder);
 bool FileExists(const std::wstring& path); // an ordinary file, not a folder
 bool FolderExists(const std::wstring& path);
 
@@ -87,6 +89,8 @@ class LogCapture {
     std::wstring Path() const;
     std::vector<std::string> Lines() const; // CR LF split, without the line ends
     std::string Text() const;
+    // "N in module LABEL: DESCRIPTION" of each error the log received.
+    std::vector<std::string> Reports() const;
 
   private:
     TempFolder folder_;

@@ -26,33 +26,10 @@ class XtrFixture : public testing::Test {
 
     std::wstring Saved() const { return host / L"SavedXTR"; }
 
-    // "N in module LABEL: DESCRIPTION" of each error the log received.
-    std::vector<std::string> Reports() const {
-        std::vector<std::string> reports;
-        const std::string marker = " > program error ";
-        for (const std::string& line : log.Lines()) {
-            const size_t at = line.find(marker);
-            if (at != std::string::npos) {
-                reports.push_back(line.substr(at + marker.size()));
-            }
-        }
-        return reports;
-    }
+    std::vector<std::string> Reports() const { return log.Reports(); }
 
-    // The names in a folder, everything but "." and "..".
     static std::vector<std::wstring> FolderContents(const std::wstring& folder) {
-        std::vector<std::wstring> names;
-        WIN32_FIND_DATAW found;
-        UniqueFind find(::FindFirstFileW((folder + L"\\*").c_str(), &found));
-        if (find) {
-            do {
-                const std::wstring name = found.cFileName;
-                if (name != L"." && name != L"..") {
-                    names.push_back(name);
-                }
-            } while (::FindNextFileW(find.get(), &found));
-        }
-        return names;
+        return testsupport::NamesIn(folder);
     }
 
     // Holds a file open without sharing, as a program that has it in use.
