@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes the release, build/mingw/release/Quillon-<version>-win64.zip (Quillon.exe,
-# README.md, LICENSE), then checks it as a user would use it: unpacked into an
+# README.md, LICENSE and the README's pictures in docs/), then checks it as a user would use it: unpacked into an
 # empty folder, and copied into the UI-View32 folder, the Quillon.exe from the
 # zip starts under Wine on the demo UI-View32 folder and shows its main window.
 set -euo pipefail
@@ -12,7 +12,7 @@ zip="$PWD/build/mingw/release/Quillon-${quillon_version}-win64.zip"
 unpacked=$(mktemp -d)
 trap 'demo_stop; rm -rf "$unpacked"' EXIT
 (cd "$unpacked" && cmake -E tar xf "$zip")
-for file in Quillon.exe README.md LICENSE; do
+for file in Quillon.exe README.md LICENSE docs/main-window.png docs/editor-window.png docs/about-window.png; do
   [ -f "$unpacked/$file" ] || { echo "release: $file is missing from the zip" >&2; exit 1; }
 done
 
