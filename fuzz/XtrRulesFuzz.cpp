@@ -9,7 +9,7 @@
 // XTR file, so the fields may still hold CRs.
 #include "common/DayCount.h"
 #include "common/LogFormat.h"
-#include "editor/YesNo.h"
+#include "editor/EditorInput.h"
 #include "host/HostPaths.h"
 #include "xtr/GridText.h"
 #include "xtr/XtrFormat.h"

@@ -5,7 +5,7 @@
 #include "common/ErrorTable.h"
 #include "common/Trap.h"
 #include "common/Ui.h"
-#include "editor/YesNo.h"
+#include "editor/EditorInput.h"
 #include "host/HostFolder.h"
 #include "xtr/Catalogue.h"
 #include "xtr/FileOps.h"
@@ -363,7 +363,7 @@ XtrRecord Form2::EditedRecord() const {
     XtrRecord edited;
     edited.title = title_.Text(txtTitle_);
     edited.fileName = WindowText(txtFilename_);
-    const ProgramPathPieces program = SplitProgramPath(program_.Text(txtProgram_));
+    const ProgramPathPieces program = SplitProgramPath(TypedProgramPath(program_.Text(txtProgram_)));
     edited.programDrive = program.drive;
     edited.programDir = program.dir;
     edited.programFile = program.file;

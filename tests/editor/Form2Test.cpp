@@ -232,6 +232,17 @@ TEST_F(Form2Test, BrowseTellsCancelFromChoice) {
     EXPECT_EQ(LinesOf(host / L"new_xtr.xtr").at(1), "\"C:\\Program Files\\APRS Tool\\tool.exe\"");
 }
 
+TEST_F(Form2Test, PathPastedWithItsQuotesIsSavedOnceQuoted) {
+    Start();
+    Open(&Form1::mnuPopup1New_Click);
+    Type(Editor().txtProgram(), L"\"C:\\Program Files\\APRS Tool\\tool.exe\"");
+    Click(Editor().cmdOK());
+    EXPECT_EQ(LinesOf(host / L"new_xtr.xtr").at(1), "\"C:\\Program Files\\APRS Tool\\tool.exe\"");
+    ASSERT_EQ(XtrCount, 1);
+    EXPECT_EQ(XtrTable[1].programDrive, L"C:");
+    EXPECT_EQ(XtrTable[1].programFile, L"tool.exe");
+}
+
 TEST_F(Form2Test, EditAndOkWithoutChangesWritesNothing) {
     WriteBytes(host / L"alpha.xtr", kAlpha);
     Start();

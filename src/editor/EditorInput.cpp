@@ -1,4 +1,4 @@
-#include "editor/YesNo.h"
+#include "editor/EditorInput.h"
 
 // The boxes offer only "YES" and "NO", so an ASCII upper-casing is exact here
 // and the rule needs no locale.
@@ -15,4 +15,12 @@ bool YesNo(std::wstring_view text) noexcept {
         }
     }
     return true;
+}
+
+std::wstring_view TypedProgramPath(std::wstring_view text) noexcept {
+    if (text.size() >= 2 && text.front() == L'"' && text.back() == L'"') {
+        text.remove_prefix(1);
+        text.remove_suffix(1);
+    }
+    return text;
 }
