@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Makes the release, build/mingw/release/Quillon-<version>-win64.zip (Quillon.exe,
-# README.md, LICENSE and the README's pictures in docs/), then checks it as a user would use it: unpacked into an
-# empty folder, and copied into the UI-View32 folder, the Quillon.exe from the
-# zip starts under Wine on the demo UI-View32 folder and shows its main window.
+# README.md, LICENSE and the README's pictures in docs/), then checks it as a
+# user would use it: unpacked into an empty folder, and copied into the
+# UI-View32 folder, the Quillon.exe from the zip starts under Wine on the demo
+# UI-View32 folder and shows its main window.
 set -euo pipefail
 demo_headless=1
 source "$(dirname "$0")/demo-env.sh"
