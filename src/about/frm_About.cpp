@@ -194,6 +194,9 @@ void frm_About::Command1_Click() { ::DestroyWindow(window_); }
 void frm_About::lblWebURL_Click() { OpenUrl(AppWebAddress); }
 
 void frm_About::OnCommand(int id) {
+    if (!::IsWindowEnabled(window_)) {
+        return; // a message box of the program is up
+    }
     switch (id) {
     case IDC_ABOUT_COMMAND1:
     case IDOK:     // Enter outside the link

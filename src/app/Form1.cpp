@@ -6,8 +6,8 @@
 #include "common/Common.h"
 #include "common/Trap.h"
 #include "host/HostFolder.h"
-#include "xtr/Catalogue.h"
 #include "xtr/GridFill.h"
+#include "xtr/TemporaryFiles.h"
 
 #include <commctrl.h>
 
@@ -143,8 +143,10 @@ bool Form1::Form_Load() {
             keepRunning = false;
             return;
         }
-        ScanXTR();
-        BuildGrid();
+        // What an earlier run left half done goes first, so that the scan sees its result.
+        TidyTemporaryFiles(HostFolder);
+        TidyTemporaryFiles(SavedXtrFolder());
+        RescanAndRebuild();
     });
     return keepRunning;
 }

@@ -58,6 +58,7 @@ class Form1 {
     std::int16_t CurrentRowIndex() const;
     bool OnGridKeyboard(const NMHDR& header);
     void InvertActive(const wchar_t* label);
+    bool SelectEntryAgain(const XtrRecord& chosen);
     void OpenEditorForSaving();
 
     template <class> friend LRESULT CALLBACK WindowProcFor(HWND, UINT, WPARAM, LPARAM) noexcept;

@@ -5,6 +5,7 @@
 #include "common/ErrorTable.h"
 #include "common/Trap.h"
 #include "common/Ui.h"
+#include "host/HostFolder.h"
 #include "xtr/Catalogue.h"
 #include "xtr/FileOps.h"
 #include "xtr/GridFill.h"
@@ -13,6 +14,11 @@
 #include <commctrl.h>
 
 void Form1::OnCommand(int id) {
+    // While a message box of the program is up every window of it is disabled:
+    // a command that still arrives (a click sent to a button) is not the user's.
+    if (!::IsWindowEnabled(window_)) {
+        return;
+    }
     switch (id) {
     case IDM_FILE_EXIT:
         mnuFileExit_Click();
@@ -125,10 +131,12 @@ std::int16_t Form1::CurrentRowIndex() const {
 
 // The entry can be looked at, but nothing saved: OK and browse go grey once the dialog shows.
 void Form1::mnuPopup1View_Click() {
-    CurrentIndex = CurrentRowIndex();
-    form2_.Show();
-    ::EnableWindow(form2_.cmdOK(), FALSE);
-    ::EnableWindow(form2_.cmdBrowse(), FALSE);
+    Trap(L"Form1.mnuPopup1View_Click", [&] {
+        CurrentIndex = CurrentRowIndex();
+        form2_.Show();
+        ::EnableWindow(form2_.cmdOK(), FALSE);
+        ::EnableWindow(form2_.cmdBrowse(), FALSE);
+    });
 }
 
 void Form1::mnuPopup1Edit_Click() {
@@ -155,17 +163,46 @@ void Form1::OpenEditorForSaving() {
     form2_.Show();
 }
 
-void Form1::mnuPopup1Delete_Click() {
-    const std::wstring question =
-        L"Are you sure you want to delete " + XtrEntry(CurrentIndex).fileName + L" ?";
-    if (Ui::ShowMessage(window_, question, AppTitle, MB_YESNO | MB_DEFBUTTON1) == IDYES) {
-        DeleteXTR();
+// A question waits for the user, and meanwhile the table may be read anew (the
+// editor's OK, a second Quillon, a refresh): the command acts on the file it was
+// chosen for, found again once the answer is in. A file no longer listed is
+// gone; then the folders are only read again.
+bool Form1::SelectEntryAgain(const XtrRecord& chosen) {
+    CurrentIndex = IndexOfFile(chosen.folder, chosen.fileName);
+    if (CurrentIndex == 0) {
+        RescanAndRebuild();
+        return false;
     }
+    return true;
+}
+
+void Form1::mnuPopup1Delete_Click() {
+    Trap(L"Form1.mnuPopup1Delete_Click", [&] {
+        const XtrRecord chosen = XtrEntry(CurrentIndex);
+        const std::wstring question = L"Are you sure you want to delete " + chosen.fileName + L" ?";
+        if (Ui::ShowMessage(window_, question, AppTitle, MB_YESNO | MB_DEFBUTTON1) == IDYES &&
+            SelectEntryAgain(chosen)) {
+            DeleteXTR();
+        }
+    });
 }
 
 // Set Active and Set Inactive are one operation: the menu only offers the one that fits the entry.
+// A file of the same name where it goes is someone's data: it is replaced only when the user says so.
 void Form1::InvertActive(const wchar_t* label) {
-    Trap(label, [] {
+    Trap(label, [&] {
+        const XtrRecord chosen = XtrEntry(CurrentIndex);
+        const std::wstring destination =
+            JoinPath(chosen.active ? SavedXtrFolder() : HostFolder, chosen.fileName);
+        const DWORD attributes = ::GetFileAttributesW(destination.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+            Ui::ShowMessage(window_, chosen.fileName + L" already exists. Do you want to replace it?",
+                            AppTitle, MB_YESNO | MB_DEFBUTTON2) != IDYES) {
+            return;
+        }
+        if (!SelectEntryAgain(chosen)) {
+            return;
+        }
         XtrRecord& entry = XtrEntry(CurrentIndex);
         entry.active = !entry.active;
         ActiveChanged();
@@ -177,10 +214,7 @@ void Form1::mnuPopup1SetActive_Click() { InvertActive(L"Form1.mnuPopup1SetActive
 void Form1::mnuPopup1SetInactive_Click() { InvertActive(L"Form1.mnuPopup1SetInactive_Click"); }
 
 void Form1::mnuViewRefresh_Click() {
-    Trap(L"Form1.mnuViewRefresh_Click", [] {
-        ScanXTR();
-        BuildGrid();
-    });
+    Trap(L"Form1.mnuViewRefresh_Click", [] { RescanAndRebuild(); });
 }
 
 void Form1::mnuHelpCheckUpdates_Click() {

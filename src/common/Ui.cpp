@@ -7,6 +7,46 @@
 
 #include <vector>
 
+namespace {
+// A message box of the program is modal for the whole program: while it is up,
+// none of the program's windows takes input, not only its owner (an editor left
+// open would otherwise go on saving while a question about another file waits).
+// The system box disables its owner itself and enables it again before it
+// closes, so that the owner, not another program, gets the activation back:
+// the owner is left to it.
+class ProgramDisabled {
+  public:
+    explicit ProgramDisabled(HWND leftToTheBox) : leftToTheBox_(leftToTheBox) {
+        ::EnumThreadWindows(::GetCurrentThreadId(), &ProgramDisabled::Disable,
+                            reinterpret_cast<LPARAM>(this));
+    }
+    ~ProgramDisabled() {
+        for (HWND window : disabled_) {
+            if (::IsWindow(window)) {
+                ::EnableWindow(window, TRUE);
+            }
+        }
+    }
+    ProgramDisabled(const ProgramDisabled&) = delete;
+    ProgramDisabled& operator=(const ProgramDisabled&) = delete;
+
+  private:
+    static BOOL CALLBACK Disable(HWND window, LPARAM self) {
+        auto* scope = reinterpret_cast<ProgramDisabled*>(self);
+        if (window != scope->leftToTheBox_ && ::IsWindowVisible(window) && ::IsWindowEnabled(window)) {
+            ::EnableWindow(window, FALSE);
+            scope->disabled_.push_back(window);
+        }
+        return TRUE;
+    }
+
+    HWND leftToTheBox_;
+    std::vector<HWND> disabled_;
+};
+
+HWND RootOf(HWND window) { return window != nullptr ? ::GetAncestor(window, GA_ROOT) : nullptr; }
+} // namespace
+
 namespace Ui {
 Hooks& TestHooks() {
     static Hooks hooks;
@@ -15,8 +55,11 @@ Hooks& TestHooks() {
 
 int ShowMessage(HWND owner, std::wstring_view text, std::wstring_view title, UINT flags) {
     if (TestHooks().showMessage) {
+        // The answering test sees the program as a person would: every window disabled.
+        const ProgramDisabled modal(nullptr);
         return TestHooks().showMessage(owner, text, title, flags);
     }
+    const ProgramDisabled modal(RootOf(owner));
     const std::wstring textCopy(text);
     const std::wstring titleCopy(title);
     return ::MessageBoxW(owner, textCopy.c_str(), titleCopy.c_str(), flags);
@@ -32,8 +75,10 @@ UINT ShowPopupMenu(HMENU menu, int x, int y, HWND owner) {
 
 std::optional<std::wstring> ChooseFileToOpen(const OpenFileRequest& request) {
     if (TestHooks().chooseFileToOpen) {
+        const ProgramDisabled modal(nullptr);
         return TestHooks().chooseFileToOpen(request);
     }
+    const ProgramDisabled modal(RootOf(request.owner));
     // The common dialog wants its filter as NUL-separated pairs ending in two NULs.
     std::wstring filter = request.filter;
     for (wchar_t& c : filter) {

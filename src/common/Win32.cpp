@@ -48,6 +48,20 @@ std::wstring FromAnsi(std::string_view bytes) {
     return text;
 }
 
+bool SamePath(std::wstring_view a, std::wstring_view b) {
+    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
+                                  TRUE) == CSTR_EQUAL;
+}
+
+std::wstring JoinPath(std::wstring_view folder, std::wstring_view name) {
+    std::wstring path;
+    path.reserve(folder.size() + 1 + name.size());
+    path.append(folder);
+    path += L'\\';
+    path.append(name);
+    return path;
+}
+
 std::wstring OwnModulePath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {

@@ -122,6 +122,12 @@ LRESULT CALLBACK WindowProcFor(HWND window, UINT message, WPARAM wParam, LPARAM 
 std::string ToAnsi(std::wstring_view text);
 std::wstring FromAnsi(std::string_view bytes);
 
+// Names or paths that the file system takes for one: equal but for letter case.
+bool SamePath(std::wstring_view a, std::wstring_view b);
+
+// folder + "\" + name: how every path of the program is formed.
+std::wstring JoinPath(std::wstring_view folder, std::wstring_view name);
+
 // Full path of the running program's file.
 std::wstring OwnModulePath();
 

@@ -71,12 +71,21 @@ std::wstring SelectedText(HWND combo) {
     return text;
 }
 
-std::wstring Join(const std::wstring& folder, const std::wstring& name) { return folder + L"\\" + name; }
+// Whether the file at path may have been changed since the scan read bytes
+// from it: it is gone, or holds other bytes. A file another program holds open
+// cannot tell; it is not taken for changed, and whatever must be written over
+// it fails and is told.
+bool ChangedSince(const std::wstring& path, const std::string& bytes) {
+    try {
+        return ReadXtrBytes(path) != bytes;
+    } catch (const TrapError& error) {
+        return error.Number() != Err::PermissionDenied;
+    }
+}
 
-// Paths name the same file when they differ in letter case only.
-bool SamePath(const std::wstring& a, const std::wstring& b) {
-    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                  static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+bool IsOrdinaryFile(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 std::wstring FolderForState(bool active) { return active ? HostFolder : SavedXtrFolder(); }
@@ -165,7 +174,7 @@ LRESULT Form2::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnActivate(LOWORD(wParam) != WA_INACTIVE);
         return 0;
     case WM_CLOSE:
-        if (!applying_) {
+        if (!applying_ && ::IsWindowEnabled(window_)) {
             cmdQuit_Click();
         }
         return 0;
@@ -177,7 +186,9 @@ LRESULT Form2::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 // Enter reaches OK through dialog navigation even while OK is disabled (View):
 // a disabled button never acts.
 void Form2::OnCommand(int id) {
-    if (applying_) {
+    // While a message box of the program is up every window of it is disabled:
+    // a command that still arrives (a click sent to a button) is not the user's.
+    if (applying_ || !::IsWindowEnabled(window_)) {
         return;
     }
     switch (id) {
@@ -333,8 +344,7 @@ void Form2::cmdOK_Click() {
         if (outcome == Outcome::Saved) {
             ::DestroyWindow(window_);
         }
-        ScanXTR();
-        BuildGrid();
+        RescanAndRebuild();
         // The user's typing stays in the open dialog; telling them why lets them mend it.
         if (outcome == Outcome::Failed) {
             Ui::ShowMessage(window_,
@@ -400,15 +410,32 @@ Form2::Outcome Form2::SaveEntry(const XtrRecord& edited) {
         edited.programDrive != OldRecord.programDrive || edited.programDir != OldRecord.programDir ||
         edited.programFile != OldRecord.programFile || edited.title != OldRecord.title;
     const bool nameChanged = edited.fileName != OldRecord.fileName;
-
+    if (!activeChanged && !contentChanged && !nameChanged) {
+        return Outcome::Saved; // nothing to write
+    }
+    const std::wstring oldPath = JoinPath(OldRecord.folder, OldRecord.fileName);
     const std::wstring targetFolder = activeChanged ? FolderForState(edited.active) : OldRecord.folder;
-    if ((activeChanged || nameChanged) &&
-        !MayReplace(targetFolder, edited.fileName, Join(OldRecord.folder, OldRecord.fileName))) {
+
+    // Another program, a second Quillon among them, may have changed or moved
+    // the file since it was read: the user decides whether their version wins.
+    if (OldRecord.unreadable || ChangedSince(oldPath, OldRecord.bytes)) {
+        if (Ui::ShowMessage(window_,
+                            OldRecord.fileName +
+                                L" was changed or removed by another program since Quillon read it. Do you "
+                                L"want to save your version?",
+                            AppTitle, MB_YESNO | MB_DEFBUTTON2) != IDYES) {
+            return Outcome::Declined;
+        }
+        return SaveOverChange(edited, targetFolder);
+    }
+    if ((activeChanged || nameChanged) && !MayReplace(targetFolder, edited.fileName, oldPath)) {
         return Outcome::Declined;
     }
-
-    // The loaded entry, not whichever row was pressed since.
-    CurrentIndex = loadedIndex_;
+    // The file the dialog loaded, found again: the table may have been read anew meanwhile.
+    CurrentIndex = IndexOfFile(OldRecord.folder, OldRecord.fileName);
+    if (CurrentIndex == 0) {
+        return SaveOverChange(edited, targetFolder);
+    }
     XtrRecord& entry = XtrEntry(CurrentIndex);
     const bool programFound = entry.programFound;
     entry = edited;
@@ -425,10 +452,49 @@ Form2::Outcome Form2::SaveEntry(const XtrRecord& edited) {
         saved = ActiveChanged();
     } else if (nameChanged) {
         saved = FilenameChanged();
-    } else if (contentChanged) {
+    } else {
         saved = ContentChanged();
     }
     return saved ? Outcome::Saved : Outcome::Failed;
+}
+
+// The dialog's whole version goes to the folder its Active box names, under
+// its name, and the file it was loaded from goes (when it is still there and
+// another). A file of that name that another Quillon moved into the other
+// folder meanwhile would make the entry both active and inactive: it is
+// replaced too, when the user says so.
+Form2::Outcome Form2::SaveOverChange(const XtrRecord& edited, const std::wstring& targetFolder) {
+    const std::wstring oldPath = JoinPath(OldRecord.folder, OldRecord.fileName);
+    if (!MayReplace(targetFolder, edited.fileName, oldPath)) {
+        return Outcome::Declined;
+    }
+    const std::wstring otherFolder = SamePath(targetFolder, HostFolder) ? SavedXtrFolder() : HostFolder;
+    const std::wstring elsewhere = JoinPath(otherFolder, edited.fileName);
+    const bool replaceElsewhere = IsOrdinaryFile(elsewhere) && !SamePath(elsewhere, oldPath);
+    if (replaceElsewhere && !AskReplace(edited.fileName)) {
+        return Outcome::Declined;
+    }
+    if (XtrTable.size() > static_cast<size_t>(INT16_MAX)) {
+        Raise(Err::Overflow);
+    }
+    XtrTable.push_back(edited);
+    XtrTable.back().folder = targetFolder;
+    CurrentIndex = static_cast<std::int16_t>(XtrTable.size() - 1);
+    const bool saved = IsOrdinaryFile(oldPath) ? FilenameChanged() : ContentChanged();
+    if (!saved) {
+        XtrTable.pop_back();
+        CurrentIndex = -1;
+        return Outcome::Failed;
+    }
+    if (replaceElsewhere && !::DeleteFileW(elsewhere.c_str())) {
+        ReportError(ToErrorNumber16(ErrorNumberFromSystemCode(::GetLastError())), L"Form2.cmdOK_Click");
+    }
+    return Outcome::Saved;
+}
+
+bool Form2::AskReplace(const std::wstring& fileName) const {
+    return Ui::ShowMessage(window_, fileName + L" already exists. Do you want to replace it?", AppTitle,
+                           MB_YESNO | MB_DEFBUTTON2) == IDYES;
 }
 
 // Replacing a file that is not the entry's own loses someone's data: the user decides.
@@ -438,7 +504,7 @@ bool Form2::MayReplace(const std::wstring& folder, const std::wstring& fileName,
     if (!IsPlainFileName(fileName)) {
         return true;
     }
-    const std::wstring target = Join(folder, fileName);
+    const std::wstring target = JoinPath(folder, fileName);
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return true;
@@ -446,6 +512,5 @@ bool Form2::MayReplace(const std::wstring& folder, const std::wstring& fileName,
     if (!ownPath.empty() && SamePath(target, ownPath)) {
         return true;
     }
-    return Ui::ShowMessage(window_, fileName + L" already exists. Do you want to replace it?", AppTitle,
-                           MB_YESNO | MB_DEFBUTTON2 | MB_ICONWARNING) == IDYES;
+    return AskReplace(fileName);
 }

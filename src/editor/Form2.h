@@ -58,6 +58,8 @@ class Form2 {
     XtrRecord EditedRecord() const;
     Outcome SaveNew(const XtrRecord& edited);
     Outcome SaveEntry(const XtrRecord& edited);
+    Outcome SaveOverChange(const XtrRecord& edited, const std::wstring& targetFolder);
+    bool AskReplace(const std::wstring& fileName) const;
     bool MayReplace(const std::wstring& folder, const std::wstring& fileName,
                     const std::wstring& ownPath) const;
 

@@ -2,6 +2,7 @@
 
 #include "common/ErrorTable.h"
 #include "common/Trap.h"
+#include "common/Win32.h"
 #include "host/HostFolder.h"
 #include "xtr/FileListing.h"
 #include "xtr/XtrFile.h"
@@ -66,4 +67,13 @@ void ScanXTR() {
             XtrEntry(i).programFound = found;
         }
     });
+}
+
+std::int16_t IndexOfFile(const std::wstring& folder, const std::wstring& fileName) {
+    for (size_t i = 1; i < XtrTable.size(); ++i) {
+        if (SamePath(XtrTable[i].fileName, fileName) && SamePath(XtrTable[i].folder, folder)) {
+            return static_cast<std::int16_t>(i);
+        }
+    }
+    return 0;
 }

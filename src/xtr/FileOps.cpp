@@ -4,25 +4,18 @@
 #include "common/Trap.h"
 #include "common/Win32.h"
 #include "host/HostFolder.h"
-#include "xtr/Catalogue.h"
 #include "xtr/FileListing.h"
+#include "xtr/TemporaryFiles.h"
 #include "xtr/GridFill.h"
 #include "xtr/XtrFile.h"
 #include "xtr/XtrTable.h"
 
 namespace {
-std::wstring Join(const std::wstring& folder, const std::wstring& name) { return folder + L"\\" + name; }
-
-bool SameText(const std::wstring& a, const std::wstring& b) {
-    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                  static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
 // The listing sees ordinary files only, and letter case is ignored.
 bool OrdinaryFileListed(const std::wstring& path, const std::wstring& fileName) {
     bool found = false;
     ListNormalFiles(path, [&](std::wstring_view name) {
-        found = SameText(std::wstring(name), fileName);
+        found = SamePath(name, fileName);
         return !found;
     });
     return found;
@@ -36,12 +29,16 @@ void Check(BOOL succeeded) {
 
 // Gives a file the new spelling of its name. A rename that changes letter case
 // only is silently ignored by some file systems (Wine's among them), so the
-// file passes through a temporary name; it exists under one name throughout.
-void RenameLetterCase(const std::wstring& folder, const std::wstring& oldPath, const std::wstring& newPath) {
-    const std::wstring between =
-        Join(folder, L"~Quillon-" + std::to_wstring(::GetCurrentProcessId()) + L".rename.tmp");
-    Check(::MoveFileExW(oldPath.c_str(), between.c_str(), 0));
-    if (!::MoveFileExW(between.c_str(), newPath.c_str(), 0)) {
+// file passes through a temporary name that carries the new one: should the
+// program end half-way, the next start gives the file its name.
+void RenameLetterCase(const std::wstring& folder, const std::wstring& oldPath, const std::wstring& newName) {
+    const std::wstring between = MakeTemporary(
+        folder,
+        [&oldPath](const std::wstring& path) {
+            return ::MoveFileExW(oldPath.c_str(), path.c_str(), 0) != FALSE;
+        },
+        newName);
+    if (!::MoveFileExW(between.c_str(), JoinPath(folder, newName).c_str(), 0)) {
         const DWORD code = ::GetLastError();
         ::MoveFileExW(between.c_str(), oldPath.c_str(), 0);
         RaiseSystemError(code);
@@ -52,25 +49,25 @@ void RenameLetterCase(const std::wstring& folder, const std::wstring& oldPath, c
 bool ActiveChanged() {
     const bool moved = Trap(L"Module1.ActiveChanged", [] {
         const XtrRecord& entry = XtrEntry(CurrentIndex);
-        const std::wstring activeFolder = HostFolder;
-        const std::wstring inactiveFolder = SavedXtrFolder();
-        const std::wstring source = Join(entry.active ? inactiveFolder : activeFolder, entry.fileName);
-        const std::wstring destination = Join(entry.active ? activeFolder : inactiveFolder, entry.fileName);
+        const std::wstring sourceFolder = entry.active ? SavedXtrFolder() : HostFolder;
+        const std::wstring destinationFolder = entry.active ? HostFolder : SavedXtrFolder();
+        const std::wstring source = JoinPath(sourceFolder, entry.fileName);
 
         // A file that is no longer there (another program moved it) is no error: the rescan shows the disk.
         if (!OrdinaryFileListed(source, entry.fileName)) {
             return;
         }
-        if (::GetFileAttributesW(destination.c_str()) != INVALID_FILE_ATTRIBUTES) {
-            Check(::DeleteFileW(destination.c_str()));
-        }
-        // Copied, not rewritten: the moved file keeps its bytes.
-        Check(::CopyFileW(source.c_str(), destination.c_str(), TRUE));
+        // Copied, not rewritten: the moved file keeps its bytes. The copy takes
+        // the destination's place only once it is complete, so that a move cut
+        // short never leaves part of an XTR file behind.
+        TemporaryFile copy(MakeTemporary(destinationFolder, [&source](const std::wstring& path) {
+            return ::CopyFileW(source.c_str(), path.c_str(), TRUE) != FALSE;
+        }));
+        copy.PutInPlace(JoinPath(destinationFolder, entry.fileName));
         Check(::DeleteFileW(source.c_str()));
     });
     if (moved) {
-        ScanXTR();
-        BuildGrid();
+        RescanAndRebuild();
     }
     return moved;
 }
@@ -79,13 +76,13 @@ bool FilenameChanged() {
     bool written = false;
     Trap(L"Module1.FilenameChanged", [&] {
         const XtrRecord& entry = XtrEntry(CurrentIndex);
-        const std::wstring oldPath = Join(OldRecord.folder, OldRecord.fileName);
-        const std::wstring newPath = Join(entry.folder, entry.fileName);
+        const std::wstring oldPath = JoinPath(OldRecord.folder, OldRecord.fileName);
+        const std::wstring newPath = JoinPath(entry.folder, entry.fileName);
 
-        if (SameText(oldPath, newPath)) {
+        if (SamePath(oldPath, newPath)) {
             // Both names denote one file: rename it to the new spelling, then rewrite it in place.
             if (oldPath != newPath) {
-                RenameLetterCase(OldRecord.folder, oldPath, newPath);
+                RenameLetterCase(OldRecord.folder, oldPath, entry.fileName);
             }
             written = ContentChanged();
             return;
@@ -110,12 +107,14 @@ bool FilenameChanged() {
 bool DeleteXTR() {
     const bool deleted = Trap(L"Module1.DeleteXTR", [] {
         const XtrRecord& entry = XtrEntry(CurrentIndex);
-        const std::wstring path = Join(entry.active ? HostFolder : SavedXtrFolder(), entry.fileName);
-        Check(::DeleteFileW(path.c_str()));
+        const std::wstring path = JoinPath(entry.active ? HostFolder : SavedXtrFolder(), entry.fileName);
+        // Gone already (another program deleted it): what the user asked for is done.
+        if (!::DeleteFileW(path.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND) {
+            RaiseLastError();
+        }
     });
     if (deleted) {
-        ScanXTR();
-        BuildGrid();
+        RescanAndRebuild();
     }
     return deleted;
 }

@@ -3,6 +3,7 @@
 #include "app/Form1.h"
 #include "common/ErrorTable.h"
 #include "common/Trap.h"
+#include "xtr/Catalogue.h"
 #include "xtr/GridText.h"
 #include "xtr/XtrFormat.h"
 #include "xtr/XtrTable.h"
@@ -27,6 +28,29 @@ void DoEvents() {
     }
 }
 } // namespace
+
+namespace {
+bool rescanning = false;
+bool rescanAgain = false;
+std::uint32_t rescanCount = 0;
+} // namespace
+
+void RescanAndRebuild() {
+    if (rescanning) {
+        rescanAgain = true; // merged: one more round follows the one that runs
+        return;
+    }
+    rescanning = true;
+    do {
+        rescanAgain = false;
+        ++rescanCount;
+        ScanXTR();
+        BuildGrid();
+    } while (rescanAgain);
+    rescanning = false;
+}
+
+std::uint32_t RescanCount() { return rescanCount; }
 
 std::wstring ProgramPathDisplay(std::int16_t index) { return ProgramPathDisplayOf(XtrEntry(index)); }
 

@@ -7,5 +7,14 @@
 // Reports its own failures; the grid then stays hidden and busy.
 void BuildGrid();
 
+// ScanXTR, then BuildGrid: what ends start-up, Refresh and every command that
+// changes files. The fill lets the message loop run, so a rescan can be asked
+// for while one runs (F5 held down, a command chosen meanwhile): such requests
+// are merged into one more round after the running one.
+void RescanAndRebuild();
+
+// How many rounds RescanAndRebuild has run in this program.
+std::uint32_t RescanCount();
+
 // The "Application Path" text of XtrTable[index].
 std::wstring ProgramPathDisplay(std::int16_t index);

@@ -3,20 +3,22 @@
 #include "app/AppInfo.h"
 #include "common/ErrorTable.h"
 #include "common/Trap.h"
-#include "common/Ui.h"
 #include "common/Win32.h"
 #include "host/HostFolder.h"
 #include "xtr/XtrFormat.h"
+#include "xtr/TemporaryFiles.h"
 #include "xtr/XtrNames.h"
 #include "xtr/XtrTable.h"
 
 #include <algorithm>
-#include <atomic>
 
 namespace {
-// Only the first four lines mean anything, so reading stops once they are
-// complete: an odd, large file named *.xtr costs no more than a small one.
-std::string ReadLeadingLines(HANDLE file, size_t lineCount) {
+// A file of at most this size is kept whole; of a larger one, as much as its
+// first four lines need (only they mean anything), so that an odd, large file
+// named *.xtr costs no more than it must.
+constexpr size_t kKeptWhole = 64 * 1024;
+
+std::string ReadKeptBytes(HANDLE file) {
     std::string bytes;
     char buffer[4096];
     size_t lineEnds = 0;
@@ -25,16 +27,26 @@ std::string ReadLeadingLines(HANDLE file, size_t lineCount) {
         if (!::ReadFile(file, buffer, sizeof(buffer), &read, nullptr)) {
             RaiseLastError();
         }
-        if (read == 0) {
+        bytes.append(buffer, read);
+        // A short read of a disk file is its end: no second call to learn it.
+        if (read < sizeof(buffer)) {
             return bytes;
         }
-        bytes.append(buffer, read);
         // Every line end holds exactly one CR, and no code page uses CR inside a character.
         lineEnds += static_cast<size_t>(std::count(buffer, buffer + read, '\r'));
-        if (lineEnds >= lineCount) {
+        if (lineEnds >= 4 && bytes.size() >= kKeptWhole) {
             return bytes;
         }
     }
+}
+
+UniqueFile OpenForReading(const std::wstring& path) {
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) {
+        RaiseLastError();
+    }
+    return file;
 }
 
 std::wstring LocaleText(int(WINAPI* format)(LCID, DWORD, const SYSTEMTIME*, LPCWSTR, LPWSTR, int),
@@ -47,78 +59,47 @@ std::wstring LocaleText(int(WINAPI* format)(LCID, DWORD, const SYSTEMTIME*, LPCW
     return std::wstring(text, static_cast<size_t>(length - 1));
 }
 
-// Deletes a temporary file unless it was put in place.
-class TemporaryFile {
-  public:
-    explicit TemporaryFile(std::wstring path) : path_(std::move(path)) {}
-    ~TemporaryFile() {
-        if (!path_.empty()) {
-            ::DeleteFileW(path_.c_str());
-        }
+// Writes every byte and flushes; the file is closed on return, whatever happens.
+void WriteWhole(UniqueFile file, const std::string& bytes) {
+    DWORD written = 0;
+    if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+        RaiseLastError();
     }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    const std::wstring& Path() const { return path_; }
-    void Kept() { path_.clear(); }
-
-  private:
-    std::wstring path_;
-};
+    if (written != bytes.size()) {
+        Raise(Err::DiskFull);
+    }
+    if (!::FlushFileBuffers(file.get())) {
+        RaiseLastError();
+    }
+}
 
 // UI-View32 may read an XTR file at any moment, so the new text goes to a
 // temporary file beside the target first and then replaces it in one step: a
 // reader sees the old file or the new one, never a part.
 void ReplaceFileContent(const std::wstring& folder, const std::wstring& name, const std::string& bytes) {
-    static std::atomic<unsigned> counter{0};
-    const std::wstring target = folder + L"\\" + name;
-    // A one-step replace succeeds over a read-only file on some file systems
-    // (Wine's among them) and fails on others: a read-only file is never written.
-    const DWORD attributes = ::GetFileAttributesW(target.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        Raise(Err::PermissionDenied);
-    }
-    // ".tmp" keeps it out of any "*.xtr" listing while it exists; a short name
-    // of its own leaves the whole length a file name may have to the target's.
-    TemporaryFile temporary(folder + L"\\~Quillon-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                            std::to_wstring(counter++) + L".tmp");
-    {
-        UniqueFile file(::CreateFileW(temporary.Path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) {
-            const DWORD code = ::GetLastError();
-            temporary.Kept(); // not created, nothing to remove (and never someone else's file)
-            RaiseSystemError(code);
-        }
-        DWORD written = 0;
-        if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
-            RaiseLastError();
-        }
-        if (written != bytes.size()) {
-            Raise(Err::DiskFull);
-        }
-        if (!::FlushFileBuffers(file.get())) {
-            RaiseLastError();
-        }
-    }
-    if (!Ui::ReplaceFileWith(temporary.Path(), target)) {
-        RaiseLastError();
-    }
-    temporary.Kept();
+    UniqueFile file;
+    TemporaryFile temporary(MakeTemporary(folder, [&file](const std::wstring& path) {
+        file.reset(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                 nullptr));
+        return static_cast<bool>(file);
+    }));
+    WriteWhole(std::move(file), bytes);
+    temporary.PutInPlace(folder + L"\\" + name);
 }
 } // namespace
+
+std::string ReadXtrBytes(const std::wstring& path) { return ReadKeptBytes(OpenForReading(path).get()); }
 
 void ReadXTR(std::int16_t index) {
     int marker = 0;
     Trap(L"Module1.ReadXTR sourceline = ", marker, [&] {
         XtrRecord& entry = XtrEntry(index);
-        const std::wstring path = entry.folder + L"\\" + entry.fileName;
-        UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        if (!file) {
-            RaiseLastError();
-        }
+        entry.unreadable = true; // until the bytes are in
+        UniqueFile file = OpenForReading(entry.folder + L"\\" + entry.fileName);
         marker = 100;
-        const std::wstring text = FromAnsi(ReadLeadingLines(file.get(), 4));
+        entry.bytes = ReadKeptBytes(file.get());
+        entry.unreadable = false;
+        const std::wstring text = FromAnsi(entry.bytes);
         int lineNumber = 0;
         for (std::wstring_view line : SplitXtrLines(text)) {
             marker = 110;

@@ -1,5 +1,7 @@
 #pragma once
 // Rules on the names of XTR files.
+#include <optional>
+#include <string>
 #include <string_view>
 
 // The name ends in ".xtr" in any letter case. The platform's "*.xtr" pattern
@@ -15,3 +17,29 @@ bool IsReservedDeviceName(std::wstring_view name) noexcept;
 // character, no device name, no dot or blank at the end (the file system
 // drops those, so "a.xtr." would write over "a.xtr"), and at most 255 characters.
 bool IsPlainFileName(std::wstring_view name) noexcept;
+
+// Temporary files beside XTR files. Every name starts with kTemporaryPrefix
+// and never ends in ".xtr", so that no listing of XTR files sees one. The
+// stamp (the time of making, in 100 ns units since 1601, as the system
+// counts file times) makes a name unique per run and per use together with
+// the process id and a counter, and tells a later run how old a leftover is.
+// A temporary that holds a file on its way to another name carries that name
+// (when it fits), so that it can be given its name back after a crash.
+inline constexpr wchar_t kTemporaryPrefix[] = L"~Quillon-";
+
+struct TemporaryNameParts {
+    unsigned long long stamp = 0;
+    bool onTheWay = false;    // holds a file on its way to another name
+    std::wstring destination; // that name; empty when it did not fit
+};
+
+// "~Quillon-<stamp>-<process>-<counter>.tmp", or with "=<destination>" before
+// ".tmp" for a file on its way to destination (just "=" when the name would be
+// longer than a file name may be).
+std::wstring TemporaryName(unsigned long long stamp, unsigned long processId, unsigned counter);
+std::wstring TemporaryNameOnTheWay(unsigned long long stamp, unsigned long processId, unsigned counter,
+                                   std::wstring_view destination);
+
+// What a name made above says; nothing for any other name (a leftover of an
+// older version among them).
+std::optional<TemporaryNameParts> ParseTemporaryName(std::wstring_view name);

@@ -14,5 +14,11 @@ struct XtrRecord {
     bool programFound = false; // set by the scan, never stored in the file
     bool active = false;       // the file lives in HostFolder; the folder alone records it
 
+    // What the scan read of the file (see ReadXTR), so that a save can tell
+    // whether another program has changed it since; unreadable when the scan
+    // could not read it. Neither is ever written to a file.
+    std::string bytes;
+    bool unreadable = false;
+
     bool operator==(const XtrRecord&) const = default;
 };

@@ -159,7 +159,11 @@ TEST_F(CommandsTest, SetInactiveMovesTheBytesOverASameNamedFile) {
     WriteBytes(host / L"a.xtr", bytes);
     WriteBytes(InSaved(L"a.xtr"), kInactive);
     Start();
+    answers.messageReplies = {IDYES};
     RightPress(RowOf(L"a.xtr", true), IDM_POPUP1_SETINACTIVE);
+    ASSERT_EQ(answers.messages.size(), 1u);
+    EXPECT_EQ(answers.messages[0].text, L"a.xtr already exists. Do you want to replace it?");
+    EXPECT_EQ(answers.messages[0].flags, static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2));
     EXPECT_FALSE(FileExists(host / L"a.xtr"));
     EXPECT_EQ(ReadBytes(InSaved(L"a.xtr")), bytes) << "moved byte for byte, over the older file";
     ASSERT_EQ(XtrCount, 1);

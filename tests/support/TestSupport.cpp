@@ -124,6 +124,9 @@ ModalAnswers::ModalAnswers() {
     Ui::Hooks& hooks = Ui::TestHooks();
     hooks.showMessage = [this](HWND, std::wstring_view text, std::wstring_view title, UINT flags) {
         messages.push_back({std::wstring(text), std::wstring(title), flags});
+        if (whileMessageShown) {
+            whileMessageShown();
+        }
         if (!messageReplies.empty()) {
             const int reply = messageReplies.front();
             messageReplies.pop_front();

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -68,6 +69,9 @@ class ModalAnswers {
 
     std::vector<ShownMessage> messages;
     std::deque<int> messageReplies; // used in order; IDOK (or IDNO for Yes/No boxes) when empty
+    // Runs while each message box is up, before it is answered: what the user
+    // could do meanwhile.
+    std::function<void()> whileMessageShown;
 
     int popupCount = 0;
     std::vector<std::pair<std::wstring, bool>> popupItems; // caption, enabled, of the last menu shown

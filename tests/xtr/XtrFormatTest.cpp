@@ -197,3 +197,34 @@ TEST(XtrText, APathWithAQuoteOfItsOwnAtAnEndReadsBackWhole) {
     EXPECT_EQ(SplitXtrLines(BuildXtrText(entry, L"a.exe", L"A", L"d", L"t"))[1], L"a.exe")
         << "no quote, no blank";
 }
+
+TEST(TemporaryNames, SayWhenTheyWereMadeAndWhereTheyWereGoing) {
+    const unsigned long long stamp = 0x01DB2C3D4E5F6071ULL;
+    const std::wstring plain = TemporaryName(stamp, 0x1A4, 7);
+    EXPECT_FALSE(HasXtrExtension(plain));
+    const std::optional<TemporaryNameParts> parts = ParseTemporaryName(plain);
+    ASSERT_TRUE(parts.has_value());
+    EXPECT_EQ(parts->stamp, stamp);
+    EXPECT_FALSE(parts->onTheWay);
+
+    const std::wstring moving = TemporaryNameOnTheWay(stamp, 0x1A4, 8, L"Beacon.xtr");
+    EXPECT_FALSE(HasXtrExtension(moving));
+    EXPECT_NE(moving, TemporaryNameOnTheWay(stamp, 0x1A4, 9, L"Beacon.xtr"));
+    const std::optional<TemporaryNameParts> movingParts = ParseTemporaryName(moving);
+    ASSERT_TRUE(movingParts.has_value());
+    EXPECT_TRUE(movingParts->onTheWay);
+    EXPECT_EQ(movingParts->destination, L"Beacon.xtr");
+
+    // A destination too long to carry still marks the file as one never to delete.
+    const std::wstring longest = TemporaryNameOnTheWay(stamp, 0x1A4, 8, std::wstring(251, L'n') + L".xtr");
+    EXPECT_LE(longest.size(), 255u);
+    const std::optional<TemporaryNameParts> longestParts = ParseTemporaryName(longest);
+    ASSERT_TRUE(longestParts.has_value());
+    EXPECT_TRUE(longestParts->onTheWay);
+    EXPECT_TRUE(longestParts->destination.empty());
+
+    for (const wchar_t* other :
+         {L"~Quillon-276-0.tmp", L"~Quillon-276.rename.tmp", L"a.xtr", L"~Quillon-.tmp"}) {
+        EXPECT_FALSE(ParseTemporaryName(other).has_value()) << other;
+    }
+}

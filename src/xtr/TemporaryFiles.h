@@ -1,0 +1,43 @@
+#pragma once
+// Temporary files beside the XTR files: a file is written or copied under a
+// temporary name and put in place in one step only once it is complete, so
+// that neither UI-View32 nor a crash ever sees half an XTR file.
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Makes a temporary file in folder through make(path), which creates the file
+// at path and returns false, with the thread's last error set, when it could
+// not. A name that is taken already (a second Quillon, a leftover) is given up
+// for a fresh one. onTheWayTo names the file the temporary holds on its way to
+// another name, so that a later run can give it that name back. Returns the
+// path made; raises the error of any other failure.
+std::wstring MakeTemporary(const std::wstring& folder,
+                           const std::function<bool(const std::wstring& path)>& make,
+                           std::optional<std::wstring_view> onTheWayTo = std::nullopt);
+
+// Owns a temporary file: deletes it unless it was put in place.
+class TemporaryFile {
+  public:
+    explicit TemporaryFile(std::wstring path) : path_(std::move(path)) {}
+    ~TemporaryFile();
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    const std::wstring& Path() const { return path_; }
+
+    // The temporary takes target's place in one step. A read-only target is
+    // never replaced: that raises "Permission denied".
+    void PutInPlace(const std::wstring& target);
+
+  private:
+    std::wstring path_;
+};
+
+// Start-up tidying of one folder: a temporary on its way to a name gets that
+// name when no file holds it (it may hold the only copy of an XTR file, so it
+// is never deleted); any other temporary of an earlier run is deleted once
+// it is older than a minute (younger ones may be a second Quillon's at work).
+// Each failure is reported, and the next file goes on.
+void TidyTemporaryFiles(const std::wstring& folder);

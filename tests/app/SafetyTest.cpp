@@ -1,0 +1,219 @@
+// Two windows, a second Quillon and files changed behind the program's back:
+// every command acts on the file it was chosen for, and nothing is written
+// over unseen.
+#include "app/resource.h"
+#include "common/Ui.h"
+#include "xtr/GridFill.h"
+#include "xtr/XtrNames.h"
+
+#include "hardening/HardeningFixture.h"
+
+#include <windowsx.h>
+
+using namespace testsupport;
+
+namespace {
+constexpr char kA[] = "Tool A\r\na.exe\r\nTrue\r\nFalse\r\n";
+constexpr char kB[] = "Tool B\r\nb.exe\r\nTrue\r\nFalse\r\n";
+constexpr char kC[] = "Tool C\r\nc.exe\r\nTrue\r\nFalse\r\n";
+constexpr wchar_t kChangedQuestion[] =
+    L" was changed or removed by another program since Quillon read it. Do you want to save your version?";
+
+using Names = std::vector<std::wstring>;
+
+class SafetyTest : public HardeningTest {
+  protected:
+    Form2& Editor() { return form->Editor(); }
+    void Edit(const std::wstring& fileName, bool active = true) {
+        OnEntry(fileName, active, &Form1::mnuPopup1Edit_Click);
+        ASSERT_TRUE(Editor().IsLoaded());
+    }
+    void PressOk() { ::SendMessageW(Editor().cmdOK(), BM_CLICK, 0, 0); }
+    std::wstring TitleLineOf(const std::wstring& path) const {
+        const std::string bytes = ReadBytes(path);
+        return FromAnsi(bytes.substr(0, bytes.find('\r')));
+    }
+};
+} // namespace
+
+TEST_F(SafetyTest, AQuestionDisablesEveryWindowAndTheEditorsOkWaitsForIt) {
+    WriteBytes(host / L"a.xtr", kA);
+    WriteBytes(host / L"c.xtr", kC);
+    Start();
+    ::ShowWindow(form->Window(), SW_SHOWNA); // as the program shows it after start-up
+    Edit(L"c.xtr");
+    ::SetWindowTextW(Editor().txtTitle(), L"Tool C, edited");
+    bool mainEnabled = true;
+    bool editorEnabled = true;
+    answers.whileMessageShown = [&] {
+        mainEnabled = ::IsWindowEnabled(form->Window());
+        editorEnabled = ::IsWindowEnabled(Editor().Window());
+        PressOk(); // the user reaches for the editor while the question waits
+    };
+    answers.messageReplies = {IDYES};
+    OnEntry(L"a.xtr", true, &Form1::mnuPopup1Delete_Click);
+
+    EXPECT_FALSE(mainEnabled);
+    EXPECT_FALSE(editorEnabled);
+    EXPECT_TRUE(::IsWindowEnabled(form->Window()) && ::IsWindowEnabled(Editor().Window()));
+    EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"c.xtr"})) << "a.xtr is the one deleted";
+    EXPECT_EQ(ReadBytes(host / L"c.xtr"), kC) << "the editor's OK did not act";
+    EXPECT_TRUE(Editor().IsLoaded());
+
+    answers.whileMessageShown = nullptr;
+    PressOk();
+    EXPECT_EQ(TitleLineOf(host / L"c.xtr"), L"Tool C, edited");
+    EXPECT_TRUE(Reports().empty());
+}
+
+TEST_F(SafetyTest, AnEditIsSavedToItsFileAfterAnotherEntryWasDeleted) {
+    WriteBytes(host / L"a.xtr", kA);
+    WriteBytes(host / L"b.xtr", kB);
+    Start();
+    const std::wstring last = XtrTable[2].fileName;
+    const std::wstring first = XtrTable[1].fileName;
+    Edit(last);
+    ::SetWindowTextW(Editor().txtTitle(), L"Renamed tool");
+    answers.messageReplies = {IDYES};
+    OnEntry(first, true, &Form1::mnuPopup1Delete_Click);
+    PressOk();
+    EXPECT_FALSE(Editor().IsLoaded());
+    EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", last}));
+    EXPECT_EQ(TitleLineOf(host / last), L"Renamed tool");
+    EXPECT_TRUE(Reports().empty());
+}
+
+TEST_F(SafetyTest, AnEntryUnreadableAtTheScanIsWrittenOnlyWhenTheUserSaysSo) {
+    WriteBytes(host / L"a.xtr", kA);
+    {
+        const UniqueFile holder = HoldOpen(host / L"a.xtr");
+        Start();
+    }
+    ASSERT_TRUE(XtrTable[1].unreadable);
+    Edit(L"a.xtr");
+    ComboBox_SetCurSel(Editor().cmbAutoShutdown(), 0);
+    PressOk();
+    ASSERT_EQ(answers.messages.size(), 1u);
+    EXPECT_EQ(answers.messages[0].text, L"a.xtr" + std::wstring(kChangedQuestion));
+    EXPECT_EQ(answers.messages[0].flags, static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2));
+    EXPECT_EQ(ReadBytes(host / L"a.xtr"), kA) << "No writes nothing";
+    ASSERT_TRUE(Editor().IsLoaded()) << "and keeps the dialog";
+
+    answers.messageReplies = {IDYES};
+    PressOk();
+    EXPECT_FALSE(Editor().IsLoaded());
+    EXPECT_EQ(XtrCount, 1);
+    EXPECT_TRUE(XtrTable[1].autoStop);
+}
+
+TEST_F(SafetyTest, AFileChangedBehindTheEditorIsNotWrittenOverUnasked) {
+    WriteBytes(host / L"a.xtr", kA);
+    Start();
+    Edit(L"a.xtr");
+    WriteBytes(host / L"a.xtr", kB); // a second Quillon saves its version
+    ComboBox_SetCurSel(Editor().cmbAutoStart(), 1);
+    PressOk();
+    ASSERT_EQ(answers.messages.size(), 1u);
+    EXPECT_EQ(answers.messages[0].text, L"a.xtr" + std::wstring(kChangedQuestion));
+    EXPECT_EQ(ReadBytes(host / L"a.xtr"), kB);
+    EXPECT_TRUE(Editor().IsLoaded());
+}
+
+TEST_F(SafetyTest, AFileMovedBehindTheEditorEndsAsOneFileWhereTheEditorSays) {
+    WriteBytes(host / L"b.xtr", kB);
+    Start();
+    Edit(L"b.xtr");
+    ASSERT_TRUE(::MoveFileW((host / L"b.xtr").c_str(), InSaved(L"b.xtr").c_str())); // Set Inactive elsewhere
+    ::SetWindowTextW(Editor().txtTitle(), L"Mine");
+
+    PressOk(); // No to the first question
+    EXPECT_EQ(NamesIn(Saved()), Names{L"b.xtr"});
+    EXPECT_EQ(NamesIn(host.Path()), Names{L"SavedXTR"});
+
+    answers.messageReplies = {IDYES, IDNO};
+    PressOk(); // Yes, then No to replacing the moved file
+    ASSERT_EQ(answers.messages.size(), 3u);
+    EXPECT_EQ(answers.messages[2].text, L"b.xtr already exists. Do you want to replace it?");
+    EXPECT_EQ(NamesIn(host.Path()), Names{L"SavedXTR"});
+    EXPECT_EQ(ReadBytes(InSaved(L"b.xtr")), kB);
+    ASSERT_TRUE(Editor().IsLoaded());
+
+    answers.messageReplies = {IDYES, IDYES};
+    PressOk();
+    EXPECT_FALSE(Editor().IsLoaded());
+    EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"b.xtr"}));
+    EXPECT_TRUE(NamesIn(Saved()).empty()) << "the entry is not both active and inactive";
+    EXPECT_EQ(TitleLineOf(host / L"b.xtr"), L"Mine");
+}
+
+TEST_F(SafetyTest, AMoveOntoASameNamedFileAskedNoChangesNothing) {
+    WriteBytes(host / L"b.xtr", kB);
+    WriteBytes(InSaved(L"b.xtr"), kA);
+    Start();
+    OnEntry(L"b.xtr", true, &Form1::mnuPopup1SetInactive_Click);
+    ASSERT_EQ(answers.messages.size(), 1u);
+    EXPECT_EQ(answers.messages[0].text, L"b.xtr already exists. Do you want to replace it?");
+    EXPECT_EQ(ReadBytes(host / L"b.xtr"), kB);
+    EXPECT_EQ(ReadBytes(InSaved(L"b.xtr")), kA);
+    EXPECT_TRUE(XtrTable[static_cast<size_t>(IndexOf(L"b.xtr", true))].active);
+}
+
+TEST_F(SafetyTest, AMoveCutShortLeavesNoPartOfAFileBehind) {
+    WriteBytes(host / L"b.xtr", kB);
+    Start();
+    Ui::TestHooks().replaceFileWith = [](const std::wstring&, const std::wstring&) {
+        ::SetLastError(ERROR_DISK_FULL);
+        return false;
+    };
+    OnEntry(L"b.xtr", true, &Form1::mnuPopup1SetInactive_Click);
+    EXPECT_EQ(Reports(), std::vector<std::string>{"61 in module Module1.ActiveChanged: Disk full"});
+    EXPECT_TRUE(NamesIn(Saved()).empty());
+    EXPECT_EQ(ReadBytes(host / L"b.xtr"), kB);
+}
+
+TEST_F(SafetyTest, LeftoversOfEarlierRunsNeitherBlockSavesNorLoseAFile) {
+    const std::wstring pid = std::to_wstring(::GetCurrentProcessId());
+    FILETIME now;
+    ::GetSystemTimeAsFileTime(&now);
+    const unsigned long long ticks =
+        (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    const unsigned long long twoMinutesAgo = ticks - 120ULL * 10'000'000ULL;
+    const std::wstring stale = TemporaryName(twoMinutesAgo, 1, 0);
+    const std::wstring fresh = TemporaryName(ticks, 1, 1);
+    const std::wstring onTheWay = TemporaryNameOnTheWay(twoMinutesAgo, 1, 2, L"Lost.xtr");
+    const std::wstring blocked = TemporaryNameOnTheWay(twoMinutesAgo, 1, 3, L"a.xtr");
+    const Names leftovers = {
+        L"~Quillon-" + pid + L"-0.tmp", L"~Quillon-" + pid + L".rename.tmp", stale, fresh, onTheWay, blocked};
+    for (const std::wstring& name : leftovers) {
+        WriteBytes(host / name, kB);
+    }
+    WriteBytes(host / L"a.xtr", kA);
+    Start();
+    // The one on its way got its name back; an earlier version's rename and the
+    // young ones stay; the old one is gone.
+    Names expected = {L"SavedXTR", L"a.xtr", L"Lost.xtr", leftovers[0], leftovers[1], fresh, blocked};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(NamesIn(host.Path()), expected);
+    EXPECT_EQ(XtrCount, 2);
+
+    Edit(L"a.xtr");
+    ::SetWindowTextW(Editor().txtFilename(), L"A.xtr");
+    ::SetWindowTextW(Editor().txtTitle(), L"Saved");
+    PressOk();
+    EXPECT_FALSE(Editor().IsLoaded());
+    EXPECT_TRUE(Reports().empty());
+    EXPECT_EQ(TitleLineOf(host / L"A.xtr"), L"Saved");
+    EXPECT_EQ(NamesIn(host.Path()).size(), expected.size()) << "one file, spelled anew; no new leftover";
+}
+
+TEST_F(SafetyTest, RefreshesAskedForDuringARefreshAreMergedIntoOneMore) {
+    WriteBytes(host / L"a.xtr", kA);
+    Start();
+    for (int i = 0; i < 30; ++i) { // F5 held down while the grid fills
+        ::PostMessageW(form->Window(), WM_COMMAND, IDM_VIEW_REFRESH, 0);
+    }
+    const std::uint32_t before = RescanCount();
+    form->mnuViewRefresh_Click();
+    EXPECT_EQ(RescanCount() - before, 2u);
+    EXPECT_TRUE(form->grdXTRs().Visible());
+}
