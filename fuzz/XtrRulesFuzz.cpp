@@ -134,17 +134,17 @@ void CheckPathRoutines(const std::wstring& path, const std::wstring& setting) {
     entry.programFile = pieces.file;
 
     // With no setting nothing is stripped: this is the path the pieces make.
-    const std::wstring full = ProgramPathForFileOf(entry, L"");
-    const std::wstring forFile = ProgramPathForFileOf(entry, setting);
+    const std::wstring full = ProgramPathForFileOf(ProgramPathOf(entry), L"");
+    const std::wstring forFile = ProgramPathForFileOf(ProgramPathOf(entry), setting);
     Require(forFile == full || (!setting.empty() && setting + forFile == full),
             "the stored path is the full path, or the full path without the setting in front");
-    const std::wstring absolute = ProgramPathAbsoluteOf(entry, setting);
+    const std::wstring absolute = ProgramPathAbsoluteOf(ProgramPathOf(entry), setting);
     if (!entry.programDrive.empty()) {
         Require(absolute == full, "a path with a drive is absolute already");
     } else {
         Require(absolute.starts_with(setting), "a path without a drive lies in the UI-View32 folder");
     }
-    Require(ProgramPathDisplayOf(entry) == ProgramPathAbsoluteOf(entry, L"<UIView-Dir>"),
+    Require(ProgramPathDisplayOf(entry) == ProgramPathAbsoluteOf(ProgramPathOf(entry), L"<UIView-Dir>"),
             "the grid shows the absolute path with the folder's stand-in");
 }
 

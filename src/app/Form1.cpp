@@ -1,6 +1,5 @@
 #include "app/Form1.h"
 
-#include "about/frm_About.h"
 #include "app/AppInfo.h"
 #include "app/resource.h"
 #include "common/Common.h"
@@ -14,13 +13,6 @@
 namespace {
 constexpr wchar_t kClassName[] = L"QuillonForm1";
 Form1* instance = nullptr;
-
-BOOL CALLBACK DestroyThreadWindow(HWND window, LPARAM except) {
-    if (window != reinterpret_cast<HWND>(except)) {
-        ::DestroyWindow(window);
-    }
-    return TRUE;
-}
 } // namespace
 
 Form1::~Form1() {
@@ -30,8 +22,6 @@ Form1::~Form1() {
 }
 
 Form1* Form1::Instance() { return instance; }
-
-HMENU Form1::Popup1() const { return ::GetSubMenu(popupMenus_.get(), 0); }
 
 bool Form1::Create(HINSTANCE hinstance) {
     static const ATOM windowClass = [hinstance] {
@@ -68,6 +58,7 @@ bool Form1::Create(HINSTANCE hinstance) {
 
 void Form1::OnFinalMessage() {
     window_ = nullptr;
+    ShowCatalogueIn(nullptr, nullptr);
     if (instance == this) {
         instance = nullptr;
     }
@@ -146,6 +137,7 @@ bool Form1::Form_Load() {
         // What an earlier run left half done goes first, so that the scan sees its result.
         TidyTemporaryFiles(HostFolder);
         TidyTemporaryFiles(SavedXtrFolder());
+        ShowCatalogueIn(&grdXTRs_, &Form1::DoEvents);
         RescanAndRebuild();
     });
     return keepRunning;
@@ -163,6 +155,22 @@ bool Form1::PreTranslateMessage(MSG& message) const {
     return root != nullptr && ::IsDialogMessageW(root, &message) != 0;
 }
 
+// One round of the message loop: whatever is pending (a repaint, a command the
+// user chose) runs now. An empty queue costs one PeekMessage.
+void Form1::DoEvents() {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(message.wParam)); // the main loop must still see it
+            return;
+        }
+        if (instance == nullptr || !instance->PreTranslateMessage(message)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageW(&message);
+        }
+    }
+}
+
 int Form1::RunMessageLoop() {
     MSG message;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
@@ -173,12 +181,3 @@ int Form1::RunMessageLoop() {
     }
     return static_cast<int>(message.wParam);
 }
-
-// Ends the program at once: every window closes, nothing is asked or saved.
-void Form1::mnuFileExit_Click() {
-    ::EnumThreadWindows(::GetCurrentThreadId(), &DestroyThreadWindow, reinterpret_cast<LPARAM>(window_));
-    ::DestroyWindow(window_);
-}
-
-// Modeless and without owner: the main window stays usable while it is open.
-void Form1::mnuHelpAbout_Click() { frm_About::Show(); }

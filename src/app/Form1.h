@@ -2,7 +2,7 @@
 // The main window: start-up, the catalogue grid and the menus.
 #include "common/Win32.h"
 #include "editor/Form2.h"
-#include "xtr/Grid.h"
+#include "common/Grid.h"
 
 #include <cstdint>
 
@@ -35,6 +35,8 @@ class Form1 {
 
     // Runs the message loop until the program ends; returns the exit code.
     int RunMessageLoop();
+    // One round of it, for work that lets the user act while it runs (the grid fill).
+    static void DoEvents();
 
     // Commands, as the menus, the grid and the keyboard reach them.
     static constexpr int kLeftButton = 1;

@@ -1,4 +1,5 @@
 // The main window's commands: the grid's context menu, its keyboard and the menu bar.
+#include "about/frm_About.h"
 #include "app/AppInfo.h"
 #include "app/Form1.h"
 #include "app/resource.h"
@@ -12,6 +13,17 @@
 #include "xtr/XtrTable.h"
 
 #include <commctrl.h>
+
+namespace {
+BOOL CALLBACK DestroyThreadWindow(HWND window, LPARAM except) {
+    if (window != reinterpret_cast<HWND>(except)) {
+        ::DestroyWindow(window);
+    }
+    return TRUE;
+}
+} // namespace
+
+HMENU Form1::Popup1() const { return ::GetSubMenu(popupMenus_.get(), 0); }
 
 void Form1::OnCommand(int id) {
     // While a message box of the program is up every window of it is disabled:
@@ -221,3 +233,12 @@ void Form1::mnuHelpCheckUpdates_Click() {
     Ui::ShowMessage(window_, L"Please use the TAMBER Updater tool to check for new updates", AppTitle,
                     MB_OK | MB_ICONINFORMATION);
 }
+
+// Ends the program at once: every window closes, nothing is asked or saved.
+void Form1::mnuFileExit_Click() {
+    ::EnumThreadWindows(::GetCurrentThreadId(), &DestroyThreadWindow, reinterpret_cast<LPARAM>(window_));
+    ::DestroyWindow(window_);
+}
+
+// Modeless and without owner: the main window stays usable while it is open.
+void Form1::mnuHelpAbout_Click() { frm_About::Show(); }

@@ -10,6 +10,7 @@
 #include "xtr/Catalogue.h"
 #include "xtr/FileOps.h"
 #include "xtr/GridFill.h"
+#include "xtr/ProgramPaths.h"
 #include "xtr/XtrFile.h"
 #include "xtr/XtrFormat.h"
 #include "xtr/XtrNames.h"

@@ -5,7 +5,6 @@
 #include "common/Ui.h"
 #include "common/Win32.h"
 #include "host/HostPaths.h"
-#include "xtr/XtrTable.h"
 
 std::wstring HostFolder;
 
@@ -58,12 +57,4 @@ bool CheckEnv() {
                         AppTitle, MB_OK | MB_ICONINFORMATION);
     });
     return found;
-}
-
-std::wstring ProgramPathAbsolute(std::int16_t index) {
-    return ProgramPathAbsoluteOf(XtrEntry(index), ReadHostFolderSetting());
-}
-
-std::wstring ProgramPathForFile(std::int16_t index) {
-    return ProgramPathForFileOf(XtrEntry(index), ReadHostFolderSetting());
 }

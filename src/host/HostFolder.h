@@ -1,6 +1,5 @@
 #pragma once
 // Where UI-View32 lives, as UI-View32 itself records it in the registry.
-#include <cstdint>
 #include <string>
 
 // The UI-View32 program folder without a trailing "\"; set once at start-up.
@@ -21,6 +20,3 @@ std::wstring ReadHostFolderSetting();
 // Sets HostFolder and makes sure SavedXTR exists. Returns false when the
 // UI-View32 folder cannot be located: the program then ends.
 bool CheckEnv();
-
-std::wstring ProgramPathAbsolute(std::int16_t index);
-std::wstring ProgramPathForFile(std::int16_t index);

@@ -7,27 +7,27 @@ std::wstring WithoutTrailingBackslash(std::wstring_view setting) {
     return std::wstring(setting);
 }
 
-std::wstring ProgramPathAbsoluteOf(const XtrRecord& entry, std::wstring_view setting) {
-    if (!entry.programDrive.empty()) {
-        return entry.programDrive + entry.programDir + L"\\" + entry.programFile;
+std::wstring JoinProgramPath(std::wstring_view base, ProgramPathView path) {
+    std::wstring joined;
+    if (!path.drive.empty()) {
+        joined.append(path.drive).append(path.dir) += L'\\';
+    } else if (!path.dir.empty()) {
+        joined.append(base).append(path.dir) += L'\\';
+    } else {
+        joined.append(base);
     }
-    if (!entry.programDir.empty()) {
-        return std::wstring(setting) + entry.programDir + L"\\" + entry.programFile;
-    }
-    return std::wstring(setting) + entry.programFile;
+    joined.append(path.file);
+    return joined;
 }
 
-std::wstring ProgramPathForFileOf(const XtrRecord& entry, std::wstring_view setting) {
-    std::wstring path;
-    if (!entry.programDrive.empty()) {
-        path = entry.programDrive + entry.programDir + L"\\" + entry.programFile;
-    } else if (!entry.programDir.empty()) {
-        path = entry.programDir + L"\\" + entry.programFile;
-    } else {
-        path = entry.programFile;
+std::wstring ProgramPathAbsoluteOf(ProgramPathView path, std::wstring_view setting) {
+    return JoinProgramPath(setting, path);
+}
+
+std::wstring ProgramPathForFileOf(ProgramPathView path, std::wstring_view setting) {
+    std::wstring joined = JoinProgramPath(L"", path);
+    if (!setting.empty() && joined.starts_with(setting)) {
+        joined.erase(0, setting.size());
     }
-    if (!setting.empty() && path.starts_with(setting)) {
-        path.erase(0, setting.size());
-    }
-    return path;
+    return joined;
 }

@@ -1,17 +1,27 @@
 #pragma once
-// How an entry's program path relates to the UI-View32 folder.
-#include "xtr/XtrRecord.h"
-
+// How a program path relates to the UI-View32 folder.
 #include <string>
 #include <string_view>
+
+// The three pieces an XTR entry holds of a program path: drive ("C:" or
+// empty), directory (no trailing "\"; may begin with "\") and file name.
+struct ProgramPathView {
+    std::wstring_view drive, dir, file;
+};
 
 // The folder setting without one trailing backslash (only one).
 std::wstring WithoutTrailingBackslash(std::wstring_view setting);
 
-// The absolute path of the entry's program; a path without drive is relative
-// to the UI-View32 folder, whose setting is joined as stored.
-std::wstring ProgramPathAbsoluteOf(const XtrRecord& entry, std::wstring_view setting);
+// The pieces joined: drive + dir + "\" + file when there is a drive; else
+// base + dir + "\" + file when there is a directory; else base + file. base
+// stands for the UI-View32 folder in front of a path without drive, joined
+// without a separator of its own.
+std::wstring JoinProgramPath(std::wstring_view base, ProgramPathView path);
+
+// The absolute path of the program; a path without drive is relative to the
+// UI-View32 folder, whose setting is joined as stored.
+std::wstring ProgramPathAbsoluteOf(ProgramPathView path, std::wstring_view setting);
 
 // The program path as an XTR file stores it: relative to the UI-View32 folder
 // when it begins with the setting (compared case-sensitively).
-std::wstring ProgramPathForFileOf(const XtrRecord& entry, std::wstring_view setting);
+std::wstring ProgramPathForFileOf(ProgramPathView path, std::wstring_view setting);

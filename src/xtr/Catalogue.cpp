@@ -5,6 +5,7 @@
 #include "common/Win32.h"
 #include "host/HostFolder.h"
 #include "xtr/FileListing.h"
+#include "xtr/ProgramPaths.h"
 #include "xtr/XtrFile.h"
 #include "xtr/XtrTable.h"
 

@@ -1,7 +1,7 @@
 #include "xtr/GridFill.h"
 
-#include "app/Form1.h"
 #include "common/ErrorTable.h"
+#include "common/Grid.h"
 #include "common/Trap.h"
 #include "xtr/Catalogue.h"
 #include "xtr/GridText.h"
@@ -11,29 +11,18 @@
 #include <limits>
 
 namespace {
-// One round of the message loop: whatever is pending (a repaint, a command the
-// user chose) runs now. An empty queue costs one PeekMessage.
-void DoEvents() {
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            ::PostQuitMessage(static_cast<int>(message.wParam)); // the main loop must still see it
-            return;
-        }
-        Form1* form = Form1::Instance();
-        if (form == nullptr || !form->PreTranslateMessage(message)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageW(&message);
-        }
-    }
-}
-} // namespace
+Grid* catalogueGrid = nullptr;
+void (*letMessagesRun)() = nullptr;
 
-namespace {
 bool rescanning = false;
 bool rescanAgain = false;
 std::uint32_t rescanCount = 0;
 } // namespace
+
+void ShowCatalogueIn(Grid* grid, void (*pump)()) {
+    catalogueGrid = grid;
+    letMessagesRun = pump;
+}
 
 void RescanAndRebuild() {
     if (rescanning) {
@@ -56,11 +45,10 @@ std::wstring ProgramPathDisplay(std::int16_t index) { return ProgramPathDisplayO
 
 void BuildGrid() {
     Trap(L"Module1.BuildGrid", [] {
-        Form1* form = Form1::Instance();
-        if (form == nullptr) {
+        if (catalogueGrid == nullptr) {
             Raise(Err::InvalidCall);
         }
-        Grid& grid = form->grdXTRs();
+        Grid& grid = *catalogueGrid;
         const size_t upperBound = XtrTable.size() - 1;
         if (upperBound > static_cast<size_t>(std::numeric_limits<std::int16_t>::max())) {
             Raise(Err::Overflow);
@@ -96,8 +84,8 @@ void BuildGrid() {
                 grid.Row(r);
                 LARGE_INTEGER now{};
                 ::QueryPerformanceCounter(&now);
-                if (now.QuadPart >= nextRound) {
-                    DoEvents();
+                if (now.QuadPart >= nextRound && letMessagesRun != nullptr) {
+                    letMessagesRun();
                     nextRound = now.QuadPart + roundInterval;
                 }
                 // Taken after the round: a command run in it may have rebuilt the table.

@@ -6,6 +6,7 @@
 #include "common/Win32.h"
 #include "host/HostFolder.h"
 #include "xtr/XtrFormat.h"
+#include "xtr/ProgramPaths.h"
 #include "xtr/TemporaryFiles.h"
 #include "xtr/XtrNames.h"
 #include "xtr/XtrTable.h"

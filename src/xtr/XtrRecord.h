@@ -1,4 +1,6 @@
 #pragma once
+#include "host/HostPaths.h"
+
 #include <string>
 
 // One XTR file in memory. The application path is held only as its three pieces.
@@ -22,3 +24,8 @@ struct XtrRecord {
 
     bool operator==(const XtrRecord&) const = default;
 };
+
+// The entry's program path as its three pieces.
+inline ProgramPathView ProgramPathOf(const XtrRecord& entry) {
+    return {entry.programDrive, entry.programDir, entry.programFile};
+}

@@ -384,7 +384,8 @@ TEST_F(Form2Test, ReplacingAnotherFileIsAskedAndNoWritesNothing) {
     ASSERT_EQ(answers.messages.size(), 1u);
     EXPECT_EQ(answers.messages[0].text, L"new_xtr.xtr already exists. Do you want to replace it?");
     EXPECT_EQ(answers.messages[0].title, AppTitle);
-    EXPECT_EQ(answers.messages[0].flags, static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2)) << "a question, no icon";
+    EXPECT_EQ(answers.messages[0].flags, static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2))
+        << "a question, no icon";
     EXPECT_TRUE(Editor().IsLoaded());
     EXPECT_EQ(TextOf(Editor().txtTitle()), L"your description");
     EXPECT_EQ(ReadBytes(host / L"new_xtr.xtr"), kAlpha);

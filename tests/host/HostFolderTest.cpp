@@ -3,6 +3,7 @@
 #include "host/HostFolder.h"
 #include "common/Trap.h"
 #include "support/TestSupport.h"
+#include "xtr/ProgramPaths.h"
 #include "xtr/XtrTable.h"
 
 #include <gtest/gtest.h>

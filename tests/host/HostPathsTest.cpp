@@ -3,12 +3,8 @@
 #include <gtest/gtest.h>
 
 namespace {
-XtrRecord Program(std::wstring drive, std::wstring dir, std::wstring file) {
-    XtrRecord entry;
-    entry.programDrive = std::move(drive);
-    entry.programDir = std::move(dir);
-    entry.programFile = std::move(file);
-    return entry;
+ProgramPathView Program(std::wstring_view drive, std::wstring_view dir, std::wstring_view file) {
+    return {drive, dir, file};
 }
 } // namespace
 

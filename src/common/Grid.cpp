@@ -1,4 +1,4 @@
-#include "xtr/Grid.h"
+#include "common/Grid.h"
 
 #include "common/ErrorTable.h"
 #include "common/Trap.h"

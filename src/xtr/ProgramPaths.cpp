@@ -1,0 +1,13 @@
+#include "xtr/ProgramPaths.h"
+
+#include "host/HostFolder.h"
+#include "host/HostPaths.h"
+#include "xtr/XtrTable.h"
+
+std::wstring ProgramPathAbsolute(std::int16_t index) {
+    return ProgramPathAbsoluteOf(ProgramPathOf(XtrEntry(index)), ReadHostFolderSetting());
+}
+
+std::wstring ProgramPathForFile(std::int16_t index) {
+    return ProgramPathForFileOf(ProgramPathOf(XtrEntry(index)), ReadHostFolderSetting());
+}
