@@ -9,7 +9,6 @@
 #include <memory>
 
 namespace {
-constexpr wchar_t kClassName[] = L"Quillonfrm_About";
 constexpr wchar_t kNoLegalNotice[] = L"Not set in Project!";
 
 // Lives as long as its window: created by Show, freed when the window is gone.
@@ -48,11 +47,6 @@ const ControlPlacement kControls[] = {
     {IDC_ABOUT_COMMAND1, WC_BUTTONW, L"&OK", 5280, 5280, 975, 375, FontKind::Bold,
      WS_TABSTOP | BS_DEFPUSHBUTTON},
 };
-
-constexpr int kClientWidth = 6390; // twips
-constexpr int kClientHeight = 5880;
-constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 } // namespace
 
 frm_About::~frm_About() {
@@ -81,26 +75,12 @@ frm_About* frm_About::Show() {
 }
 
 bool frm_About::Create() {
-    HINSTANCE hinstance = ::GetModuleHandleW(nullptr);
-    static const ATOM windowClass = [hinstance] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = &WindowProcFor<frm_About>;
-        wc.hInstance = hinstance;
-        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kClassName;
-        return ::RegisterClassExW(&wc);
-    }();
-    if (windowClass == 0) {
-        return false;
-    }
-    const int dpi = ScreenDpi();
-    RECT frame{0, 0, TwipsToPixels(kClientWidth, dpi), TwipsToPixels(kClientHeight, dpi)};
-    ::AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
-    ::CreateWindowExW(kExStyle, kClassName, L"", kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                      frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, hinstance, this);
-    return window_ != nullptr;
+    FormFrame frame;
+    frame.className = L"Quillonfrm_About";
+    frame.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+    frame.exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+    frame.clientTwips = {6390, 5880};
+    return CreateForm(frame);
 }
 
 void frm_About::OnFinalMessage() {
@@ -122,7 +102,7 @@ LRESULT frm_About::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
         return 0;
     case WM_ACTIVATE:
-        OnActivate(LOWORD(wParam) != WA_INACTIVE);
+        focus_.OnActivate(window_, LOWORD(wParam) != WA_INACTIVE, Control(IDC_ABOUT_COMMAND1));
         return 0;
     case WM_DESTROY:
         Form_Unload();
@@ -193,18 +173,10 @@ void frm_About::Command1_Click() { ::DestroyWindow(window_); }
 
 void frm_About::lblWebURL_Click() { OpenUrl(AppWebAddress); }
 
+// OK, and Enter (outside the link) and Esc.
 void frm_About::OnCommand(int id) {
-    if (!::IsWindowEnabled(window_)) {
-        return; // a message box of the program is up
-    }
-    switch (id) {
-    case IDC_ABOUT_COMMAND1:
-    case IDOK:     // Enter outside the link
-    case IDCANCEL: // Esc
+    if (TakesInput() && (id == IDC_ABOUT_COMMAND1 || DialogKeyOf(id) != DialogKey::None)) {
         Command1_Click();
-        break;
-    default:
-        break;
     }
 }
 
@@ -212,19 +184,6 @@ void frm_About::OnNotify(const NMHDR& header) {
     if (header.idFrom == IDC_ABOUT_LBLWEBURL && (header.code == NM_RETURN || header.code == NM_CLICK)) {
         lblWebURL_Click();
     }
-}
-
-// A plain window does not keep its focused control the way a dialog does: a
-// keyboard user who comes back to the window finds the focus where it was.
-void frm_About::OnActivate(bool active) {
-    if (!active) {
-        HWND focus = ::GetFocus();
-        if (focus != nullptr && ::IsChild(window_, focus)) {
-            lastFocus_ = focus;
-        }
-        return;
-    }
-    ::SetFocus(lastFocus_ != nullptr && ::IsWindow(lastFocus_) ? lastFocus_ : Control(IDC_ABOUT_COMMAND1));
 }
 
 LRESULT CALLBACK frm_About::WebUrlProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,

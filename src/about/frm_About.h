@@ -2,7 +2,7 @@
 // The About window: which program this is, where to read more about it, and
 // its legal text. One at most is open; it stays above other windows and does
 // not block the main window.
-#include "common/Win32.h"
+#include "common/Form.h"
 
 #include <commctrl.h>
 
@@ -24,10 +24,10 @@ enum AboutControlId : int {
     IDC_ABOUT_COMMAND1,
 };
 
-class frm_About {
+class frm_About : public Form<frm_About> {
   public:
-    frm_About(const frm_About&) = delete;
-    frm_About& operator=(const frm_About&) = delete;
+    static constexpr wchar_t kFormName[] = L"frm_About";
+
     ~frm_About();
 
     // Shows the About window, modeless and without owner. When it is not open
@@ -38,7 +38,6 @@ class frm_About {
     // The open About window, or null.
     static frm_About* Instance();
 
-    HWND Window() const { return window_; }
     HWND Control(AboutControlId id) const { return ::GetDlgItem(window_, id); }
 
     void Command1_Click();
@@ -48,7 +47,6 @@ class frm_About {
     frm_About() = default;
     bool Create();
     template <class> friend LRESULT CALLBACK WindowProcFor(HWND, UINT, WPARAM, LPARAM) noexcept;
-    void Attach(HWND window) { window_ = window; }
     void OnFinalMessage();
     static LRESULT CALLBACK WebUrlProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                        DWORD_PTR self) noexcept;
@@ -56,13 +54,11 @@ class frm_About {
     LRESULT OnWebUrlMessage(HWND label, UINT message, WPARAM wParam, LPARAM lParam);
     void OnCommand(int id);
     void OnNotify(const NMHDR& header);
-    void OnActivate(bool active);
     void CreateControls();
     void Form_Load();
     void Form_Unload();
 
-    HWND window_ = nullptr;
-    HWND lastFocus_ = nullptr;
+    FocusMemory focus_;
     std::wstring legalNotice_;
     std::wstring disclaimer_;
     UniqueGdiObject labelFont_;

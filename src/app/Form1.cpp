@@ -11,7 +11,6 @@
 #include <commctrl.h>
 
 namespace {
-constexpr wchar_t kClassName[] = L"QuillonForm1";
 Form1* instance = nullptr;
 } // namespace
 
@@ -24,36 +23,14 @@ Form1::~Form1() {
 Form1* Form1::Instance() { return instance; }
 
 bool Form1::Create(HINSTANCE hinstance) {
-    static const ATOM windowClass = [hinstance] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.style = CS_HREDRAW | CS_VREDRAW;
-        wc.lpfnWndProc = &WindowProcFor<Form1>;
-        wc.hInstance = hinstance;
-        wc.hIcon = ::LoadIconW(hinstance, MAKEINTRESOURCEW(IDI_QUILLON));
-        wc.hIconSm = static_cast<HICON>(::LoadImageW(hinstance, MAKEINTRESOURCEW(IDI_QUILLON), IMAGE_ICON,
-                                                     ::GetSystemMetrics(SM_CXSMICON),
-                                                     ::GetSystemMetrics(SM_CYSMICON), 0));
-        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kClassName;
-        return ::RegisterClassExW(&wc);
-    }();
-    if (windowClass == 0) {
-        return false;
-    }
-
-    const int dpi = ScreenDpi();
-    RECT frame{0, 0, TwipsToPixels(11550, dpi), TwipsToPixels(6045, dpi)};
-    ::AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, TRUE, 0);
-    HMENU menuBar = ::LoadMenuW(hinstance, MAKEINTRESOURCEW(IDR_MAINMENU));
-    ::CreateWindowExW(0, kClassName, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
-                      frame.right - frame.left, frame.bottom - frame.top, nullptr, menuBar, hinstance, this);
-    // A window whose creation was refused takes its menu with it only when it got that far.
-    if (window_ == nullptr && menuBar != nullptr && ::IsMenu(menuBar)) {
-        ::DestroyMenu(menuBar);
-    }
-    return window_ != nullptr;
+    FormFrame frame;
+    frame.className = L"QuillonForm1";
+    frame.icon = ::LoadIconW(hinstance, MAKEINTRESOURCEW(IDI_QUILLON));
+    frame.classStyle = CS_HREDRAW | CS_VREDRAW;
+    frame.style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    frame.clientTwips = {11550, 6045};
+    frame.menuBar = ::LoadMenuW(hinstance, MAKEINTRESOURCEW(IDR_MAINMENU));
+    return CreateForm(frame);
 }
 
 void Form1::OnFinalMessage() {

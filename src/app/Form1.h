@@ -1,16 +1,16 @@
 #pragma once
 // The main window: start-up, the catalogue grid and the menus.
-#include "common/Win32.h"
+#include "common/Form.h"
 #include "editor/Form2.h"
 #include "common/Grid.h"
 
 #include <cstdint>
 
-class Form1 {
+class Form1 : public Form<Form1> {
   public:
+    static constexpr wchar_t kFormName[] = L"Form1";
+
     Form1() = default;
-    Form1(const Form1&) = delete;
-    Form1& operator=(const Form1&) = delete;
     ~Form1();
 
     // Creates the (hidden) main window, whose load handler runs the whole
@@ -21,7 +21,6 @@ class Form1 {
     // The one main window of the program, or null when there is none.
     static Form1* Instance();
 
-    HWND Window() const { return window_; }
     HWND Label1() const { return label1_; }
     Grid& grdXTRs() { return grdXTRs_; }
     const Grid& grdXTRs() const { return grdXTRs_; }
@@ -64,14 +63,12 @@ class Form1 {
     void OpenEditorForSaving();
 
     template <class> friend LRESULT CALLBACK WindowProcFor(HWND, UINT, WPARAM, LPARAM) noexcept;
-    void Attach(HWND window) { window_ = window; }
     void OnFinalMessage();
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     bool OnCreate();
     void CreateControls();
     bool Form_Load();
 
-    HWND window_ = nullptr;
     HWND label1_ = nullptr;
     Grid grdXTRs_;
     UniqueGdiObject labelFont_;

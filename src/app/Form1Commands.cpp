@@ -26,9 +26,7 @@ BOOL CALLBACK DestroyThreadWindow(HWND window, LPARAM except) {
 HMENU Form1::Popup1() const { return ::GetSubMenu(popupMenus_.get(), 0); }
 
 void Form1::OnCommand(int id) {
-    // While a message box of the program is up every window of it is disabled:
-    // a command that still arrives (a click sent to a button) is not the user's.
-    if (!::IsWindowEnabled(window_)) {
+    if (!TakesInput()) {
         return;
     }
     switch (id) {

@@ -84,40 +84,6 @@ using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
 using UniqueMenu = UniqueHandle<MenuTraits>;
 using UniqueWindow = UniqueHandle<WindowTraits>;
 
-// The window procedure of every window class of the program. The object is
-// stored at WM_NCCREATE and forgotten at WM_NCDESTROY, so a late message never
-// reaches a dead object, and no exception crosses into the system. Window
-// provides Attach(HWND), OnMessage(message, wParam, lParam) and OnFinalMessage(),
-// the last thing that happens to it for that window (it may delete itself).
-template <class Window>
-LRESULT CALLBACK WindowProcFor(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    Window* self = nullptr;
-    if (message == WM_NCCREATE) {
-        self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->Attach(window);
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    } else {
-        self = reinterpret_cast<Window*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    }
-    if (self == nullptr) {
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-    LRESULT result = 0;
-    try {
-        result = self->OnMessage(message, wParam, lParam);
-    } catch (...) {
-        result = ::DefWindowProcW(window, message, wParam, lParam);
-    }
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        try {
-            self->OnFinalMessage();
-        } catch (...) {
-        }
-    }
-    return result;
-}
-
 // Text in the ANSI code page (the bytes of XTR files and of the log) and back.
 std::string ToAnsi(std::wstring_view text);
 std::wstring FromAnsi(std::string_view bytes);

@@ -23,9 +23,6 @@
 #include <initializer_list>
 
 namespace {
-constexpr wchar_t kClassName[] = L"QuillonForm2";
-constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-
 // OK and Quit carry the ids that Enter and Esc send through dialog navigation.
 constexpr int kIdOK = IDOK;
 constexpr int kIdQuit = IDCANCEL;
@@ -115,26 +112,12 @@ void Form2::Load() {
     if (window_ != nullptr) {
         return;
     }
-    HINSTANCE hinstance = ::GetModuleHandleW(nullptr);
-    static const ATOM windowClass = [hinstance] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = &WindowProcFor<Form2>;
-        wc.hInstance = hinstance;
-        wc.hIcon = ::LoadIconW(hinstance, MAKEINTRESOURCEW(IDI_QUILLON));
-        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kClassName;
-        return ::RegisterClassExW(&wc);
-    }();
-    if (windowClass == 0) {
-        return;
-    }
-    const int dpi = ScreenDpi();
-    RECT frame{0, 0, TwipsToPixels(kClientWidth, dpi), TwipsToPixels(kClientHeight, dpi)};
-    ::AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
-    ::CreateWindowExW(0, kClassName, L"", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
-                      frame.bottom - frame.top, nullptr, nullptr, hinstance, this);
+    FormFrame frame;
+    frame.className = L"QuillonForm2";
+    frame.icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_QUILLON));
+    frame.style = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    frame.clientTwips = {kClientWidth, kClientHeight};
+    CreateForm(frame);
     if (window_ != nullptr) {
         Form_Load();
     }
@@ -155,7 +138,8 @@ void Form2::OnFinalMessage() {
     window_ = nullptr;
     txtTitle_ = txtFilename_ = txtProgram_ = cmdBrowse_ = nullptr;
     cmbAutoStart_ = cmbAutoShutdown_ = cmbActive_ = nullptr;
-    cmdQuit_ = cmdOK_ = lastFocus_ = nullptr;
+    cmdQuit_ = cmdOK_ = nullptr;
+    focus_.Forget();
     font_.reset();
 }
 
@@ -172,10 +156,10 @@ LRESULT Form2::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case DM_GETDEFID:
         return MAKELRESULT(kIdOK, DC_HASDEFID);
     case WM_ACTIVATE:
-        OnActivate(LOWORD(wParam) != WA_INACTIVE);
+        focus_.OnActivate(window_, LOWORD(wParam) != WA_INACTIVE, txtTitle_);
         return 0;
     case WM_CLOSE:
-        if (!applying_ && ::IsWindowEnabled(window_)) {
+        if (!applying_ && TakesInput()) {
             cmdQuit_Click();
         }
         return 0;
@@ -187,42 +171,23 @@ LRESULT Form2::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 // Enter reaches OK through dialog navigation even while OK is disabled (View):
 // a disabled button never acts.
 void Form2::OnCommand(int id) {
-    // While a message box of the program is up every window of it is disabled:
-    // a command that still arrives (a click sent to a button) is not the user's.
-    if (applying_ || !::IsWindowEnabled(window_)) {
+    if (applying_ || !TakesInput()) {
         return;
     }
-    switch (id) {
-    case kIdOK:
+    switch (DialogKeyOf(id)) {
+    case DialogKey::Default:
         if (::IsWindowEnabled(cmdOK_)) {
             cmdOK_Click();
         }
-        break;
-    case kIdQuit:
-        cmdQuit_Click();
-        break;
-    case kIdBrowse:
-        if (::IsWindowEnabled(cmdBrowse_)) {
-            cmdBrowse_Click();
-        }
-        break;
-    default:
-        break;
-    }
-}
-
-// Keeps the focus where the user left it when the dialog comes back to the front.
-void Form2::OnActivate(bool active) {
-    if (!active) {
-        HWND focus = ::GetFocus();
-        if (focus != nullptr && ::IsChild(window_, focus)) {
-            lastFocus_ = focus;
-        }
         return;
+    case DialogKey::Cancel:
+        cmdQuit_Click();
+        return;
+    case DialogKey::None:
+        break;
     }
-    HWND target = lastFocus_ != nullptr && ::IsWindowEnabled(lastFocus_) ? lastFocus_ : txtTitle_;
-    if (target != nullptr) {
-        ::SetFocus(target);
+    if (id == kIdBrowse && ::IsWindowEnabled(cmdBrowse_)) {
+        cmdBrowse_Click();
     }
 }
 

@@ -1,18 +1,18 @@
 #pragma once
 // The editor dialog: views, edits or creates one XTR entry and applies the
 // changes to the disk. One instance, never modal.
-#include "common/Win32.h"
+#include "common/Form.h"
 #include "xtr/XtrRecord.h"
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-class Form2 {
+class Form2 : public Form<Form2> {
   public:
+    static constexpr wchar_t kFormName[] = L"Form2";
+
     Form2() = default;
-    Form2(const Form2&) = delete;
-    Form2& operator=(const Form2&) = delete;
     ~Form2();
 
     // Loads the dialog when it is not open: the window is created and Form_Load
@@ -22,7 +22,6 @@ class Form2 {
     void Show();
     bool IsLoaded() const { return window_ != nullptr; }
 
-    HWND Window() const { return window_; }
     HWND txtTitle() const { return txtTitle_; }
     HWND txtFilename() const { return txtFilename_; }
     HWND txtProgram() const { return txtProgram_; }
@@ -48,11 +47,9 @@ class Form2 {
     enum class Outcome { Declined, Saved, Failed };
 
     template <class> friend LRESULT CALLBACK WindowProcFor(HWND, UINT, WPARAM, LPARAM) noexcept;
-    void Attach(HWND window) { window_ = window; }
     void OnFinalMessage();
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCommand(int id);
-    void OnActivate(bool active);
     void CreateControls();
 
     XtrRecord EditedRecord() const;
@@ -76,7 +73,6 @@ class Form2 {
         std::wstring shown_;
     };
 
-    HWND window_ = nullptr;
     HWND txtTitle_ = nullptr;
     HWND txtFilename_ = nullptr;
     HWND txtProgram_ = nullptr;
@@ -86,7 +82,7 @@ class Form2 {
     HWND cmbActive_ = nullptr;
     HWND cmdQuit_ = nullptr;
     HWND cmdOK_ = nullptr;
-    HWND lastFocus_ = nullptr;
+    FocusMemory focus_;
     UniqueGdiObject font_;
     BoxText title_;
     BoxText program_;
