@@ -8,6 +8,9 @@
 int main() {
     OSVERSIONINFOW info{};
     info.dwOSVersionInfoSize = sizeof(info);
+#if defined(_MSC_VER)
+#pragma warning(suppress : 4996)
+#endif
     if (!::GetVersionExW(&info)) {
         return 1;
     }
