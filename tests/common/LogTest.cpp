@@ -36,7 +36,7 @@ std::string OsLine() {
 #pragma warning(suppress : 4996)
 #endif
     ::GetVersionExW(&info);
-    return ToAnsi(OsNameFor(info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion)) + " build " +
+    return AnsiBytes(OsNameFor(info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion)) + " build " +
            std::to_string(info.dwBuildNumber);
 }
 } // namespace
@@ -56,7 +56,7 @@ TEST_F(LogTest, FirstErrorWritesTheHeaderSecondOnlyItsEntry) {
     ASSERT_EQ(lines.size(), 10u);
     // The month as the user's locale abbreviates it; country and language as the system names them.
     const std::string start =
-        "17-" + ToAnsi(SystemLocaleText(LOCALE_USER_DEFAULT, LOCALE_SABBREVMONTHNAME5)) + "-2020 08:30:00";
+        "17-" + AnsiBytes(SystemLocaleText(LOCALE_USER_DEFAULT, LOCALE_SABBREVMONTHNAME5)) + "-2020 08:30:00";
     const LCID user = ::GetUserDefaultLCID();
     EXPECT_EQ(lines[0], "");
     EXPECT_EQ(lines[1], start + " > TAMBER application : UI-View Quillon V1.1.0");
@@ -65,9 +65,10 @@ TEST_F(LogTest, FirstErrorWritesTheHeaderSecondOnlyItsEntry) {
     EXPECT_NE(lines[3].back(), '\\');
     EXPECT_EQ(lines[4], start + " > App.exe            : quillon_tests");
     EXPECT_EQ(lines[5], start + " > Operating System   : " + OsLine());
-    EXPECT_EQ(lines[6], start + " > Country            : " + ToAnsi(SystemLocaleText(user, LOCALE_SCOUNTRY)));
+    EXPECT_EQ(lines[6],
+              start + " > Country            : " + AnsiBytes(SystemLocaleText(user, LOCALE_SCOUNTRY)));
     EXPECT_EQ(lines[7],
-              start + " > Language           : " + ToAnsi(SystemLocaleText(user, LOCALE_SLANGUAGE)));
+              start + " > Language           : " + AnsiBytes(SystemLocaleText(user, LOCALE_SLANGUAGE)));
     for (int i = 1; i <= 7; ++i) {
         EXPECT_EQ(Stamp(lines[i]), start);
     }

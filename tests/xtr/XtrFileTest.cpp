@@ -61,7 +61,7 @@ TEST_F(XtrFileTest, ReadingRealFiles) {
     // byte that would lead a character does not take the CR after it.
     WriteBytes(host / L"ansi.xtr", "Z\xFCrich caf\xE9\r\nC:\\z.exe\r\n");
     const XtrRecord ansi = ReadBack(host.Path(), L"ansi.xtr");
-    EXPECT_EQ(ansi.title, FromAnsi("Z\xFCrich caf\xE9"));
+    EXPECT_EQ(ansi.title, AnsiText("Z\xFCrich caf\xE9"));
     EXPECT_EQ(ansi.programFile, L"z.exe");
 
     // Far more than four lines: only the first four count, wherever the reading stops.
@@ -102,7 +102,7 @@ TEST_F(XtrFileTest, WrittenFileIsByteExactAndReadsBack) {
 
     const std::string bytes = ReadBytes(host / L"Wx.xtr");
     // The title as the ANSI code page holds it (where it lacks a character, as the system replaces it).
-    const std::string head = ToAnsi(title) +
+    const std::string head = AnsiBytes(title) +
                              "\r\n\"C:\\Program Files\\Wx\\wx.exe\"\r\nTrue\r\nFalse\r\n"
                              "-----------------------------\r\ncreated by UI-View Quillon V1.1.0 on ";
     ASSERT_EQ(bytes.substr(0, head.size()), head);
@@ -114,7 +114,7 @@ TEST_F(XtrFileTest, WrittenFileIsByteExactAndReadsBack) {
     EXPECT_EQ(trailer.find_first_of("\r\n"), trailer.size() - 2) << "the trailer is one line";
 
     const XtrRecord back = ReadBack(host.Path(), L"Wx.xtr");
-    EXPECT_EQ(back.title, FromAnsi(ToAnsi(title)));
+    EXPECT_EQ(back.title, AnsiText(AnsiBytes(title)));
     EXPECT_EQ(back.programDrive, L"C:");
     EXPECT_EQ(back.programDir, L"\\Program Files\\Wx");
     EXPECT_EQ(back.programFile, L"wx.exe");
