@@ -1,17 +1,27 @@
 #!/usr/bin/env bash
 # Installs what building, testing, the demo and the native sanitizer and fuzz
-# build need on Debian 12, when missing.
+# build need on Debian 12, when missing, and the Japanese locale under which
+# the tests run once more (Wine takes its ANSI code page from it: 932).
 set -euo pipefail
 packages=(cmake make g++-mingw-w64-x86-64-posix wine wine64 fonts-wine googletest xvfb xauth xdotool imagemagick zip
-  clang-14 libclang-rt-14-dev)
+  clang-14 libclang-rt-14-dev locales fonts-ipafont-gothic)
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
-  SUDO=""
-  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+if ! locale -a 2>/dev/null | grep -qx 'ja_JP.utf8'; then
+  echo "Generating the locale ja_JP.UTF-8"
+  if grep -q '^# *ja_JP.UTF-8 UTF-8' /etc/locale.gen; then
+    $SUDO sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  else
+    echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  fi
+  $SUDO locale-gen >/dev/null
 fi

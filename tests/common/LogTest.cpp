@@ -1,5 +1,6 @@
 #include "app/AppInfo.h"
 #include "common/Common.h"
+#include "common/OsName.h"
 #include "common/Trap.h"
 #include "common/UTC.h"
 #include "support/TestSupport.h"
@@ -18,6 +19,26 @@ class LogTest : public testing::Test {
 };
 
 std::string Stamp(const std::string& line) { return line.substr(0, line.find(" > ")); }
+std::string Entry(const std::string& line) { return line.substr(line.find(" > ")); }
+
+// A locale's text as the system gives it here (names follow the system's display language).
+std::wstring SystemLocaleText(LCID locale, LCTYPE item) {
+    wchar_t text[128];
+    const int length = ::GetLocaleInfoW(locale, item, text, 128);
+    return length > 1 ? std::wstring(text, static_cast<size_t>(length - 1)) : std::wstring();
+}
+
+// The operating system as the header names it, from what the system reports here.
+std::string OsLine() {
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof(info);
+#if defined(_MSC_VER)
+#pragma warning(suppress : 4996)
+#endif
+    ::GetVersionExW(&info);
+    return AnsiBytes(OsNameFor(info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion)) + " build " +
+           std::to_string(info.dwBuildNumber);
+}
 } // namespace
 
 TEST_F(LogTest, ARunWithoutErrorsLeavesNoFile) {
@@ -33,22 +54,28 @@ TEST_F(LogTest, FirstErrorWritesTheHeaderSecondOnlyItsEntry) {
 
     const auto lines = log.Lines();
     ASSERT_EQ(lines.size(), 10u);
+    // The month as the user's locale abbreviates it; country and language as the system names them.
+    const std::string start =
+        "17-" + AnsiBytes(SystemLocaleText(LOCALE_USER_DEFAULT, LOCALE_SABBREVMONTHNAME5)) + "-2020 08:30:00";
+    const LCID user = ::GetUserDefaultLCID();
     EXPECT_EQ(lines[0], "");
-    EXPECT_EQ(lines[1], "17-May-2020 08:30:00 > TAMBER application : UI-View Quillon V1.1.0");
-    EXPECT_EQ(lines[2], "17-May-2020 08:30:00 > Version            : 1.1.0");
-    EXPECT_EQ(lines[3], "17-May-2020 08:30:00 > App.Path           : " + ToAnsi(Common::ProgramFolder()));
+    EXPECT_EQ(lines[1], start + " > TAMBER application : UI-View Quillon V1.1.0");
+    EXPECT_EQ(lines[2], start + " > Version            : 1.1.0");
+    EXPECT_EQ(lines[3], start + " > App.Path           : " + ToAnsi(Common::ProgramFolder()));
     EXPECT_NE(lines[3].back(), '\\');
-    EXPECT_EQ(lines[4], "17-May-2020 08:30:00 > App.exe            : quillon_tests");
-    EXPECT_EQ(lines[5], "17-May-2020 08:30:00 > Operating System   : Vista build 7601"); // Wine's Windows 7
-    EXPECT_EQ(lines[6], "17-May-2020 08:30:00 > Country            : United States");
-    EXPECT_EQ(lines[7], "17-May-2020 08:30:00 > Language           : English (United States)");
+    EXPECT_EQ(lines[4], start + " > App.exe            : quillon_tests");
+    EXPECT_EQ(lines[5], start + " > Operating System   : " + OsLine());
+    EXPECT_EQ(lines[6],
+              start + " > Country            : " + AnsiBytes(SystemLocaleText(user, LOCALE_SCOUNTRY)));
+    EXPECT_EQ(lines[7],
+              start + " > Language           : " + AnsiBytes(SystemLocaleText(user, LOCALE_SLANGUAGE)));
     for (int i = 1; i <= 7; ++i) {
-        EXPECT_EQ(Stamp(lines[i]), "17-May-2020 08:30:00");
+        EXPECT_EQ(Stamp(lines[i]), start);
     }
-    EXPECT_NE(Stamp(lines[8]), "17-May-2020 08:30:00") << "entries carry the time of writing";
-    EXPECT_EQ(lines[8].substr(20), " > program error 53 in module Form1.Form_Load: File not found");
-    EXPECT_EQ(lines[9].substr(20), " > program error -7 in module Module1.ScanXTR,  Line 8: "
-                                   "Application-defined or object-defined error");
+    EXPECT_NE(Stamp(lines[8]), start) << "entries carry the time of writing";
+    EXPECT_EQ(Entry(lines[8]), " > program error 53 in module Form1.Form_Load: File not found");
+    EXPECT_EQ(Entry(lines[9]), " > program error -7 in module Module1.ScanXTR,  Line 8: "
+                               "Application-defined or object-defined error");
     EXPECT_EQ(log.Text().back(), '\n');
     EXPECT_EQ(log.Text().find("\n\n"), std::string::npos) << "every line ends in CR LF";
 }
@@ -83,13 +110,15 @@ TEST_F(LogTest, AClockFailureLogsTheReadingAndReturnsZero) {
     ASSERT_EQ(lines.size(), 15u);
     EXPECT_NE(lines[8].find("in module UTC.CurrentTime, State = 2: Invalid procedure call or argument"),
               std::string::npos);
-    EXPECT_EQ(lines[9].substr(20), " >    UTCTime.wYear   = 2026");
-    EXPECT_EQ(lines[10].substr(20), " >    UTCTime.wMonth  = 13");
-    EXPECT_EQ(lines[14].substr(20), " >    UTCTime.wSecond = 3");
+    EXPECT_EQ(Entry(lines[9]), " >    UTCTime.wYear   = 2026");
+    EXPECT_EQ(Entry(lines[10]), " >    UTCTime.wMonth  = 13");
+    EXPECT_EQ(Entry(lines[14]), " >    UTCTime.wSecond = 3");
 }
 
 TEST(LocaleInfo, UserLocaleTextsAreThoseOfTheSystem) {
-    EXPECT_EQ(LocaleInfo::GetUserLocaleInfo(0x409, LOCALE_SCOUNTRY), L"United States");
+    const std::wstring country = SystemLocaleText(0x409, LOCALE_SCOUNTRY);
+    ASSERT_FALSE(country.empty());
+    EXPECT_EQ(LocaleInfo::GetUserLocaleInfo(0x409, LOCALE_SCOUNTRY), country);
     EXPECT_EQ(LocaleInfo::GetUserLocaleInfo(0x409, 0xFFFF), L"") << "an unknown item gives empty text";
     // A one-character text: the needed length is 2 and one character remains.
     EXPECT_EQ(LocaleInfo::GetUserLocaleInfo(0x409, LOCALE_IDIGITS), L"2");

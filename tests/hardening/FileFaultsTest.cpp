@@ -164,7 +164,7 @@ TEST_F(HardeningTest, OddFilesAreListedAndReadWithoutAReportAndNeverRewrittenUnc
     EXPECT_EQ(form->grdXTRs().Rows(), 5);
     const XtrRecord& binary = XtrTable[static_cast<size_t>(IndexOf(L"binary.xtr", true))];
     EXPECT_EQ(binary.title, std::wstring(L"A\0B", 3));
-    EXPECT_EQ(binary.programFile, std::wstring(L"\0\x01\u00FF", 3));
+    EXPECT_EQ(binary.programFile, AnsiText(std::string("\0\x01\xff", 3)));
     EXPECT_TRUE(binary.autoStart);
     EXPECT_FALSE(binary.autoStop) << "a NUL is no True";
     const XtrRecord& crs = XtrTable[static_cast<size_t>(IndexOf(L"crs.xtr", true))];

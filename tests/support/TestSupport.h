@@ -36,6 +36,12 @@ std::vector<std::wstring> NamesIn(const std::wstring& folder);
 bool FileExists(const std::wstring& path); // an ordinary file, not a folder
 bool FolderExists(const std::wstring& path);
 
+// Text to and from the running system's ANSI code page by the system's own
+// calls, not the program's helpers: what a test expects of a file or the log
+// whatever the code page.
+std::string AnsiBytes(std::wstring_view text);
+std::wstring AnsiText(std::string_view bytes);
+
 // Maps HKEY_CURRENT_USER to a scratch key for the test's lifetime, so that no
 // real user setting is read or written.
 class ScratchRegistry {
