@@ -14,40 +14,57 @@ constexpr wchar_t kNoLegalNotice[] = L"Not set in Project!";
 // Lives as long as its window: created by Show, freed when the window is gone.
 std::unique_ptr<frm_About> loaded;
 
-enum class FontKind { Regular, Bold, Title };
-
-struct ControlPlacement {
-    AboutControlId id;
-    const wchar_t* className;
-    const wchar_t* caption;       // the fixed captions; the others are set at load
-    int left, top, width, height; // twips
-    FontKind font;
-    DWORD style;
-};
-
 // Labels show their texts as they are: an "&" in a legal notice is no access key.
 constexpr DWORD kLabel = SS_LEFT | SS_NOPREFIX;
+constexpr FormFont kRegular{};
+constexpr FormFont kBold{L"MS Sans Serif", 825, FW_BOLD};
+constexpr FormFont kTitle{L"MS Sans Serif", 975, FW_BOLD};
 
-const ControlPlacement kControls[] = {
-    {IDC_ABOUT_LABEL1, WC_STATICW, L"", 720, 0, 5295, 375, FontKind::Title, kLabel},
-    {IDC_ABOUT_LABEL2, WC_STATICW, L"", 120, 480, 5295, 375, FontKind::Bold, kLabel},
-    {IDC_ABOUT_LABEL3, WC_STATICW, L"", 840, 840, 5295, 735, FontKind::Regular, kLabel},
-    {IDC_ABOUT_LABEL9, WC_STATICW, L"Translations", 120, 1680, 1335, 255, FontKind::Bold, kLabel},
-    {IDC_ABOUT_LBLTRANSLATORS, WC_STATICW, L"", 840, 1920, 5055, 1335, FontKind::Regular, kLabel},
-    {IDC_ABOUT_LABEL8, WC_STATICW, L"More information on this website", 120, 3480, 5295, 255, FontKind::Bold,
-     kLabel},
-    // A link control rather than a label, so that a keyboard user can reach it
-    // with Tab and open it with Enter or Space.
-    {IDC_ABOUT_LBLWEBURL, WC_LINK, L"", 840, 3720, 5295, 255, FontKind::Regular,
-     WS_TABSTOP | LWS_TRANSPARENT},
-    {IDC_ABOUT_LABEL4, WC_STATICW, L"Legal", 120, 4080, 735, 255, FontKind::Bold, kLabel},
-    {IDC_ABOUT_LABEL5, WC_STATICW, L"", 840, 4080, 5295, 495, FontKind::Regular, kLabel},
-    {IDC_ABOUT_LABEL6, WC_STATICW, L"", 840, 4440, 4095, 975, FontKind::Regular, kLabel},
-    {IDC_ABOUT_LABEL7, WC_STATICW, L"", 720, 5520, 4335, 255, FontKind::Regular, kLabel},
-    {IDC_ABOUT_COMMAND1, WC_BUTTONW, L"&OK", 5280, 5280, 975, 375, FontKind::Bold,
-     WS_TABSTOP | BS_DEFPUSHBUTTON},
-};
+FormControl Label(AboutControlId id, std::wstring text, int left, int top, int width, int height,
+                  const FormFont& font) {
+    return {id, WC_STATICW, std::move(text), kLabel, 0, {left, top, width, height}, font, true};
+}
+
+std::wstring LegalNotice() {
+    const std::wstring notice = Ui::ProgramVersionString(L"LegalCopyright");
+    return notice.empty() ? std::wstring(kNoLegalNotice) : notice;
+}
 } // namespace
+
+std::vector<FormControl> frm_About::Controls() {
+    return {
+        Label(IDC_ABOUT_LABEL1, AppTitle, 720, 0, 5295, 375, kTitle),
+        Label(IDC_ABOUT_LABEL2, AppAuthor, 120, 480, 5295, 375, kBold),
+        Label(IDC_ABOUT_LABEL3, AppDescription, 840, 840, 5295, 735, kRegular),
+        Label(IDC_ABOUT_LABEL9, L"Translations", 120, 1680, 1335, 255, kBold),
+        Label(IDC_ABOUT_LBLTRANSLATORS, L"No translations", 840, 1920, 5055, 1335, kRegular),
+        Label(IDC_ABOUT_LABEL8, L"More information on this website", 120, 3480, 5295, 255, kBold),
+        // A link control rather than a label, so that a keyboard user can reach it
+        // with Tab and open it with Enter or Space. Its text is set at load.
+        {IDC_ABOUT_LBLWEBURL,
+         WC_LINK,
+         L"",
+         WS_TABSTOP | LWS_TRANSPARENT,
+         0,
+         {840, 3720, 5295, 255},
+         kRegular,
+         false},
+        Label(IDC_ABOUT_LABEL4, L"Legal", 120, 4080, 735, 255, kBold),
+        Label(IDC_ABOUT_LABEL5, LegalNotice(), 840, 4080, 5295, 495, kRegular),
+        Label(IDC_ABOUT_LABEL6, L"", 840, 4440, 4095, 975, kRegular),
+        Label(IDC_ABOUT_LABEL7, L"", 720, 5520, 4335, 255, kRegular),
+        {IDC_ABOUT_COMMAND1,
+         WC_BUTTONW,
+         L"&OK",
+         WS_TABSTOP | BS_DEFPUSHBUTTON,
+         0,
+         {5280, 5280, 975, 375},
+         kBold,
+         false},
+    };
+}
+
+SIZE frm_About::ClientTwips() { return {6390, 5880}; }
 
 frm_About::~frm_About() {
     if (window_ != nullptr) {
@@ -79,7 +96,7 @@ bool frm_About::Create() {
     frame.className = L"Quillonfrm_About";
     frame.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
     frame.exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    frame.clientTwips = {6390, 5880};
+    frame.clientTwips = ClientTwips();
     return CreateForm(frame);
 }
 
@@ -112,24 +129,13 @@ LRESULT frm_About::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+// Laid out with the texts the load puts in, so that each label has room for its own.
 void frm_About::CreateControls() {
     const int dpi = ScreenDpi();
-    auto px = [dpi](int twips) { return TwipsToPixels(twips, dpi); };
-    labelFont_.reset(CreateFormFont(L"MS Sans Serif", 825, FW_NORMAL, dpi));
-    boldFont_.reset(CreateFormFont(L"MS Sans Serif", 825, FW_BOLD, dpi));
-    titleFont_.reset(CreateFormFont(L"MS Sans Serif", 975, FW_BOLD, dpi));
-    HINSTANCE hinstance = ::GetModuleHandleW(nullptr);
-
-    for (const ControlPlacement& control : kControls) {
-        HWND child = ::CreateWindowExW(
-            0, control.className, control.caption, WS_CHILD | WS_VISIBLE | control.style, px(control.left),
-            px(control.top), px(control.width), px(control.height), window_,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), hinstance, nullptr);
-        const HGDIOBJ font = control.font == FontKind::Title  ? titleFont_.get()
-                             : control.font == FontKind::Bold ? boldFont_.get()
-                                                              : labelFont_.get();
-        SetWindowFont(child, static_cast<HFONT>(font), FALSE);
-    }
+    const std::vector<FormControl> controls = Controls();
+    const FormLayout layout = LayOutForm(controls, ClientTwips(), dpi);
+    CreateFormControls(window_, controls, layout, fonts_, dpi);
+    SetClientSize(window_, layout.client);
     ::SetWindowSubclass(Control(IDC_ABOUT_LBLWEBURL), &frm_About::WebUrlProc, 0,
                         reinterpret_cast<DWORD_PTR>(this));
 }
@@ -137,10 +143,7 @@ void frm_About::CreateControls() {
 void frm_About::Form_Load() {
     ::SetWindowTextW(Control(IDC_ABOUT_LABEL7), L"");
 
-    legalNotice_ = Ui::ProgramVersionString(L"LegalCopyright");
-    if (legalNotice_.empty()) {
-        legalNotice_ = kNoLegalNotice;
-    }
+    legalNotice_ = LegalNotice();
     disclaimer_ = L""; // there is no disclaimer text; its label stays in the layout, empty
 
     ::SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 // Control ids of the About window.
 enum AboutControlId : int {
@@ -38,6 +39,11 @@ class frm_About : public Form<frm_About> {
     // The open About window, or null.
     static frm_About* Instance();
 
+    // The controls as designed, in twips, with the texts the load puts in, and
+    // the client area: laid out at the screen's dots per inch when it opens.
+    static std::vector<FormControl> Controls();
+    static SIZE ClientTwips();
+
     HWND Control(AboutControlId id) const { return ::GetDlgItem(window_, id); }
 
     void Command1_Click();
@@ -61,7 +67,5 @@ class frm_About : public Form<frm_About> {
     FocusMemory focus_;
     std::wstring legalNotice_;
     std::wstring disclaimer_;
-    UniqueGdiObject labelFont_;
-    UniqueGdiObject boldFont_;
-    UniqueGdiObject titleFont_;
+    FormFonts fonts_;
 };

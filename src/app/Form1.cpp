@@ -28,7 +28,7 @@ bool Form1::Create(HINSTANCE hinstance) {
     frame.icon = ::LoadIconW(hinstance, MAKEINTRESOURCEW(IDI_QUILLON));
     frame.classStyle = CS_HREDRAW | CS_VREDRAW;
     frame.style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-    frame.clientTwips = {11550, 6045};
+    frame.clientTwips = ClientTwips();
     frame.menuBar = ::LoadMenuW(hinstance, MAKEINTRESOURCEW(IDR_MAINMENU));
     return CreateForm(frame);
 }
@@ -83,21 +83,30 @@ bool Form1::OnCreate() {
     return true;
 }
 
+std::vector<FormControl> Form1::Controls() {
+    return {
+        {IDC_LABEL1,
+         WC_STATICW,
+         L"Manage XTR files",
+         SS_LEFT,
+         0,
+         {120, 120, 3135, 495},
+         FormFont{L"MS Sans Serif", 1200, FW_NORMAL},
+         true},
+        // The grid, made by the grid control itself.
+        {IDC_GRDXTRS, nullptr, L"", 0, 0, {120, 720, 11295, 5055}, FormFont{}, false},
+    };
+}
+
+SIZE Form1::ClientTwips() { return {11550, 6045}; }
+
 void Form1::CreateControls() {
     const int dpi = ScreenDpi();
-    auto px = [dpi](int twips) { return TwipsToPixels(twips, dpi); };
-    HINSTANCE hinstance = ::GetModuleHandleW(nullptr);
-
-    labelFont_.reset(CreateFormFont(L"MS Sans Serif", 1200, FW_NORMAL, dpi));
-    gridFont_.reset(CreateFormFont(L"MS Sans Serif", 825, FW_NORMAL, dpi));
-
-    label1_ = ::CreateWindowExW(
-        0, WC_STATICW, L"Manage XTR files", WS_CHILD | WS_VISIBLE | SS_LEFT, px(120), px(120), px(3135),
-        px(495), window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_LABEL1)), hinstance, nullptr);
-    ::SendMessageW(label1_, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), FALSE);
-
-    const RECT gridPlacement{px(120), px(720), px(120) + px(11295), px(720) + px(5055)};
-    grdXTRs_.Create(window_, IDC_GRDXTRS, gridPlacement, static_cast<HFONT>(gridFont_.get()));
+    const std::vector<FormControl> controls = Controls();
+    const FormLayout layout = LayOutForm(controls, ClientTwips(), dpi);
+    label1_ = CreateFormControls(window_, controls, layout, fonts_, dpi)[0];
+    SetClientSize(window_, layout.client);
+    grdXTRs_.Create(window_, IDC_GRDXTRS, layout.placements[1], fonts_.Get(controls[1].font, dpi));
     grdXTRs_.MouseDown = [this](int button, POINT screenPoint) { grdXTRs_MouseDown(button, screenPoint); };
 }
 

@@ -5,6 +5,7 @@
 #include "common/Grid.h"
 
 #include <cstdint>
+#include <vector>
 
 class Form1 : public Form<Form1> {
   public:
@@ -27,6 +28,11 @@ class Form1 : public Form<Form1> {
     HMENU Popup1() const;
     // The editor dialog; its window exists only while it is loaded.
     Form2& Editor() { return form2_; }
+
+    // The controls as designed, in twips, and the client area: laid out at the
+    // screen's dots per inch at start-up.
+    static std::vector<FormControl> Controls();
+    static SIZE ClientTwips();
 
     // Keyboard handling that must run before a message is dispatched
     // (the F5 accelerator, dialog navigation in modeless windows).
@@ -71,8 +77,7 @@ class Form1 : public Form<Form1> {
 
     HWND label1_ = nullptr;
     Grid grdXTRs_;
-    UniqueGdiObject labelFont_;
-    UniqueGdiObject gridFont_;
+    FormFonts fonts_;
     UniqueMenu popupMenus_;
     HACCEL accelerators_ = nullptr;
     Form2 form2_;

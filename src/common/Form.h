@@ -7,6 +7,8 @@
 #include "common/Win32.h"
 
 #include <exception>
+#include <string>
+#include <vector>
 
 // Logs a failure that escaped a window's handlers under "<form name>.WindowProc".
 void ReportEscapedFailure(const wchar_t* formName, std::exception_ptr failure) noexcept;
@@ -116,3 +118,66 @@ inline DialogKey DialogKeyOf(int commandId) {
            : commandId == IDCANCEL ? DialogKey::Cancel
                                    : DialogKey::None;
 }
+
+// A font of a form: face, size in hundredths of a point (825 is 8.25
+// points) and weight, made for the dots per inch it is used at.
+struct FormFont {
+    const wchar_t* face = L"MS Sans Serif";
+    int hundredthPoints = 825;
+    int weight = FW_NORMAL;
+};
+
+// A control's place in twips: left and top in its window's client area, width and height.
+struct TwipsBox {
+    int left = 0, top = 0, width = 0, height = 0;
+    int Bottom() const { return top + height; }
+};
+
+// One control of a form, placed in twips as the form was designed, in the
+// order of creation (the Tab order). A label wraps its text at its width; a
+// control without a class is placed but created by the form itself.
+struct FormControl {
+    int id = -1;
+    const wchar_t* className = nullptr;
+    std::wstring text;
+    DWORD style = 0; // WS_CHILD and WS_VISIBLE go with it
+    DWORD exStyle = 0;
+    TwipsBox twips;
+    FormFont font;
+    bool label = false;
+};
+
+// Where a form's controls go at dpi, in pixels, and the client area they
+// need. Positions and sizes are as designed wherever the text fits; a label
+// whose text needs more height grows downward, and every control below it,
+// and the client area, move down with it.
+struct FormLayout {
+    std::vector<RECT> placements;
+    SIZE client{};
+};
+FormLayout LayOutForm(const std::vector<FormControl>& controls, SIZE clientTwips, int dpi);
+
+// The height in pixels a label of the given width needs for text in font at dpi.
+int LabelTextHeight(const std::wstring& text, const FormFont& font, int dpi, int width);
+
+// The fonts of one window, each made once for its dots per inch.
+class FormFonts {
+  public:
+    HFONT Get(const FormFont& font, int dpi);
+
+  private:
+    struct Made {
+        FormFont font;
+        int dpi;
+        UniqueGdiObject object;
+    };
+    std::vector<Made> made_;
+};
+
+// Creates the controls of parent as laid out, each in its font; the handles
+// come back in the order of controls (null for those the form creates itself).
+std::vector<HWND> CreateFormControls(HWND parent, const std::vector<FormControl>& controls,
+                                     const FormLayout& layout, FormFonts& fonts, int dpi);
+
+// Gives the window the client area size (a layout's, when a label grew).
+void SetClientSize(HWND window, SIZE client);

@@ -38,6 +38,29 @@ std::string ToAnsi(std::wstring_view text) {
     return bytes;
 }
 
+std::wstring CharactersTheCodePageLacks(std::wstring_view text) {
+    std::wstring lacking;
+    if (::GetACP() == CP_UTF8) {
+        return lacking; // the flags below are refused there, and nothing is lacking
+    }
+    for (size_t i = 0; i < text.size();) {
+        // A character beyond the first plane is a pair of surrogates: one character.
+        const size_t length =
+            IS_HIGH_SURROGATE(text[i]) && i + 1 < text.size() && IS_LOW_SURROGATE(text[i + 1]) ? 2 : 1;
+        const std::wstring_view character = text.substr(i, length);
+        char bytes[8];
+        BOOL usedDefault = FALSE;
+        const int written =
+            ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, character.data(), static_cast<int>(length),
+                                  bytes, sizeof(bytes), nullptr, &usedDefault);
+        if ((written == 0 || usedDefault) && lacking.find(character) == std::wstring::npos) {
+            lacking.append(character);
+        }
+        i += length;
+    }
+    return lacking;
+}
+
 std::wstring FromAnsi(std::string_view bytes) {
     if (bytes.empty()) {
         return {};

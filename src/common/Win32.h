@@ -88,6 +88,11 @@ using UniqueWindow = UniqueHandle<WindowTraits>;
 std::string ToAnsi(std::wstring_view text);
 std::wstring FromAnsi(std::string_view bytes);
 
+// The characters of text that the ANSI code page cannot hold, each once, in
+// the order they first come: ToAnsi would put a look-alike or "?" in their
+// place. Empty under the UTF-8 code page, which holds them all.
+std::wstring CharactersTheCodePageLacks(std::wstring_view text);
+
 // Names or paths that the file system takes for one: equal but for letter case.
 bool SamePath(std::wstring_view a, std::wstring_view b);
 

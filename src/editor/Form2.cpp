@@ -116,7 +116,7 @@ void Form2::Load() {
     frame.className = L"QuillonForm2";
     frame.icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_QUILLON));
     frame.style = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    frame.clientTwips = {kClientWidth, kClientHeight};
+    frame.clientTwips = ClientTwips();
     CreateForm(frame);
     if (window_ != nullptr) {
         Form_Load();
@@ -140,7 +140,7 @@ void Form2::OnFinalMessage() {
     cmbAutoStart_ = cmbAutoShutdown_ = cmbActive_ = nullptr;
     cmdQuit_ = cmdOK_ = nullptr;
     focus_.Forget();
-    font_.reset();
+    fonts_ = {};
 }
 
 LRESULT Form2::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -191,54 +191,63 @@ void Form2::OnCommand(int id) {
     }
 }
 
-void Form2::CreateControls() {
-    const int dpi = ScreenDpi();
-    auto px = [dpi](int twips) { return TwipsToPixels(twips, dpi); };
-    HINSTANCE hinstance = ::GetModuleHandleW(nullptr);
-    font_.reset(CreateFormFont(L"MS Sans Serif", 825, FW_NORMAL, dpi));
-
-    // Creation order is the Tab order: top to bottom, Quit before OK.
-    auto create = [&](const wchar_t* windowClass, const wchar_t* text, DWORD style, DWORD exStyle, int id,
-                      int x, int y, int width, int height) {
-        HWND control = ::CreateWindowExW(
-            exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | style, px(x), px(y), px(width), px(height),
-            window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), hinstance, nullptr);
-        if (control != nullptr) {
-            ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-        }
-        return control;
+std::vector<FormControl> Form2::Controls() {
+    std::vector<FormControl> controls;
+    auto add = [&controls](int id, const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle,
+                           int x, int y, int width, int height, bool label = false) {
+        controls.push_back({id, className, text, style, exStyle, {x, y, width, height}, FormFont{}, label});
     };
     auto label = [&](const wchar_t* caption, int y) {
-        create(WC_STATICW, caption, SS_LEFT, 0, -1, kLabelLeft, y + 45, kLabelWidth, 255);
+        add(-1, WC_STATICW, caption, SS_LEFT, 0, kLabelLeft, y + 45, kLabelWidth, 255, true);
     };
     auto textBox = [&](int id, int y, int width) {
-        return create(WC_EDITW, L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, id, kBoxLeft, y, width,
-                      kBoxHeight);
+        add(id, WC_EDITW, L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kBoxLeft, y, width, kBoxHeight);
     };
     // Drop-down lists: only "YES" and "NO" can be chosen, nothing typed. The height includes the list.
     auto comboBox = [&](int id, int y) {
-        return create(WC_COMBOBOXW, L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, id, kBoxLeft, y, 1215,
-                      1200);
+        add(id, WC_COMBOBOXW, L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, kBoxLeft, y, 1215, 1200);
     };
 
+    // Creation order is the Tab order: top to bottom, Quit before OK.
     label(L"Title", 120);
-    txtTitle_ = textBox(kIdTitle, 120, 5895);
+    textBox(kIdTitle, 120, 5895);
     label(L"Filename", 540);
-    txtFilename_ = textBox(kIdFilename, 540, 3375);
+    textBox(kIdFilename, 540, 3375);
     label(L"Program", 960);
-    txtProgram_ = textBox(kIdProgram, 960, kRightEdge - kBoxLeft);
-    cmdBrowse_ = create(WC_BUTTONW, L"browse", WS_TABSTOP | BS_PUSHBUTTON, 0, kIdBrowse, kRightEdge - 975,
-                        1320, 975, kBoxHeight);
+    textBox(kIdProgram, 960, kRightEdge - kBoxLeft);
+    add(kIdBrowse, WC_BUTTONW, L"browse", WS_TABSTOP | BS_PUSHBUTTON, 0, kRightEdge - 975, 1320, 975,
+        kBoxHeight);
     label(L"AutoStart", 1740);
-    cmbAutoStart_ = comboBox(kIdAutoStart, 1740);
+    comboBox(kIdAutoStart, 1740);
     label(L"auto stop", 2160);
-    cmbAutoShutdown_ = comboBox(kIdAutoShutdown, 2160);
+    comboBox(kIdAutoShutdown, 2160);
     label(L"Active", 2580);
-    cmbActive_ = comboBox(kIdActive, 2580);
-    cmdQuit_ = create(WC_BUTTONW, L"Quit", WS_TABSTOP | BS_PUSHBUTTON, 0, kIdQuit,
-                      kRightEdge - 2 * kButtonWidth - 135, 3090, kButtonWidth, kButtonHeight);
-    cmdOK_ = create(WC_BUTTONW, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, kIdOK, kRightEdge - kButtonWidth,
-                    3090, kButtonWidth, kButtonHeight);
+    comboBox(kIdActive, 2580);
+    add(kIdQuit, WC_BUTTONW, L"Quit", WS_TABSTOP | BS_PUSHBUTTON, 0, kRightEdge - 2 * kButtonWidth - 135,
+        3090, kButtonWidth, kButtonHeight);
+    add(kIdOK, WC_BUTTONW, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, kRightEdge - kButtonWidth, 3090,
+        kButtonWidth, kButtonHeight);
+    return controls;
+}
+
+SIZE Form2::ClientTwips() { return {kClientWidth, kClientHeight}; }
+
+void Form2::CreateControls() {
+    const int dpi = ScreenDpi();
+    const std::vector<FormControl> controls = Controls();
+    const FormLayout layout = LayOutForm(controls, ClientTwips(), dpi);
+    CreateFormControls(window_, controls, layout, fonts_, dpi);
+    SetClientSize(window_, layout.client);
+    auto control = [this](int id) { return ::GetDlgItem(window_, id); };
+    txtTitle_ = control(kIdTitle);
+    txtFilename_ = control(kIdFilename);
+    txtProgram_ = control(kIdProgram);
+    cmdBrowse_ = control(kIdBrowse);
+    cmbAutoStart_ = control(kIdAutoStart);
+    cmbAutoShutdown_ = control(kIdAutoShutdown);
+    cmbActive_ = control(kIdActive);
+    cmdQuit_ = control(kIdQuit);
+    cmdOK_ = control(kIdOK);
 }
 
 void Form2::Form_Load() {
@@ -302,6 +311,9 @@ void Form2::cmdOK_Click() {
 
     Trap(L"Form2.cmdOK_Click", [&] {
         const XtrRecord edited = EditedRecord();
+        if (!CodePageHolds(edited)) {
+            return; // the typing stays, to be mended
+        }
         const Outcome outcome = loadedIndex_ == -1 ? SaveNew(edited) : SaveEntry(edited);
         if (outcome == Outcome::Declined) {
             return;
@@ -347,6 +359,46 @@ XtrRecord Form2::EditedRecord() const {
     edited.autoStop = YesNo(SelectedText(cmbAutoShutdown_));
     edited.active = YesNo(SelectedText(cmbActive_));
     return edited;
+}
+
+// An XTR file and its name are read by UI-View32 in the computer's code page:
+// a character the code page cannot hold would be written as a look-alike or
+// "?", another text than the user's (and a path to another program). Such
+// typing is refused, never altered. A field left as it was loaded is never
+// in the way: an existing file keeps its name and its bytes.
+bool Form2::CodePageHolds(const XtrRecord& edited) const {
+    const bool creating = loadedIndex_ == -1;
+    const bool pathChanged = edited.programDrive != OldRecord.programDrive ||
+                             edited.programDir != OldRecord.programDir ||
+                             edited.programFile != OldRecord.programFile;
+    std::wstring lacking;
+    auto check = [&lacking](const wchar_t* field, bool changed, std::wstring_view text) {
+        const std::wstring characters = changed ? CharactersTheCodePageLacks(text) : std::wstring();
+        if (characters.empty()) {
+            return;
+        }
+        lacking += L"\r\n";
+        lacking += field;
+        lacking += L":";
+        for (wchar_t c : characters) {
+            if (!IS_LOW_SURROGATE(c)) {
+                lacking += L' ';
+            }
+            lacking += c;
+        }
+    };
+    check(L"Title", creating || edited.title != OldRecord.title, edited.title);
+    check(L"Filename", creating || edited.fileName != OldRecord.fileName, edited.fileName);
+    check(L"Program", creating || pathChanged, program_.Text(txtProgram_));
+    if (lacking.empty()) {
+        return true;
+    }
+    Ui::ShowMessage(window_,
+                    L"Nothing was saved. UI-View32 reads XTR files in this computer's code page (" +
+                        std::to_wstring(::GetACP()) + L"), which has no place for these characters:" +
+                        lacking,
+                    AppTitle, MB_OK | MB_ICONSTOP);
+    return false;
 }
 
 Form2::Outcome Form2::SaveNew(const XtrRecord& edited) {
@@ -407,6 +459,8 @@ Form2::Outcome Form2::SaveEntry(const XtrRecord& edited) {
     entry = edited;
     entry.folder = OldRecord.folder;
     entry.programFound = programFound;
+    entry.bytes = OldRecord.bytes; // what the user saw; the fields left as they were go back as they were
+    entry.unreadable = OldRecord.unreadable;
 
     bool saved = true;
     if (activeChanged && (contentChanged || nameChanged)) {
@@ -445,6 +499,8 @@ Form2::Outcome Form2::SaveOverChange(const XtrRecord& edited, const std::wstring
     }
     XtrTable.push_back(edited);
     XtrTable.back().folder = targetFolder;
+    XtrTable.back().bytes = OldRecord.bytes;
+    XtrTable.back().unreadable = OldRecord.unreadable;
     CurrentIndex = static_cast<std::int16_t>(XtrTable.size() - 1);
     const bool saved = IsOrdinaryFile(oldPath) ? FilenameChanged() : ContentChanged();
     if (!saved) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class Form2 : public Form<Form2> {
   public:
@@ -32,6 +33,11 @@ class Form2 : public Form<Form2> {
     HWND cmdQuit() const { return cmdQuit_; }
     HWND cmdOK() const { return cmdOK_; }
 
+    // The controls as designed, in twips, and the client area: laid out at the
+    // screen's dots per inch when the dialog loads.
+    static std::vector<FormControl> Controls();
+    static SIZE ClientTwips();
+
     // The entry OK applies to: the index the dialog loaded, or -1 when it was opened by New.
     std::int16_t TargetIndex() const { return loadedIndex_; }
 
@@ -53,6 +59,7 @@ class Form2 : public Form<Form2> {
     void CreateControls();
 
     XtrRecord EditedRecord() const;
+    bool CodePageHolds(const XtrRecord& edited) const;
     Outcome SaveNew(const XtrRecord& edited);
     Outcome SaveEntry(const XtrRecord& edited);
     Outcome SaveOverChange(const XtrRecord& edited, const std::wstring& targetFolder);
@@ -83,7 +90,7 @@ class Form2 : public Form<Form2> {
     HWND cmdQuit_ = nullptr;
     HWND cmdOK_ = nullptr;
     FocusMemory focus_;
-    UniqueGdiObject font_;
+    FormFonts fonts_;
     BoxText title_;
     BoxText program_;
     std::int16_t loadedIndex_ = -1;

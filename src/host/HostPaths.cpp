@@ -11,6 +11,8 @@ std::wstring JoinProgramPath(std::wstring_view base, ProgramPathView path) {
     std::wstring joined;
     if (!path.drive.empty()) {
         joined.append(path.drive).append(path.dir) += L'\\';
+    } else if (path.dir.starts_with(L"\\\\")) {
+        joined.append(path.dir) += L'\\'; // a network path, \\server\share\...: absolute as it is
     } else if (!path.dir.empty()) {
         joined.append(base).append(path.dir) += L'\\';
     } else {

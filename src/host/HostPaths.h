@@ -15,7 +15,8 @@ std::wstring WithoutTrailingBackslash(std::wstring_view setting);
 // The pieces joined: drive + dir + "\" + file when there is a drive; else
 // base + dir + "\" + file when there is a directory; else base + file. base
 // stands for the UI-View32 folder in front of a path without drive, joined
-// without a separator of its own.
+// without a separator of its own. A directory beginning with "\\" is a
+// network path's, absolute: no base goes in front of it.
 std::wstring JoinProgramPath(std::wstring_view base, ProgramPathView path);
 
 // The absolute path of the program; a path without drive is relative to the

@@ -61,11 +61,15 @@ void ScanXTR() {
         for (int i = 1; i <= count; ++i) {
             const std::wstring program = ProgramPathAbsolute(static_cast<std::int16_t>(i));
             marker = 8;
-            const bool found = AnyNormalFile(program);
+            // A path the system refuses as a name (a "|" in a folder name) is that
+            // entry's own problem: not found, reported, and the next entry goes on.
+            bool found = false;
+            Trap(L"Module1.ScanXTR,  Line ", marker, [&] { found = AnyNormalFile(program); });
             if (!found) {
                 marker = 9;
             }
             XtrEntry(i).programFound = found;
+            marker = 8;
         }
     });
 }

@@ -5,6 +5,7 @@
 #include "common/Trap.h"
 #include "common/Win32.h"
 #include "host/HostFolder.h"
+#include "host/HostPaths.h"
 #include "xtr/XtrFormat.h"
 #include "xtr/ProgramPaths.h"
 #include "xtr/TemporaryFiles.h"
@@ -12,6 +13,7 @@
 #include "xtr/XtrTable.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 // A file of at most this size is kept whole; of a larger one, as much as its
@@ -87,6 +89,14 @@ void ReplaceFileContent(const std::wstring& folder, const std::wstring& name, co
     WriteWhole(std::move(file), bytes);
     temporary.PutInPlace(folder + L"\\" + name);
 }
+// The line, read as line 2 of a file, gives the entry's program path pieces.
+bool ReadsAsTheEntrysPath(std::string_view line, const XtrRecord& entry) {
+    XtrRecord read;
+    int marker = 0;
+    ApplyXtrLine(read, 2, FromAnsi(line), marker);
+    return read.programDrive == entry.programDrive && read.programDir == entry.programDir &&
+           read.programFile == entry.programFile;
+}
 } // namespace
 
 std::string ReadXtrBytes(const std::wstring& path) { return ReadKeptBytes(OpenForReading(path).get()); }
@@ -100,12 +110,11 @@ void ReadXTR(std::int16_t index) {
         marker = 100;
         entry.bytes = ReadKeptBytes(file.get());
         entry.unreadable = false;
-        const std::wstring text = FromAnsi(entry.bytes);
         int lineNumber = 0;
-        for (std::wstring_view line : SplitXtrLines(text)) {
+        for (std::string_view line : SplitXtrLines(std::string_view(entry.bytes))) {
             marker = 110;
             ++lineNumber;
-            ApplyXtrLine(entry, lineNumber, line, marker);
+            ApplyXtrLine(entry, lineNumber, FromAnsi(line), marker);
             if (lineNumber >= 4) {
                 break;
             }
@@ -118,6 +127,12 @@ void ReadXTR(std::int16_t index) {
     });
 }
 
+// A title or program path that an entry still holds as it was read goes back
+// with the very bytes it was read from: decoding and encoding again would
+// change bytes the code page does not define, and cutting a path into its
+// pieces and joining them again changes a path that is no plain file path (a
+// web address, "C:z.exe"). A full path inside the UI-View32 folder is the
+// exception: it is written shortened, on purpose.
 bool ContentChanged() {
     return Trap(L"Module1.ContentChanged", [] {
         const XtrRecord& entry = XtrEntry(CurrentIndex);
@@ -125,12 +140,27 @@ bool ContentChanged() {
         if (!IsPlainFileName(entry.fileName)) {
             Raise(Err::BadFileNameOrNumber);
         }
+        const std::vector<std::string_view> read =
+            entry.unreadable ? std::vector<std::string_view>{} : SplitXtrLines(std::string_view(entry.bytes));
+        std::string bytes;
+        if (!read.empty() && FromAnsi(read[0]) == entry.title) {
+            bytes.append(read[0]);
+        } else {
+            bytes += ToAnsi(AsOneLine(entry.title));
+        }
+        bytes += "\r\n";
         const std::wstring programPath = ProgramPathForFile(CurrentIndex);
+        const bool shortened = programPath != JoinProgramPath(L"", ProgramPathOf(entry));
+        if (read.size() >= 2 && !shortened && ReadsAsTheEntrysPath(read[1], entry)) {
+            bytes.append(read[1]);
+        } else {
+            bytes += ToAnsi(XtrProgramLine(programPath));
+        }
+        bytes += "\r\n";
         SYSTEMTIME now;
         ::GetLocalTime(&now);
-        const std::wstring text =
-            BuildXtrText(entry, programPath, AppTitle, LocaleText(&::GetDateFormatW, DATE_SHORTDATE, now),
-                         LocaleText(&::GetTimeFormatW, 0, now));
-        ReplaceFileContent(entry.folder, entry.fileName, ToAnsi(text));
+        bytes += ToAnsi(XtrClosingLines(entry, AppTitle, LocaleText(&::GetDateFormatW, DATE_SHORTDATE, now),
+                                        LocaleText(&::GetTimeFormatW, 0, now)));
+        ReplaceFileContent(entry.folder, entry.fileName, bytes);
     });
 }

@@ -45,23 +45,30 @@ ProgramPathPieces SplitProgramPath(std::wstring_view path) {
     return pieces;
 }
 
-std::vector<std::wstring_view> SplitXtrLines(std::wstring_view text) {
-    std::vector<std::wstring_view> lines;
+namespace {
+template <class Char>
+std::vector<std::basic_string_view<Char>> SplitLines(std::basic_string_view<Char> text) {
+    std::vector<std::basic_string_view<Char>> lines;
     size_t start = 0;
     while (start < text.size()) {
-        const size_t end = text.find(L'\r', start);
-        if (end == std::wstring_view::npos) {
+        const size_t end = text.find(Char('\r'), start);
+        if (end == std::basic_string_view<Char>::npos) {
             lines.push_back(text.substr(start));
             break;
         }
         lines.push_back(text.substr(start, end - start));
         start = end + 1;
-        if (start < text.size() && text[start] == L'\n') {
+        if (start < text.size() && text[start] == Char('\n')) {
             ++start;
         }
     }
     return lines;
 }
+} // namespace
+
+std::vector<std::wstring_view> SplitXtrLines(std::wstring_view text) { return SplitLines(text); }
+
+std::vector<std::string_view> SplitXtrLines(std::string_view bytes) { return SplitLines(bytes); }
 
 void ApplyXtrLine(XtrRecord& entry, int lineNumber, std::wstring_view line, int& marker) {
     marker = 120;
@@ -120,25 +127,22 @@ std::wstring AsOneLine(std::wstring_view text) {
     return line;
 }
 
-std::wstring BuildXtrText(const XtrRecord& entry, std::wstring_view programPath, std::wstring_view appTitle,
-                          std::wstring_view dateText, std::wstring_view timeText) {
-    const std::wstring_view crlf = L"\r\n";
-    std::wstring text;
-    text.reserve(entry.title.size() + programPath.size() + appTitle.size() + 96);
-    text += AsOneLine(entry.title);
-    text += crlf;
-    const std::wstring path = AsOneLine(programPath);
+std::wstring XtrProgramLine(std::wstring_view programPath) {
+    std::wstring path = AsOneLine(programPath);
     // Reading removes one quote from each end, so a quote of the path's own at
     // either end survives only inside a pair of quotes.
     const bool ownQuote = !path.empty() && (path.front() == L'"' || path.back() == L'"');
     if (path.find(L' ') != std::wstring::npos || ownQuote) {
-        text += L'"';
-        text += path;
-        text += L'"';
-    } else {
-        text += path;
+        return L'"' + path + L'"';
     }
-    text += crlf;
+    return path;
+}
+
+std::wstring XtrClosingLines(const XtrRecord& entry, std::wstring_view appTitle, std::wstring_view dateText,
+                             std::wstring_view timeText) {
+    const std::wstring_view crlf = L"\r\n";
+    std::wstring text;
+    text.reserve(appTitle.size() + 96);
     text += BoolText(entry.autoStart);
     text += crlf;
     text += BoolText(entry.autoStop);
@@ -153,4 +157,10 @@ std::wstring BuildXtrText(const XtrRecord& entry, std::wstring_view programPath,
     text += timeText;
     text += crlf;
     return text;
+}
+
+std::wstring BuildXtrText(const XtrRecord& entry, std::wstring_view programPath, std::wstring_view appTitle,
+                          std::wstring_view dateText, std::wstring_view timeText) {
+    return AsOneLine(entry.title) + L"\r\n" + XtrProgramLine(programPath) + L"\r\n" +
+           XtrClosingLines(entry, appTitle, dateText, timeText);
 }

@@ -21,9 +21,13 @@ struct ProgramPathPieces {
 // Cuts an application path into drive ("C:"), directory (no trailing "\") and file name.
 ProgramPathPieces SplitProgramPath(std::wstring_view path);
 
-// The lines of a file's text: a line ends at CR LF or at a lone CR, never at a
-// lone LF. Text after the last line end is a line of its own when not empty.
+// The lines of a file: a line ends at CR LF or at a lone CR, never at a lone
+// LF. Text after the last line end is a line of its own when not empty. A
+// file's bytes are cut before they are decoded, line by line: in a code page
+// of two-byte characters a byte before CR can lead a character, but no code
+// page takes CR into one.
 std::vector<std::wstring_view> SplitXtrLines(std::wstring_view text);
+std::vector<std::string_view> SplitXtrLines(std::string_view bytes);
 
 // Takes line number lineNumber (counted from 1) of a file into entry; lines
 // after the fourth are ignored. marker follows the step in progress, so that a
@@ -34,6 +38,15 @@ void ApplyXtrLine(XtrRecord& entry, int lineNumber, std::wstring_view line, int&
 // lone CR) becomes one blank, so that it cannot push the lines after it out
 // of place. A lone LF ends no line and stays.
 std::wstring AsOneLine(std::wstring_view text);
+
+// Line 2 as the writer puts it: the path (as the file stores it) on one line,
+// quoted when it holds a blank, or when it begins or ends with a quote of its
+// own that reading would otherwise take away.
+std::wstring XtrProgramLine(std::wstring_view programPath);
+
+// Lines 3 to 6 as the writer puts them, each ended by CR LF.
+std::wstring XtrClosingLines(const XtrRecord& entry, std::wstring_view appTitle, std::wstring_view dateText,
+                             std::wstring_view timeText);
 
 // The whole text of a file for entry, every line ended by CR LF. The title and
 // programPath (the path as the file stores it) are each kept to one line; the

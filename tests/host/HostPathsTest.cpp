@@ -22,6 +22,9 @@ TEST(HostPaths, AbsolutePathJoinsTheSettingAsStored) {
               L"C:\\UI-View32\\Addons\\Tool.exe");
     EXPECT_EQ(ProgramPathAbsoluteOf(Program(L"", L"", L"Tool.exe"), setting), L"C:\\UI-View32\\Tool.exe");
     EXPECT_EQ(ProgramPathAbsoluteOf(Program(L"", L"", L""), setting), setting);
+    // A network path is absolute as written.
+    EXPECT_EQ(ProgramPathAbsoluteOf(Program(L"", L"\\\\server\\share", L"tool.exe"), setting),
+              L"\\\\server\\share\\tool.exe");
 }
 
 TEST(HostPaths, PathForFileDropsTheFolderOnlyWhenSpelledTheSame) {

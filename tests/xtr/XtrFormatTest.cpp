@@ -166,6 +166,8 @@ TEST(GridText, ApplicationPathDisplay) {
     EXPECT_EQ(ProgramPathDisplayOf(Program(L"", L"", L"a.exe")), L"<UIView-Dir>a.exe");
     EXPECT_EQ(ProgramPathDisplayOf(Program(L"", L"", L"")), L"<UIView-Dir>");
     EXPECT_EQ(ProgramPathDisplayOf(Program(L"C:", L"", L"a.exe")), L"C:\\a.exe");
+    EXPECT_EQ(ProgramPathDisplayOf(Program(L"", L"\\\\server\\share", L"a.exe")),
+              L"\\\\server\\share\\a.exe");
 }
 
 TEST(XtrText, LineBreaksInATextNeverMoveTheLinesAfterIt) {
