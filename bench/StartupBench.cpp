@@ -1,0 +1,217 @@
+// Times Quillon's start-up as a user sees it, against a bare window holding a
+// ListView: from just before CreateProcess until the program's main window is
+// visible and its list holds every row. Quillon reads a temporary UI-View32
+// folder of 30 XTR files, through UI-View32's real registry setting (the
+// started program is another process, so a scratch key would not reach it);
+// the setting is put back afterwards. Run it in a Wine prefix of its own.
+#include "BenchFolder.h"
+
+#include "common/Win32.h"
+#include "host/HostFolder.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+constexpr int kXtrFiles = 30;
+constexpr int kDefaultSamples = 10;
+constexpr double kWindowTimeoutMs = 10000;
+
+// Thrown rather than exiting at once, so that the registry setting and the folder are put back.
+struct BenchFailure {
+    std::wstring what;
+};
+
+[[noreturn]] void Fail(const std::wstring& what) { throw BenchFailure{what}; }
+
+// The temporary UI-View32 folder, removed however the bench ends.
+class TemporaryHostFolder {
+  public:
+    TemporaryHostFolder() : fixture_(MakeHostFolder(kXtrFiles, L"QuillonStartup")) {}
+    ~TemporaryHostFolder() { RemoveTree(fixture_.root); }
+    TemporaryHostFolder(const TemporaryHostFolder&) = delete;
+    TemporaryHostFolder& operator=(const TemporaryHostFolder&) = delete;
+    const std::wstring& Host() const { return fixture_.host; }
+
+  private:
+    HostFolderFixture fixture_;
+};
+
+// UI-View32's folder setting pointed at the bench's folder while it lives; the
+// value it had (or its absence) comes back afterwards.
+class HostSetting {
+  public:
+    explicit HostSetting(const std::wstring& folder) {
+        DWORD bytes = 0;
+        if (::RegGetValueW(HKEY_CURRENT_USER, kHostSettingKey, kHostSettingValue, RRF_RT_REG_SZ, nullptr,
+                           nullptr, &bytes) == ERROR_SUCCESS) {
+            std::wstring value(bytes / sizeof(wchar_t) + 1, L'\0');
+            if (::RegGetValueW(HKEY_CURRENT_USER, kHostSettingKey, kHostSettingValue, RRF_RT_REG_SZ, nullptr,
+                               value.data(), &bytes) == ERROR_SUCCESS) {
+                value.resize(wcsnlen(value.c_str(), bytes / sizeof(wchar_t)));
+                previous_ = value;
+            }
+        }
+        HKEY key = nullptr;
+        DWORD disposition = 0;
+        if (::RegCreateKeyExW(HKEY_CURRENT_USER, kHostSettingKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key, &disposition) != ERROR_SUCCESS) {
+            Fail(L"cannot open UI-View32's registry key");
+        }
+        key_.reset(key);
+        keyCreated_ = disposition == REG_CREATED_NEW_KEY;
+        Set(folder);
+    }
+    ~HostSetting() {
+        if (previous_) {
+            Set(*previous_);
+            return;
+        }
+        ::RegDeleteValueW(key_.get(), kHostSettingValue);
+        key_.reset();
+        if (keyCreated_) {
+            ::RegDeleteKeyW(HKEY_CURRENT_USER, kHostSettingKey);
+        }
+    }
+    HostSetting(const HostSetting&) = delete;
+    HostSetting& operator=(const HostSetting&) = delete;
+
+  private:
+    void Set(const std::wstring& value) {
+        ::RegSetValueExW(key_.get(), kHostSettingValue, 0, REG_SZ,
+                         reinterpret_cast<const BYTE*>(value.c_str()),
+                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    }
+
+    UniqueKey key_;
+    bool keyCreated_ = false;
+    std::optional<std::wstring> previous_;
+};
+
+struct Search {
+    DWORD processId = 0;
+    HWND ready = nullptr;  // a visible window whose list holds every row
+    HWND dialog = nullptr; // a visible message box: the start-up asked something
+};
+
+BOOL CALLBACK InspectWindow(HWND window, LPARAM context) {
+    Search& search = *reinterpret_cast<Search*>(context);
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
+    if (processId != search.processId || !::IsWindowVisible(window)) {
+        return TRUE;
+    }
+    wchar_t className[64] = L"";
+    ::GetClassNameW(window, className, 64);
+    if (std::wstring(className) == L"#32770") {
+        search.dialog = window;
+        return FALSE;
+    }
+    HWND list = ::FindWindowExW(window, nullptr, WC_LISTVIEWW, nullptr);
+    DWORD_PTR rows = 0;
+    // Answered once the program's thread takes messages again, so a paint under way ends first.
+    if (list != nullptr &&
+        ::SendMessageTimeoutW(list, LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, 1000, &rows) != 0 &&
+        rows == kXtrFiles) {
+        search.ready = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Milliseconds from just before CreateProcess until the program shows its full list.
+double TimeStart(const std::wstring& exe) {
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    const double start = Now();
+    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process)) {
+        Fail(L"cannot start " + exe + L": " + SystemErrorText(::GetLastError()));
+    }
+    UniqueFile processHandle(process.hProcess);
+    UniqueFile threadHandle(process.hThread);
+    Search search;
+    search.processId = process.dwProcessId;
+    double elapsed = 0;
+    for (;;) {
+        ::EnumWindows(&InspectWindow, reinterpret_cast<LPARAM>(&search));
+        elapsed = Now() - start;
+        if (search.ready != nullptr) {
+            break;
+        }
+        if (search.dialog != nullptr) {
+            ::TerminateProcess(process.hProcess, 1);
+            Fail(exe + L" showed a message box while starting");
+        }
+        if (::WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) {
+            Fail(exe + L" ended before it showed its list");
+        }
+        if (elapsed > kWindowTimeoutMs) {
+            ::TerminateProcess(process.hProcess, 1);
+            Fail(L"no window with " + std::to_wstring(kXtrFiles) + L" rows from " + exe + L" within 10 s");
+        }
+        ::Sleep(1);
+    }
+    ::PostMessageW(search.ready, WM_CLOSE, 0, 0);
+    if (::WaitForSingleObject(process.hProcess, 5000) != WAIT_OBJECT_0) {
+        std::fprintf(stderr, "start-up bench: %ls did not close; ended it\n", exe.c_str());
+        ::TerminateProcess(process.hProcess, 1);
+        ::WaitForSingleObject(process.hProcess, 5000);
+    }
+    return elapsed;
+}
+
+double Median(std::vector<double> samples) {
+    std::sort(samples.begin(), samples.end());
+    const size_t middle = samples.size() / 2;
+    return samples.size() % 2 != 0 ? samples[middle] : (samples[middle - 1] + samples[middle]) / 2;
+}
+
+std::wstring BesideBench(const wchar_t* relative) {
+    std::wstring path = OwnModulePath();
+    path.resize(path.find_last_of(L'\\') + 1);
+    return path + relative;
+}
+} // namespace
+
+// quillon_startup_bench [samples [Quillon.exe [bare.exe]]]; by default 10
+// samples of the Quillon.exe and quillon_bare_list.exe of this build tree.
+int wmain(int argc, wchar_t** argv) {
+    const int samples = argc > 1 ? std::max(1, _wtoi(argv[1])) : kDefaultSamples;
+    const std::wstring quillon = argc > 2 ? argv[2] : BesideBench(L"..\\Quillon.exe");
+    const std::wstring bare = argc > 3 ? argv[3] : BesideBench(L"quillon_bare_list.exe");
+
+    std::vector<double> quillonMs, bareMs;
+    try {
+        TemporaryHostFolder folder;
+        HostSetting setting(folder.Host() + L"\\");
+        TimeStart(quillon); // the warm-up: files and DLLs into the caches
+        TimeStart(bare);
+        for (int i = 0; i < samples; ++i) {
+            quillonMs.push_back(TimeStart(quillon));
+            bareMs.push_back(TimeStart(bare));
+        }
+    } catch (const BenchFailure& failure) {
+        std::fprintf(stderr, "start-up bench: %ls\n", failure.what.c_str());
+        return 1;
+    }
+
+    const double quillonMedian = Median(quillonMs);
+    const double bareMedian = Median(bareMs);
+    std::printf("start-up ms: Quillon %.1f (median of %d), bare %.1f, ratio %.2f\n", quillonMedian, samples,
+                bareMedian, quillonMedian / bareMedian);
+    std::printf("  range ms: Quillon %.1f to %.1f, bare %.1f to %.1f\n",
+                *std::min_element(quillonMs.begin(), quillonMs.end()),
+                *std::max_element(quillonMs.begin(), quillonMs.end()),
+                *std::min_element(bareMs.begin(), bareMs.end()),
+                *std::max_element(bareMs.begin(), bareMs.end()));
+    return 0;
+}
