@@ -44,6 +44,13 @@ class TemporaryHostFolder {
     HostFolderFixture fixture_;
 };
 
+bool KeyExists(const std::wstring& path) {
+    HKEY key = nullptr;
+    const bool exists = ::RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS;
+    UniqueKey closer(key);
+    return exists;
+}
+
 // UI-View32's folder setting pointed at the bench's folder while it lives; the
 // value it had (or its absence) comes back afterwards.
 class HostSetting {
@@ -59,14 +66,22 @@ class HostSetting {
                 previous_ = value;
             }
         }
+        // The outermost key of the path that is not there yet goes again afterwards.
+        const std::wstring path = kHostSettingKey;
+        size_t end = 0;
+        do {
+            end = path.find(L'\\', end + 1);
+            if (!KeyExists(path.substr(0, end))) {
+                createdKey_ = path.substr(0, end);
+                break;
+            }
+        } while (end != std::wstring::npos);
         HKEY key = nullptr;
-        DWORD disposition = 0;
         if (::RegCreateKeyExW(HKEY_CURRENT_USER, kHostSettingKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, &disposition) != ERROR_SUCCESS) {
+                              &key, nullptr) != ERROR_SUCCESS) {
             Fail(L"cannot open UI-View32's registry key");
         }
         key_.reset(key);
-        keyCreated_ = disposition == REG_CREATED_NEW_KEY;
         Set(folder);
     }
     ~HostSetting() {
@@ -76,8 +91,8 @@ class HostSetting {
         }
         ::RegDeleteValueW(key_.get(), kHostSettingValue);
         key_.reset();
-        if (keyCreated_) {
-            ::RegDeleteKeyW(HKEY_CURRENT_USER, kHostSettingKey);
+        if (!createdKey_.empty()) {
+            ::RegDeleteTreeW(HKEY_CURRENT_USER, createdKey_.c_str());
         }
     }
     HostSetting(const HostSetting&) = delete;
@@ -91,7 +106,7 @@ class HostSetting {
     }
 
     UniqueKey key_;
-    bool keyCreated_ = false;
+    std::wstring createdKey_; // empty when the whole path was there
     std::optional<std::wstring> previous_;
 };
 
