@@ -135,6 +135,7 @@ bool Form1::PreTranslateMessage(MSG& message) const {
     }
     HWND root = ::GetAncestor(message.hwnd, GA_ROOT);
     if (root == window_) {
+        grdXTRs_.RelayToToolTip(message);
         return accelerators_ != nullptr && ::TranslateAcceleratorW(window_, accelerators_, &message) != 0;
     }
     // Tab, Enter and Escape in the program's other windows.

@@ -82,8 +82,11 @@ std::wstring ProgramFolder() {
 }
 
 std::wstring FallbackLogPathname() {
+    const auto getFolderPath =
+        SystemFunction<decltype(::SHGetFolderPathW)>(L"shell32.dll", "SHGetFolderPathW");
     wchar_t folder[MAX_PATH];
-    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, folder))) {
+    if (getFolderPath == nullptr ||
+        FAILED(getFolderPath(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, folder))) {
         return {};
     }
     std::wstring path = std::wstring(folder) + L"\\Quillon";

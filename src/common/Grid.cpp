@@ -10,7 +10,6 @@
 namespace {
 // A new column's width, in twips, until it is set.
 constexpr int kDefaultColWidth = 960;
-constexpr UINT_PTR kSubclassId = 1;
 
 int PixelsToTwips(int pixels, int dpi) { return ::MulDiv(pixels, 1440, dpi); }
 
@@ -66,7 +65,15 @@ bool Grid::Create(HWND parent, int id, const RECT& placement, HFONT font) {
         dpi_ = std::max(1, ::GetDeviceCaps(dc, LOGPIXELSX));
         ::ReleaseDC(list_, dc);
     }
-    ::SetWindowSubclass(list_, &Grid::ListProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    // Subclassed the classic way, and the tooltip fed from the message loop rather
+    // than through TTF_SUBCLASS: under Wine every message that passes a
+    // SetWindowSubclass chain costs a window-property lookup in the Wine server,
+    // and the ListView sends itself many messages; filling and painting the grid
+    // took several times as long.
+    ::SetWindowLongPtrW(list_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    listProc_ = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(list_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Grid::ListProc)));
+    header_ = ListView_GetHeader(list_);
     for (int col = 0; col < cols_; ++col) {
         InsertListColumn(col);
     }
@@ -78,10 +85,10 @@ bool Grid::Create(HWND parent, int id, const RECT& placement, HFONT font) {
                                  WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                                  CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr, instance, nullptr);
     if (tooltip_ != nullptr) {
-        for (HWND tool : {list_, ListView_GetHeader(list_)}) {
+        for (HWND tool : {list_, header_}) {
             TTTOOLINFOW info{};
             info.cbSize = sizeof(info);
-            info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+            info.uFlags = TTF_IDISHWND;
             info.hwnd = parent;
             info.uId = reinterpret_cast<UINT_PTR>(tool);
             info.lpszText = const_cast<wchar_t*>(toolTipText_.c_str());
@@ -91,9 +98,9 @@ bool Grid::Create(HWND parent, int id, const RECT& placement, HFONT font) {
     return true;
 }
 
-LRESULT CALLBACK Grid::ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                DWORD_PTR self) noexcept {
-    Grid* grid = reinterpret_cast<Grid*>(self);
+LRESULT CALLBACK Grid::ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    Grid* grid = reinterpret_cast<Grid*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    const WNDPROC listProc = grid->listProc_;
     switch (message) {
     case WM_SETCURSOR:
         if (const wchar_t* cursor = CursorFor(grid->mousePointer_);
@@ -103,15 +110,23 @@ LRESULT CALLBACK Grid::ListProc(HWND window, UINT message, WPARAM wParam, LPARAM
         }
         break;
     case WM_NCDESTROY:
-        ::RemoveWindowSubclass(window, &Grid::ListProc, id);
+        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc));
         // The tooltip belongs to the same parent and goes with it.
         grid->list_ = nullptr;
+        grid->header_ = nullptr;
         grid->tooltip_ = nullptr;
         break;
     default:
         break;
     }
-    return ::DefSubclassProc(window, message, wParam, lParam);
+    return ::CallWindowProcW(listProc, window, message, wParam, lParam);
+}
+
+void Grid::RelayToToolTip(const MSG& message) const {
+    if (tooltip_ != nullptr && message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST &&
+        (message.hwnd == list_ || message.hwnd == header_)) {
+        ::SendMessageW(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&message));
+    }
 }
 
 Grid::Cell& Grid::CurrentCell() {
@@ -316,7 +331,7 @@ void Grid::ToolTipText(std::wstring_view text) {
     if (tooltip_ == nullptr || list_ == nullptr) {
         return;
     }
-    for (HWND tool : {list_, ListView_GetHeader(list_)}) {
+    for (HWND tool : {list_, header_}) {
         TTTOOLINFOW info{};
         info.cbSize = sizeof(info);
         info.hwnd = ::GetParent(list_);

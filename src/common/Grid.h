@@ -87,14 +87,17 @@ class Grid {
     // grid's, with result set to what the parent must return.
     bool OnNotify(NMHDR& header, LRESULT& result);
 
+    // The message loop passes on every message before dispatching it: the
+    // mouse's moves over the list and its header reach the tooltip this way.
+    void RelayToToolTip(const MSG& message) const;
+
   private:
     struct Cell {
         std::wstring text;
         COLORREF back = 0;
     };
 
-    static LRESULT CALLBACK ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                     DWORD_PTR self) noexcept;
+    static LRESULT CALLBACK ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     Cell& CurrentCell();
     const Cell& CurrentCell() const;
     bool IsHeaderRow(int row) const { return row == 0 && fixedRows_ == 1; }
@@ -109,7 +112,9 @@ class Grid {
     void OnPress(int button, int item, int subItem, POINT clientPoint);
 
     HWND list_ = nullptr;
+    HWND header_ = nullptr;
     HWND tooltip_ = nullptr;
+    WNDPROC listProc_ = nullptr; // the ListView's own procedure, under ListProc
     int dpi_ = 96;
     std::vector<std::vector<Cell>> cells_ = std::vector<std::vector<Cell>>(2, std::vector<Cell>(2));
     int cols_ = 2;

@@ -1,6 +1,7 @@
 #include "common/Ui.h"
 
 #include "common/VersionInfo.h"
+#include "common/Win32.h"
 
 #include <commdlg.h>
 #include <shellapi.h>
@@ -100,7 +101,12 @@ std::optional<std::wstring> ChooseFileToOpen(const OpenFileRequest& request) {
     dialog.lpstrInitialDir = request.initialFolder.empty() ? nullptr : request.initialFolder.c_str();
     dialog.lpstrDefExt = request.defaultExtension.empty() ? nullptr : request.defaultExtension.c_str();
     dialog.Flags = request.flags | OFN_EXPLORER;
-    if (!::GetOpenFileNameW(&dialog)) {
+    const auto getOpenFileName =
+        SystemFunction<decltype(::GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
+    if (getOpenFileName == nullptr) {
+        RaiseLastError();
+    }
+    if (!getOpenFileName(&dialog)) {
         return std::nullopt;
     }
     return std::wstring(file.data());
@@ -110,10 +116,14 @@ INT_PTR ExecuteShell(const ShellRequest& request) {
     if (TestHooks().executeShell) {
         return TestHooks().executeShell(request);
     }
+    const auto shellExecute = SystemFunction<decltype(::ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
+    if (shellExecute == nullptr) {
+        return SE_ERR_DLLNOTFOUND;
+    }
     auto orNull = [](const std::wstring& text) { return text.empty() ? nullptr : text.c_str(); };
-    return reinterpret_cast<INT_PTR>(::ShellExecuteW(request.owner, orNull(request.verb),
-                                                     request.file.c_str(), orNull(request.parameters),
-                                                     orNull(request.folder), request.showCommand));
+    return reinterpret_cast<INT_PTR>(shellExecute(request.owner, orNull(request.verb), request.file.c_str(),
+                                                  orNull(request.parameters), orNull(request.folder),
+                                                  request.showCommand));
 }
 
 std::wstring ProgramVersionString(const wchar_t* name) {

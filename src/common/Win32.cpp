@@ -85,6 +85,20 @@ std::wstring JoinPath(std::wstring_view folder, std::wstring_view name) {
     return path;
 }
 
+FARPROC SystemFunctionAddress(const wchar_t* dll, const char* name) {
+    HMODULE module = ::GetModuleHandleW(dll);
+    if (module == nullptr) {
+        // From the system folder only, never from beside the program.
+        wchar_t folder[MAX_PATH];
+        const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH) {
+            return nullptr;
+        }
+        module = ::LoadLibraryW(JoinPath(std::wstring_view(folder, length), dll).c_str());
+    }
+    return module != nullptr ? ::GetProcAddress(module, name) : nullptr;
+}
+
 std::wstring OwnModulePath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {

@@ -102,6 +102,16 @@ std::wstring JoinPath(std::wstring_view folder, std::wstring_view name);
 // Full path of the running program's file.
 std::wstring OwnModulePath();
 
+// A function of a system DLL that only some commands need, the DLL loaded on
+// first use and kept; null when it cannot be had (the thread's last error says
+// why). MinGW has no delay-loading, and under Wine loading shell32 and comdlg32
+// with the program cost every start-up some 25 ms.
+FARPROC SystemFunctionAddress(const wchar_t* dll, const char* name);
+template <class Function> Function* SystemFunction(const wchar_t* dll, const char* name) {
+    // Through void (*)(), the one cast between function types the compiler takes as deliberate.
+    return reinterpret_cast<Function*>(reinterpret_cast<void (*)()>(SystemFunctionAddress(dll, name)));
+}
+
 // Converts twips (1/1440 inch) to pixels at the given dots per inch.
 int TwipsToPixels(int twips, int dpi);
 

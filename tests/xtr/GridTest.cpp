@@ -9,6 +9,8 @@
 #include "XtrFixture.h"
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 using namespace testsupport;
 
@@ -219,6 +221,41 @@ TEST_F(GridTest, ApplicationCellsAreGreenOrRedAndTheToolTipSticks) {
     draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
     EXPECT_EQ(::SendMessageW(form.Window(), WM_NOTIFY, IDC_GRDXTRS, reinterpret_cast<LPARAM>(&draw)),
               CDRF_NOTIFYSUBITEMDRAW);
+}
+
+// The tooltip learns of the mouse from the message loop, for the list and its header alike.
+TEST_F(GridTest, MouseMessagesReachTheToolTipThroughTheMessageLoop) {
+    ThreeEntries();
+    ASSERT_TRUE(Start());
+    const Grid& grid = form.grdXTRs();
+    static std::vector<std::pair<HWND, UINT>> relayed;
+    static WNDPROC tooltipProc = nullptr;
+    relayed.clear();
+    tooltipProc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
+        grid.ToolTipWindow(), GWLP_WNDPROC,
+        reinterpret_cast<LONG_PTR>(+[](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+            if (message == TTM_RELAYEVENT) {
+                const MSG& relay = *reinterpret_cast<const MSG*>(lParam);
+                relayed.emplace_back(relay.hwnd, relay.message);
+            }
+            return ::CallWindowProcW(tooltipProc, window, message, wParam, lParam);
+        })));
+
+    const HWND header = ListView_GetHeader(grid.Window());
+    auto pass = [&](HWND window, UINT code) {
+        MSG message{};
+        message.hwnd = window;
+        message.message = code;
+        form.PreTranslateMessage(message);
+    };
+    pass(grid.Window(), WM_MOUSEMOVE);
+    pass(header, WM_LBUTTONDOWN);
+    pass(grid.Window(), WM_KEYDOWN);
+    pass(form.Window(), WM_MOUSEMOVE);
+    ::SetWindowLongPtrW(grid.ToolTipWindow(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(tooltipProc));
+    const std::vector<std::pair<HWND, UINT>> expected{{grid.Window(), WM_MOUSEMOVE},
+                                                      {header, WM_LBUTTONDOWN}};
+    EXPECT_EQ(relayed, expected);
 }
 
 TEST_F(GridTest, NoToolTipWhileEveryProgramIsFound) {
