@@ -1,24 +1,14 @@
 #pragma once
-// The diagnostic log "ErrorLog.txt" and the operating-system facts for its header.
+// The shared module: the start of a run, the operating-system facts for the
+// log's header and the user's locale. The log itself is Log.h's.
+#include "common/Log.h"
+
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 namespace Common {
-extern std::wstring ErrorLogPathname;
-extern double StartTime;
-extern bool LogHeaderWritten;
-
 // Fixes the log's path and the start time of the run and detects the operating system.
 void Initialize();
-
-// Appends one entry (after the run's header block, the first time) to the log.
-// Never fails: when neither log place can be written the line is lost.
-void WriteLog(std::wstring_view message) noexcept;
-
-// Where the log goes when the program's own folder cannot be written:
-// %LOCALAPPDATA%\Quillon\ErrorLog.txt.
-std::wstring FallbackLogPathname();
 
 void GetOSVersion();
 std::wstring GetOSName();

@@ -1,6 +1,7 @@
 #include "common/Trap.h"
 
 #include "common/ErrorTable.h"
+#include "common/Log.h"
 
 #include <new>
 #include <stdexcept>
@@ -23,10 +24,12 @@ std::int16_t TrappedErrorNumber(std::exception_ptr failure) noexcept {
     }
 }
 
-void ReportTrapped(std::wstring_view label, std::exception_ptr failure) noexcept {
+std::int16_t ReportTrapped(std::wstring_view label, std::exception_ptr failure) noexcept {
+    const std::int16_t number = TrappedErrorNumber(failure);
     try {
-        ReportError(TrappedErrorNumber(failure), label);
+        ReportError(number, label);
     } catch (...) {
         // The log is the last resort: there is nowhere left to report to.
     }
+    return number;
 }

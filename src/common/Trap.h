@@ -21,35 +21,49 @@ class TrapError {
 
 [[noreturn]] inline void Raise(int number) { throw TrapError(number); }
 
+// How a procedure run under its trap ended: it ran to its end, or it failed
+// and reported the error number it carries, for the few callers that must
+// tell the user why an operation they asked for failed.
+class TrapResult {
+  public:
+    TrapResult() = default;
+    static TrapResult Failure(std::int16_t error) {
+        TrapResult result;
+        result.failed_ = true;
+        result.error_ = error;
+        return result;
+    }
+    explicit operator bool() const { return !failed_; }
+    std::int16_t Error() const { return error_; }
+
+  private:
+    bool failed_ = false;
+    std::int16_t error_ = 0;
+};
+
 // The error number of whatever was thrown, wrapped to a signed 16-bit value.
 std::int16_t TrappedErrorNumber(std::exception_ptr failure) noexcept;
 
-void ReportError(std::int16_t number, std::wstring_view label);
+// Reports the failure in flight under the given label and returns its number. Never throws.
+std::int16_t ReportTrapped(std::wstring_view label, std::exception_ptr failure) noexcept;
 
-// The number most recently handed to ReportError (0 before the first), for the
-// few places that must tell the user why an operation they asked for failed.
-std::int16_t LastReportedError();
-
-// Reports the failure in flight under the given label. Never throws.
-void ReportTrapped(std::wstring_view label, std::exception_ptr failure) noexcept;
-
-// Runs body; on failure reports under label and returns false.
-template <class Body> bool Trap(std::wstring_view label, Body&& body) noexcept {
+// Runs body; on failure reports under label, and says so.
+template <class Body> TrapResult Trap(std::wstring_view label, Body&& body) noexcept {
     try {
         body();
-        return true;
+        return {};
     } catch (...) {
-        ReportTrapped(label, std::current_exception());
-        return false;
+        return TrapResult::Failure(ReportTrapped(label, std::current_exception()));
     }
 }
 
 // As above, for procedures whose label ends in a position marker: the marker's
 // value at the moment of failure is appended to the label prefix.
-template <class Body> bool Trap(std::wstring_view labelPrefix, const int& marker, Body&& body) noexcept {
+template <class Body>
+TrapResult Trap(std::wstring_view labelPrefix, const int& marker, Body&& body) noexcept {
     try {
         body();
-        return true;
+        return {};
     } catch (...) {
         std::exception_ptr failure = std::current_exception();
         std::wstring label;
@@ -58,7 +72,6 @@ template <class Body> bool Trap(std::wstring_view labelPrefix, const int& marker
         } catch (...) {
             label = labelPrefix;
         }
-        ReportTrapped(label, failure);
-        return false;
+        return TrapResult::Failure(ReportTrapped(label, failure));
     }
 }

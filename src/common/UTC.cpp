@@ -14,7 +14,8 @@ double CurrentTime() {
 double CurrentTimeOf(const UtcFields& reading) {
     int state = 0;
     double result = 0.0;
-    const bool ok = Trap(L"UTC.CurrentTime, State = ", state, [&] { result = DayCountOf(reading, state); });
+    const TrapResult ok =
+        Trap(L"UTC.CurrentTime, State = ", state, [&] { result = DayCountOf(reading, state); });
     if (!ok) {
         Common::WriteLog(L"   UTCTime.wYear   = " + std::to_wstring(reading.year));
         Common::WriteLog(L"   UTCTime.wMonth  = " + std::to_wstring(reading.month));

@@ -3,6 +3,7 @@
 #include "app/AppInfo.h"
 #include "app/resource.h"
 #include "common/ErrorTable.h"
+#include "common/Log.h"
 #include "common/Trap.h"
 #include "common/Ui.h"
 #include "editor/EditorInput.h"
@@ -314,20 +315,19 @@ void Form2::cmdOK_Click() {
         if (!CodePageHolds(edited)) {
             return; // the typing stays, to be mended
         }
-        const Outcome outcome = loadedIndex_ == -1 ? SaveNew(edited) : SaveEntry(edited);
-        if (outcome == Outcome::Declined) {
-            return;
+        const std::optional<TrapResult> saved = loadedIndex_ == -1 ? SaveNew(edited) : SaveEntry(edited);
+        if (!saved) {
+            return; // the user said No to a question: nothing was written
         }
-        const std::int16_t failure = outcome == Outcome::Failed ? LastReportedError() : 0;
-        if (outcome == Outcome::Saved) {
+        if (*saved) {
             ::DestroyWindow(window_);
         }
         RescanAndRebuild();
         // The user's typing stays in the open dialog; telling them why lets them mend it.
-        if (outcome == Outcome::Failed) {
+        if (!*saved) {
             Ui::ShowMessage(window_,
                             L"The XTR file " + edited.fileName + L" could not be saved: " +
-                                std::wstring(ErrorDescription(failure)),
+                                std::wstring(ErrorDescription(saved->Error())),
                             AppTitle, MB_OK | MB_ICONSTOP);
         }
     });
@@ -401,10 +401,10 @@ bool Form2::CodePageHolds(const XtrRecord& edited) const {
     return false;
 }
 
-Form2::Outcome Form2::SaveNew(const XtrRecord& edited) {
+std::optional<TrapResult> Form2::SaveNew(const XtrRecord& edited) {
     const std::wstring folder = FolderForState(edited.active);
     if (!MayReplace(folder, edited.fileName, {})) {
-        return Outcome::Declined;
+        return std::nullopt;
     }
     if (XtrTable.size() > static_cast<size_t>(INT16_MAX)) {
         Raise(Err::Overflow);
@@ -412,16 +412,17 @@ Form2::Outcome Form2::SaveNew(const XtrRecord& edited) {
     XtrTable.push_back(edited);
     XtrTable.back().folder = folder;
     CurrentIndex = static_cast<std::int16_t>(XtrTable.size() - 1);
-    if (ContentChanged()) {
-        return Outcome::Saved;
+    const TrapResult written = ContentChanged();
+    if (written) {
+        return written;
     }
     // No file, no entry: the table must not list what the disk does not hold.
     XtrTable.pop_back();
     CurrentIndex = -1;
-    return Outcome::Failed;
+    return written;
 }
 
-Form2::Outcome Form2::SaveEntry(const XtrRecord& edited) {
+std::optional<TrapResult> Form2::SaveEntry(const XtrRecord& edited) {
     const bool activeChanged = edited.active != OldRecord.active;
     const bool contentChanged =
         edited.autoStop != OldRecord.autoStop || edited.autoStart != OldRecord.autoStart ||
@@ -429,7 +430,7 @@ Form2::Outcome Form2::SaveEntry(const XtrRecord& edited) {
         edited.programFile != OldRecord.programFile || edited.title != OldRecord.title;
     const bool nameChanged = edited.fileName != OldRecord.fileName;
     if (!activeChanged && !contentChanged && !nameChanged) {
-        return Outcome::Saved; // nothing to write
+        return TrapResult(); // nothing to write
     }
     const std::wstring oldPath = JoinPath(OldRecord.folder, OldRecord.fileName);
     const std::wstring targetFolder = activeChanged ? FolderForState(edited.active) : OldRecord.folder;
@@ -442,12 +443,12 @@ Form2::Outcome Form2::SaveEntry(const XtrRecord& edited) {
                                 L" was changed or removed by another program since Quillon read it. Do you "
                                 L"want to save your version?",
                             AppTitle, MB_YESNO | MB_DEFBUTTON2) != IDYES) {
-            return Outcome::Declined;
+            return std::nullopt;
         }
         return SaveOverChange(edited, targetFolder);
     }
     if ((activeChanged || nameChanged) && !MayReplace(targetFolder, edited.fileName, oldPath)) {
-        return Outcome::Declined;
+        return std::nullopt;
     }
     // The file the dialog loaded, found again: the table may have been read anew meanwhile.
     CurrentIndex = IndexOfFile(OldRecord.folder, OldRecord.fileName);
@@ -462,7 +463,7 @@ Form2::Outcome Form2::SaveEntry(const XtrRecord& edited) {
     entry.bytes = OldRecord.bytes; // what the user saw; the fields left as they were go back as they were
     entry.unreadable = OldRecord.unreadable;
 
-    bool saved = true;
+    TrapResult saved;
     if (activeChanged && (contentChanged || nameChanged)) {
         // Written afresh into the new state's folder under the new name; the old file
         // goes only once the new one exists.
@@ -475,7 +476,7 @@ Form2::Outcome Form2::SaveEntry(const XtrRecord& edited) {
     } else {
         saved = ContentChanged();
     }
-    return saved ? Outcome::Saved : Outcome::Failed;
+    return saved;
 }
 
 // The dialog's whole version goes to the folder its Active box names, under
@@ -483,16 +484,16 @@ Form2::Outcome Form2::SaveEntry(const XtrRecord& edited) {
 // another). A file of that name that another Quillon moved into the other
 // folder meanwhile would make the entry both active and inactive: it is
 // replaced too, when the user says so.
-Form2::Outcome Form2::SaveOverChange(const XtrRecord& edited, const std::wstring& targetFolder) {
+std::optional<TrapResult> Form2::SaveOverChange(const XtrRecord& edited, const std::wstring& targetFolder) {
     const std::wstring oldPath = JoinPath(OldRecord.folder, OldRecord.fileName);
     if (!MayReplace(targetFolder, edited.fileName, oldPath)) {
-        return Outcome::Declined;
+        return std::nullopt;
     }
     const std::wstring otherFolder = SamePath(targetFolder, HostFolder) ? SavedXtrFolder() : HostFolder;
     const std::wstring elsewhere = JoinPath(otherFolder, edited.fileName);
     const bool replaceElsewhere = IsOrdinaryFile(elsewhere) && !SamePath(elsewhere, oldPath);
     if (replaceElsewhere && !AskReplace(edited.fileName)) {
-        return Outcome::Declined;
+        return std::nullopt;
     }
     if (XtrTable.size() > static_cast<size_t>(INT16_MAX)) {
         Raise(Err::Overflow);
@@ -502,16 +503,16 @@ Form2::Outcome Form2::SaveOverChange(const XtrRecord& edited, const std::wstring
     XtrTable.back().bytes = OldRecord.bytes;
     XtrTable.back().unreadable = OldRecord.unreadable;
     CurrentIndex = static_cast<std::int16_t>(XtrTable.size() - 1);
-    const bool saved = IsOrdinaryFile(oldPath) ? FilenameChanged() : ContentChanged();
+    const TrapResult saved = IsOrdinaryFile(oldPath) ? FilenameChanged() : ContentChanged();
     if (!saved) {
         XtrTable.pop_back();
         CurrentIndex = -1;
-        return Outcome::Failed;
+        return saved;
     }
     if (replaceElsewhere && !::DeleteFileW(elsewhere.c_str())) {
         ReportError(ToErrorNumber16(ErrorNumberFromSystemCode(::GetLastError())), L"Form2.cmdOK_Click");
     }
-    return Outcome::Saved;
+    return saved;
 }
 
 bool Form2::AskReplace(const std::wstring& fileName) const {

@@ -2,9 +2,11 @@
 // The editor dialog: views, edits or creates one XTR entry and applies the
 // changes to the disk. One instance, never modal.
 #include "common/Form.h"
+#include "common/Trap.h"
 #include "xtr/XtrRecord.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,8 +52,6 @@ class Form2 : public Form<Form2> {
     static bool YesNo(std::wstring_view text);
 
   private:
-    enum class Outcome { Declined, Saved, Failed };
-
     template <class> friend LRESULT CALLBACK WindowProcFor(HWND, UINT, WPARAM, LPARAM) noexcept;
     void OnFinalMessage();
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -60,9 +60,10 @@ class Form2 : public Form<Form2> {
 
     XtrRecord EditedRecord() const;
     bool CodePageHolds(const XtrRecord& edited) const;
-    Outcome SaveNew(const XtrRecord& edited);
-    Outcome SaveEntry(const XtrRecord& edited);
-    Outcome SaveOverChange(const XtrRecord& edited, const std::wstring& targetFolder);
+    // How a save ended, or nothing when the user said No to a question and nothing was written.
+    std::optional<TrapResult> SaveNew(const XtrRecord& edited);
+    std::optional<TrapResult> SaveEntry(const XtrRecord& edited);
+    std::optional<TrapResult> SaveOverChange(const XtrRecord& edited, const std::wstring& targetFolder);
     bool AskReplace(const std::wstring& fileName) const;
     bool MayReplace(const std::wstring& folder, const std::wstring& fileName,
                     const std::wstring& ownPath) const;

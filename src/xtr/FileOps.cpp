@@ -1,6 +1,7 @@
 #include "xtr/FileOps.h"
 
 #include "common/ErrorTable.h"
+#include "common/Log.h"
 #include "common/Trap.h"
 #include "common/Win32.h"
 #include "host/HostFolder.h"
@@ -46,8 +47,8 @@ void RenameLetterCase(const std::wstring& folder, const std::wstring& oldPath, c
 }
 } // namespace
 
-bool ActiveChanged() {
-    const bool moved = Trap(L"Module1.ActiveChanged", [] {
+TrapResult ActiveChanged() {
+    const TrapResult moved = Trap(L"Module1.ActiveChanged", [] {
         const XtrRecord& entry = XtrEntry(CurrentIndex);
         const std::wstring sourceFolder = entry.active ? SavedXtrFolder() : HostFolder;
         const std::wstring destinationFolder = entry.active ? HostFolder : SavedXtrFolder();
@@ -72,9 +73,9 @@ bool ActiveChanged() {
     return moved;
 }
 
-bool FilenameChanged() {
-    bool written = false;
-    Trap(L"Module1.FilenameChanged", [&] {
+TrapResult FilenameChanged() {
+    TrapResult written = TrapResult::Failure(0); // until the entry is written
+    const TrapResult renamed = Trap(L"Module1.FilenameChanged", [&] {
         const XtrRecord& entry = XtrEntry(CurrentIndex);
         const std::wstring oldPath = JoinPath(OldRecord.folder, OldRecord.fileName);
         const std::wstring newPath = JoinPath(entry.folder, entry.fileName);
@@ -100,12 +101,13 @@ bool FilenameChanged() {
         }
     });
     // An old file that cannot go (in use, read-only) is reported and stays
-    // beside the new one, but the entry itself is saved.
-    return written;
+    // beside the new one, but the entry itself is saved. A write that failed
+    // tells its own error; so does a rename that failed before any write.
+    return written || renamed ? written : renamed;
 }
 
-bool DeleteXTR() {
-    const bool deleted = Trap(L"Module1.DeleteXTR", [] {
+TrapResult DeleteXTR() {
+    const TrapResult deleted = Trap(L"Module1.DeleteXTR", [] {
         const XtrRecord& entry = XtrEntry(CurrentIndex);
         const std::wstring path = JoinPath(entry.active ? HostFolder : SavedXtrFolder(), entry.fileName);
         // Gone already (another program deleted it): what the user asked for is done.

@@ -133,7 +133,7 @@ void ReadXTR(std::int16_t index) {
 // pieces and joining them again changes a path that is no plain file path (a
 // web address, "C:z.exe"). A full path inside the UI-View32 folder is the
 // exception: it is written shortened, on purpose.
-bool ContentChanged() {
+TrapResult ContentChanged() {
     return Trap(L"Module1.ContentChanged", [] {
         const XtrRecord& entry = XtrEntry(CurrentIndex);
         // A typed name could open a device (CON, COM1...) or reach another folder or stream.

@@ -1,6 +1,8 @@
 #pragma once
 // Reading and writing XTR files on disk. Both report their own failures and
 // return normally.
+#include "common/Trap.h"
+
 #include <cstdint>
 #include <string>
 
@@ -14,5 +16,5 @@ void ReadXTR(std::int16_t index);
 std::string ReadXtrBytes(const std::wstring& path);
 
 // Writes XtrTable[CurrentIndex] to its file, creating or replacing it whole.
-// False when it failed (and was reported); the old file is then untouched.
-bool ContentChanged();
+// When it failed (and was reported), the old file is untouched.
+TrapResult ContentChanged();

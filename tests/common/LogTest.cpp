@@ -83,7 +83,7 @@ TEST_F(LogTest, FirstErrorWritesTheHeaderSecondOnlyItsEntry) {
 TEST_F(LogTest, TrapReportsTheNumberAndLabelAndTheCallerGoesOn) {
     LogCapture log;
     int marker = 0;
-    const bool completed = Trap(L"Module1.ReadXTR sourceline = ", marker, [&] {
+    const TrapResult completed = Trap(L"Module1.ReadXTR sourceline = ", marker, [&] {
         marker = 100;
         Raise(53);
     });
