@@ -132,11 +132,4 @@ std::wstring ProgramVersionString(const wchar_t* name) {
     }
     return ReadProgramVersionString(name);
 }
-bool ReplaceFileWith(const std::wstring& source, const std::wstring& target) {
-    if (TestHooks().replaceFileWith) {
-        return TestHooks().replaceFileWith(source, target);
-    }
-    const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-    return ::MoveFileExW(source.c_str(), target.c_str(), flags) != FALSE;
-}
 } // namespace Ui

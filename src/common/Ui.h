@@ -3,9 +3,8 @@
 // dialog) all go through here, so that a test can answer them instead of a
 // person; so do the two things a test cannot let happen or cannot change for
 // real: handing an address to the shell (which would start a browser) and the
-// program's own version resource; and the one file step a test must be able to
-// make fail on demand, putting a finished file in place of the old one.
-// Nothing else is replaced in tests.
+// program's own version resource. Besides these, only the one file step that
+// puts a finished temporary in place (TemporaryFiles.h) is replaced in tests.
 #include <windows.h>
 
 #include <functional>
@@ -47,11 +46,6 @@ INT_PTR ExecuteShell(const ShellRequest& request);
 // A string entry of the running program's version resource; empty when missing.
 std::wstring ProgramVersionString(const wchar_t* name);
 
-// MoveFileExW(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH):
-// source takes target's place in one step. False, with the thread's last
-// error set, when it failed.
-bool ReplaceFileWith(const std::wstring& source, const std::wstring& target);
-
 // Hooks a test installs to answer the modal loops; empty members mean the real thing.
 struct Hooks {
     std::function<int(HWND owner, std::wstring_view text, std::wstring_view title, UINT flags)> showMessage;
@@ -59,7 +53,6 @@ struct Hooks {
     std::function<std::optional<std::wstring>(const OpenFileRequest&)> chooseFileToOpen;
     std::function<INT_PTR(const ShellRequest&)> executeShell;
     std::function<std::wstring(const wchar_t* name)> programVersionString;
-    std::function<bool(const std::wstring& source, const std::wstring& target)> replaceFileWith;
 };
 Hooks& TestHooks();
 } // namespace Ui

@@ -8,7 +8,7 @@
 
 std::wstring HostFolder;
 
-std::wstring SavedXtrFolder() { return HostFolder + L"\\" + kSavedXtrName; }
+std::wstring SavedXtrFolder() { return JoinPath(HostFolder, kSavedXtrName); }
 
 std::wstring ReadHostFolderSetting() {
     // One call in the common case: the scan reads the setting once per entry.

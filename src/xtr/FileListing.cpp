@@ -56,7 +56,7 @@ void ListNormalFiles(const std::wstring& pattern, const std::function<bool(std::
 
 std::vector<std::wstring> ListXtrFiles(const std::wstring& folder) {
     std::vector<std::wstring> names;
-    ListNormalFiles(folder + L"\\*.xtr", [&names](std::wstring_view name) {
+    ListNormalFiles(JoinPath(folder, L"*.xtr"), [&names](std::wstring_view name) {
         if (HasXtrExtension(name)) {
             names.emplace_back(name);
         }

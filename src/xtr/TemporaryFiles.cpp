@@ -2,7 +2,6 @@
 
 #include "common/ErrorTable.h"
 #include "common/Trap.h"
-#include "common/Ui.h"
 #include "common/Win32.h"
 #include "xtr/FileListing.h"
 #include "xtr/XtrNames.h"
@@ -122,10 +121,20 @@ void TemporaryFile::PutInPlace(const std::wstring& target) {
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         Raise(Err::PermissionDenied);
     }
-    if (!Ui::ReplaceFileWith(path_, target)) {
+    const ReplaceStep& replace = ReplaceStepForTests();
+    const bool replaced = replace
+                              ? replace(path_, target)
+                              : ::MoveFileExW(path_.c_str(), target.c_str(),
+                                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    if (!replaced) {
         RaiseLastError();
     }
     path_.clear();
+}
+
+ReplaceStep& ReplaceStepForTests() {
+    static ReplaceStep step;
+    return step;
 }
 
 void TidyTemporaryFiles(const std::wstring& folder) {

@@ -35,6 +35,12 @@ class TemporaryFile {
     std::wstring path_;
 };
 
+// The one file step a test must be able to make fail on demand: a finished
+// temporary takes its target's place (MoveFileExW, replacing and writing
+// through). A test installs a function here; empty means the real thing.
+using ReplaceStep = std::function<bool(const std::wstring& source, const std::wstring& target)>;
+ReplaceStep& ReplaceStepForTests();
+
 // Start-up tidying of one folder: a temporary on its way to a name gets that
 // name when no file holds it (it may hold the only copy of an XTR file, so it
 // is never deleted); any other temporary of an earlier run is deleted once

@@ -87,7 +87,7 @@ void ReplaceFileContent(const std::wstring& folder, const std::wstring& name, co
         return static_cast<bool>(file);
     }));
     WriteWhole(std::move(file), bytes);
-    temporary.PutInPlace(folder + L"\\" + name);
+    temporary.PutInPlace(JoinPath(folder, name));
 }
 // The line, read as line 2 of a file, gives the entry's program path pieces.
 bool ReadsAsTheEntrysPath(std::string_view line, const XtrRecord& entry) {
@@ -106,7 +106,7 @@ void ReadXTR(std::int16_t index) {
     Trap(L"Module1.ReadXTR sourceline = ", marker, [&] {
         XtrRecord& entry = XtrEntry(index);
         entry.unreadable = true; // until the bytes are in
-        UniqueFile file = OpenForReading(entry.folder + L"\\" + entry.fileName);
+        UniqueFile file = OpenForReading(JoinPath(entry.folder, entry.fileName));
         marker = 100;
         entry.bytes = ReadKeptBytes(file.get());
         entry.unreadable = false;

@@ -1,26 +1,12 @@
 #include "xtr/XtrFormat.h"
 
-namespace {
-wchar_t AsciiUpper(wchar_t c) { return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
-
-bool EqualsUpper(std::wstring_view text, std::wstring_view upper) {
-    if (text.size() != upper.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (AsciiUpper(text[i]) != upper[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-} // namespace
+#include "common/AsciiCase.h"
 
 // Only ASCII letters can spell the four words, so an ASCII upper-casing is
 // exact here and nothing can fail.
 bool IsitTrue(std::wstring_view text) noexcept {
-    return EqualsUpper(text, L"TRUE") || EqualsUpper(text, L"YES") || EqualsUpper(text, L"1") ||
-           EqualsUpper(text, L"ON");
+    return EqualsAsciiUpper(text, L"TRUE") || EqualsAsciiUpper(text, L"YES") ||
+           EqualsAsciiUpper(text, L"1") || EqualsAsciiUpper(text, L"ON");
 }
 
 const wchar_t* BoolText(bool value) noexcept { return value ? L"True" : L"False"; }

@@ -2,7 +2,7 @@
 // every command acts on the file it was chosen for, and nothing is written
 // over unseen.
 #include "app/resource.h"
-#include "common/Ui.h"
+#include "xtr/TemporaryFiles.h"
 #include "xtr/GridFill.h"
 #include "xtr/XtrNames.h"
 
@@ -161,7 +161,7 @@ TEST_F(SafetyTest, AMoveOntoASameNamedFileAskedNoChangesNothing) {
 TEST_F(SafetyTest, AMoveCutShortLeavesNoPartOfAFileBehind) {
     WriteBytes(host / L"b.xtr", kB);
     Start();
-    Ui::TestHooks().replaceFileWith = [](const std::wstring&, const std::wstring&) {
+    ReplaceStepForTests() = [](const std::wstring&, const std::wstring&) {
         ::SetLastError(ERROR_DISK_FULL);
         return false;
     };

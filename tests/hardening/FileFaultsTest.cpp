@@ -1,5 +1,6 @@
 #include "app/resource.h"
 #include "common/Ui.h"
+#include "xtr/TemporaryFiles.h"
 #include "xtr/FileOps.h"
 #include "xtr/XtrFile.h"
 
@@ -52,7 +53,7 @@ TEST_F(HardeningTest, AReplaceThatFailsAfterTheTemporaryFileLeavesTheOldFileAndN
     WriteBytes(host / L"a.xtr", kOld);
     Start();
     std::vector<std::wstring> replaced;
-    Ui::TestHooks().replaceFileWith = [&](const std::wstring& source, const std::wstring& target) {
+    ReplaceStepForTests() = [&](const std::wstring& source, const std::wstring& target) {
         replaced.push_back(ReadBytes(source).substr(0, 9) == "New title" ? target : L"?");
         ::SetLastError(ERROR_DISK_FULL);
         return false;
