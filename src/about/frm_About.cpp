@@ -20,9 +20,13 @@ constexpr FormFont kRegular{};
 constexpr FormFont kBold{L"MS Sans Serif", 825, FW_BOLD};
 constexpr FormFont kTitle{L"MS Sans Serif", 975, FW_BOLD};
 
-FormControl Label(AboutControlId id, std::wstring text, int left, int top, int width, int height,
-                  const FormFont& font) {
-    return {id, WC_STATICW, std::move(text), kLabel, 0, {left, top, width, height}, font, true};
+FormControl Place(AboutControlId id, const wchar_t* className, std::wstring text, DWORD style, TwipsBox twips,
+                  const FormFont& font, bool label) {
+    return {id, className, std::move(text), style, 0, twips, font, label};
+}
+
+FormControl Label(AboutControlId id, std::wstring text, TwipsBox twips, const FormFont& font) {
+    return Place(id, WC_STATICW, std::move(text), kLabel, twips, font, true);
 }
 
 std::wstring LegalNotice() {
@@ -33,34 +37,22 @@ std::wstring LegalNotice() {
 
 std::vector<FormControl> frm_About::Controls() {
     return {
-        Label(IDC_ABOUT_LABEL1, AppTitle, 720, 0, 5295, 375, kTitle),
-        Label(IDC_ABOUT_LABEL2, AppAuthor, 120, 480, 5295, 375, kBold),
-        Label(IDC_ABOUT_LABEL3, AppDescription, 840, 840, 5295, 735, kRegular),
-        Label(IDC_ABOUT_LABEL9, L"Translations", 120, 1680, 1335, 255, kBold),
-        Label(IDC_ABOUT_LBLTRANSLATORS, L"No translations", 840, 1920, 5055, 1335, kRegular),
-        Label(IDC_ABOUT_LABEL8, L"More information on this website", 120, 3480, 5295, 255, kBold),
+        Label(IDC_ABOUT_LABEL1, AppTitle, {720, 0, 5295, 375}, kTitle),
+        Label(IDC_ABOUT_LABEL2, AppAuthor, {120, 480, 5295, 375}, kBold),
+        Label(IDC_ABOUT_LABEL3, AppDescription, {840, 840, 5295, 735}, kRegular),
+        Label(IDC_ABOUT_LABEL9, L"Translations", {120, 1680, 1335, 255}, kBold),
+        Label(IDC_ABOUT_LBLTRANSLATORS, L"No translations", {840, 1920, 5055, 1335}, kRegular),
+        Label(IDC_ABOUT_LABEL8, L"More information on this website", {120, 3480, 5295, 255}, kBold),
         // A link control rather than a label, so that a keyboard user can reach it
         // with Tab and open it with Enter or Space. Its text is set at load.
-        {IDC_ABOUT_LBLWEBURL,
-         WC_LINK,
-         L"",
-         WS_TABSTOP | LWS_TRANSPARENT,
-         0,
-         {840, 3720, 5295, 255},
-         kRegular,
-         false},
-        Label(IDC_ABOUT_LABEL4, L"Legal", 120, 4080, 735, 255, kBold),
-        Label(IDC_ABOUT_LABEL5, LegalNotice(), 840, 4080, 5295, 495, kRegular),
-        Label(IDC_ABOUT_LABEL6, L"", 840, 4440, 4095, 975, kRegular),
-        Label(IDC_ABOUT_LABEL7, L"", 720, 5520, 4335, 255, kRegular),
-        {IDC_ABOUT_COMMAND1,
-         WC_BUTTONW,
-         L"&OK",
-         WS_TABSTOP | BS_DEFPUSHBUTTON,
-         0,
-         {5280, 5280, 975, 375},
-         kBold,
-         false},
+        Place(IDC_ABOUT_LBLWEBURL, WC_LINK, L"", WS_TABSTOP | LWS_TRANSPARENT, {840, 3720, 5295, 255},
+              kRegular, false),
+        Label(IDC_ABOUT_LABEL4, L"Legal", {120, 4080, 735, 255}, kBold),
+        Label(IDC_ABOUT_LABEL5, LegalNotice(), {840, 4080, 5295, 495}, kRegular),
+        Label(IDC_ABOUT_LABEL6, L"", {840, 4440, 4095, 975}, kRegular),
+        Label(IDC_ABOUT_LABEL7, L"", {720, 5520, 4335, 255}, kRegular),
+        Place(IDC_ABOUT_COMMAND1, WC_BUTTONW, L"&OK", WS_TABSTOP | BS_DEFPUSHBUTTON, {5280, 5280, 975, 375},
+              kBold, false),
     };
 }
 
