@@ -14,6 +14,7 @@ bool ActiveChanged();
 // reported, and both files are left).
 bool FilenameChanged();
 
-// Deletes the file from the folder the entry's active flag names, then rescans
-// and rebuilds the grid; false, without a rescan, when the file could not go.
+// Moves the file from the folder the entry's active flag names into the
+// Recycle Bin (deletes it where its drive has none), then rescans and rebuilds
+// the grid; false, without a rescan, when the file could not go.
 bool DeleteXTR();

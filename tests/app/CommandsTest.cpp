@@ -134,11 +134,38 @@ TEST_F(CommandsTest, DeletingAnActiveEntryLeavesTheSameNameInSavedXtr) {
 TEST_F(CommandsTest, FailedDeleteIsLoggedAndTheProgramGoesOn) {
     WriteBytes(host / L"a.xtr", kActive);
     Start();
-    ::SetFileAttributesW((host / L"a.xtr").c_str(), FILE_ATTRIBUTE_READONLY);
+    // In use by another program (a read-only file would go into the Recycle Bin).
+    UniqueFile held(
+        ::CreateFileW((host / L"a.xtr").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     answers.messageReplies = {IDYES};
     RightPress(1, IDM_POPUP1_DELETE);
+    held.reset();
     EXPECT_TRUE(FileExists(host / L"a.xtr"));
     EXPECT_NE(log->Text().find("in module Module1.DeleteXTR: Permission denied"), std::string::npos);
+}
+
+// Deleted files can be restored: under Wine they arrive in the desktop's trash,
+// here the tests' own (XDG_DATA_HOME, set by ctest).
+TEST_F(CommandsTest, DeleteMovesTheFileIntoTheRecycleBin) {
+    const std::wstring trash = TestTrashFolder();
+    if (trash.empty()) {
+        GTEST_SKIP() << "no trash of the tests' own: XDG_DATA_HOME is not set";
+    }
+    RemoveTree(trash);
+    const std::wstring name = L"binned-" + std::to_wstring(::GetCurrentProcessId()) + L".xtr";
+    const std::string bytes = std::string("Binned tool\r\nb.exe\r\nTrue\r\nFalse\r\n\x01\xff") + '\0';
+    WriteBytes(host / name, bytes);
+    ::SetFileAttributesW((host / name).c_str(), FILE_ATTRIBUTE_READONLY); // goes too
+    Start();
+    answers.messageReplies = {IDYES};
+    RightPress(1, IDM_POPUP1_DELETE);
+    EXPECT_FALSE(FileExists(host / name));
+    EXPECT_EQ(ReadBytes(trash + L"\\files\\" + name), bytes);
+    EXPECT_TRUE(FileExists(trash + L"\\info\\" + name + L".trashinfo"));
+    EXPECT_EQ(XtrCount, 0);
+    EXPECT_FALSE(FileExists(log->Path()));
+    ::SetFileAttributesW((trash + L"\\files\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveTree(trash);
 }
 
 TEST_F(CommandsTest, SetActiveOnAVanishedFileJustRescans) {

@@ -201,6 +201,28 @@ std::vector<std::string> LogCapture::Reports() const {
     return reports;
 }
 
+std::wstring TestTrashFolder() {
+    wchar_t unixPath[32768];
+    const DWORD length = ::GetEnvironmentVariableW(L"XDG_DATA_HOME", unixPath, 32768);
+    using ToDosName = wchar_t*(CDECL*)(const char*);
+    const auto toDosName = reinterpret_cast<ToDosName>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
+    if (length == 0 || length >= 32768 || toDosName == nullptr) {
+        return {};
+    }
+    std::string utf8(static_cast<size_t>(length) * 4 + 1, '\0');
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, unixPath, static_cast<int>(length), utf8.data(),
+                                           static_cast<int>(utf8.size()), nullptr, nullptr);
+    utf8.resize(static_cast<size_t>(size));
+    wchar_t* dosPath = toDosName(utf8.c_str());
+    if (dosPath == nullptr) {
+        return {};
+    }
+    const std::wstring folder = std::wstring(dosPath) + L"\\Trash";
+    ::HeapFree(::GetProcessHeap(), 0, dosPath);
+    return folder;
+}
+
 void PumpMessages(int rounds) {
     MSG message;
     for (int i = 0; i < rounds; ++i) {
