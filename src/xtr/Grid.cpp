@@ -548,6 +548,41 @@ void Grid::OnPress(int button, int item, int subItem, POINT clientPoint) {
     }
 }
 
+// Type-ahead, as in Explorer: the list gathers the letters typed within its
+// own interval and asks for the row whose first column starts with them
+// (letter case aside). The search starts at the current row, so that more
+// letters keep a row that still fits; one letter, typed once or again and
+// again (the list then asks for "b", "bb", "bbb"), moves on to the next row
+// starting with it. The list makes the row found current and scrolls to it.
+int Grid::FindTypedItem(const NMLVFINDITEMW& find) const {
+    const int count = Rows() - fixedRows_;
+    if (find.lvfi.psz == nullptr || find.lvfi.psz[0] == L'\0' || count <= 0) {
+        return -1;
+    }
+    auto startsWith = [](std::wstring_view text, std::wstring_view prefix) {
+        return text.size() >= prefix.size() &&
+               ::CompareStringOrdinal(text.data(), static_cast<int>(prefix.size()), prefix.data(),
+                                      static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
+    };
+    std::wstring_view typed = find.lvfi.psz;
+    bool oneLetter = true;
+    for (size_t i = 1; i < typed.size() && oneLetter; ++i) {
+        oneLetter = startsWith(typed.substr(i, 1), typed.substr(0, 1));
+    }
+    if (oneLetter) {
+        typed = typed.substr(0, 1);
+    }
+    const int current = IsHeaderRow(row_) ? -1 : ItemOfRow(row_);
+    const int start = oneLetter ? current + 1 : std::max(current, 0);
+    for (int step = 0; step < count; ++step) {
+        const int item = (start + step) % count;
+        if (startsWith(cells_[static_cast<size_t>(item + fixedRows_)][0].text, typed)) {
+            return item;
+        }
+    }
+    return -1;
+}
+
 bool Grid::OnNotify(NMHDR& header, LRESULT& result) {
     if (list_ == nullptr || header.hwndFrom != list_) {
         return false;
@@ -568,7 +603,7 @@ bool Grid::OnNotify(NMHDR& header, LRESULT& result) {
         return true;
     }
     case LVN_ODFINDITEMW:
-        result = -1; // no type-ahead search in the grid
+        result = FindTypedItem(reinterpret_cast<NMLVFINDITEMW&>(header));
         return true;
     case NM_CUSTOMDRAW:
         result = OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));

@@ -122,6 +122,7 @@ class Grid {
     const std::wstring& ListToolText() const;
     void ShowListToolText();
     void OnPress(int button, int item, int subItem, POINT clientPoint);
+    int FindTypedItem(const NMLVFINDITEMW& find) const;
 
     HWND list_ = nullptr;
     HWND tooltip_ = nullptr;
