@@ -57,8 +57,10 @@ bool Form1::Create(HINSTANCE hinstance) {
     RECT frame{0, 0, TwipsToPixels(11550, dpi), TwipsToPixels(6045, dpi)};
     ::AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, TRUE, 0);
     HMENU menuBar = ::LoadMenuW(hinstance, MAKEINTRESOURCEW(IDR_MAINMENU));
-    ::CreateWindowExW(0, kClassName, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
-                      frame.right - frame.left, frame.bottom - frame.top, nullptr, menuBar, hinstance, this);
+    // Files dropped from Explorer are taken (DragAcceptFiles would only set this style).
+    ::CreateWindowExW(WS_EX_ACCEPTFILES, kClassName, L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                      CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
+                      nullptr, menuBar, hinstance, this);
     // A window whose creation was refused takes its menu with it only when it got that far.
     if (window_ == nullptr && menuBar != nullptr && ::IsMenu(menuBar)) {
         ::DestroyMenu(menuBar);
@@ -95,6 +97,9 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         return ::DefWindowProcW(window_, message, wParam, lParam);
+    case WM_DROPFILES:
+        Form_DragDrop(reinterpret_cast<HDROP>(wParam));
+        return 0;
     case WM_DESTROY:
         ::PostQuitMessage(0);
         return 0;
