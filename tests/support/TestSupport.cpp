@@ -202,25 +202,20 @@ std::vector<std::string> LogCapture::Reports() const {
 }
 
 std::wstring TestTrashFolder() {
-    wchar_t unixPath[32768];
-    const DWORD length = ::GetEnvironmentVariableW(L"XDG_DATA_HOME", unixPath, 32768);
-    using ToDosName = wchar_t*(CDECL*)(const char*);
-    const auto toDosName = reinterpret_cast<ToDosName>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
-    if (length == 0 || length >= 32768 || toDosName == nullptr) {
+    wchar_t unixPath[MAX_PATH];
+    const DWORD length = ::GetEnvironmentVariableW(L"XDG_DATA_HOME", unixPath, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
         return {};
     }
-    std::string utf8(static_cast<size_t>(length) * 4 + 1, '\0');
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, unixPath, static_cast<int>(length), utf8.data(),
-                                           static_cast<int>(utf8.size()), nullptr, nullptr);
-    utf8.resize(static_cast<size_t>(size));
-    wchar_t* dosPath = toDosName(utf8.c_str());
-    if (dosPath == nullptr) {
-        return {};
-    }
-    const std::wstring folder = std::wstring(dosPath) + L"\\Trash";
-    ::HeapFree(::GetProcessHeap(), 0, dosPath);
+    std::wstring folder = L"Z:" + std::wstring(unixPath, length) + L"/Trash"; // Z: is Wine's Unix root
+    std::replace(folder.begin(), folder.end(), L'/', L'\\');
     return folder;
+}
+
+std::wstring ShownText(HWND window) {
+    wchar_t text[512] = L"";
+    ::GetWindowTextW(window, text, 512);
+    return text;
 }
 
 void PumpMessages(int rounds) {

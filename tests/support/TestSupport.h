@@ -105,6 +105,8 @@ class LogCapture {
 // not set (on Windows, or a test program started by hand).
 std::wstring TestTrashFolder();
 
+std::wstring ShownText(HWND window);
+
 // Handles pending window messages, a bounded number of rounds.
 void PumpMessages(int rounds = 20);
 
