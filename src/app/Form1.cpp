@@ -28,6 +28,7 @@ bool Form1::Create(HINSTANCE hinstance) {
     frame.icon = ::LoadIconW(hinstance, MAKEINTRESOURCEW(IDI_QUILLON));
     frame.classStyle = CS_HREDRAW | CS_VREDRAW;
     frame.style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    frame.exStyle = WS_EX_ACCEPTFILES; // files dropped from Explorer (DragAcceptFiles only sets this)
     frame.clientTwips = ClientTwips();
     frame.menuBar = ::LoadMenuW(hinstance, MAKEINTRESOURCEW(IDR_MAINMENU));
     return CreateForm(frame);
@@ -63,6 +64,9 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         return ::DefWindowProcW(window_, message, wParam, lParam);
+    case WM_DROPFILES:
+        Form_DragDrop(reinterpret_cast<HDROP>(wParam));
+        return 0;
     case WM_DESTROY:
         ::PostQuitMessage(0);
         return 0;

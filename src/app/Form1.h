@@ -4,7 +4,10 @@
 #include "editor/Form2.h"
 #include "common/Grid.h"
 
+#include <shellapi.h>
+
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class Form1 : public Form<Form1> {
@@ -60,6 +63,9 @@ class Form1 : public Form<Form1> {
     void mnuHelpCheckUpdates_Click();
     void mnuFileExit_Click();
     void mnuHelpAbout_Click();
+    // Files dropped on the window from Explorer: XTR files are installed, a
+    // program dropped alone opens the editor for it.
+    void Form_DragDrop(HDROP drop);
 
   private:
     std::int16_t CurrentRowIndex() const;
@@ -67,6 +73,8 @@ class Form1 : public Form<Form1> {
     void InvertActive(const wchar_t* label);
     bool SelectEntryAgain(const XtrRecord& chosen);
     void OpenEditorForSaving();
+    void InstallDroppedFiles(const std::vector<std::wstring>& paths);
+    void OpenEditorForProgram(const std::wstring& path);
 
     template <class> friend LRESULT CALLBACK WindowProcFor(HWND, UINT, WPARAM, LPARAM) noexcept;
     void OnFinalMessage();

@@ -13,6 +13,20 @@ constexpr int kDefaultColWidth = 960;
 
 int PixelsToTwips(int pixels, int dpi) { return ::MulDiv(pixels, 1440, dpi); }
 
+// The tooltip's tools are the list and its header, each known by its window,
+// both registered with the grid's parent: message is TTM_ADDTOOLW for a new
+// tool, TTM_UPDATETIPTEXTW for a new text.
+void SetToolText(HWND tooltip, HWND parent, HWND tool, const std::wstring& text,
+                 UINT message = TTM_UPDATETIPTEXTW) {
+    TTTOOLINFOW info{};
+    info.cbSize = sizeof(info);
+    info.uFlags = TTF_IDISHWND;
+    info.hwnd = parent;
+    info.uId = reinterpret_cast<UINT_PTR>(tool);
+    info.lpszText = const_cast<wchar_t*>(text.c_str());
+    ::SendMessageW(tooltip, message, 0, reinterpret_cast<LPARAM>(&info));
+}
+
 // The classic mouse pointer numbers; 0 leaves the ListView its own.
 const wchar_t* CursorFor(int pointer) {
     switch (pointer) {
@@ -86,13 +100,7 @@ bool Grid::Create(HWND parent, int id, const RECT& placement, HFONT font) {
                                  CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr, instance, nullptr);
     if (tooltip_ != nullptr) {
         for (HWND tool : {list_, header_}) {
-            TTTOOLINFOW info{};
-            info.cbSize = sizeof(info);
-            info.uFlags = TTF_IDISHWND;
-            info.hwnd = parent;
-            info.uId = reinterpret_cast<UINT_PTR>(tool);
-            info.lpszText = const_cast<wchar_t*>(toolTipText_.c_str());
-            ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+            SetToolText(tooltip_, parent, tool, toolTipText_, TTM_ADDTOOLW);
         }
     }
     return true;
@@ -102,6 +110,12 @@ LRESULT CALLBACK Grid::ListProc(HWND window, UINT message, WPARAM wParam, LPARAM
     Grid* grid = reinterpret_cast<Grid*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     const WNDPROC listProc = grid->listProc_;
     switch (message) {
+    case WM_MOUSEMOVE:
+        try {
+            grid->OnMouseMove({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        } catch (...) {
+        }
+        break;
     case WM_SETCURSOR:
         if (const wchar_t* cursor = CursorFor(grid->mousePointer_);
             cursor != nullptr && LOWORD(lParam) == HTCLIENT) {
@@ -146,6 +160,8 @@ void Grid::Clear() {
         for (Cell& cell : row) {
             cell.text.clear();
             cell.back = 0;
+            cell.picture = nullptr;
+            cell.toolTip.clear();
         }
     }
     for (int col = 0; col < cols_; ++col) {
@@ -250,6 +266,24 @@ void Grid::CellBackColor(COLORREF color) {
     }
 }
 
+HICON Grid::CellPicture() const { return CurrentCell().picture; }
+
+void Grid::CellPicture(HICON picture) {
+    CurrentCell().picture = picture;
+    if (visible_) {
+        RedrawRow(row_);
+    }
+}
+
+const std::wstring& Grid::CellToolTipText() const { return CurrentCell().toolTip; }
+
+void Grid::CellToolTipText(std::wstring_view text) {
+    CurrentCell().toolTip.assign(text);
+    if (visible_) {
+        ShowListToolText();
+    }
+}
+
 const std::wstring& Grid::TextMatrix(int row, int col) const {
     if (row < 0 || row >= Rows()) {
         Raise(kInvalidRowValue);
@@ -295,6 +329,7 @@ void Grid::Visible(bool visible) {
     ::ShowWindow(list_, visible ? SW_SHOWNA : SW_HIDE);
     if (visible) {
         ShowCurrentRow();
+        ShowListToolText(); // the cells under a resting pointer may have changed
         ::InvalidateRect(list_, nullptr, TRUE);
     }
 }
@@ -331,14 +366,43 @@ void Grid::ToolTipText(std::wstring_view text) {
     if (tooltip_ == nullptr || list_ == nullptr) {
         return;
     }
-    for (HWND tool : {list_, header_}) {
-        TTTOOLINFOW info{};
-        info.cbSize = sizeof(info);
-        info.hwnd = ::GetParent(list_);
-        info.uId = reinterpret_cast<UINT_PTR>(tool);
-        info.lpszText = const_cast<wchar_t*>(toolTipText_.c_str());
-        ::SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+    SetToolText(tooltip_, ::GetParent(list_), header_, toolTipText_);
+    listToolText_ = ListToolText();
+    SetToolText(tooltip_, ::GetParent(list_), list_, listToolText_);
+}
+
+const std::wstring& Grid::ListToolText() const {
+    if (hoverRow_ >= 0 && hoverRow_ < Rows() && hoverCol_ >= 0 && hoverCol_ < cols_) {
+        const Cell& cell = cells_[static_cast<size_t>(hoverRow_)][static_cast<size_t>(hoverCol_)];
+        if (!cell.toolTip.empty()) {
+            return cell.toolTip;
+        }
     }
+    return toolTipText_;
+}
+
+// The list's tool reads what the cell under the pointer asks for. A tip on show
+// with another text goes at once; it shows again, with the new text, once the
+// pointer rests, where it rests.
+void Grid::ShowListToolText() {
+    if (ListToolText() == listToolText_) {
+        return;
+    }
+    listToolText_ = ListToolText();
+    if (tooltip_ != nullptr && list_ != nullptr) {
+        ::SendMessageW(tooltip_, TTM_POP, 0, 0);
+        SetToolText(tooltip_, ::GetParent(list_), list_, listToolText_);
+    }
+}
+
+void Grid::OnMouseMove(POINT clientPoint) {
+    LVHITTESTINFO hit{};
+    hit.pt = clientPoint;
+    const int item = ListView_SubItemHitTest(list_, &hit);
+    const bool onCell = item >= 0 && (hit.flags & LVHT_ONITEM) != 0;
+    hoverRow_ = onCell ? item + fixedRows_ : -1;
+    hoverCol_ = onCell ? hit.iSubItem : -1;
+    ShowListToolText();
 }
 
 void Grid::InsertListColumn(int col) {
@@ -423,8 +487,10 @@ LRESULT Grid::OnCustomDraw(NMLVCUSTOMDRAW& draw) const {
         const bool selected =
             ListView_GetItemState(list_, static_cast<int>(draw.nmcd.dwItemSpec), LVIS_SELECTED) != 0;
         draw.nmcd.uItemState &= ~(CDIS_SELECTED | CDIS_FOCUS);
-        const bool ownColor = row >= 0 && row < Rows() && draw.iSubItem >= 0 && draw.iSubItem < cols_ &&
-                              cells_[static_cast<size_t>(row)][static_cast<size_t>(draw.iSubItem)].back != 0;
+        const Cell* cell = row >= 0 && row < Rows() && draw.iSubItem >= 0 && draw.iSubItem < cols_
+                               ? &cells_[static_cast<size_t>(row)][static_cast<size_t>(draw.iSubItem)]
+                               : nullptr;
+        const bool ownColor = cell != nullptr && cell->back != 0;
         if (selected && !ownColor) {
             const bool focused = ::GetFocus() == list_;
             draw.clrTextBk = ::GetSysColor(focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE);
@@ -433,11 +499,50 @@ LRESULT Grid::OnCustomDraw(NMLVCUSTOMDRAW& draw) const {
             draw.clrTextBk = CellColor(row, draw.iSubItem);
             draw.clrText = ::GetSysColor(COLOR_WINDOWTEXT);
         }
+        if (cell != nullptr && cell->picture != nullptr) {
+            DrawPictureCell(draw, *cell);
+            return CDRF_SKIPDEFAULT;
+        }
         return CDRF_NEWFONT;
     }
     default:
         return CDRF_DODEFAULT;
     }
+}
+
+// The ListView draws no picture in a cell but the first, so a cell with one is
+// drawn here whole: its background, the picture at its left scaled to the row's
+// height (which follows the font, and so the screen's DPI), then its text.
+void Grid::DrawPictureCell(const NMLVCUSTOMDRAW& draw, const Cell& cell) const {
+    const int item = static_cast<int>(draw.nmcd.dwItemSpec);
+    RECT bounds{};
+    if (!ListView_GetSubItemRect(list_, item, draw.iSubItem, draw.iSubItem == 0 ? LVIR_LABEL : LVIR_BOUNDS,
+                                 &bounds)) {
+        return;
+    }
+    // The grid line under the row is drawn before the rows, and stays.
+    if ((ListView_GetExtendedListViewStyle(list_) & LVS_EX_GRIDLINES) != 0) {
+        --bounds.bottom;
+    }
+    HDC dc = draw.nmcd.hdc;
+    const int savedState = ::SaveDC(dc);
+    ::SetBkColor(dc, draw.clrTextBk);
+    ::ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &bounds, nullptr, 0, nullptr);
+
+    const int margin = std::max(1, ::MulDiv(1, dpi_, 96));
+    const int side = std::max(1, static_cast<int>(bounds.bottom - bounds.top) - 2 * margin);
+    ::DrawIconEx(dc, bounds.left + margin, bounds.top + margin, cell.picture, side, side, 0, nullptr,
+                 DI_NORMAL);
+
+    RECT text = bounds;
+    text.left += 4 * margin + side;
+    text.right -= 4 * margin;
+    ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(list_, WM_GETFONT, 0, 0)));
+    ::SetTextColor(dc, draw.clrText);
+    ::SetBkMode(dc, TRANSPARENT);
+    ::DrawTextW(dc, cell.text.c_str(), static_cast<int>(cell.text.size()), &text,
+                DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    ::RestoreDC(dc, savedState);
 }
 
 void Grid::OnPress(int button, int item, int subItem, POINT clientPoint) {
@@ -453,6 +558,41 @@ void Grid::OnPress(int button, int item, int subItem, POINT clientPoint) {
         ::ClientToScreen(list_, &screen);
         MouseDown(button, screen);
     }
+}
+
+// Type-ahead, as in Explorer: the list gathers the letters typed within its
+// own interval and asks for the row whose first column starts with them
+// (letter case aside). The search starts at the current row, so that more
+// letters keep a row that still fits; one letter, typed once or again and
+// again (the list then asks for "b", "bb", "bbb"), moves on to the next row
+// starting with it. The list makes the row found current and scrolls to it.
+int Grid::FindTypedItem(const NMLVFINDITEMW& find) const {
+    const int count = Rows() - fixedRows_;
+    if (find.lvfi.psz == nullptr || find.lvfi.psz[0] == L'\0' || count <= 0) {
+        return -1;
+    }
+    auto startsWith = [](std::wstring_view text, std::wstring_view prefix) {
+        return text.size() >= prefix.size() &&
+               ::CompareStringOrdinal(text.data(), static_cast<int>(prefix.size()), prefix.data(),
+                                      static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
+    };
+    std::wstring_view typed = find.lvfi.psz;
+    bool oneLetter = true;
+    for (size_t i = 1; i < typed.size() && oneLetter; ++i) {
+        oneLetter = startsWith(typed.substr(i, 1), typed.substr(0, 1));
+    }
+    if (oneLetter) {
+        typed = typed.substr(0, 1);
+    }
+    const int current = IsHeaderRow(row_) ? -1 : ItemOfRow(row_);
+    const int start = oneLetter ? current + 1 : std::max(current, 0);
+    for (int step = 0; step < count; ++step) {
+        const int item = (start + step) % count;
+        if (startsWith(cells_[static_cast<size_t>(item + fixedRows_)][0].text, typed)) {
+            return item;
+        }
+    }
+    return -1;
 }
 
 bool Grid::OnNotify(NMHDR& header, LRESULT& result) {
@@ -475,7 +615,7 @@ bool Grid::OnNotify(NMHDR& header, LRESULT& result) {
         return true;
     }
     case LVN_ODFINDITEMW:
-        result = -1; // no type-ahead search in the grid
+        result = FindTypedItem(reinterpret_cast<NMLVFINDITEMW&>(header));
         return true;
     case NM_CUSTOMDRAW:
         result = OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));

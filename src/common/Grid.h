@@ -2,8 +2,9 @@
 // A small grid over a virtual report-view ListView, offering the grid
 // operations the catalogue needs: rows and columns of cells, a fixed header row
 // (shown as the ListView's header), a current cell that is read and written
-// through Row, Col, Text and CellBackColor, column widths in twips, one
-// tooltip for the whole grid, a busy pointer and a mouse-press event.
+// through Row, Col, Text, CellBackColor and CellPicture, column widths in
+// twips, one tooltip for the whole grid that a cell may override with its own,
+// type-ahead on the first column, a busy pointer and a mouse-press event.
 #include "common/Win32.h"
 
 #include <commctrl.h>
@@ -58,6 +59,14 @@ class Grid {
     // 0 means the grid's background.
     COLORREF CellBackColor() const;
     void CellBackColor(COLORREF color);
+    // A small picture at the left of the current cell, drawn at the row's
+    // height before the text; null for none. The caller keeps the icon alive.
+    HICON CellPicture() const;
+    void CellPicture(HICON picture);
+    // What the tooltip reads while the pointer is over the current cell, in
+    // place of ToolTipText; empty for the grid's own.
+    const std::wstring& CellToolTipText() const;
+    void CellToolTipText(std::wstring_view text);
     // A cell's text without moving the current cell.
     const std::wstring& TextMatrix(int row, int col) const;
 
@@ -95,6 +104,8 @@ class Grid {
     struct Cell {
         std::wstring text;
         COLORREF back = 0;
+        HICON picture = nullptr;
+        std::wstring toolTip;
     };
 
     static LRESULT CALLBACK ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
@@ -109,7 +120,12 @@ class Grid {
     void UpdateItemCount();
     COLORREF CellColor(int row, int col) const;
     LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw) const;
+    void DrawPictureCell(const NMLVCUSTOMDRAW& draw, const Cell& cell) const;
+    void OnMouseMove(POINT clientPoint);
+    const std::wstring& ListToolText() const;
+    void ShowListToolText();
     void OnPress(int button, int item, int subItem, POINT clientPoint);
+    int FindTypedItem(const NMLVFINDITEMW& find) const;
 
     HWND list_ = nullptr;
     HWND header_ = nullptr;
@@ -127,4 +143,8 @@ class Grid {
     int mousePointer_ = kPointerDefault;
     COLORREF backColor_ = RGB(255, 255, 255);
     std::wstring toolTipText_;
+    // The cell under the pointer, for the tooltip; -1 when none.
+    int hoverRow_ = -1;
+    int hoverCol_ = -1;
+    std::wstring listToolText_; // what the list's tool reads now
 };

@@ -6,8 +6,7 @@
 #include <vector>
 
 namespace {
-std::vector<unsigned char> LoadOwnVersionBlock() {
-    const std::wstring path = OwnModulePath();
+std::vector<unsigned char> LoadVersionBlock(const std::wstring& path) {
     DWORD ignored = 0;
     const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &ignored);
     std::vector<unsigned char> block(size);
@@ -20,7 +19,7 @@ std::vector<unsigned char> LoadOwnVersionBlock() {
 
 ProgramVersion ReadProgramVersion() {
     ProgramVersion version;
-    std::vector<unsigned char> block = LoadOwnVersionBlock();
+    std::vector<unsigned char> block = LoadVersionBlock(OwnModulePath());
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     if (!block.empty() && ::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) &&
@@ -33,7 +32,11 @@ ProgramVersion ReadProgramVersion() {
 }
 
 std::wstring ReadProgramVersionString(const wchar_t* name) {
-    std::vector<unsigned char> block = LoadOwnVersionBlock();
+    return ReadVersionString(OwnModulePath(), name);
+}
+
+std::wstring ReadVersionString(const std::wstring& path, const wchar_t* name) {
+    std::vector<unsigned char> block = LoadVersionBlock(path);
     if (block.empty()) {
         return {};
     }

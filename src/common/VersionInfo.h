@@ -1,5 +1,5 @@
 #pragma once
-// The running program's own version resource.
+// Version resources: the running program's own, and those of other program files.
 #include <string>
 
 struct ProgramVersion {
@@ -13,3 +13,7 @@ ProgramVersion ReadProgramVersion();
 
 // A string entry of the version resource (for example L"LegalCopyright"); empty when missing.
 std::wstring ReadProgramVersionString(const wchar_t* name);
+
+// The same of the program file at path, in the first language its
+// "\VarFileInfo\Translation" lists; empty when missing.
+std::wstring ReadVersionString(const std::wstring& path, const wchar_t* name);

@@ -99,6 +99,16 @@ FARPROC SystemFunctionAddress(const wchar_t* dll, const char* name) {
     return module != nullptr ? ::GetProcAddress(module, name) : nullptr;
 }
 
+std::wstring_view FileNameOf(std::wstring_view path) {
+    const size_t separator = path.find_last_of(L"\\/");
+    return separator == std::wstring_view::npos ? path : path.substr(separator + 1);
+}
+
+std::wstring_view FolderOf(std::wstring_view path) {
+    const size_t separator = path.find_last_of(L"\\/");
+    return separator == std::wstring_view::npos ? std::wstring_view{} : path.substr(0, separator);
+}
+
 std::wstring OwnModulePath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {

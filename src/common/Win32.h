@@ -99,6 +99,11 @@ bool SamePath(std::wstring_view a, std::wstring_view b);
 // folder + "\" + name: how every path of the program is formed.
 std::wstring JoinPath(std::wstring_view folder, std::wstring_view name);
 
+// A path's last part (after its last "\" or "/") and the folder before it;
+// a path without a separator is all name.
+std::wstring_view FileNameOf(std::wstring_view path);
+std::wstring_view FolderOf(std::wstring_view path);
+
 // Full path of the running program's file.
 std::wstring OwnModulePath();
 

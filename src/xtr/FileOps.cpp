@@ -2,6 +2,7 @@
 
 #include "common/ErrorTable.h"
 #include "common/Log.h"
+#include "common/RecycleBin.h"
 #include "common/Trap.h"
 #include "common/Win32.h"
 #include "host/HostFolder.h"
@@ -111,8 +112,14 @@ TrapResult DeleteXTR() {
         const XtrRecord& entry = XtrEntry(CurrentIndex);
         const std::wstring path = JoinPath(entry.active ? HostFolder : SavedXtrFolder(), entry.fileName);
         // Gone already (another program deleted it): what the user asked for is done.
-        if (!::DeleteFileW(path.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND) {
-            RaiseLastError();
+        if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
+            ::GetLastError() == ERROR_FILE_NOT_FOUND) {
+            return;
+        }
+        // Into the Recycle Bin, so that a delete can be taken back.
+        const int code = RecycleFile(path);
+        if (code != 0 && code != ERROR_FILE_NOT_FOUND) {
+            Raise(ErrorNumberFromShellFileCode(static_cast<unsigned long>(code)));
         }
     });
     if (deleted) {

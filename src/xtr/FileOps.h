@@ -15,6 +15,7 @@ TrapResult ActiveChanged();
 // reported, and both files are left).
 TrapResult FilenameChanged();
 
-// Deletes the file from the folder the entry's active flag names, then rescans
-// and rebuilds the grid; a failure when the file could not go (no rescan then).
+// Moves the file from the folder the entry's active flag names into the
+// Recycle Bin (deletes it where its drive has none), then rescans and rebuilds
+// the grid; a failure when the file could not go (no rescan then).
 TrapResult DeleteXTR();

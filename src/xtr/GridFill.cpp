@@ -3,16 +3,27 @@
 #include "common/ErrorTable.h"
 #include "common/Grid.h"
 #include "common/Trap.h"
+#include "host/HostFolder.h"
+#include "host/HostPaths.h"
 #include "xtr/Catalogue.h"
 #include "xtr/GridText.h"
 #include "xtr/XtrFormat.h"
 #include "xtr/XtrTable.h"
 
 #include <limits>
+#include <optional>
 
 namespace {
 Grid* catalogueGrid = nullptr;
 void (*letMessagesRun)() = nullptr;
+
+// The system's small warning sign: shared, loaded once and never destroyed.
+HICON MissingProgramPicture() {
+    static const HICON picture =
+        static_cast<HICON>(::LoadImageW(nullptr, IDI_WARNING, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                        ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    return picture;
+}
 
 bool rescanning = false;
 bool rescanAgain = false;
@@ -80,6 +91,7 @@ void BuildGrid() {
             ::QueryPerformanceFrequency(&frequency);
             const LONGLONG roundInterval = frequency.QuadPart / 1000;
             LONGLONG nextRound = 0;
+            std::optional<std::wstring> setting; // read at the first program not found
             for (int r = 1; r <= n; ++r) {
                 grid.Row(r);
                 LARGE_INTEGER now{};
@@ -105,6 +117,13 @@ void BuildGrid() {
                 } else {
                     grid.CellBackColor(kProgramMissingColor);
                     grid.ToolTipText(kInvalidPathTip); // never cleared again during the run
+                    // Not told by colour alone: a warning sign, and the path looked for under the pointer.
+                    if (!setting) {
+                        setting = ReadHostFolderSetting();
+                    }
+                    grid.CellPicture(MissingProgramPicture());
+                    grid.CellToolTipText(kProgramNotFoundTip +
+                                         ProgramPathAbsoluteOf(ProgramPathOf(entry), *setting));
                 }
                 grid.Col(5);
                 grid.Text(BoolText(entry.active));

@@ -134,11 +134,33 @@ TEST_F(CommandsTest, DeletingAnActiveEntryLeavesTheSameNameInSavedXtr) {
 TEST_F(CommandsTest, FailedDeleteIsLoggedAndTheProgramGoesOn) {
     WriteBytes(host / L"a.xtr", kActive);
     Start();
-    ::SetFileAttributesW((host / L"a.xtr").c_str(), FILE_ATTRIBUTE_READONLY);
+    // In use by another program (a read-only file would go into the Recycle Bin).
+    UniqueFile held(
+        ::CreateFileW((host / L"a.xtr").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     answers.messageReplies = {IDYES};
     RightPress(1, IDM_POPUP1_DELETE);
+    held.reset();
     EXPECT_TRUE(FileExists(host / L"a.xtr"));
     EXPECT_NE(log->Text().find("in module Module1.DeleteXTR: Permission denied"), std::string::npos);
+}
+
+// A deleted file can be restored: under Wine it arrives in the desktop's trash
+// (here the tests' own, XDG_DATA_HOME set by ctest).
+TEST_F(CommandsTest, DeleteMovesTheFileIntoTheRecycleBin) {
+    const std::wstring trash = TestTrashFolder();
+    if (trash.empty()) {
+        GTEST_SKIP() << "no trash of the tests' own: XDG_DATA_HOME is not set";
+    }
+    RemoveTree(trash);
+    WriteBytes(host / L"binned.xtr", kActive);
+    ::SetFileAttributesW((host / L"binned.xtr").c_str(), FILE_ATTRIBUTE_READONLY); // goes too
+    Start();
+    answers.messageReplies = {IDYES};
+    RightPress(1, IDM_POPUP1_DELETE);
+    EXPECT_FALSE(FileExists(host / L"binned.xtr"));
+    EXPECT_EQ(ReadBytes(trash + L"\\files\\binned.xtr"), kActive);
+    EXPECT_TRUE(FileExists(trash + L"\\info\\binned.xtr.trashinfo"));
+    RemoveTree(trash);
 }
 
 TEST_F(CommandsTest, SetActiveOnAVanishedFileJustRescans) {
@@ -293,4 +315,53 @@ TEST_F(CommandsTest, RenameOfAFileAlreadyGoneStillSavesTheEntry) {
     EXPECT_TRUE(FilenameChanged());
     EXPECT_TRUE(FileExists(host / L"b.xtr"));
     EXPECT_NE(log->Text().find("in module Module1.FilenameChanged: File not found"), std::string::npos);
+}
+
+namespace {
+// Letters typed while the grid has the focus, as the keyboard sends them.
+void Type(const Form1& form, std::wstring_view letters) {
+    for (const wchar_t letter : letters) {
+        ::SendMessageW(form.grdXTRs().Window(), WM_CHAR, letter, 1); // a repeat count of 1
+    }
+}
+} // namespace
+
+TEST_F(CommandsTest, TypedLettersMakeTheRowWhoseDescriptionStartsWithThemCurrent) {
+    for (int i = 10; i < 50; ++i) {
+        WriteBytes(host / (L"f" + std::to_wstring(i) + L".xtr"), kActive);
+    }
+    WriteBytes(InSaved(L"zulu.xtr"), "Zulu tool\r\nz.exe\r\nTrue\r\nTrue\r\n"); // after the 40 active
+    Start();
+    ::ShowWindow(form.Window(), SW_SHOWNA);
+    const HWND list = form.grdXTRs().Window();
+    form.grdXTRs().Row(1);
+    Type(form, L"zU");
+    const int zulu = RowOf(L"zulu.xtr", false);
+    EXPECT_EQ(form.grdXTRs().Row(), zulu);
+    EXPECT_GT(ListView_GetTopIndex(list), 0) << "scrolled down to it";
+
+    // The row found acts as a clicked one: the context-menu key, Delete and Enter.
+    ::SendMessageW(form.Window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), -1);
+    EXPECT_EQ(CurrentIndex, zulu);
+    ::SendMessageW(list, WM_KEYDOWN, VK_DELETE, 1);
+    ASSERT_EQ(answers.messages.size(), 1u);
+    EXPECT_EQ(answers.messages[0].text, L"Are you sure you want to delete zulu.xtr ?");
+    ::SendMessageW(list, WM_KEYDOWN, VK_RETURN, 1);
+    EXPECT_EQ(ShownText(form.Editor().txtTitle()), L"Zulu tool");
+}
+
+TEST_F(CommandsTest, OneLetterTypedAgainMovesToTheNextRowStartingWithIt) {
+    WriteBytes(host / L"a.xtr", "beacon\r\nb.exe\r\nTrue\r\nTrue\r\n");
+    WriteBytes(host / L"b.xtr", kActive);
+    WriteBytes(host / L"c.xtr", "Bravo\r\nc.exe\r\nTrue\r\nTrue\r\n");
+    Start();
+    Type(form, L"b");
+    const int first = form.grdXTRs().Row();
+    const int second = first == RowOf(L"a.xtr", true) ? RowOf(L"c.xtr", true) : RowOf(L"a.xtr", true);
+    Type(form, L"b");
+    EXPECT_EQ(form.grdXTRs().Row(), second);
+    Type(form, L"B");
+    EXPECT_EQ(form.grdXTRs().Row(), first);
+    Type(form, L"x"); // "bbbx" begins no Description: the row stays
+    EXPECT_EQ(form.grdXTRs().Row(), first);
 }

@@ -71,7 +71,7 @@ TEST_F(HardeningTest, WithNeitherLogPlaceWritableTheProgramGoesOnSilently) {
         const UniqueFile holder(::CreateFileW(fallback.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                               FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_TRUE(static_cast<bool>(holder));
-        ::SetFileAttributesW((host / L"a.xtr").c_str(), FILE_ATTRIBUTE_READONLY);
+        const UniqueFile inUse = HoldOpen(host / L"a.xtr");
         answers.messageReplies = {IDYES};
         OnEntry(L"a.xtr", true, &Form1::mnuPopup1Delete_Click); // fails, and its report goes nowhere
         EXPECT_EQ(answers.messages.size(), 1u) << "only the question, no dialog about the failure";
@@ -79,7 +79,6 @@ TEST_F(HardeningTest, WithNeitherLogPlaceWritableTheProgramGoesOnSilently) {
 
         form->OnCommand(IDM_VIEW_REFRESH); // the program still answers
         EXPECT_EQ(XtrCount, 1);
-        ::SetFileAttributesW((host / L"a.xtr").c_str(), FILE_ATTRIBUTE_NORMAL);
     }
     EXPECT_FALSE(FolderExists(host / L"no-such-folder"));
     EXPECT_EQ(ReadBytes(fallback), before) << "the line is lost, not half written";

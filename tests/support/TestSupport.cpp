@@ -217,6 +217,23 @@ std::vector<std::string> LogCapture::Reports() const {
     return reports;
 }
 
+std::wstring TestTrashFolder() {
+    wchar_t unixPath[MAX_PATH];
+    const DWORD length = ::GetEnvironmentVariableW(L"XDG_DATA_HOME", unixPath, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return {};
+    }
+    std::wstring folder = L"Z:" + std::wstring(unixPath, length) + L"/Trash"; // Z: is Wine's Unix root
+    std::replace(folder.begin(), folder.end(), L'/', L'\\');
+    return folder;
+}
+
+std::wstring ShownText(HWND window) {
+    wchar_t text[512] = L"";
+    ::GetWindowTextW(window, text, 512);
+    return text;
+}
+
 void PumpMessages(int rounds) {
     MSG message;
     for (int i = 0; i < rounds; ++i) {

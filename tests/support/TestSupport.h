@@ -106,6 +106,13 @@ class LogCapture {
     TempFolder folder_;
 };
 
+// The trash Wine moves deleted files into, $XDG_DATA_HOME/Trash (holding the
+// folders "files" and "info"), as a Windows path; empty where XDG_DATA_HOME is
+// not set (on Windows, or a test program started by hand).
+std::wstring TestTrashFolder();
+
+std::wstring ShownText(HWND window);
+
 // Handles pending window messages, a bounded number of rounds.
 void PumpMessages(int rounds = 20);
 

@@ -187,7 +187,7 @@ TEST_F(GridTest, ApplicationCellsAreGreenOrRedAndTheToolTipSticks) {
         const DrawAnswer path = DrawCell(form, r - 1, 4);
         EXPECT_EQ(path.back, found ? RGB(0, 255, 0) : RGB(255, 0, 0)) << r;
         EXPECT_EQ(path.back, found ? 65280u : 255u);
-        EXPECT_EQ(path.result, CDRF_NEWFONT);
+        EXPECT_EQ(path.result, found ? CDRF_NEWFONT : CDRF_SKIPDEFAULT) << "a red cell the grid draws itself";
         if (r == grid.Row()) {
             EXPECT_NE(DrawCell(form, r - 1, 0).back, RGB(255, 255, 255))
                 << "the current row shows as selected";
@@ -208,6 +208,7 @@ TEST_F(GridTest, ApplicationCellsAreGreenOrRedAndTheToolTipSticks) {
     BuildGrid();
     for (int item = 0; item < 3; ++item) {
         EXPECT_EQ(DrawCell(form, item, 4).back, RGB(0, 255, 0)) << item;
+        EXPECT_EQ(DrawCell(form, item, 4).result, CDRF_NEWFONT) << "no sign left";
     }
     EXPECT_EQ(grid.ToolTipText(), kInvalidPathTip);
     EXPECT_EQ(ShownToolTip(grid), kInvalidPathTip);
@@ -385,4 +386,36 @@ TEST_F(GridTest, CellsAreAddressedThroughTheCurrentCell) {
     EXPECT_EQ(HeaderText(grid.Window(), 0), L"");
     grid.Row(1);
     EXPECT_EQ(grid.CellBackColor(), 0u);
+}
+
+// About one man in twelve cannot tell the red cell from the green one.
+TEST_F(GridTest, AMissingProgramsCellCarriesASignAndATipOfItsOwn) {
+    ThreeEntries();
+    ASSERT_TRUE(Start());
+    const Grid& grid = form.grdXTRs();
+    ASSERT_FALSE(XtrTable[2].programFound);
+    ::ShowWindow(form.Window(), SW_SHOWNA);
+    ::RedrawWindow(form.Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT cell{};
+    ListView_GetSubItemRect(grid.Window(), 1, 4, LVIR_BOUNDS, &cell);
+    HDC dc = ::GetDC(grid.Window());
+    int sign = 0; // pixels of the system's yellow warning sign at the cell's left
+    for (LONG y = cell.top; y < cell.bottom; ++y) {
+        for (LONG x = cell.left; x < cell.left + (cell.bottom - cell.top); ++x) {
+            const COLORREF pixel = ::GetPixel(dc, x, y);
+            sign += GetRValue(pixel) > 128 && GetGValue(pixel) > 128 && GetBValue(pixel) < 128 ? 1 : 0;
+        }
+    }
+    ::ReleaseDC(grid.Window(), dc);
+    EXPECT_GT(sign, 10);
+
+    // The tooltip follows the pointer: over the red cell the path looked for, elsewhere the grid's own.
+    auto pointAt = [&](int item, int subItem) {
+        ListView_GetSubItemRect(grid.Window(), item, subItem, LVIR_BOUNDS, &cell);
+        ::SendMessageW(grid.Window(), WM_MOUSEMOVE, 0, MAKELPARAM(cell.left + 4, cell.top + 4));
+        return ShownToolTip(grid);
+    };
+    EXPECT_EQ(pointAt(1, 4), L"Program not found: " + (host / L"Missing\\gone.exe"));
+    EXPECT_EQ(pointAt(0, 4), kInvalidPathTip);
+    EXPECT_EQ(pointAt(1, 0), kInvalidPathTip);
 }

@@ -1,0 +1,126 @@
+// Files dropped on the main window from Explorer (under Wine, from the X
+// desktop's drag and drop).
+#include "app/AppInfo.h"
+#include "app/Form1.h"
+#include "common/ErrorTable.h"
+#include "common/Trap.h"
+#include "common/Ui.h"
+#include "common/VersionInfo.h"
+#include "host/HostFolder.h"
+#include "host/HostPaths.h"
+#include "xtr/GridFill.h"
+#include "xtr/XtrFormat.h"
+#include "xtr/XtrInstall.h"
+#include "xtr/XtrNames.h"
+#include "xtr/XtrTable.h"
+
+namespace {
+constexpr wchar_t kLabel[] = L"Form1.Form_DragDrop";
+
+// The paths of a drop, which is then given back to the system. shell32 comes
+// only with the first drop: loaded with the program it would slow every start.
+std::vector<std::wstring> TakeDroppedPaths(HDROP drop) {
+    std::vector<std::wstring> paths;
+    const auto query = SystemFunction<decltype(::DragQueryFileW)>(L"shell32.dll", "DragQueryFileW");
+    const auto finish = SystemFunction<decltype(::DragFinish)>(L"shell32.dll", "DragFinish");
+    if (query == nullptr || finish == nullptr) {
+        RaiseLastError();
+    }
+    const UINT count = query(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        std::wstring path(query(drop, i, nullptr, 0) + 1, L'\0');
+        path.resize(query(drop, i, path.data(), static_cast<UINT>(path.size())));
+        paths.push_back(std::move(path));
+    }
+    finish(drop);
+    return paths;
+}
+
+bool IsProgramFile(const std::wstring& path) {
+    const std::wstring_view name = FileNameOf(path);
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return name.size() > 4 && SamePath(name.substr(name.size() - 4), L".exe") &&
+           attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::wstring Trimmed(std::wstring text) {
+    const size_t first = text.find_first_not_of(L" \t\r\n");
+    const size_t last = text.find_last_not_of(L" \t\r\n");
+    return first == std::wstring::npos ? std::wstring{} : text.substr(first, last - first + 1);
+}
+} // namespace
+
+void Form1::Form_DragDrop(HDROP drop) {
+    std::vector<std::wstring> paths;
+    Trap(kLabel, [&] { paths = TakeDroppedPaths(drop); });
+    // While a question of the program waits every window of it is disabled: a drop is not the answer.
+    if (paths.empty() || !TakesInput()) {
+        return;
+    }
+    Trap(kLabel, [&] {
+        if (paths.size() == 1 && IsProgramFile(paths[0])) {
+            OpenEditorForProgram(paths[0]);
+        } else {
+            InstallDroppedFiles(paths);
+        }
+    });
+}
+
+// Each XTR file dropped from elsewhere becomes an active entry, a copy of its
+// bytes; anything else dropped is ignored, and so are the catalogue's own
+// files. What could not be installed is told at the end, in one message, a
+// line per file; a file the user chose to keep is not.
+void Form1::InstallDroppedFiles(const std::vector<std::wstring>& paths) {
+    std::wstring notInstalled;
+    for (const std::wstring& path : paths) {
+        const std::wstring fileName(FileNameOf(path));
+        if (!HasXtrExtension(fileName) || IsInCatalogueFolder(path)) {
+            continue;
+        }
+        if (const std::optional<std::wstring> why = WhyNotAnXtrFile(path)) {
+            notInstalled += L"\n" + fileName + L": " + *why;
+            continue;
+        }
+        if (CatalogueHoldsName(fileName) &&
+            Ui::ShowMessage(window_, fileName + L" already exists. Do you want to replace it?", AppTitle,
+                            MB_YESNO | MB_DEFBUTTON2) != IDYES) {
+            continue;
+        }
+        if (const TrapResult installed = Trap(kLabel, [&] { InstallXtrFile(path); }); !installed) {
+            notInstalled += L"\n" + fileName + L": it could not be copied (" +
+                            std::wstring(ErrorDescription(installed.Error())) + L")";
+        }
+    }
+    RescanAndRebuild();
+    if (!notInstalled.empty()) {
+        Ui::ShowMessage(window_, L"These dropped files were not installed:\n" + notInstalled, AppTitle,
+                        MB_OK | MB_ICONINFORMATION);
+    }
+}
+
+// A program dropped alone: the editor opens as New, filled in for it, and
+// nothing is written until OK. An open editor only comes to the front, its
+// boxes untouched.
+void Form1::OpenEditorForProgram(const std::wstring& path) {
+    if (form2_.IsLoaded()) {
+        form2_.Show();
+        return;
+    }
+    const std::wstring_view fileName = FileNameOf(path);
+    const std::wstring name(fileName.substr(0, fileName.size() - 4)); // without ".exe"
+    std::wstring title = Trimmed(ReadVersionString(path, L"FileDescription"));
+    if (title.empty()) {
+        title = name;
+    }
+    // Shortened as the editor shows a program inside the UI-View32 folder.
+    const ProgramPathPieces pieces = SplitProgramPath(path);
+    const std::wstring program =
+        ProgramPathForFileOf({pieces.drive, pieces.dir, pieces.file}, ReadHostFolderSetting());
+
+    CurrentIndex = -1;
+    form2_.Load();
+    ::SetWindowTextW(form2_.txtTitle(), title.c_str());
+    ::SetWindowTextW(form2_.txtFilename(), (name + L".xtr").c_str());
+    ::SetWindowTextW(form2_.txtProgram(), program.c_str());
+    OpenEditorForSaving();
+}

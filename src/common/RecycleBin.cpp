@@ -1,0 +1,24 @@
+#include "common/RecycleBin.h"
+
+#include "common/Win32.h"
+
+#include <shellapi.h>
+
+int RecycleFile(const std::wstring& path) {
+    // The shell takes a list of paths, each ended by a NUL, the list by one more.
+    std::wstring from = path;
+    from.push_back(L'\0');
+    SHFILEOPSTRUCTW operation{};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    // The user has answered Quillon's own question already: the shell asks nothing more.
+    operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+    const auto fileOperation =
+        SystemFunction<decltype(::SHFileOperationW)>(L"shell32.dll", "SHFileOperationW");
+    if (fileOperation == nullptr) {
+        return static_cast<int>(::GetLastError());
+    }
+    const int result = fileOperation(&operation);
+    constexpr int kCancelled = 0x75; // DE_OPCANCELLED
+    return result == 0 && operation.fAnyOperationsAborted ? kCancelled : result;
+}

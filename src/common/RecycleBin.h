@@ -1,0 +1,9 @@
+#pragma once
+// Deleting a file so that the user can take it back: into the Recycle Bin.
+#include <string>
+
+// Moves the file at path (a full path) into the Recycle Bin without asking or
+// showing anything. Where its drive has no bin (a network path, some removable
+// disks) the system deletes the file instead. Returns 0, or the shell's code
+// for the failure (see ErrorNumberFromShellFileCode).
+int RecycleFile(const std::wstring& path);

@@ -1,0 +1,84 @@
+#include "xtr/XtrInstall.h"
+
+#include "common/ErrorTable.h"
+#include "common/Trap.h"
+#include "common/Win32.h"
+#include "host/HostFolder.h"
+#include "xtr/TemporaryFiles.h"
+#include "xtr/XtrNames.h"
+
+#include <cstring>
+
+namespace {
+// Every XTR file has a line end in its first lines: 64 KB hold many.
+constexpr DWORD kHeadBytes = 64 * 1024;
+
+std::wstring CouldNotBeRead(DWORD code) {
+    return L"it could not be read (" + std::wstring(ErrorDescription(ErrorNumberFromSystemCode(code))) + L")";
+}
+
+bool IsFile(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+} // namespace
+
+std::optional<std::wstring> WhyNotAnXtrFile(const std::wstring& path) {
+    if (!IsPlainFileName(FileNameOf(path))) {
+        return L"Quillon cannot use its name";
+    }
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return CouldNotBeRead(::GetLastError());
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return L"it is a folder";
+    }
+    // The scan would not list such a copy: the catalogue holds ordinary files only.
+    if ((attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DEVICE)) != 0) {
+        return L"it is a hidden or system file";
+    }
+    const UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return CouldNotBeRead(::GetLastError());
+    }
+    std::string head(kHeadBytes, '\0');
+    DWORD read = 0;
+    if (!::ReadFile(file.get(), head.data(), kHeadBytes, &read, nullptr)) {
+        return CouldNotBeRead(::GetLastError());
+    }
+    if (read == 0) {
+        return L"it is empty";
+    }
+    if (std::memchr(head.data(), '\r', read) == nullptr) {
+        return L"it is not an XTR file (no line end within its first 64 KB)";
+    }
+    return std::nullopt;
+}
+
+bool IsInCatalogueFolder(const std::wstring& path) {
+    const std::wstring_view folder = FolderOf(path);
+    return SamePath(folder, HostFolder) || SamePath(folder, SavedXtrFolder());
+}
+
+bool CatalogueHoldsName(const std::wstring& fileName) {
+    return IsFile(JoinPath(HostFolder, fileName)) || IsFile(JoinPath(SavedXtrFolder(), fileName));
+}
+
+void InstallXtrFile(const std::wstring& path) {
+    const std::wstring fileName(FileNameOf(path));
+    TemporaryFile copy(MakeTemporary(HostFolder, [&path](const std::wstring& temporary) {
+        return ::CopyFileW(path.c_str(), temporary.c_str(), TRUE) != FALSE;
+    }));
+    // A copy keeps its source's read-only mark (a file from a CD): the entry must stay editable.
+    const DWORD attributes = ::GetFileAttributesW(copy.Path().c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        ::SetFileAttributesW(copy.Path().c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    }
+    copy.PutInPlace(JoinPath(HostFolder, fileName));
+    const std::wstring inactive = JoinPath(SavedXtrFolder(), fileName);
+    if (!::DeleteFileW(inactive.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND) {
+        RaiseLastError();
+    }
+}
