@@ -141,6 +141,8 @@ void CheckPathRoutines(const std::wstring& path, const std::wstring& setting) {
     const std::wstring absolute = ProgramPathAbsoluteOf(ProgramPathOf(entry), setting);
     if (!entry.programDrive.empty()) {
         Require(absolute == full, "a path with a drive is absolute already");
+    } else if (entry.programDir.starts_with(L"\\\\")) {
+        Require(absolute == full, "a network path is absolute already");
     } else {
         Require(absolute.starts_with(setting), "a path without a drive lies in the UI-View32 folder");
     }
