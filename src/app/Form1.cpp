@@ -57,6 +57,10 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         return ::DefWindowProcW(window_, message, wParam, lParam);
     }
+    case WM_ACTIVATE:
+        // Back from a question or another window, the keyboard finds the grid where it left it.
+        focus_.OnActivate(window_, LOWORD(wParam) != WA_INACTIVE, grdXTRs_.Window());
+        return 0;
     case WM_CONTEXTMENU:
         // Only the keyboard's request (no position): a right press has opened the menu already.
         if (reinterpret_cast<HWND>(wParam) == grdXTRs_.Window() && lParam == -1) {

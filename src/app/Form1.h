@@ -86,6 +86,7 @@ class Form1 : public Form<Form1> {
     HWND label1_ = nullptr;
     Grid grdXTRs_;
     FormFonts fonts_;
+    FocusMemory focus_;
     UniqueMenu popupMenus_;
     HACCEL accelerators_ = nullptr;
     Form2 form2_;
