@@ -22,15 +22,6 @@ std::wstring TextOf(HWND window) {
     return text;
 }
 
-std::vector<std::string> LinesOf(const std::wstring& path) {
-    std::vector<std::string> lines;
-    const std::string text = ReadBytes(path);
-    for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        lines.push_back(text.substr(start, end - start));
-    }
-    return lines;
-}
-
 // The ordinary files of a folder, spelled as the file system holds them.
 std::vector<std::wstring> FilesIn(const std::wstring& folder) {
     std::vector<std::wstring> names;
