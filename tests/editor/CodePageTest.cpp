@@ -1,21 +1,21 @@
 // Text and paths survive as they are, in any code page: what the code page
 // cannot hold is refused, never altered, and what the user left alone goes
 // back byte for byte.
-#include "hardening/HardeningFixture.h"
+#include "support/Worlds.h"
 
 #include <windowsx.h>
+
+#include <functional>
 
 using namespace testsupport;
 
 namespace {
-class CodePageTest : public HardeningTest {
+class CodePageTest : public MainWindowTest {
   protected:
-    Form2& Editor() { return form->Editor(); }
     void EditAndOk(const std::wstring& fileName, const std::function<void()>& change) {
-        OnEntry(fileName, true, &Form1::mnuPopup1Edit_Click);
-        ASSERT_TRUE(Editor().IsLoaded());
+        ASSERT_NO_FATAL_FAILURE(Edit(fileName, true));
         change();
-        ::SendMessageW(Editor().cmdOK(), BM_CLICK, 0, 0);
+        Click(Editor().cmdOK());
     }
 };
 } // namespace

@@ -112,6 +112,20 @@ std::wstring ShownText(HWND window) {
     return text;
 }
 
+RECT PlacedIn(HWND window, HWND control) {
+    RECT rect;
+    ::GetWindowRect(control, &rect);
+    ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+int SystemDpi(int axis) {
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, axis);
+    ::ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
 void PumpMessages(int rounds) {
     MSG message;
     for (int i = 0; i < rounds; ++i) {

@@ -15,6 +15,7 @@
 namespace testsupport {
 
 using namespace scratch;
+using Names = std::vector<std::wstring>; // of files and folders, as NamesIn gives them
 
 // Holds a file open without sharing, as a program that has it in use.
 UniqueFile HoldOpen(const std::wstring& path);
@@ -79,6 +80,10 @@ std::wstring TestTrashFolder();
 
 // The window's whole text.
 std::wstring ShownText(HWND window);
+// Where the control lies in the window's client area.
+RECT PlacedIn(HWND window, HWND control);
+// Dots per inch of the screen along LOGPIXELSX or LOGPIXELSY, as the system tells them.
+int SystemDpi(int axis = LOGPIXELSY);
 
 // Handles pending window messages, a bounded number of rounds.
 void PumpMessages(int rounds = 20);
