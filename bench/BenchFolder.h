@@ -1,25 +1,22 @@
 #pragma once
 // What the benchmarks share: a millisecond clock and a temporary UI-View32
 // folder filled with XTR files.
+#include "support/Scratch.h"
+
 #include <string>
 #include <vector>
 
 // Milliseconds from an arbitrary start, from the performance counter.
 double Now();
 
-// Writes bytes to a new file; ends the benchmark when that fails.
-void WriteFileBytes(const std::wstring& path, const std::string& bytes);
-
-// Deletes a folder with everything in it.
-void RemoveTree(const std::wstring& path);
-
+// A new temporary folder (named after tag) holding UI-View32 with SavedXTR and
+// n XTR files: half active, half inactive, half of their programs existing.
+// Removed with everything in it at the end.
 struct HostFolderFixture {
-    std::wstring root, host, saved;
+    HostFolderFixture(int n, std::wstring_view tag);
+
+    scratch::TempFolder root;
+    std::wstring host, saved;
     std::vector<std::wstring> programPaths; // absolute, one per XTR file
     int existing = 0;
 };
-
-// A new temporary folder root (named after tag and n) holding UI-View32 with
-// SavedXTR and n XTR files: half active, half inactive, half of their programs
-// existing.
-HostFolderFixture MakeHostFolder(int n, const std::wstring& tag);

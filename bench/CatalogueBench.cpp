@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstdio>
+#include <exception>
 #include <functional>
 #include <string>
 #include <vector>
@@ -39,32 +40,6 @@ std::vector<double> BestTimesMs(const std::vector<std::function<void()>>& runs) 
 }
 
 double BestTimeMs(const std::function<void()>& run) { return BestTimesMs({run})[0]; }
-
-// HKEY_CURRENT_USER mapped to a scratch key holding only UI-View32's setting.
-class ScratchSetting {
-  public:
-    explicit ScratchSetting(const std::wstring& folder) {
-        keyPath_ = L"Software\\QuillonBench\\" + std::to_wstring(::GetCurrentProcessId());
-        ::RegCreateKeyExW(HKEY_CURRENT_USER, keyPath_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                          &scratch_, nullptr);
-        ::RegOverridePredefKey(HKEY_CURRENT_USER, scratch_);
-        HKEY key = nullptr;
-        ::RegCreateKeyExW(HKEY_CURRENT_USER, kHostSettingKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                          nullptr);
-        ::RegSetValueExW(key, kHostSettingValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
-                         static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
-        ::RegCloseKey(key);
-    }
-    ~ScratchSetting() {
-        ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-        ::RegCloseKey(scratch_);
-        ::RegDeleteTreeW(HKEY_CURRENT_USER, keyPath_.c_str());
-    }
-
-  private:
-    std::wstring keyPath_;
-    HKEY scratch_ = nullptr;
-};
 
 // The unavoidable system work for the same files, with the same listing calls the scan uses.
 void Floor(const HostFolderFixture& fixture) {
@@ -101,8 +76,9 @@ struct Row {
 };
 
 Row Measure(int n) {
-    const HostFolderFixture fixture = MakeHostFolder(n, L"QuillonBench");
-    ScratchSetting setting(fixture.host + L"\\");
+    const HostFolderFixture fixture(n, L"QuillonBench");
+    scratch::ScratchRegistry registry;
+    registry.SetHostFolderSetting(fixture.host + L"\\");
     Row row;
     row.n = n;
     {
@@ -139,7 +115,6 @@ Row Measure(int n) {
                      }) *
                      1000.0 / n;
     }
-    RemoveTree(fixture.root);
     return row;
 }
 } // namespace
@@ -158,12 +133,17 @@ int main(int argc, char** argv) {
     std::printf("%7s %10s %10s %11s %10s %13s %14s %9s\n", "N", "scan ms", "floor ms", "scan/floor",
                 "grid ms", "grid us/row", "setting ms", "peek us");
     std::fflush(stdout);
-    for (int n : sizes) {
-        const Row row = Measure(n);
-        std::printf("%7d %10.1f %10.1f %11.2f %10.1f %13.2f %14.1f %9.2f\n", row.n, row.scanMs, row.floorMs,
-                    row.scanMs / row.floorMs, row.gridMs, row.gridMs * 1000.0 / row.n, row.settingMs,
-                    row.peekUs);
-        std::fflush(stdout);
+    try {
+        for (int n : sizes) {
+            const Row row = Measure(n);
+            std::printf("%7d %10.1f %10.1f %11.2f %10.1f %13.2f %14.1f %9.2f\n", row.n, row.scanMs,
+                        row.floorMs, row.scanMs / row.floorMs, row.gridMs, row.gridMs * 1000.0 / row.n,
+                        row.settingMs, row.peekUs);
+            std::fflush(stdout);
+        }
+    } catch (const std::exception& failure) { // the folder or the scratch key could not be made
+        std::fprintf(stderr, "%s\n", failure.what());
+        return 1;
     }
     std::printf("setting ms: N reads of UI-View32's folder setting, as the scan makes one per entry.\n");
     std::printf("peek us: one empty PeekMessage, as the grid fill makes at most once a millisecond.\n");

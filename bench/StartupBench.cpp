@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,19 +31,6 @@ struct BenchFailure {
 };
 
 [[noreturn]] void Fail(const std::wstring& what) { throw BenchFailure{what}; }
-
-// The temporary UI-View32 folder, removed however the bench ends.
-class TemporaryHostFolder {
-  public:
-    TemporaryHostFolder() : fixture_(MakeHostFolder(kXtrFiles, L"QuillonStartup")) {}
-    ~TemporaryHostFolder() { RemoveTree(fixture_.root); }
-    TemporaryHostFolder(const TemporaryHostFolder&) = delete;
-    TemporaryHostFolder& operator=(const TemporaryHostFolder&) = delete;
-    const std::wstring& Host() const { return fixture_.host; }
-
-  private:
-    HostFolderFixture fixture_;
-};
 
 bool KeyExists(const std::wstring& path) {
     HKEY key = nullptr;
@@ -205,8 +193,8 @@ int wmain(int argc, wchar_t** argv) {
 
     std::vector<double> quillonMs, bareMs;
     try {
-        TemporaryHostFolder folder;
-        HostSetting setting(folder.Host() + L"\\");
+        const HostFolderFixture folder(kXtrFiles, L"QuillonStartup");
+        HostSetting setting(folder.host + L"\\");
         TimeStart(quillon); // the warm-up: files and DLLs into the caches
         TimeStart(bare);
         for (int i = 0; i < samples; ++i) {
@@ -215,6 +203,9 @@ int wmain(int argc, wchar_t** argv) {
         }
     } catch (const BenchFailure& failure) {
         std::fprintf(stderr, "start-up bench: %ls\n", failure.what.c_str());
+        return 1;
+    } catch (const std::exception& failure) { // the folder could not be made
+        std::fprintf(stderr, "start-up bench: %s\n", failure.what());
         return 1;
     }
 

@@ -1,20 +1,12 @@
 #include "about/A_URL.h"
 #include "about/frm_About.h"
 #include "app/AppInfo.h"
-#include "app/Form1.h"
 #include "app/resource.h"
-#include "support/TestSupport.h"
-
-#include <gtest/gtest.h>
+#include "support/Worlds.h"
 
 using namespace testsupport;
 
 namespace {
-std::wstring WindowText(HWND window) {
-    wchar_t text[512] = L"";
-    ::GetWindowTextW(window, text, 512);
-    return text;
-}
 
 LOGFONTW FontOf(HWND control) {
     LOGFONTW font{};
@@ -44,14 +36,18 @@ bool PressKey(HWND about, HWND focus, WPARAM key) {
     return ::IsDialogMessageW(about, &press) != 0;
 }
 
-class AboutTest : public testing::Test {
+// Help > About opens it from the main window; the other cases open it alone.
+class AboutTest : public MainWindowTest {
   protected:
-    void SetUp() override { SetIdentityTexts(ReadProgramVersion()); }
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        SetIdentityTexts(ReadProgramVersion());
+    }
     void TearDown() override {
         if (frm_About* about = frm_About::Instance()) {
             ::DestroyWindow(about->Window());
         }
-        PumpMessages();
+        MainWindowTest::TearDown();
     }
 
     frm_About& Open() {
@@ -59,9 +55,6 @@ class AboutTest : public testing::Test {
         EXPECT_NE(about, nullptr);
         return *about;
     }
-
-    ModalAnswers answers;
-    LogCapture log;
 };
 } // namespace
 
@@ -70,7 +63,7 @@ TEST_F(AboutTest, TextsComeFromTheIdentityAndTheVersionResource) {
     ASSERT_FALSE(legalNotice.empty()) << "the program's version resource carries a legal notice";
     frm_About& about = Open();
 
-    EXPECT_EQ(WindowText(about.Window()), L"About UI-View Quillon V1.1.0");
+    EXPECT_EQ(ShownText(about.Window()), L"About UI-View Quillon V1.1.0");
     const struct {
         AboutControlId id;
         std::wstring text;
@@ -88,15 +81,15 @@ TEST_F(AboutTest, TextsComeFromTheIdentityAndTheVersionResource) {
         {IDC_ABOUT_COMMAND1, L"&OK"},
     };
     for (const auto& [id, text] : expected) {
-        EXPECT_EQ(WindowText(about.Control(id)), text) << "control " << id;
+        EXPECT_EQ(ShownText(about.Control(id)), text) << "control " << id;
     }
-    EXPECT_NE(WindowText(about.Control(IDC_ABOUT_LBLWEBURL)).find(AppWebAddress), std::wstring::npos);
+    EXPECT_NE(ShownText(about.Control(IDC_ABOUT_LBLWEBURL)).find(AppWebAddress), std::wstring::npos);
 }
 
 TEST_F(AboutTest, AnEmptyLegalNoticeReadsNotSetInProject) {
     answers.versionStrings[L"LegalCopyright"] = L"";
     frm_About& about = Open();
-    EXPECT_EQ(WindowText(about.Control(IDC_ABOUT_LABEL5)), L"Not set in Project!");
+    EXPECT_EQ(ShownText(about.Control(IDC_ABOUT_LABEL5)), L"Not set in Project!");
 }
 
 TEST_F(AboutTest, LayoutInTwipsAtTheScreenResolutionWithItsFonts) {
@@ -124,9 +117,7 @@ TEST_F(AboutTest, LayoutInTwipsAtTheScreenResolutionWithItsFonts) {
     };
     for (const auto& control : expected) {
         HWND window = about.Control(control.id);
-        RECT rect;
-        ::GetWindowRect(window, &rect);
-        ::MapWindowPoints(nullptr, about.Window(), reinterpret_cast<POINT*>(&rect), 2);
+        const RECT rect = PlacedIn(about.Window(), window);
         EXPECT_EQ(rect.left, TwipsToPixels(control.left, dpi)) << control.id;
         EXPECT_EQ(rect.right - rect.left, TwipsToPixels(control.width, dpi)) << control.id;
         // The description may need more lines than designed: it and what lies below move down.
@@ -164,7 +155,7 @@ TEST_F(AboutTest, OpeningAgainBringsTheOpenWindowForwardWithoutReloading) {
 
     EXPECT_EQ(frm_About::Show(), &first);
     EXPECT_EQ(first.Window(), window);
-    EXPECT_EQ(WindowText(first.Control(IDC_ABOUT_LABEL1)), L"left as it was") << "texts are set only at load";
+    EXPECT_EQ(ShownText(first.Control(IDC_ABOUT_LABEL1)), L"left as it was") << "texts are set only at load";
     EXPECT_EQ(AboutWindowsOfThisThread(), 1);
 }
 
@@ -180,7 +171,7 @@ TEST_F(AboutTest, OkClosesItAndTheNextOpeningLoadsAfresh) {
     EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_ARROW)) << "unloading restores the default pointer";
 
     frm_About& again = Open();
-    EXPECT_EQ(WindowText(again.Control(IDC_ABOUT_LABEL1)), AppTitle);
+    EXPECT_EQ(ShownText(again.Control(IDC_ABOUT_LABEL1)), AppTitle);
 }
 
 TEST_F(AboutTest, EnterOnOkAndEscCloseIt) {
@@ -256,26 +247,22 @@ TEST_F(AboutTest, TheWebAddressIsReachedWithTabAndOpenedWithEnterOrSpace) {
 }
 
 TEST_F(AboutTest, HelpAboutOpensItModelessBesideTheMainWindowAndExitClosesIt) {
-    TempFolder host;
-    ScratchRegistry registry;
-    registry.SetHostFolderSetting(host.Path() + L"\\");
-    Form1 form;
-    ASSERT_TRUE(form.Create(::GetModuleHandleW(nullptr)));
-    ::ShowWindow(form.Window(), SW_SHOW);
+    ASSERT_TRUE(Start());
+    ::ShowWindow(form->Window(), SW_SHOW);
 
-    form.OnCommand(IDM_HELP_ABOUT);
+    form->OnCommand(IDM_HELP_ABOUT);
     frm_About* about = frm_About::Instance();
     ASSERT_NE(about, nullptr);
     EXPECT_TRUE(::IsWindowVisible(about->Window()));
     EXPECT_EQ(::GetWindow(about->Window(), GW_OWNER), nullptr);
-    EXPECT_TRUE(::IsWindowEnabled(form.Window())) << "the main window stays usable";
+    EXPECT_TRUE(::IsWindowEnabled(form->Window())) << "the main window stays usable";
 
     MSG escape{about->Control(IDC_ABOUT_COMMAND1), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
-    EXPECT_TRUE(form.PreTranslateMessage(escape)) << "the message loop gives the About window dialog keys";
+    EXPECT_TRUE(form->PreTranslateMessage(escape)) << "the message loop gives the About window dialog keys";
     EXPECT_EQ(frm_About::Instance(), nullptr);
 
-    form.OnCommand(IDM_HELP_ABOUT);
+    form->OnCommand(IDM_HELP_ABOUT);
     ASSERT_NE(frm_About::Instance(), nullptr);
-    form.OnCommand(IDM_FILE_EXIT);
+    form->OnCommand(IDM_FILE_EXIT);
     EXPECT_EQ(frm_About::Instance(), nullptr);
 }

@@ -1,13 +1,8 @@
 #include "app/AppInfo.h"
-#include "app/Form1.h"
 #include "app/resource.h"
-#include "host/HostFolder.h"
-#include "support/TestSupport.h"
-#include "xtr/FileOps.h"
-#include "xtr/XtrTable.h"
+#include "support/Worlds.h"
 
 #include <commctrl.h>
-#include <gtest/gtest.h>
 
 using namespace testsupport;
 
@@ -15,54 +10,7 @@ namespace {
 constexpr char kActive[] = "Active tool\r\nC:\\nowhere\\a.exe\r\nTrue\r\nFalse\r\n";
 constexpr char kInactive[] = "Inactive tool\r\nb.exe\r\nFalse\r\nTrue\r\n";
 
-class CommandsTest : public testing::Test {
-  protected:
-    void SetUp() override {
-        registry.SetHostFolderSetting(host.Path() + L"\\");
-        ::CreateDirectoryW(Saved().c_str(), nullptr);
-    }
-    void TearDown() override { PumpMessages(); }
-
-    std::wstring Saved() const { return host / L"SavedXTR"; }
-    std::wstring InSaved(const std::wstring& name) const { return Saved() + L"\\" + name; }
-
-    void Start() {
-        ASSERT_TRUE(form.Create(::GetModuleHandleW(nullptr)));
-        log.emplace(); // after start-up fixed the log's place
-    }
-
-    // A right press on grid row `row`, answering the context menu with `choice`.
-    void RightPress(int row, UINT choice = 0) {
-        form.grdXTRs().Row(row);
-        answers.popupChoice = choice;
-        form.grdXTRs_MouseDown(Form1::kRightButton, POINT{10, 10});
-    }
-
-    bool ItemEnabled(const std::wstring& caption) const {
-        for (const auto& [text, enabled] : answers.popupItems) {
-            if (text == caption) {
-                return enabled;
-            }
-        }
-        ADD_FAILURE() << "no item " << ToAnsi(caption);
-        return false;
-    }
-
-    int RowOf(const std::wstring& fileName, bool active) const {
-        for (int i = 1; i <= XtrCount; ++i) {
-            if (XtrTable[i].fileName == fileName && XtrTable[i].active == active) {
-                return i;
-            }
-        }
-        return 0;
-    }
-
-    TempFolder host;
-    ScratchRegistry registry;
-    ModalAnswers answers;
-    std::optional<LogCapture> log;
-    Form1 form;
-};
+using CommandsTest = MainWindowTest;
 } // namespace
 
 TEST_F(CommandsTest, ActivationItemsFollowTheEntry) {
@@ -70,14 +18,14 @@ TEST_F(CommandsTest, ActivationItemsFollowTheEntry) {
     WriteBytes(InSaved(L"b.xtr"), kInactive);
     Start();
 
-    RightPress(RowOf(L"a.xtr", true));
+    RightPress(IndexOf(L"a.xtr", true));
     ASSERT_EQ(answers.popupCount, 1);
     EXPECT_FALSE(ItemEnabled(L"Set Active"));
     EXPECT_TRUE(ItemEnabled(L"Set Inactive"));
     EXPECT_TRUE(ItemEnabled(L"View"));
     EXPECT_TRUE(ItemEnabled(L"Delete"));
 
-    RightPress(RowOf(L"b.xtr", false));
+    RightPress(IndexOf(L"b.xtr", false));
     ASSERT_EQ(answers.popupCount, 2);
     EXPECT_TRUE(ItemEnabled(L"Set Active"));
     EXPECT_FALSE(ItemEnabled(L"Set Inactive"));
@@ -85,8 +33,8 @@ TEST_F(CommandsTest, ActivationItemsFollowTheEntry) {
 
 TEST_F(CommandsTest, NoMenuOnAnEmptyCatalogue) {
     Start();
-    ASSERT_EQ(form.grdXTRs().Row(), 0);
-    form.grdXTRs_MouseDown(Form1::kRightButton, POINT{1, 1});
+    ASSERT_EQ(form->grdXTRs().Row(), 0);
+    form->grdXTRs_MouseDown(Form1::kRightButton, POINT{1, 1});
     EXPECT_EQ(answers.popupCount, 0);
     EXPECT_EQ(CurrentIndex, 0);
 }
@@ -95,9 +43,9 @@ TEST_F(CommandsTest, LeftPressOnlyPicksTheEntry) {
     WriteBytes(host / L"a.xtr", kActive);
     WriteBytes(host / L"c.xtr", kActive);
     Start();
-    EXPECT_EQ(form.grdXTRs().Row(), 2) << "after a fill the last row is current";
-    form.grdXTRs().Row(1);
-    form.grdXTRs_MouseDown(Form1::kLeftButton, POINT{1, 1});
+    EXPECT_EQ(form->grdXTRs().Row(), 2) << "after a fill the last row is current";
+    form->grdXTRs().Row(1);
+    form->grdXTRs_MouseDown(Form1::kLeftButton, POINT{1, 1});
     EXPECT_EQ(CurrentIndex, 1);
     EXPECT_EQ(answers.popupCount, 0);
     EXPECT_TRUE(answers.messages.empty());
@@ -115,7 +63,7 @@ TEST_F(CommandsTest, DeleteAsksAndNoLeavesEverything) {
         << "Yes default, no icon";
     EXPECT_TRUE(FileExists(host / L"MyApp.xtr"));
     EXPECT_EQ(XtrCount, 1);
-    EXPECT_EQ(form.grdXTRs().Rows(), 2);
+    EXPECT_EQ(form->grdXTRs().Rows(), 2);
 }
 
 TEST_F(CommandsTest, DeletingAnActiveEntryLeavesTheSameNameInSavedXtr) {
@@ -123,25 +71,24 @@ TEST_F(CommandsTest, DeletingAnActiveEntryLeavesTheSameNameInSavedXtr) {
     WriteBytes(InSaved(L"a.xtr"), kInactive);
     Start();
     answers.messageReplies = {IDYES};
-    RightPress(RowOf(L"a.xtr", true), IDM_POPUP1_DELETE);
+    RightPress(IndexOf(L"a.xtr", true), IDM_POPUP1_DELETE);
     EXPECT_FALSE(FileExists(host / L"a.xtr"));
     EXPECT_EQ(ReadBytes(InSaved(L"a.xtr")), kInactive);
     ASSERT_EQ(XtrCount, 1);
     EXPECT_FALSE(XtrTable[1].active);
-    EXPECT_EQ(form.grdXTRs().Rows(), 2);
+    EXPECT_EQ(form->grdXTRs().Rows(), 2);
 }
 
 TEST_F(CommandsTest, FailedDeleteIsLoggedAndTheProgramGoesOn) {
     WriteBytes(host / L"a.xtr", kActive);
     Start();
     // In use by another program (a read-only file would go into the Recycle Bin).
-    UniqueFile held(
-        ::CreateFileW((host / L"a.xtr").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    UniqueFile held = HoldOpen(host / L"a.xtr");
     answers.messageReplies = {IDYES};
     RightPress(1, IDM_POPUP1_DELETE);
     held.reset();
     EXPECT_TRUE(FileExists(host / L"a.xtr"));
-    EXPECT_NE(log->Text().find("in module Module1.DeleteXTR: Permission denied"), std::string::npos);
+    EXPECT_NE(log.Text().find("in module Module1.DeleteXTR: Permission denied"), std::string::npos);
 }
 
 // A deleted file can be restored: under Wine it arrives in the desktop's trash
@@ -168,12 +115,12 @@ TEST_F(CommandsTest, SetActiveOnAVanishedFileJustRescans) {
     WriteBytes(InSaved(L"b.xtr"), kInactive);
     Start();
     ::DeleteFileW(InSaved(L"b.xtr").c_str()); // another program took it away
-    RightPress(RowOf(L"b.xtr", false), IDM_POPUP1_SETACTIVE);
+    RightPress(IndexOf(L"b.xtr", false), IDM_POPUP1_SETACTIVE);
     EXPECT_TRUE(answers.messages.empty());
     EXPECT_FALSE(FileExists(host / L"b.xtr"));
     EXPECT_EQ(XtrCount, 1);
-    EXPECT_EQ(form.grdXTRs().Rows(), 2);
-    EXPECT_FALSE(FileExists(log->Path())) << "a missing source is no error";
+    EXPECT_EQ(form->grdXTRs().Rows(), 2);
+    EXPECT_FALSE(FileExists(log.Path())) << "a missing source is no error";
 }
 
 TEST_F(CommandsTest, SetInactiveMovesTheBytesOverASameNamedFile) {
@@ -182,7 +129,7 @@ TEST_F(CommandsTest, SetInactiveMovesTheBytesOverASameNamedFile) {
     WriteBytes(InSaved(L"a.xtr"), kInactive);
     Start();
     answers.messageReplies = {IDYES};
-    RightPress(RowOf(L"a.xtr", true), IDM_POPUP1_SETINACTIVE);
+    RightPress(IndexOf(L"a.xtr", true), IDM_POPUP1_SETINACTIVE);
     ASSERT_EQ(answers.messages.size(), 1u);
     EXPECT_EQ(answers.messages[0].text, L"a.xtr already exists. Do you want to replace it?");
     EXPECT_EQ(answers.messages[0].flags, static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2));
@@ -190,28 +137,27 @@ TEST_F(CommandsTest, SetInactiveMovesTheBytesOverASameNamedFile) {
     EXPECT_EQ(ReadBytes(InSaved(L"a.xtr")), bytes) << "moved byte for byte, over the older file";
     ASSERT_EQ(XtrCount, 1);
     EXPECT_FALSE(XtrTable[1].active);
-    EXPECT_EQ(form.grdXTRs().Row(), 1);
+    EXPECT_EQ(form->grdXTRs().Row(), 1);
 }
 
 TEST_F(CommandsTest, SetActiveMovesBackAndListsAmongTheActive) {
     WriteBytes(host / L"a.xtr", kActive);
     WriteBytes(InSaved(L"b.xtr"), kInactive);
     Start();
-    RightPress(RowOf(L"b.xtr", false), IDM_POPUP1_SETACTIVE);
+    RightPress(IndexOf(L"b.xtr", false), IDM_POPUP1_SETACTIVE);
     EXPECT_EQ(ReadBytes(host / L"b.xtr"), kInactive);
     EXPECT_FALSE(FileExists(InSaved(L"b.xtr")));
-    EXPECT_NE(RowOf(L"b.xtr", true), 0);
+    EXPECT_NE(IndexOf(L"b.xtr", true), 0);
 }
 
 TEST_F(CommandsTest, MoveWhoseCopyFailsIsLoggedWithoutRescan) {
     WriteBytes(host / L"a.xtr", kActive);
     Start();
-    UniqueFile held(
-        ::CreateFileW((host / L"a.xtr").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    UniqueFile held = HoldOpen(host / L"a.xtr");
     ASSERT_TRUE(static_cast<bool>(held));
     RightPress(1, IDM_POPUP1_SETINACTIVE);
     held.reset();
-    EXPECT_NE(log->Text().find("in module Module1.ActiveChanged: Permission denied"), std::string::npos);
+    EXPECT_NE(log.Text().find("in module Module1.ActiveChanged: Permission denied"), std::string::npos);
     EXPECT_TRUE(FileExists(host / L"a.xtr"));
     EXPECT_FALSE(FileExists(InSaved(L"a.xtr")));
     EXPECT_FALSE(XtrTable[1].active) << "no rescan: the flag stays inverted until the next one";
@@ -222,12 +168,12 @@ TEST_F(CommandsTest, MoveWhoseSourceCannotBeDeletedLeavesTwoFiles) {
     Start();
     ::SetFileAttributesW((host / L"a.xtr").c_str(), FILE_ATTRIBUTE_READONLY);
     RightPress(1, IDM_POPUP1_SETINACTIVE);
-    EXPECT_NE(log->Text().find("Module1.ActiveChanged: Permission denied"), std::string::npos);
+    EXPECT_NE(log.Text().find("Module1.ActiveChanged: Permission denied"), std::string::npos);
     EXPECT_EQ(XtrCount, 1) << "no rescan yet";
-    form.OnCommand(IDM_VIEW_REFRESH);
+    form->OnCommand(IDM_VIEW_REFRESH);
     EXPECT_EQ(XtrCount, 2);
-    EXPECT_NE(RowOf(L"a.xtr", true), 0);
-    EXPECT_NE(RowOf(L"a.xtr", false), 0);
+    EXPECT_NE(IndexOf(L"a.xtr", true), 0);
+    EXPECT_NE(IndexOf(L"a.xtr", false), 0);
 }
 
 TEST_F(CommandsTest, RefreshShowsFilesAddedOutside) {
@@ -235,14 +181,14 @@ TEST_F(CommandsTest, RefreshShowsFilesAddedOutside) {
     EXPECT_EQ(XtrCount, 0);
     WriteBytes(host / L"new.xtr", kActive);
     WriteBytes(InSaved(L"old.xtr"), kInactive);
-    form.OnCommand(IDM_VIEW_REFRESH);
+    form->OnCommand(IDM_VIEW_REFRESH);
     EXPECT_EQ(XtrCount, 2);
-    EXPECT_EQ(form.grdXTRs().Rows(), 3);
+    EXPECT_EQ(form->grdXTRs().Rows(), 3);
 }
 
 TEST_F(CommandsTest, CheckForUpdatesOnlyTells) {
     Start();
-    form.OnCommand(IDM_HELP_CHECKUPDATES);
+    form->OnCommand(IDM_HELP_CHECKUPDATES);
     ASSERT_EQ(answers.messages.size(), 1u);
     EXPECT_EQ(answers.messages[0].text, L"Please use the TAMBER Updater tool to check for new updates");
     EXPECT_EQ(answers.messages[0].flags, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
@@ -253,17 +199,17 @@ TEST_F(CommandsTest, KeyboardReachesTheMenuAndDelete) {
     WriteBytes(host / L"a.xtr", kActive);
     WriteBytes(host / L"b.xtr", kActive);
     Start();
-    form.grdXTRs().Row(1);
-    ::SendMessageW(form.Window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form.grdXTRs().Window()), -1);
+    form->grdXTRs().Row(1);
+    ::SendMessageW(form->Window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form->grdXTRs().Window()), -1);
     EXPECT_EQ(answers.popupCount, 1) << "the context-menu key opens the menu";
     EXPECT_EQ(CurrentIndex, 1);
 
     answers.messageReplies = {IDNO};
-    form.grdXTRs().Row(2);
+    form->grdXTRs().Row(2);
     NMLVKEYDOWN key{};
-    key.hdr = {form.grdXTRs().Window(), static_cast<UINT_PTR>(IDC_GRDXTRS), LVN_KEYDOWN};
+    key.hdr = {form->grdXTRs().Window(), static_cast<UINT_PTR>(IDC_GRDXTRS), LVN_KEYDOWN};
     key.wVKey = VK_DELETE;
-    ::SendMessageW(form.Window(), WM_NOTIFY, IDC_GRDXTRS, reinterpret_cast<LPARAM>(&key));
+    ::SendMessageW(form->Window(), WM_NOTIFY, IDC_GRDXTRS, reinterpret_cast<LPARAM>(&key));
     ASSERT_EQ(answers.messages.size(), 1u);
     EXPECT_EQ(answers.messages[0].text, L"Are you sure you want to delete b.xtr ?");
 }
@@ -271,10 +217,7 @@ TEST_F(CommandsTest, KeyboardReachesTheMenuAndDelete) {
 TEST_F(CommandsTest, RenameWritesTheNewFileAndRemovesTheOld) {
     WriteBytes(host / L"a.xtr", kActive);
     Start();
-    CurrentIndex = 1;
-    OldRecord = XtrTable[1];
-    XtrTable[1].fileName = L"b.xtr";
-    EXPECT_TRUE(FilenameChanged());
+    EXPECT_TRUE(Rename(1, L"b.xtr"));
     EXPECT_FALSE(FileExists(host / L"a.xtr"));
     const std::string written = ReadBytes(host / L"b.xtr");
     EXPECT_EQ(written.rfind("Active tool\r\nC:\\nowhere\\a.exe\r\nTrue\r\nFalse\r\n-----", 0), 0u) << written;
@@ -283,10 +226,7 @@ TEST_F(CommandsTest, RenameWritesTheNewFileAndRemovesTheOld) {
 TEST_F(CommandsTest, ChangingOnlyTheLetterCaseLeavesOneFileSpelledAnew) {
     WriteBytes(host / L"a.xtr", kActive);
     Start();
-    CurrentIndex = 1;
-    OldRecord = XtrTable[1];
-    XtrTable[1].fileName = L"A.xtr";
-    EXPECT_TRUE(FilenameChanged());
+    EXPECT_TRUE(Rename(1, L"A.xtr"));
     WIN32_FIND_DATAW found;
     UniqueFind find(::FindFirstFileW((host / L"*.xtr").c_str(), &found));
     ASSERT_TRUE(static_cast<bool>(find));
@@ -297,24 +237,18 @@ TEST_F(CommandsTest, ChangingOnlyTheLetterCaseLeavesOneFileSpelledAnew) {
 TEST_F(CommandsTest, RenameWhoseWriteFailsKeepsTheOldFile) {
     WriteBytes(host / L"a.xtr", kActive);
     Start();
-    CurrentIndex = 1;
-    OldRecord = XtrTable[1];
-    XtrTable[1].fileName = L"a?b.xtr";
-    EXPECT_FALSE(FilenameChanged());
+    EXPECT_FALSE(Rename(1, L"a?b.xtr"));
     EXPECT_EQ(ReadBytes(host / L"a.xtr"), kActive);
-    EXPECT_NE(log->Text().find("Module1.ContentChanged"), std::string::npos);
+    EXPECT_NE(log.Text().find("Module1.ContentChanged"), std::string::npos);
 }
 
 TEST_F(CommandsTest, RenameOfAFileAlreadyGoneStillSavesTheEntry) {
     WriteBytes(host / L"a.xtr", kActive);
     Start();
-    CurrentIndex = 1;
-    OldRecord = XtrTable[1];
-    XtrTable[1].fileName = L"b.xtr";
-    ::DeleteFileW((host / L"a.xtr").c_str()); // another program removed it meanwhile
-    EXPECT_TRUE(FilenameChanged());
+    ::DeleteFileW((host / L"a.xtr").c_str()); // another program removes it meanwhile
+    EXPECT_TRUE(Rename(1, L"b.xtr"));
     EXPECT_TRUE(FileExists(host / L"b.xtr"));
-    EXPECT_NE(log->Text().find("in module Module1.FilenameChanged: File not found"), std::string::npos);
+    EXPECT_NE(log.Text().find("in module Module1.FilenameChanged: File not found"), std::string::npos);
 }
 
 namespace {
@@ -332,22 +266,22 @@ TEST_F(CommandsTest, TypedLettersMakeTheRowWhoseDescriptionStartsWithThemCurrent
     }
     WriteBytes(InSaved(L"zulu.xtr"), "Zulu tool\r\nz.exe\r\nTrue\r\nTrue\r\n"); // after the 40 active
     Start();
-    ::ShowWindow(form.Window(), SW_SHOWNA);
-    const HWND list = form.grdXTRs().Window();
-    form.grdXTRs().Row(1);
-    Type(form, L"zU");
-    const int zulu = RowOf(L"zulu.xtr", false);
-    EXPECT_EQ(form.grdXTRs().Row(), zulu);
+    ::ShowWindow(form->Window(), SW_SHOWNA);
+    const HWND list = form->grdXTRs().Window();
+    form->grdXTRs().Row(1);
+    Type(*form, L"zU");
+    const int zulu = IndexOf(L"zulu.xtr", false);
+    EXPECT_EQ(form->grdXTRs().Row(), zulu);
     EXPECT_GT(ListView_GetTopIndex(list), 0) << "scrolled down to it";
 
     // The row found acts as a clicked one: the context-menu key, Delete and Enter.
-    ::SendMessageW(form.Window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), -1);
+    ::SendMessageW(form->Window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), -1);
     EXPECT_EQ(CurrentIndex, zulu);
     ::SendMessageW(list, WM_KEYDOWN, VK_DELETE, 1);
     ASSERT_EQ(answers.messages.size(), 1u);
     EXPECT_EQ(answers.messages[0].text, L"Are you sure you want to delete zulu.xtr ?");
     ::SendMessageW(list, WM_KEYDOWN, VK_RETURN, 1);
-    EXPECT_EQ(ShownText(form.Editor().txtTitle()), L"Zulu tool");
+    EXPECT_EQ(ShownText(form->Editor().txtTitle()), L"Zulu tool");
 }
 
 TEST_F(CommandsTest, OneLetterTypedAgainMovesToTheNextRowStartingWithIt) {
@@ -355,13 +289,13 @@ TEST_F(CommandsTest, OneLetterTypedAgainMovesToTheNextRowStartingWithIt) {
     WriteBytes(host / L"b.xtr", kActive);
     WriteBytes(host / L"c.xtr", "Bravo\r\nc.exe\r\nTrue\r\nTrue\r\n");
     Start();
-    Type(form, L"b");
-    const int first = form.grdXTRs().Row();
-    const int second = first == RowOf(L"a.xtr", true) ? RowOf(L"c.xtr", true) : RowOf(L"a.xtr", true);
-    Type(form, L"b");
-    EXPECT_EQ(form.grdXTRs().Row(), second);
-    Type(form, L"B");
-    EXPECT_EQ(form.grdXTRs().Row(), first);
-    Type(form, L"x"); // "bbbx" begins no Description: the row stays
-    EXPECT_EQ(form.grdXTRs().Row(), first);
+    Type(*form, L"b");
+    const int first = form->grdXTRs().Row();
+    const int second = first == IndexOf(L"a.xtr", true) ? IndexOf(L"c.xtr", true) : IndexOf(L"a.xtr", true);
+    Type(*form, L"b");
+    EXPECT_EQ(form->grdXTRs().Row(), second);
+    Type(*form, L"B");
+    EXPECT_EQ(form->grdXTRs().Row(), first);
+    Type(*form, L"x"); // "bbbx" begins no Description: the row stays
+    EXPECT_EQ(form->grdXTRs().Row(), first);
 }

@@ -2,9 +2,8 @@
 // posted to the real window.
 #include "app/AppInfo.h"
 #include "common/VersionInfo.h"
+#include "support/Worlds.h"
 #include "xtr/GridFill.h"
-
-#include "hardening/HardeningFixture.h"
 
 #include <shlobj.h>
 
@@ -13,9 +12,8 @@ using namespace testsupport;
 namespace {
 constexpr char kA[] = "Tool A\r\na.exe\r\nTrue\r\nFalse\r\n";
 constexpr char kOld[] = "Old tool\r\nold.exe\r\nFalse\r\nFalse\r\n";
-using Names = std::vector<std::wstring>;
 
-class DropTest : public HardeningTest {
+class DropTest : public MainWindowTest {
   protected:
     // Drops the files on the main window as the shell does, and lets it act.
     void Drop(const Names& paths) {
@@ -93,7 +91,7 @@ TEST_F(DropTest, AProgramDroppedAloneOpensTheEditorAsNewForIt) {
     WriteBytes(outside / L"plain.exe", "MZ"); // no version information
     Start();
     Drop({host / L"Addons\\Tracker.exe"});
-    Form2& editor = form->Editor();
+    Form2& editor = Editor();
     EXPECT_EQ(editor.TargetIndex(), -1) << "a new entry";
     EXPECT_EQ(ShownText(editor.txtTitle()), ReadProgramVersionString(L"FileDescription"));
     EXPECT_EQ(ShownText(editor.txtFilename()), L"Tracker.xtr");
@@ -103,7 +101,7 @@ TEST_F(DropTest, AProgramDroppedAloneOpensTheEditorAsNewForIt) {
 
     Drop({outside / L"plain.exe"}); // the open editor keeps its boxes
     EXPECT_EQ(ShownText(editor.txtFilename()), L"Tracker.xtr");
-    ::SendMessageW(editor.cmdQuit(), BM_CLICK, 0, 0);
+    Click(editor.cmdQuit());
     Drop({outside / L"plain.exe"});
     EXPECT_EQ(ShownText(editor.txtTitle()) + L"|" + ShownText(editor.txtProgram()),
               L"plain|" + (outside / L"plain.exe"));

@@ -1,64 +1,41 @@
 #include "app/AppInfo.h"
-#include "app/Form1.h"
 #include "app/resource.h"
-#include "host/HostFolder.h"
-#include "support/TestSupport.h"
-
-#include <gtest/gtest.h>
+#include "support/Worlds.h"
 
 using namespace testsupport;
 
 namespace {
-std::wstring WindowText(HWND window) {
-    wchar_t text[256] = L"";
-    ::GetWindowTextW(window, text, 256);
-    return text;
-}
-
 std::wstring MenuText(HMENU menu, UINT position) {
     wchar_t text[128] = L"";
     ::GetMenuStringW(menu, position, text, 128, MF_BYPOSITION);
     return text;
 }
 
-class Form1Test : public testing::Test {
-  protected:
-    void SetUp() override {
-        registry.SetHostFolderSetting(host.Path() + L"\\");
-        ::CreateDirectoryW((host / L"SavedXTR").c_str(), nullptr);
-    }
-    void TearDown() override { PumpMessages(); }
-
-    TempFolder host;
-    ScratchRegistry registry;
-    ModalAnswers answers;
-};
+using Form1Test = MainWindowTest;
 } // namespace
 
 TEST_F(Form1Test, StartUpGivesTheCaptionFromTheVersionResource) {
-    Form1 form;
-    ASSERT_TRUE(form.Create(::GetModuleHandleW(nullptr)));
-    EXPECT_EQ(WindowText(form.Window()), L"UI-View Quillon V1.1.0");
-    EXPECT_EQ(Form1::Instance(), &form);
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(ShownText(form->Window()), L"UI-View Quillon V1.1.0");
+    EXPECT_EQ(Form1::Instance(), form.get());
     EXPECT_EQ(HostFolder, host.Path());
-    EXPECT_FALSE(::IsWindowVisible(form.Window())) << "start-up runs before the window is shown";
+    EXPECT_FALSE(::IsWindowVisible(form->Window())) << "start-up runs before the window is shown";
     EXPECT_TRUE(answers.messages.empty());
 }
 
 TEST_F(Form1Test, WithoutTheSettingNoWindowIsEverShown) {
     ScratchRegistry empty; // a second, empty scratch key takes over HKEY_CURRENT_USER
-    Form1 form;
-    EXPECT_FALSE(form.Create(::GetModuleHandleW(nullptr)));
-    EXPECT_EQ(form.Window(), nullptr);
+    Form1 start;
+    EXPECT_FALSE(start.Create(::GetModuleHandleW(nullptr)));
+    EXPECT_EQ(start.Window(), nullptr);
     EXPECT_EQ(Form1::Instance(), nullptr);
     ASSERT_EQ(answers.messages.size(), 1u);
     EXPECT_EQ(answers.messages[0].text, L"Can not locate the UIView32 folder");
 }
 
 TEST_F(Form1Test, MenuBarAndContextMenu) {
-    Form1 form;
-    ASSERT_TRUE(form.Create(::GetModuleHandleW(nullptr)));
-    HMENU bar = ::GetMenu(form.Window());
+    ASSERT_TRUE(Start());
+    HMENU bar = ::GetMenu(form->Window());
     ASSERT_EQ(::GetMenuItemCount(bar), 3) << "Popup1 is not on the menu bar";
     EXPECT_EQ(MenuText(bar, 0), L"File");
     EXPECT_EQ(MenuText(bar, 1), L"View");
@@ -68,7 +45,7 @@ TEST_F(Form1Test, MenuBarAndContextMenu) {
     EXPECT_EQ(MenuText(::GetSubMenu(bar, 2), 0), L"Check for updates");
     EXPECT_EQ(MenuText(::GetSubMenu(bar, 2), 1), L"About");
 
-    HMENU popup = form.Popup1();
+    HMENU popup = form->Popup1();
     ASSERT_EQ(::GetMenuItemCount(popup), 8);
     const wchar_t* expected[] = {L"View",   L"", L"Edit",       L"New",
                                  L"Delete", L"", L"Set Active", L"Set Inactive"};
@@ -78,8 +55,7 @@ TEST_F(Form1Test, MenuBarAndContextMenu) {
 }
 
 TEST_F(Form1Test, F5IsRefresh) {
-    Form1 form;
-    ASSERT_TRUE(form.Create(::GetModuleHandleW(nullptr)));
+    ASSERT_TRUE(Start());
     HACCEL accelerators =
         ::LoadAcceleratorsW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_ACCELERATORS));
     ACCEL table[4];
@@ -87,48 +63,37 @@ TEST_F(Form1Test, F5IsRefresh) {
     ASSERT_EQ(count, 1);
     EXPECT_EQ(table[0].key, VK_F5);
     EXPECT_EQ(table[0].cmd, IDM_VIEW_REFRESH);
-    MSG f5{form.grdXTRs().Window(), WM_KEYDOWN, VK_F5, 0, 0, {}};
-    EXPECT_TRUE(form.PreTranslateMessage(f5)) << "F5 is translated anywhere in the main window";
+    MSG f5{form->grdXTRs().Window(), WM_KEYDOWN, VK_F5, 0, 0, {}};
+    EXPECT_TRUE(form->PreTranslateMessage(f5)) << "F5 is translated anywhere in the main window";
 }
 
 TEST_F(Form1Test, LayoutIsFixedWhateverTheWindowSize) {
-    Form1 form;
-    ASSERT_TRUE(form.Create(::GetModuleHandleW(nullptr)));
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
-    ::ReleaseDC(nullptr, screen);
-
+    ASSERT_TRUE(Start());
+    const int dpi = SystemDpi();
     RECT client;
-    ::GetClientRect(form.Window(), &client);
+    ::GetClientRect(form->Window(), &client);
     EXPECT_EQ(client.right, TwipsToPixels(11550, dpi));
 
-    auto placement = [&](HWND control) {
-        RECT rect;
-        ::GetWindowRect(control, &rect);
-        ::MapWindowPoints(nullptr, form.Window(), reinterpret_cast<POINT*>(&rect), 2);
-        return rect;
-    };
-    const RECT grid = placement(form.grdXTRs().Window());
+    const RECT grid = PlacedIn(form->Window(), form->grdXTRs().Window());
     EXPECT_EQ(grid.left, TwipsToPixels(120, dpi));
     EXPECT_EQ(grid.top, TwipsToPixels(720, dpi));
     EXPECT_EQ(grid.right - grid.left, TwipsToPixels(11295, dpi));
-    EXPECT_EQ(placement(form.Label1()).top, TwipsToPixels(120, dpi));
-    EXPECT_EQ(WindowText(form.Label1()), L"Manage XTR files");
+    EXPECT_EQ(PlacedIn(form->Window(), form->Label1()).top, TwipsToPixels(120, dpi));
+    EXPECT_EQ(ShownText(form->Label1()), L"Manage XTR files");
 
-    ::SetWindowPos(form.Window(), nullptr, 0, 0, 1600, 1000, SWP_NOMOVE | SWP_NOZORDER);
-    const RECT enlarged = placement(form.grdXTRs().Window());
+    ::SetWindowPos(form->Window(), nullptr, 0, 0, 1600, 1000, SWP_NOMOVE | SWP_NOZORDER);
+    const RECT enlarged = PlacedIn(form->Window(), form->grdXTRs().Window());
     EXPECT_EQ(enlarged.right - enlarged.left, grid.right - grid.left);
     EXPECT_EQ(enlarged.bottom - enlarged.top, grid.bottom - grid.top);
 }
 
 TEST_F(Form1Test, ExitClosesEveryWindowAtOnce) {
-    Form1 form;
-    ASSERT_TRUE(form.Create(::GetModuleHandleW(nullptr)));
+    ASSERT_TRUE(Start());
     HWND other = ::CreateWindowExW(0, L"STATIC", L"another window of the program", WS_OVERLAPPED, 0, 0, 50,
                                    50, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(other, nullptr);
-    form.OnCommand(IDM_FILE_EXIT);
+    form->OnCommand(IDM_FILE_EXIT);
     EXPECT_FALSE(::IsWindow(other));
-    EXPECT_EQ(form.Window(), nullptr);
+    EXPECT_EQ(form->Window(), nullptr);
     EXPECT_TRUE(answers.messages.empty()) << "nothing is asked";
 }

@@ -2,11 +2,10 @@
 // every command acts on the file it was chosen for, and nothing is written
 // over unseen.
 #include "app/resource.h"
-#include "xtr/TemporaryFiles.h"
+#include "support/Worlds.h"
 #include "xtr/GridFill.h"
+#include "xtr/TemporaryFiles.h"
 #include "xtr/XtrNames.h"
-
-#include "hardening/HardeningFixture.h"
 
 #include <windowsx.h>
 
@@ -19,20 +18,10 @@ constexpr char kC[] = "Tool C\r\nc.exe\r\nTrue\r\nFalse\r\n";
 constexpr wchar_t kChangedQuestion[] =
     L" was changed or removed by another program since Quillon read it. Do you want to save your version?";
 
-using Names = std::vector<std::wstring>;
-
-class SafetyTest : public HardeningTest {
+class SafetyTest : public MainWindowTest {
   protected:
-    Form2& Editor() { return form->Editor(); }
-    void Edit(const std::wstring& fileName, bool active = true) {
-        OnEntry(fileName, active, &Form1::mnuPopup1Edit_Click);
-        ASSERT_TRUE(Editor().IsLoaded());
-    }
-    void PressOk() { ::SendMessageW(Editor().cmdOK(), BM_CLICK, 0, 0); }
-    std::wstring TitleLineOf(const std::wstring& path) const {
-        const std::string bytes = ReadBytes(path);
-        return FromAnsi(bytes.substr(0, bytes.find('\r')));
-    }
+    void PressOk() { Click(Editor().cmdOK()); }
+    static std::wstring TitleLineOf(const std::wstring& path) { return FromAnsi(LinesOf(path).at(0)); }
 };
 } // namespace
 

@@ -1,28 +1,21 @@
 // Text and paths survive as they are, in any code page: what the code page
 // cannot hold is refused, never altered, and what the user left alone goes
 // back byte for byte.
-#include "hardening/HardeningFixture.h"
+#include "support/Worlds.h"
 
 #include <windowsx.h>
+
+#include <functional>
 
 using namespace testsupport;
 
 namespace {
-class CodePageTest : public HardeningTest {
+class CodePageTest : public MainWindowTest {
   protected:
-    Form2& Editor() { return form->Editor(); }
     void EditAndOk(const std::wstring& fileName, const std::function<void()>& change) {
-        OnEntry(fileName, true, &Form1::mnuPopup1Edit_Click);
-        ASSERT_TRUE(Editor().IsLoaded());
+        ASSERT_NO_FATAL_FAILURE(Edit(fileName, true));
         change();
-        ::SendMessageW(Editor().cmdOK(), BM_CLICK, 0, 0);
-    }
-    static std::vector<std::string> Lines(const std::string& bytes) {
-        std::vector<std::string> lines;
-        for (size_t start = 0, end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2) {
-            lines.push_back(bytes.substr(start, end - start));
-        }
-        return lines;
+        Click(Editor().cmdOK());
     }
 };
 } // namespace
@@ -39,7 +32,7 @@ TEST_F(CodePageTest, TypingTheCodePageCannotHoldIsRefusedNeverAltered) {
     });
     if (holds) { // a code page that holds them all (UTF-8): saved as typed
         EXPECT_TRUE(answers.messages.empty());
-        EXPECT_EQ(Lines(ReadBytes(host / L"a.xtr"))[0], AnsiBytes(title));
+        EXPECT_EQ(LinesOf(host / L"a.xtr")[0], AnsiBytes(title));
         return;
     }
     ASSERT_EQ(answers.messages.size(), 1u);
@@ -61,7 +54,7 @@ TEST_F(CodePageTest, AFileNamedOutsideTheCodePageIsStillEditedUnderItsName) {
     Start();
     EditAndOk(name, [&] { ComboBox_SetCurSel(Editor().cmbAutoShutdown(), 0); });
     EXPECT_TRUE(answers.messages.empty());
-    EXPECT_EQ(Lines(ReadBytes(host / name))[3], "True");
+    EXPECT_EQ(LinesOf(host / name)[3], "True");
 }
 
 TEST_F(CodePageTest, LinesLeftAloneGoBackWithTheirBytes) {
@@ -78,7 +71,7 @@ TEST_F(CodePageTest, LinesLeftAloneGoBackWithTheirBytes) {
     for (size_t i = 0; i < paths.size(); ++i) {
         const std::wstring name = L"f" + std::to_wstring(i) + L".xtr";
         EditAndOk(name, [&] { ComboBox_SetCurSel(Editor().cmbAutoStart(), 1); });
-        const std::vector<std::string> lines = Lines(ReadBytes(host / name));
+        const std::vector<std::string> lines = LinesOf(host / name);
         ASSERT_GE(lines.size(), 4u) << paths[i];
         EXPECT_EQ(lines[0], title) << paths[i];
         EXPECT_EQ(lines[1], paths[i]);

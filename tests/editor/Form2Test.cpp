@@ -1,93 +1,16 @@
 #include "app/AppInfo.h"
-#include "app/Form1.h"
-#include "common/Common.h"
 #include "common/ErrorTable.h"
-#include "editor/Form2.h"
-#include "support/TestSupport.h"
-#include "xtr/XtrTable.h"
+#include "support/Worlds.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
-#include <gtest/gtest.h>
 #include <windowsx.h>
-
-#include <memory>
 
 using namespace testsupport;
 
 namespace {
-std::wstring TextOf(HWND window) {
-    wchar_t text[512] = L"";
-    ::GetWindowTextW(window, text, 512);
-    return text;
-}
-
-std::vector<std::string> LinesOf(const std::wstring& path) {
-    std::vector<std::string> lines;
-    const std::string text = ReadBytes(path);
-    for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        lines.push_back(text.substr(start, end - start));
-    }
-    return lines;
-}
-
-// The ordinary files of a folder, spelled as the file system holds them.
-std::vector<std::wstring> FilesIn(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    UniqueFind find(::FindFirstFileW((folder + L"\\*").c_str(), &found));
-    for (bool more = static_cast<bool>(find); more; more = ::FindNextFileW(find.get(), &found)) {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            names.push_back(found.cFileName);
-        }
-    }
-    return names;
-}
-
-class Form2Test : public testing::Test {
+class Form2Test : public MainWindowTest {
   protected:
-    void SetUp() override {
-        registry.SetHostFolderSetting(host.Path() + L"\\");
-        ::CreateDirectoryW((host / L"SavedXTR").c_str(), nullptr);
-    }
-    void TearDown() override {
-        form.reset();
-        PumpMessages();
-    }
-
-    std::wstring Saved(std::wstring_view name) const {
-        return host / L"SavedXTR" + L"\\" + std::wstring(name);
-    }
-    void Start() {
-        form = std::make_unique<Form1>();
-        ASSERT_TRUE(form->Create(::GetModuleHandleW(nullptr)));
-        Common::ErrorLogPathname = log.Path(); // start-up points the log at the program's folder
-    }
-    Form2& Editor() { return form->Editor(); }
-    static int IndexOf(const std::wstring& fileName) {
-        for (int i = 1; i <= XtrCount; ++i) {
-            if (XtrTable[static_cast<size_t>(i)].fileName == fileName) {
-                return i;
-            }
-        }
-        return -1;
-    }
-    // A left press on the entry's grid row makes it CurrentIndex, as the user would.
-    void PressRow(const std::wstring& fileName) {
-        const int row = IndexOf(fileName);
-        ASSERT_GT(row, 0) << "not listed";
-        form->grdXTRs().Row(row);
-        form->grdXTRs_MouseDown(Form1::kLeftButton, {0, 0});
-        ASSERT_EQ(CurrentIndex, row);
-    }
-    void Open(void (Form1::*command)(), const std::wstring& fileName = {}) {
-        if (!fileName.empty()) {
-            PressRow(fileName);
-        }
-        (form.get()->*command)();
-        ASSERT_TRUE(Editor().IsLoaded());
-    }
-    static void Click(HWND button) { ::SendMessageW(button, BM_CLICK, 0, 0); }
     static void Type(HWND box, const wchar_t* text) { ::SetWindowTextW(box, text); }
     static void Choose(HWND combo, const wchar_t* text) {
         ComboBox_SetCurSel(combo, ComboBox_FindStringExact(combo, -1, text));
@@ -104,12 +27,6 @@ class Form2Test : public testing::Test {
             ::DispatchMessageW(&down);
         }
     }
-
-    TempFolder host;
-    ScratchRegistry registry;
-    ModalAnswers answers;
-    LogCapture log;
-    std::unique_ptr<Form1> form;
 };
 
 const std::string kAlpha = "Alpha\r\nC:\\tools\\alpha.exe\r\nTrue\r\nFalse\r\n";
@@ -120,11 +37,9 @@ TEST_F(Form2Test, LayoutCaptionsAndKeyboard) {
     Start();
     Open(&Form1::mnuPopup1New_Click);
     HWND dialog = Editor().Window();
-    EXPECT_EQ(TextOf(dialog), AppTitle);
+    EXPECT_EQ(ShownText(dialog), AppTitle);
     EXPECT_FALSE(::GetWindowLongW(dialog, GWL_STYLE) & (WS_MAXIMIZEBOX | WS_MINIMIZEBOX | WS_THICKFRAME));
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
-    ::ReleaseDC(nullptr, screen);
+    const int dpi = SystemDpi();
     RECT client;
     ::GetClientRect(dialog, &client);
     EXPECT_EQ(client.right, TwipsToPixels(8400, dpi));
@@ -135,7 +50,7 @@ TEST_F(Form2Test, LayoutCaptionsAndKeyboard) {
         wchar_t kind[16] = L"";
         ::GetClassNameW(child, kind, 16);
         if (lstrcmpiW(kind, WC_STATICW) == 0 || lstrcmpiW(kind, WC_BUTTONW) == 0) {
-            captions.push_back(TextOf(child));
+            captions.push_back(ShownText(child));
         }
     }
     EXPECT_EQ(captions, (std::vector<std::wstring>{L"Title", L"Filename", L"Program", L"browse", L"AutoStart",
@@ -147,14 +62,9 @@ TEST_F(Form2Test, LayoutCaptionsAndKeyboard) {
         EXPECT_EQ(Chosen(combo) + L"/" + second, L"YES/NO");
         EXPECT_EQ(::GetWindowLongW(combo, GWL_STYLE) & 3, CBS_DROPDOWNLIST) << "nothing can be typed";
     }
-    auto placed = [dialog](HWND control) {
-        RECT rect;
-        ::GetWindowRect(control, &rect);
-        ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
-        return rect;
-    };
-    const RECT program = placed(Editor().txtProgram()), browse = placed(Editor().cmdBrowse());
-    const RECT quit = placed(Editor().cmdQuit()), ok = placed(Editor().cmdOK());
+    const RECT program = PlacedIn(dialog, Editor().txtProgram()),
+               browse = PlacedIn(dialog, Editor().cmdBrowse());
+    const RECT quit = PlacedIn(dialog, Editor().cmdQuit()), ok = PlacedIn(dialog, Editor().cmdOK());
     EXPECT_EQ(browse.right, program.right) << "flush with the program box";
     EXPECT_GE(browse.top, program.bottom);
     EXPECT_LT(quit.right, ok.left);
@@ -176,8 +86,8 @@ TEST_F(Form2Test, NewWithTheDefaultsIsAnActiveFile) {
     OldRecord = XtrRecord{};
     OldRecord.fileName = L"untouched.xtr";
     Open(&Form1::mnuPopup1New_Click);
-    EXPECT_EQ(TextOf(Editor().txtTitle()) + L"|" + TextOf(Editor().txtFilename()) + L"|" +
-                  TextOf(Editor().txtProgram()),
+    EXPECT_EQ(ShownText(Editor().txtTitle()) + L"|" + ShownText(Editor().txtFilename()) + L"|" +
+                  ShownText(Editor().txtProgram()),
               L"your description|new_xtr.xtr|");
     EXPECT_EQ(OldRecord.fileName, L"untouched.xtr") << "New leaves OldRecord alone";
 
@@ -199,14 +109,14 @@ TEST_F(Form2Test, NewInactiveGoesToSavedXtrAndAnyNameIsWritten) {
     Open(&Form1::mnuPopup1New_Click);
     Choose(Editor().cmbActive(), L"NO");
     Click(Editor().cmdOK());
-    EXPECT_TRUE(FileExists(Saved(L"new_xtr.xtr")));
+    EXPECT_TRUE(FileExists(InSaved(L"new_xtr.xtr")));
     EXPECT_FALSE(FileExists(host / L"new_xtr.xtr"));
 
     Open(&Form1::mnuPopup1New_Click);
     Type(Editor().txtFilename(), L"notes.txt");
     Click(Editor().cmdOK());
     EXPECT_TRUE(FileExists(host / L"notes.txt")) << "no field is validated";
-    EXPECT_EQ(IndexOf(L"notes.txt"), -1) << "only XTR files are listed";
+    EXPECT_EQ(IndexOf(L"notes.txt"), 0) << "only XTR files are listed";
     ASSERT_EQ(XtrCount, 1);
     EXPECT_FALSE(XtrTable[1].active);
 }
@@ -217,7 +127,7 @@ TEST_F(Form2Test, BrowseTellsCancelFromChoice) {
     Type(Editor().txtProgram(), L"keep me");
     answers.fileReplies = {std::nullopt, L"C:\\Program Files\\APRS Tool\\tool.exe"};
     Click(Editor().cmdBrowse());
-    EXPECT_EQ(TextOf(Editor().txtProgram()), L"keep me");
+    EXPECT_EQ(ShownText(Editor().txtProgram()), L"keep me");
     ASSERT_EQ(answers.fileRequests.size(), 1u);
     EXPECT_EQ(answers.fileRequests[0].title, L"Quillon");
     EXPECT_EQ(answers.fileRequests[0].filter, L"program files (*.exe)|*.exe");
@@ -225,7 +135,7 @@ TEST_F(Form2Test, BrowseTellsCancelFromChoice) {
     EXPECT_EQ(answers.fileRequests[0].initialFolder, host.Path());
 
     Click(Editor().cmdBrowse());
-    EXPECT_EQ(TextOf(Editor().txtProgram()), L"C:\\Program Files\\APRS Tool\\tool.exe");
+    EXPECT_EQ(ShownText(Editor().txtProgram()), L"C:\\Program Files\\APRS Tool\\tool.exe");
     EXPECT_TRUE(answers.messages.empty());
     EXPECT_TRUE(log.Text().empty()) << "a cancel is no failure";
     Click(Editor().cmdOK());
@@ -247,8 +157,8 @@ TEST_F(Form2Test, EditAndOkWithoutChangesWritesNothing) {
     WriteBytes(host / L"alpha.xtr", kAlpha);
     Start();
     Open(&Form1::mnuPopup1Edit_Click, L"alpha.xtr");
-    EXPECT_EQ(TextOf(Editor().txtTitle()) + L"|" + TextOf(Editor().txtFilename()) + L"|" +
-                  TextOf(Editor().txtProgram()),
+    EXPECT_EQ(ShownText(Editor().txtTitle()) + L"|" + ShownText(Editor().txtFilename()) + L"|" +
+                  ShownText(Editor().txtProgram()),
               L"Alpha|alpha.xtr|C:\\tools\\alpha.exe");
     EXPECT_EQ(Chosen(Editor().cmbAutoStart()) + Chosen(Editor().cmbAutoShutdown()) +
                   Chosen(Editor().cmbActive()),
@@ -264,7 +174,7 @@ TEST_F(Form2Test, FullProgramPathInsideTheFolderIsRewrittenShortened) {
                "Tool\r\n" + ToAnsi(host.Path()) + "\\Addons\\tool.exe\r\nTrue\r\nTrue\r\n");
     Start();
     Open(&Form1::mnuPopup1Edit_Click, L"tool.xtr");
-    EXPECT_EQ(TextOf(Editor().txtProgram()), L"Addons\\tool.exe");
+    EXPECT_EQ(ShownText(Editor().txtProgram()), L"Addons\\tool.exe");
     Click(Editor().cmdOK());
     const std::vector<std::string> lines = LinesOf(host / L"tool.xtr");
     ASSERT_EQ(lines.size(), 6u) << "rewritten through the writer";
@@ -277,7 +187,7 @@ TEST_F(Form2Test, ChangeOfLetterCaseAloneIsARename) {
     Open(&Form1::mnuPopup1Edit_Click, L"alpha.xtr");
     Type(Editor().txtFilename(), L"Alpha.XTR");
     Click(Editor().cmdOK());
-    EXPECT_EQ(FilesIn(host.Path()), std::vector<std::wstring>{L"Alpha.XTR"});
+    EXPECT_EQ(NamesIn(host.Path()), (Names{L"Alpha.XTR", L"SavedXTR"}));
     EXPECT_EQ(LinesOf(host / L"Alpha.XTR").at(0), "Alpha");
     EXPECT_TRUE(answers.messages.empty()) << "its own file is no other file";
 }
@@ -289,31 +199,31 @@ TEST_F(Form2Test, ActiveAloneMovesTheBytesUnchanged) {
     Choose(Editor().cmbActive(), L"NO");
     Click(Editor().cmdOK());
     EXPECT_FALSE(FileExists(host / L"alpha.xtr"));
-    EXPECT_EQ(ReadBytes(Saved(L"alpha.xtr")), kAlpha);
+    EXPECT_EQ(ReadBytes(InSaved(L"alpha.xtr")), kAlpha);
 }
 
 TEST_F(Form2Test, ActiveWithNameAndContentLeavesOneFileInTheNewFolder) {
     WriteBytes(host / L"alpha.xtr", kAlpha);
-    WriteBytes(Saved(L"beta.xtr"), kBeta);
+    WriteBytes(InSaved(L"beta.xtr"), kBeta);
     Start();
     Open(&Form1::mnuPopup1Edit_Click, L"alpha.xtr");
     Type(Editor().txtTitle(), L"Renamed");
     Type(Editor().txtFilename(), L"moved.xtr");
     Choose(Editor().cmbActive(), L"NO");
     Click(Editor().cmdOK());
-    EXPECT_TRUE(FilesIn(host.Path()).empty());
-    EXPECT_EQ(FilesIn(host / L"SavedXTR").size(), 2u);
-    EXPECT_EQ(LinesOf(Saved(L"moved.xtr")),
+    EXPECT_EQ(NamesIn(host.Path()), Names{L"SavedXTR"});
+    EXPECT_EQ(NamesIn(Saved()).size(), 2u);
+    EXPECT_EQ(LinesOf(InSaved(L"moved.xtr")),
               (std::vector<std::string>{"Renamed", "C:\\tools\\alpha.exe", "True", "False",
-                                        std::string(29, '-'), LinesOf(Saved(L"moved.xtr")).back()}));
-    EXPECT_EQ(ReadBytes(Saved(L"beta.xtr")), kBeta) << "no other file is changed";
+                                        std::string(29, '-'), LinesOf(InSaved(L"moved.xtr")).back()}));
+    EXPECT_EQ(ReadBytes(InSaved(L"beta.xtr")), kBeta) << "no other file is changed";
 
     // Back into the active folder with new content: rewritten there, gone from SavedXTR.
     Open(&Form1::mnuPopup1Edit_Click, L"beta.xtr");
     Choose(Editor().cmbActive(), L"YES");
     Choose(Editor().cmbAutoStart(), L"YES");
     Click(Editor().cmdOK());
-    EXPECT_FALSE(FileExists(Saved(L"beta.xtr")));
+    EXPECT_FALSE(FileExists(InSaved(L"beta.xtr")));
     EXPECT_EQ(LinesOf(host / L"beta.xtr").at(2), "True");
     EXPECT_TRUE(answers.messages.empty());
 }
@@ -324,7 +234,7 @@ TEST_F(Form2Test, OkAppliesToTheLoadedEntryWhateverRowIsPressedSince) {
     Start();
     Open(&Form1::mnuPopup1Edit_Click, L"alpha.xtr");
     Type(Editor().txtTitle(), L"Alpha two");
-    PressRow(L"beta.xtr");
+    Pick(L"beta.xtr");
     Click(Editor().cmdOK());
     EXPECT_EQ(LinesOf(host / L"alpha.xtr").at(0), "Alpha two");
     EXPECT_EQ(ReadBytes(host / L"beta.xtr"), kBeta);
@@ -348,7 +258,8 @@ TEST_F(Form2Test, ViewCannotSaveAndReopeningKeepsTheBoxes) {
     Open(&Form1::mnuPopup1Edit_Click, L"beta.xtr");
     EXPECT_TRUE(::IsWindowEnabled(Editor().cmdOK()));
     EXPECT_TRUE(::IsWindowEnabled(Editor().cmdBrowse()));
-    EXPECT_EQ(TextOf(Editor().txtTitle()) + L"|" + TextOf(Editor().txtFilename()), L"Changed|alpha.xtr");
+    EXPECT_EQ(ShownText(Editor().txtTitle()) + L"|" + ShownText(Editor().txtFilename()),
+              L"Changed|alpha.xtr");
 
     Press(Editor().txtTitle(), VK_ESCAPE);
     EXPECT_FALSE(Editor().IsLoaded()) << "Esc is Quit";
@@ -365,7 +276,7 @@ TEST_F(Form2Test, QuitAndTheCloseButtonWriteNothing) {
     EXPECT_FALSE(Editor().IsLoaded());
 
     Open(&Form1::mnuPopup1Edit_Click, L"alpha.xtr");
-    EXPECT_EQ(TextOf(Editor().txtTitle()), L"Alpha") << "a new opening loads afresh";
+    EXPECT_EQ(ShownText(Editor().txtTitle()), L"Alpha") << "a new opening loads afresh";
     Type(Editor().txtTitle(), L"Changed");
     ::SendMessageW(Editor().Window(), WM_CLOSE, 0, 0);
     EXPECT_FALSE(Editor().IsLoaded());
@@ -375,7 +286,7 @@ TEST_F(Form2Test, QuitAndTheCloseButtonWriteNothing) {
 TEST_F(Form2Test, ReplacingAnotherFileIsAskedAndNoWritesNothing) {
     WriteBytes(host / L"new_xtr.xtr", kAlpha);
     WriteBytes(host / L"beta.xtr", kBeta);
-    WriteBytes(Saved(L"beta.xtr"), kAlpha);
+    WriteBytes(InSaved(L"beta.xtr"), kAlpha);
     Start();
 
     // New with a taken name: No keeps the dialog and the file, Yes replaces it.
@@ -387,7 +298,7 @@ TEST_F(Form2Test, ReplacingAnotherFileIsAskedAndNoWritesNothing) {
     EXPECT_EQ(answers.messages[0].flags, static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2))
         << "a question, no icon";
     EXPECT_TRUE(Editor().IsLoaded());
-    EXPECT_EQ(TextOf(Editor().txtTitle()), L"your description");
+    EXPECT_EQ(ShownText(Editor().txtTitle()), L"your description");
     EXPECT_EQ(ReadBytes(host / L"new_xtr.xtr"), kAlpha);
     EXPECT_EQ(static_cast<int>(XtrTable.size()), XtrCount + 1) << "no entry added";
     answers.messageReplies = {IDYES};
@@ -412,7 +323,7 @@ TEST_F(Form2Test, ReplacingAnotherFileIsAskedAndNoWritesNothing) {
     ASSERT_EQ(answers.messages.size(), 4u);
     EXPECT_EQ(answers.messages[3].text, L"beta.xtr already exists. Do you want to replace it?");
     EXPECT_EQ(ReadBytes(host / L"beta.xtr"), kBeta);
-    EXPECT_EQ(ReadBytes(Saved(L"beta.xtr")), kAlpha);
+    EXPECT_EQ(ReadBytes(InSaved(L"beta.xtr")), kAlpha);
 }
 
 TEST_F(Form2Test, AFailedWriteKeepsTheDialogAndSaysWhy) {
@@ -422,7 +333,7 @@ TEST_F(Form2Test, AFailedWriteKeepsTheDialogAndSaysWhy) {
     Type(Editor().txtFilename(), L"a?b.xtr");
     Click(Editor().cmdOK());
     ASSERT_TRUE(Editor().IsLoaded());
-    EXPECT_EQ(TextOf(Editor().txtTitle()) + L"|" + TextOf(Editor().txtFilename()),
+    EXPECT_EQ(ShownText(Editor().txtTitle()) + L"|" + ShownText(Editor().txtFilename()),
               L"Typed with care|a?b.xtr");
     ASSERT_EQ(answers.messages.size(), 1u);
     EXPECT_EQ(answers.messages[0].text, L"The XTR file a?b.xtr could not be saved: " +
@@ -444,5 +355,5 @@ TEST_F(Form2Test, AFailedWriteKeepsTheDialogAndSaysWhy) {
     Click(Editor().cmdOK());
     EXPECT_TRUE(Editor().IsLoaded());
     EXPECT_EQ(answers.messages.size(), 2u);
-    EXPECT_EQ(FilesIn(host.Path()), std::vector<std::wstring>{L"ab.xtr"});
+    EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"ab.xtr"}));
 }

@@ -1,40 +1,24 @@
 #include "app/AppInfo.h"
-#include "common/Common.h"
-#include "host/HostFolder.h"
 #include "common/Trap.h"
-#include "support/TestSupport.h"
+#include "support/Worlds.h"
 #include "xtr/ProgramPaths.h"
-#include "xtr/XtrTable.h"
-
-#include <gtest/gtest.h>
 
 using namespace testsupport;
 
 namespace {
-XtrRecord Program(std::wstring drive, std::wstring dir, std::wstring file) {
-    XtrRecord entry;
-    entry.programDrive = std::move(drive);
-    entry.programDir = std::move(dir);
-    entry.programFile = std::move(file);
-    return entry;
-}
-
-class HostFolderTest : public testing::Test {
+// UI-View32's setting is left to each test.
+class HostFolderTest : public ScratchWorldTest {
   protected:
     void SetUp() override {
+        ScratchWorldTest::SetUp();
         SetIdentityTexts({1, 1, 0});
-        HostFolder.clear();
     }
-    TempFolder host;
-    ScratchRegistry registry;
-    ModalAnswers answers;
-    LogCapture log;
 };
 } // namespace
 
 TEST_F(HostFolderTest, StoredFolderLosesOneTrailingBackslash) {
     registry.SetHostFolderSetting(host.Path() + L"\\");
-    ::CreateDirectoryW((host / L"SavedXTR").c_str(), nullptr);
+    ::CreateDirectoryW(Saved().c_str(), nullptr);
     EXPECT_TRUE(CheckEnv());
     EXPECT_EQ(HostFolder, host.Path());
     EXPECT_TRUE(answers.messages.empty());
@@ -72,7 +56,7 @@ TEST_F(HostFolderTest, SettingOfTheWrongTypeIsAFailedRead) {
 TEST_F(HostFolderTest, SavedXtrIsCreatedOnceWithItsMessage) {
     registry.SetHostFolderSetting(host.Path() + L"\\");
     EXPECT_TRUE(CheckEnv());
-    EXPECT_TRUE(FolderExists(host / L"SavedXTR"));
+    EXPECT_TRUE(FolderExists(Saved()));
     ASSERT_EQ(answers.messages.size(), 1u);
     EXPECT_EQ(answers.messages[0].text, L"folder SavedXTR is created in UIView32 folder");
     EXPECT_EQ(answers.messages[0].flags, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
@@ -83,9 +67,9 @@ TEST_F(HostFolderTest, SavedXtrIsCreatedOnceWithItsMessage) {
 
 TEST_F(HostFolderTest, PlainFileNamedSavedXtrCountsAsPresent) {
     registry.SetHostFolderSetting(host.Path());
-    WriteBytes(host / L"SavedXTR", "not a folder");
+    WriteBytes(Saved(), "not a folder");
     EXPECT_TRUE(CheckEnv());
-    EXPECT_TRUE(FileExists(host / L"SavedXTR"));
+    EXPECT_TRUE(FileExists(Saved()));
     EXPECT_TRUE(answers.messages.empty());
 }
 

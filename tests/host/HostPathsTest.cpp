@@ -2,12 +2,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-ProgramPathView Program(std::wstring_view drive, std::wstring_view dir, std::wstring_view file) {
-    return {drive, dir, file};
-}
-} // namespace
-
 TEST(HostPaths, OneTrailingBackslashIsRemoved) {
     EXPECT_EQ(WithoutTrailingBackslash(L"C:\\Program Files\\UI-View32\\"), L"C:\\Program Files\\UI-View32");
     EXPECT_EQ(WithoutTrailingBackslash(L"C:\\Program Files\\UI-View32"), L"C:\\Program Files\\UI-View32");
@@ -17,23 +11,23 @@ TEST(HostPaths, OneTrailingBackslashIsRemoved) {
 
 TEST(HostPaths, AbsolutePathJoinsTheSettingAsStored) {
     const std::wstring setting = L"C:\\UI-View32\\";
-    EXPECT_EQ(ProgramPathAbsoluteOf(Program(L"D:", L"\\Tools", L"a.exe"), setting), L"D:\\Tools\\a.exe");
-    EXPECT_EQ(ProgramPathAbsoluteOf(Program(L"", L"Addons", L"Tool.exe"), setting),
+    EXPECT_EQ(ProgramPathAbsoluteOf({L"D:", L"\\Tools", L"a.exe"}, setting), L"D:\\Tools\\a.exe");
+    EXPECT_EQ(ProgramPathAbsoluteOf({L"", L"Addons", L"Tool.exe"}, setting),
               L"C:\\UI-View32\\Addons\\Tool.exe");
-    EXPECT_EQ(ProgramPathAbsoluteOf(Program(L"", L"", L"Tool.exe"), setting), L"C:\\UI-View32\\Tool.exe");
-    EXPECT_EQ(ProgramPathAbsoluteOf(Program(L"", L"", L""), setting), setting);
+    EXPECT_EQ(ProgramPathAbsoluteOf({L"", L"", L"Tool.exe"}, setting), L"C:\\UI-View32\\Tool.exe");
+    EXPECT_EQ(ProgramPathAbsoluteOf({L"", L"", L""}, setting), setting);
     // A network path is absolute as written.
-    EXPECT_EQ(ProgramPathAbsoluteOf(Program(L"", L"\\\\server\\share", L"tool.exe"), setting),
+    EXPECT_EQ(ProgramPathAbsoluteOf({L"", L"\\\\server\\share", L"tool.exe"}, setting),
               L"\\\\server\\share\\tool.exe");
 }
 
 TEST(HostPaths, PathForFileDropsTheFolderOnlyWhenSpelledTheSame) {
     const std::wstring setting = L"C:\\UI-View32\\";
-    EXPECT_EQ(ProgramPathForFileOf(Program(L"C:", L"\\UI-View32\\Addons", L"Tool.exe"), setting),
+    EXPECT_EQ(ProgramPathForFileOf({L"C:", L"\\UI-View32\\Addons", L"Tool.exe"}, setting),
               L"Addons\\Tool.exe");
-    EXPECT_EQ(ProgramPathForFileOf(Program(L"c:", L"\\ui-view32\\Addons", L"Tool.exe"), setting),
+    EXPECT_EQ(ProgramPathForFileOf({L"c:", L"\\ui-view32\\Addons", L"Tool.exe"}, setting),
               L"c:\\ui-view32\\Addons\\Tool.exe");
-    EXPECT_EQ(ProgramPathForFileOf(Program(L"D:", L"\\Tools", L"a.exe"), setting), L"D:\\Tools\\a.exe");
-    EXPECT_EQ(ProgramPathForFileOf(Program(L"", L"", L"a.exe"), setting), L"a.exe");
-    EXPECT_EQ(ProgramPathForFileOf(Program(L"", L"Addons", L"a.exe"), L""), L"Addons\\a.exe");
+    EXPECT_EQ(ProgramPathForFileOf({L"D:", L"\\Tools", L"a.exe"}, setting), L"D:\\Tools\\a.exe");
+    EXPECT_EQ(ProgramPathForFileOf({L"", L"", L"a.exe"}, setting), L"a.exe");
+    EXPECT_EQ(ProgramPathForFileOf({L"", L"Addons", L"a.exe"}, L""), L"Addons\\a.exe");
 }

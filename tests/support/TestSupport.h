@@ -3,6 +3,7 @@
 // modal loops, the log, and a bounded message pump.
 #include "common/Ui.h"
 #include "common/Win32.h"
+#include "support/Scratch.h"
 
 #include <cstdint>
 #include <deque>
@@ -13,51 +14,17 @@
 
 namespace testsupport {
 
-// A fresh folder under %TEMP%, removed with everything in it at the end.
-class TempFolder {
-  public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
+using namespace scratch;
+using Names = std::vector<std::wstring>; // of files and folders, as NamesIn gives them
 
-    const std::wstring& Path() const { return path_; }
-    std::wstring operator/(std::wstring_view name) const { return path_ + L"\\" + std::wstring(name); }
-
-  private:
-    std::wstring path_;
-};
-
-void RemoveTree(const std::wstring& path);
-void WriteBytes(const std::wstring& path, std::string_view bytes);
-std::string ReadBytes(const std::wstring& path);
-// Every name in a folder (files and folders, hidden ones too), sorted.
-std::vector<std::wstring> NamesIn(const std::wstring& folder);
-bool FileExists(const std::wstring& path); // an ordinary file, not a folder
-bool FolderExists(const std::wstring& path);
+// Holds a file open without sharing, as a program that has it in use.
+UniqueFile HoldOpen(const std::wstring& path);
 
 // Text to and from the running system's ANSI code page by the system's own
 // calls, not the program's helpers: what a test expects of a file or the log
 // whatever the code page.
 std::string AnsiBytes(std::wstring_view text);
 std::wstring AnsiText(std::string_view bytes);
-
-// Maps HKEY_CURRENT_USER to a scratch key for the test's lifetime, so that no
-// real user setting is read or written.
-class ScratchRegistry {
-  public:
-    ScratchRegistry();
-    ~ScratchRegistry();
-    ScratchRegistry(const ScratchRegistry&) = delete;
-    ScratchRegistry& operator=(const ScratchRegistry&) = delete;
-
-    // Stores UI-View32's folder setting as UI-View32 does.
-    void SetHostFolderSetting(const std::wstring& value);
-
-  private:
-    std::wstring scratchPath_;
-    HKEY scratch_ = nullptr;
-};
 
 // Answers message boxes, popup menus and file dialogs, and records what was asked;
 // records shell requests without running them.
@@ -111,7 +78,12 @@ class LogCapture {
 // not set (on Windows, or a test program started by hand).
 std::wstring TestTrashFolder();
 
+// The window's whole text.
 std::wstring ShownText(HWND window);
+// Where the control lies in the window's client area.
+RECT PlacedIn(HWND window, HWND control);
+// Dots per inch of the screen along LOGPIXELSX or LOGPIXELSY, as the system tells them.
+int SystemDpi(int axis = LOGPIXELSY);
 
 // Handles pending window messages, a bounded number of rounds.
 void PumpMessages(int rounds = 20);

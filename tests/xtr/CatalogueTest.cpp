@@ -13,21 +13,13 @@ class CatalogueTest : public XtrFixture {
         WriteBytes(path, title + "\r\n" + programLine + "\r\nFalse\r\nFalse\r\n");
     }
 
-    std::vector<std::wstring> Names() const {
-        std::vector<std::wstring> names;
+    // The file names of the entries, in the catalogue's order.
+    static Names ListedNames() {
+        Names names;
         for (int i = 1; i <= XtrCount; ++i) {
             names.push_back(XtrTable[static_cast<size_t>(i)].fileName);
         }
         return names;
-    }
-
-    const XtrRecord* Find(const std::wstring& name) const {
-        for (int i = 1; i <= XtrCount; ++i) {
-            if (XtrTable[static_cast<size_t>(i)].fileName == name) {
-                return &XtrTable[static_cast<size_t>(i)];
-            }
-        }
-        return nullptr;
     }
 };
 } // namespace
@@ -43,10 +35,10 @@ TEST_F(CatalogueTest, NoFilesLeavesOnlyTheBlankElement) {
 }
 
 TEST_F(CatalogueTest, ActiveFilesComeFirstAndBothFoldersAreListed) {
-    Xtr(Saved() + L"\\aaa.xtr", "x.exe");
+    Xtr(InSaved(L"aaa.xtr"), "x.exe");
     Xtr(host / L"zzz.xtr", "x.exe");
     Xtr(host / L"yyy.XTR", "x.exe");
-    Xtr(Saved() + L"\\zzz.xtr", "x.exe", "saved copy");
+    Xtr(InSaved(L"zzz.xtr"), "x.exe", "saved copy");
     ScanXTR();
     ASSERT_EQ(XtrCount, 4);
     EXPECT_EQ(XtrTable.size(), 5u) << "the upper bound equals the count";
@@ -58,7 +50,7 @@ TEST_F(CatalogueTest, ActiveFilesComeFirstAndBothFoldersAreListed) {
         EXPECT_FALSE(XtrTable[i].active) << i;
         EXPECT_EQ(XtrTable[i].folder, Saved());
     }
-    const std::vector<std::wstring> names = Names();
+    const std::vector<std::wstring> names = ListedNames();
     std::vector<std::wstring> active(names.begin(), names.begin() + 2);
     std::sort(active.begin(), active.end());
     EXPECT_EQ(active, (std::vector<std::wstring>{L"yyy.XTR", L"zzz.xtr"}));
@@ -82,9 +74,9 @@ TEST_F(CatalogueTest, OnlyNormalFilesWithTheXtrExtensionAreListed) {
     ::CreateDirectoryW((host / L"folder.xtr").c_str(), nullptr);
     Xtr(host / L"notes.xtra", "x.exe");
     Xtr(host / L"a-rather-long-name.xtrx", "x.exe");
-    Xtr(Saved() + L"\\other.txt", "x.exe");
+    Xtr(InSaved(L"other.txt"), "x.exe");
     ScanXTR();
-    std::vector<std::wstring> names = Names();
+    std::vector<std::wstring> names = ListedNames();
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::wstring>{L"readonly.xtr", L"real.xtr"}));
     ::SetFileAttributesW((host / L"readonly.xtr").c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -114,19 +106,20 @@ TEST_F(CatalogueTest, ProgramExistenceIsADirectoryListingOfNormalFiles) {
     Xtr(host / L"hidden.xtr", "Addons\\hidden.exe");
     Xtr(host / L"nodir.xtr", "NoSuchDir\\tool.exe");
     Xtr(host / L"nodrive.xtr", "Q:\\tool.exe");
-    Xtr(Saved() + L"\\wild.xtr", ToAnsi(host / L"*.exe"));
-    Xtr(Saved() + L"\\empty.xtr", "");
+    Xtr(InSaved(L"wild.xtr"), ToAnsi(host / L"*.exe"));
+    Xtr(InSaved(L"empty.xtr"), "");
     ScanXTR();
     ASSERT_EQ(XtrCount, 9);
-    EXPECT_TRUE(Find(L"existing.xtr")->programFound);
-    EXPECT_TRUE(Find(L"relative.xtr")->programFound) << "a path without drive lies in the UI-View32 folder";
-    EXPECT_FALSE(Find(L"missing.xtr")->programFound);
-    EXPECT_FALSE(Find(L"folder.xtr")->programFound);
-    EXPECT_FALSE(Find(L"hidden.xtr")->programFound);
-    EXPECT_FALSE(Find(L"nodir.xtr")->programFound);
-    EXPECT_FALSE(Find(L"nodrive.xtr")->programFound);
-    EXPECT_TRUE(Find(L"wild.xtr")->programFound) << "a pattern counts as found when a file matches";
-    EXPECT_TRUE(Find(L"empty.xtr")->programFound) << "an empty path lists the UI-View32 folder itself";
+    EXPECT_TRUE(EntryNamed(L"existing.xtr").programFound);
+    EXPECT_TRUE(EntryNamed(L"relative.xtr").programFound)
+        << "a path without drive lies in the UI-View32 folder";
+    EXPECT_FALSE(EntryNamed(L"missing.xtr").programFound);
+    EXPECT_FALSE(EntryNamed(L"folder.xtr").programFound);
+    EXPECT_FALSE(EntryNamed(L"hidden.xtr").programFound);
+    EXPECT_FALSE(EntryNamed(L"nodir.xtr").programFound);
+    EXPECT_FALSE(EntryNamed(L"nodrive.xtr").programFound);
+    EXPECT_TRUE(EntryNamed(L"wild.xtr").programFound) << "a pattern counts as found when a file matches";
+    EXPECT_TRUE(EntryNamed(L"empty.xtr").programFound) << "an empty path lists the UI-View32 folder itself";
     EXPECT_TRUE(Reports().empty());
 }
 

@@ -1,12 +1,11 @@
-#include "app/Form1.h"
 #include "app/resource.h"
-#include "common/Common.h"
 #include "common/Trap.h"
+#include "support/Worlds.h"
 #include "xtr/Catalogue.h"
 #include "xtr/GridFill.h"
 #include "xtr/GridText.h"
 
-#include "XtrFixture.h"
+#include <commctrl.h>
 
 #include <functional>
 #include <utility>
@@ -63,13 +62,6 @@ std::wstring ShownToolTip(const Grid& grid) {
     return text;
 }
 
-int Dpi() {
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
-    ::ReleaseDC(nullptr, screen);
-    return dpi;
-}
-
 // A window that runs a piece of code when a posted message reaches it, as a
 // user's command would during a rebuild.
 class PostedCommand {
@@ -104,7 +96,7 @@ class PostedCommand {
     std::function<void()> action_;
 };
 
-class GridTest : public XtrFixture {
+class GridTest : public MainWindowTest {
   protected:
     void Xtr(const std::wstring& path, const std::string& title, const std::string& program, bool start,
              bool stop) {
@@ -116,24 +108,15 @@ class GridTest : public XtrFixture {
         WriteBytes(host / L"tool.exe", "MZ");
         Xtr(host / L"one.xtr", "First", "tool.exe", true, false);
         Xtr(host / L"two.xtr", "Second", ToAnsi(host / L"Missing\\gone.exe"), false, true);
-        Xtr(Saved() + L"\\three.xtr", "Third", "tool.exe", false, false);
+        Xtr(InSaved(L"three.xtr"), "Third", "tool.exe", false, false);
     }
-    // Start-up scans and fills the grid; the log is pointed back at the capture,
-    // which start-up moved to the program's folder.
-    bool Start() {
-        const bool started = form.Create(::GetModuleHandleW(nullptr));
-        Common::ErrorLogPathname = log.Path();
-        return started;
-    }
-
-    Form1 form;
 };
 } // namespace
 
 TEST_F(GridTest, RowRShowsEntryRUnderSixHeaders) {
     ThreeEntries();
     ASSERT_TRUE(Start());
-    const Grid& grid = form.grdXTRs();
+    const Grid& grid = form->grdXTRs();
     const HWND list = grid.Window();
     ASSERT_EQ(XtrCount, 3);
     EXPECT_EQ(grid.Rows(), 4);
@@ -157,7 +140,7 @@ TEST_F(GridTest, RowRShowsEntryRUnderSixHeaders) {
     EXPECT_EQ(ItemText(list, 2, 4), L"<UIView-Dir>tool.exe");
     EXPECT_EQ(ItemText(list, 2, 5), L"False");
 
-    const int dpi = Dpi();
+    const int dpi = SystemDpi(LOGPIXELSX);
     EXPECT_EQ(ListView_GetColumnWidth(list, 0), TwipsToPixels(3000, dpi));
     EXPECT_EQ(ListView_GetColumnWidth(list, 1), TwipsToPixels(2000, dpi));
     EXPECT_EQ(ListView_GetColumnWidth(list, 4), TwipsToPixels(3000, dpi));
@@ -179,25 +162,25 @@ TEST_F(GridTest, RowRShowsEntryRUnderSixHeaders) {
 TEST_F(GridTest, ApplicationCellsAreGreenOrRedAndTheToolTipSticks) {
     ThreeEntries();
     ASSERT_TRUE(Start());
-    Grid& grid = form.grdXTRs();
+    Grid& grid = form->grdXTRs();
     int missing = 0;
     for (int r = 1; r <= 3; ++r) {
         const bool found = XtrTable[static_cast<size_t>(r)].programFound;
         missing += found ? 0 : 1;
-        const DrawAnswer path = DrawCell(form, r - 1, 4);
+        const DrawAnswer path = DrawCell(*form, r - 1, 4);
         EXPECT_EQ(path.back, found ? RGB(0, 255, 0) : RGB(255, 0, 0)) << r;
         EXPECT_EQ(path.back, found ? 65280u : 255u);
         EXPECT_EQ(path.result, found ? CDRF_NEWFONT : CDRF_SKIPDEFAULT) << "a red cell the grid draws itself";
         if (r == grid.Row()) {
-            EXPECT_NE(DrawCell(form, r - 1, 0).back, RGB(255, 255, 255))
+            EXPECT_NE(DrawCell(*form, r - 1, 0).back, RGB(255, 255, 255))
                 << "the current row shows as selected";
         } else {
-            EXPECT_EQ(DrawCell(form, r - 1, 0).back, RGB(255, 255, 255))
+            EXPECT_EQ(DrawCell(*form, r - 1, 0).back, RGB(255, 255, 255))
                 << "other cells keep the grid's background";
         }
     }
     ASSERT_EQ(missing, 1);
-    EXPECT_EQ(DrawCell(form, 0, 4).back == RGB(0, 255, 0), XtrTable[1].programFound);
+    EXPECT_EQ(DrawCell(*form, 0, 4).back == RGB(0, 255, 0), XtrTable[1].programFound);
     EXPECT_EQ(grid.ToolTipText(), kInvalidPathTip);
     EXPECT_EQ(ShownToolTip(grid), kInvalidPathTip);
 
@@ -207,8 +190,8 @@ TEST_F(GridTest, ApplicationCellsAreGreenOrRedAndTheToolTipSticks) {
     ScanXTR();
     BuildGrid();
     for (int item = 0; item < 3; ++item) {
-        EXPECT_EQ(DrawCell(form, item, 4).back, RGB(0, 255, 0)) << item;
-        EXPECT_EQ(DrawCell(form, item, 4).result, CDRF_NEWFONT) << "no sign left";
+        EXPECT_EQ(DrawCell(*form, item, 4).back, RGB(0, 255, 0)) << item;
+        EXPECT_EQ(DrawCell(*form, item, 4).result, CDRF_NEWFONT) << "no sign left";
     }
     EXPECT_EQ(grid.ToolTipText(), kInvalidPathTip);
     EXPECT_EQ(ShownToolTip(grid), kInvalidPathTip);
@@ -217,10 +200,10 @@ TEST_F(GridTest, ApplicationCellsAreGreenOrRedAndTheToolTipSticks) {
     NMLVCUSTOMDRAW draw{};
     draw.nmcd.hdr = {grid.Window(), IDC_GRDXTRS, static_cast<UINT>(NM_CUSTOMDRAW)};
     draw.nmcd.dwDrawStage = CDDS_PREPAINT;
-    EXPECT_EQ(::SendMessageW(form.Window(), WM_NOTIFY, IDC_GRDXTRS, reinterpret_cast<LPARAM>(&draw)),
+    EXPECT_EQ(::SendMessageW(form->Window(), WM_NOTIFY, IDC_GRDXTRS, reinterpret_cast<LPARAM>(&draw)),
               CDRF_NOTIFYITEMDRAW);
     draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
-    EXPECT_EQ(::SendMessageW(form.Window(), WM_NOTIFY, IDC_GRDXTRS, reinterpret_cast<LPARAM>(&draw)),
+    EXPECT_EQ(::SendMessageW(form->Window(), WM_NOTIFY, IDC_GRDXTRS, reinterpret_cast<LPARAM>(&draw)),
               CDRF_NOTIFYSUBITEMDRAW);
 }
 
@@ -228,7 +211,7 @@ TEST_F(GridTest, ApplicationCellsAreGreenOrRedAndTheToolTipSticks) {
 TEST_F(GridTest, MouseMessagesReachTheToolTipThroughTheMessageLoop) {
     ThreeEntries();
     ASSERT_TRUE(Start());
-    const Grid& grid = form.grdXTRs();
+    const Grid& grid = form->grdXTRs();
     static std::vector<std::pair<HWND, UINT>> relayed;
     static WNDPROC tooltipProc = nullptr;
     relayed.clear();
@@ -247,12 +230,12 @@ TEST_F(GridTest, MouseMessagesReachTheToolTipThroughTheMessageLoop) {
         MSG message{};
         message.hwnd = window;
         message.message = code;
-        form.PreTranslateMessage(message);
+        form->PreTranslateMessage(message);
     };
     pass(grid.Window(), WM_MOUSEMOVE);
     pass(header, WM_LBUTTONDOWN);
     pass(grid.Window(), WM_KEYDOWN);
-    pass(form.Window(), WM_MOUSEMOVE);
+    pass(form->Window(), WM_MOUSEMOVE);
     ::SetWindowLongPtrW(grid.ToolTipWindow(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(tooltipProc));
     const std::vector<std::pair<HWND, UINT>> expected{{grid.Window(), WM_MOUSEMOVE},
                                                       {header, WM_LBUTTONDOWN}};
@@ -263,8 +246,8 @@ TEST_F(GridTest, NoToolTipWhileEveryProgramIsFound) {
     WriteBytes(host / L"tool.exe", "MZ");
     Xtr(host / L"one.xtr", "First", "tool.exe", true, false);
     ASSERT_TRUE(Start());
-    EXPECT_TRUE(form.grdXTRs().ToolTipText().empty());
-    EXPECT_TRUE(ShownToolTip(form.grdXTRs()).empty());
+    EXPECT_TRUE(form->grdXTRs().ToolTipText().empty());
+    EXPECT_TRUE(ShownToolTip(form->grdXTRs()).empty());
 }
 
 TEST_F(GridTest, NoFilesGiveOneCellAsWideAsTheGrid) {
@@ -272,11 +255,11 @@ TEST_F(GridTest, NoFilesGiveOneCellAsWideAsTheGrid) {
     ASSERT_TRUE(Start()); // a full grid first: the empty layout must undo it
     ::DeleteFileW((host / L"one.xtr").c_str());
     ::DeleteFileW((host / L"two.xtr").c_str());
-    ::DeleteFileW((Saved() + L"\\three.xtr").c_str());
+    ::DeleteFileW(InSaved(L"three.xtr").c_str());
     ScanXTR();
     BuildGrid();
 
-    const Grid& grid = form.grdXTRs();
+    const Grid& grid = form->grdXTRs();
     const HWND list = grid.Window();
     EXPECT_EQ(grid.Rows(), 1);
     EXPECT_EQ(grid.Cols(), 1);
@@ -297,7 +280,7 @@ TEST_F(GridTest, MessagesRunOncePerRowWhileTheGridIsHidden) {
     ThreeEntries();
     ASSERT_TRUE(Start());
     bool visibleWhenRun = true;
-    PostedCommand command([&] { visibleWhenRun = form.grdXTRs().Visible(); });
+    PostedCommand command([&] { visibleWhenRun = form->grdXTRs().Visible(); });
     command.Post();
     ::PostQuitMessage(3); // an Exit chosen meanwhile must still end the program's loop
     BuildGrid();
@@ -317,7 +300,7 @@ TEST_F(GridTest, AFailedFillLeavesTheGridHiddenAndBusy) {
     BuildGrid();
     EXPECT_EQ(command.runs, 1);
     EXPECT_EQ(Reports(), std::vector<std::string>{"9 in module Module1.BuildGrid: Subscript out of range"});
-    const Grid& grid = form.grdXTRs();
+    const Grid& grid = form->grdXTRs();
     EXPECT_FALSE(grid.Visible());
     EXPECT_FALSE(::GetWindowLongPtrW(grid.Window(), GWL_STYLE) & WS_VISIBLE);
     EXPECT_EQ(grid.MousePointer(), Grid::kPointerHourglass);
@@ -326,7 +309,7 @@ TEST_F(GridTest, AFailedFillLeavesTheGridHiddenAndBusy) {
 TEST_F(GridTest, APressMakesItsRowCurrentAndReachesMouseDown) {
     ThreeEntries();
     ASSERT_TRUE(Start());
-    Grid& grid = form.grdXTRs();
+    Grid& grid = form->grdXTRs();
     std::vector<int> buttons;
     POINT where{};
     grid.MouseDown = [&](int button, POINT screenPoint) {
@@ -339,7 +322,7 @@ TEST_F(GridTest, APressMakesItsRowCurrentAndReachesMouseDown) {
         activate.iItem = item;
         activate.iSubItem = subItem;
         activate.ptAction = {5, 7};
-        ::SendMessageW(form.Window(), WM_NOTIFY, IDC_GRDXTRS, reinterpret_cast<LPARAM>(&activate));
+        ::SendMessageW(form->Window(), WM_NOTIFY, IDC_GRDXTRS, reinterpret_cast<LPARAM>(&activate));
     };
     press(NM_RCLICK, 0, 2);
     EXPECT_EQ(buttons, std::vector<int>{2});
@@ -364,14 +347,14 @@ TEST_F(GridTest, APressMakesItsRowCurrentAndReachesMouseDown) {
 TEST_F(GridTest, CellsAreAddressedThroughTheCurrentCell) {
     ThreeEntries();
     ASSERT_TRUE(Start());
-    Grid& grid = form.grdXTRs();
+    Grid& grid = form->grdXTRs();
     grid.Row(2);
     grid.Col(1);
     EXPECT_EQ(grid.Text(), XtrTable[2].fileName);
     grid.Text(L"changed");
     EXPECT_EQ(ItemText(grid.Window(), 1, 1), L"changed");
     grid.CellBackColor(RGB(1, 2, 3));
-    EXPECT_EQ(DrawCell(form, 1, 1).back, RGB(1, 2, 3));
+    EXPECT_EQ(DrawCell(*form, 1, 1).back, RGB(1, 2, 3));
 
     EXPECT_THROW(grid.Row(4), TrapError);
     EXPECT_THROW(grid.Col(6), TrapError);
@@ -392,10 +375,10 @@ TEST_F(GridTest, CellsAreAddressedThroughTheCurrentCell) {
 TEST_F(GridTest, AMissingProgramsCellCarriesASignAndATipOfItsOwn) {
     ThreeEntries();
     ASSERT_TRUE(Start());
-    const Grid& grid = form.grdXTRs();
+    const Grid& grid = form->grdXTRs();
     ASSERT_FALSE(XtrTable[2].programFound);
-    ::ShowWindow(form.Window(), SW_SHOWNA);
-    ::RedrawWindow(form.Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    ::ShowWindow(form->Window(), SW_SHOWNA);
+    ::RedrawWindow(form->Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     RECT cell{};
     ListView_GetSubItemRect(grid.Window(), 1, 4, LVIR_BOUNDS, &cell);
     HDC dc = ::GetDC(grid.Window());

@@ -132,7 +132,7 @@ TEST_F(XtrFileTest, WriterStoresPathsInsideTheHostFolderRelativeAndReplacesTheWh
     const std::string bytes = ReadBytes(host / L"rel.xtr");
     EXPECT_EQ(bytes.substr(0, 16), "\r\nAddons\\t.exe\r\n");
     EXPECT_EQ(bytes.find('#'), std::string::npos) << "nothing of the old content is left";
-    EXPECT_EQ(FolderContents(host.Path()).size(), 2u) << "rel.xtr and SavedXTR, no temporary file";
+    EXPECT_EQ(NamesIn(host.Path()).size(), 2u) << "rel.xtr and SavedXTR, no temporary file";
 }
 
 TEST_F(XtrFileTest, FailedWritesLeaveNoFileBehind) {
@@ -161,9 +161,7 @@ TEST_F(XtrFileTest, FailedWritesLeaveNoFileBehind) {
     EXPECT_TRUE(FolderExists(host / L"dir.xtr"));
     EXPECT_EQ(Reports().size(), 3u);
 
-    std::vector<std::wstring> left = FolderContents(host.Path());
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::wstring>{L"SavedXTR", L"busy.xtr", L"dir.xtr"}));
+    EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"busy.xtr", L"dir.xtr"}));
 }
 
 TEST_F(XtrFileTest, DeviceAndUnsafeNamesAreNeverWritten) {
@@ -175,5 +173,5 @@ TEST_F(XtrFileTest, DeviceAndUnsafeNamesAreNeverWritten) {
         EXPECT_EQ(Reports().back(), "52 in module Module1.ContentChanged: Bad file name or number") << name;
     }
     EXPECT_EQ(Reports().size(), 6u);
-    EXPECT_EQ(FolderContents(host.Path()), std::vector<std::wstring>{L"SavedXTR"});
+    EXPECT_EQ(NamesIn(host.Path()), std::vector<std::wstring>{L"SavedXTR"});
 }

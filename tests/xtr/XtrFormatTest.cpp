@@ -1,3 +1,4 @@
+#include "support/Entries.h"
 #include "xtr/GridText.h"
 #include "xtr/XtrFormat.h"
 #include "xtr/XtrNames.h"
@@ -15,13 +16,7 @@ XtrRecord ReadLines(std::wstring_view text) {
     return entry;
 }
 
-XtrRecord Program(std::wstring drive, std::wstring dir, std::wstring file) {
-    XtrRecord entry;
-    entry.programDrive = std::move(drive);
-    entry.programDir = std::move(dir);
-    entry.programFile = std::move(file);
-    return entry;
-}
+using testsupport::Program;
 } // namespace
 
 TEST(IsitTrue, SpellingsOfTrue) {

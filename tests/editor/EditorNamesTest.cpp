@@ -1,21 +1,16 @@
+// File names the editor is given: what the file system refuses, a rename of a
+// file in use, a line break where one line is expected.
 #include "common/ErrorTable.h"
-
-#include "HardeningFixture.h"
+#include "support/Worlds.h"
 
 #include <windowsx.h>
 
 using namespace testsupport;
 
 namespace {
+using EditorNamesTest = MainWindowTest;
+
 constexpr char kMine[] = "Mine\r\nmine.exe\r\nTrue\r\nFalse\r\n";
-
-using Names = std::vector<std::wstring>;
-
-std::wstring TextOf(HWND window) {
-    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
 
 // Names the file system refuses, or that open a device instead of a file.
 const std::vector<std::wstring> kRefusedNames = {
@@ -23,7 +18,7 @@ const std::vector<std::wstring> kRefusedNames = {
 };
 } // namespace
 
-TEST_F(HardeningTest, ARefusedNameInTheEditorKeepsTheTypingAndTouchesNoFile) {
+TEST_F(EditorNamesTest, ARefusedNameInTheEditorKeepsTheTypingAndTouchesNoFile) {
     WriteBytes(host / L"a.xtr", kMine);
     Start();
     Form2& editor = form->Editor();
@@ -42,17 +37,17 @@ TEST_F(HardeningTest, ARefusedNameInTheEditorKeepsTheTypingAndTouchesNoFile) {
             ASSERT_TRUE(editor.IsLoaded());
             ::SetWindowTextW(editor.txtTitle(), L"Typed with care");
             ::SetWindowTextW(editor.txtFilename(), name.c_str());
-            ::SendMessageW(editor.cmdOK(), BM_CLICK, 0, 0);
+            Click(editor.cmdOK());
 
             ASSERT_TRUE(editor.IsLoaded()) << "the dialog stays open";
-            EXPECT_EQ(TextOf(editor.txtTitle()), L"Typed with care");
-            EXPECT_EQ(TextOf(editor.txtFilename()), name);
+            EXPECT_EQ(ShownText(editor.txtTitle()), L"Typed with care");
+            EXPECT_EQ(ShownText(editor.txtFilename()), name);
             ASSERT_FALSE(answers.messages.empty());
             EXPECT_EQ(answers.messages.back().text,
                       L"The XTR file " + name + L" could not be saved: " +
                           std::wstring(ErrorDescription(Err::BadFileNameOrNumber)));
             EXPECT_EQ(answers.messages.back().flags & MB_ICONMASK, static_cast<UINT>(MB_ICONSTOP));
-            ::SendMessageW(editor.cmdQuit(), BM_CLICK, 0, 0);
+            Click(editor.cmdQuit());
         }
         const std::vector<std::string> reports = Reports();
         ASSERT_EQ(reports.size(), reportsBefore + 2);
@@ -63,7 +58,7 @@ TEST_F(HardeningTest, ARefusedNameInTheEditorKeepsTheTypingAndTouchesNoFile) {
     }
 }
 
-TEST_F(HardeningTest, ARenameWhoseOldFileIsInUseClosesTheEditorWithBothFilesListed) {
+TEST_F(EditorNamesTest, ARenameWhoseOldFileIsInUseClosesTheEditorWithBothFilesListed) {
     WriteBytes(host / L"a.xtr", kMine);
     Start();
     Form2& editor = form->Editor();
@@ -71,7 +66,7 @@ TEST_F(HardeningTest, ARenameWhoseOldFileIsInUseClosesTheEditorWithBothFilesList
     ASSERT_TRUE(static_cast<bool>(holder));
     OnEntry(L"a.xtr", true, &Form1::mnuPopup1Edit_Click);
     ::SetWindowTextW(editor.txtFilename(), L"b.xtr");
-    ::SendMessageW(editor.cmdOK(), BM_CLICK, 0, 0);
+    Click(editor.cmdOK());
     EXPECT_FALSE(editor.IsLoaded()) << "the entry is saved under its new name";
     EXPECT_TRUE(answers.messages.empty());
     // The rescan cannot read the old file either, and lists it all the same.
@@ -82,13 +77,13 @@ TEST_F(HardeningTest, ARenameWhoseOldFileIsInUseClosesTheEditorWithBothFilesList
     EXPECT_EQ(XtrCount, 2);
 }
 
-TEST_F(HardeningTest, ALineBreakPastedIntoTheTitleKeepsTheOtherLines) {
+TEST_F(EditorNamesTest, ALineBreakPastedIntoTheTitleKeepsTheOtherLines) {
     Start();
     Form2& editor = form->Editor();
     form->mnuPopup1New_Click();
     ::SetWindowTextW(editor.txtTitle(), L"first\r\nsecond");
     ComboBox_SetCurSel(editor.cmbAutoShutdown(), 1);
-    ::SendMessageW(editor.cmdOK(), BM_CLICK, 0, 0);
+    Click(editor.cmdOK());
     ASSERT_FALSE(editor.IsLoaded());
     ASSERT_EQ(XtrCount, 1);
     EXPECT_EQ(XtrTable[1].title.substr(0, 5), L"first");

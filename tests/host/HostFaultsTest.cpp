@@ -1,17 +1,19 @@
+// Faults of the UI-View32 folder and of the log's places: a setting that leads
+// nowhere or to a file, an empty one, one with a backslash too many, a log that
+// cannot be written anywhere.
 #include "app/resource.h"
-#include "host/HostFolder.h"
+#include "common/Common.h"
+#include "support/Worlds.h"
 #include "xtr/Catalogue.h"
-
-#include "HardeningFixture.h"
 
 using namespace testsupport;
 
 namespace {
-using Names = std::vector<std::wstring>;
+using HostFaultsTest = MainWindowTest;
 } // namespace
 
 // Start-up's own steps, with the log already captured.
-TEST_F(HardeningTest, AMissingUiView32FolderIsOneReportAndAnEmptyCatalogue) {
+TEST_F(HostFaultsTest, AMissingUiView32FolderIsOneReportAndAnEmptyCatalogue) {
     registry.SetHostFolderSetting(host / L"gone\\");
     EXPECT_TRUE(CheckEnv());
     ScanXTR();
@@ -21,7 +23,7 @@ TEST_F(HardeningTest, AMissingUiView32FolderIsOneReportAndAnEmptyCatalogue) {
     EXPECT_EQ(NamesIn(host.Path()), Names{L"SavedXTR"}) << "nothing is created";
 }
 
-TEST_F(HardeningTest, ASettingNamingAFileIsReportedOnceAndNothingIsWritten) {
+TEST_F(HostFaultsTest, ASettingNamingAFileIsReportedOnceAndNothingIsWritten) {
     WriteBytes(host / L"uiview.exe", "MZ");
     registry.SetHostFolderSetting(host / L"uiview.exe");
     EXPECT_TRUE(CheckEnv());
@@ -34,7 +36,7 @@ TEST_F(HardeningTest, ASettingNamingAFileIsReportedOnceAndNothingIsWritten) {
     EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"uiview.exe"}));
 }
 
-TEST_F(HardeningTest, AnEmptySettingEndsStartUpWithItsMessage) {
+TEST_F(HostFaultsTest, AnEmptySettingEndsStartUpWithItsMessage) {
     registry.SetHostFolderSetting(L"");
     Form1 start;
     EXPECT_FALSE(start.Create(::GetModuleHandleW(nullptr)));
@@ -43,7 +45,7 @@ TEST_F(HardeningTest, AnEmptySettingEndsStartUpWithItsMessage) {
     EXPECT_EQ(answers.messages[0].text, L"Can not locate the UIView32 folder");
 }
 
-TEST_F(HardeningTest, TwoTrailingBackslashesStillFindTheFolder) {
+TEST_F(HostFaultsTest, TwoTrailingBackslashesStillFindTheFolder) {
     WriteBytes(host / L"a.xtr", "A\r\na.exe\r\nTrue\r\nTrue\r\n");
     registry.SetHostFolderSetting(host.Path() + L"\\\\");
     Start();
@@ -58,7 +60,7 @@ TEST_F(HardeningTest, TwoTrailingBackslashesStillFindTheFolder) {
     EXPECT_TRUE(answers.messages.empty());
 }
 
-TEST_F(HardeningTest, WithNeitherLogPlaceWritableTheProgramGoesOnSilently) {
+TEST_F(HostFaultsTest, WithNeitherLogPlaceWritableTheProgramGoesOnSilently) {
     WriteBytes(host / L"a.xtr", "A\r\na.exe\r\nTrue\r\nTrue\r\n");
     Start();
     Common::ErrorLogPathname = host / L"no-such-folder\\ErrorLog.txt";
@@ -68,8 +70,7 @@ TEST_F(HardeningTest, WithNeitherLogPlaceWritableTheProgramGoesOnSilently) {
     const std::string before = ReadBytes(fallback);
     {
         // Held by another program: the fallback cannot be written either.
-        const UniqueFile holder(::CreateFileW(fallback.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                              FILE_ATTRIBUTE_NORMAL, nullptr));
+        const UniqueFile holder = HoldOpen(fallback);
         ASSERT_TRUE(static_cast<bool>(holder));
         const UniqueFile inUse = HoldOpen(host / L"a.xtr");
         answers.messageReplies = {IDYES};

@@ -1,21 +1,33 @@
+// Faults of the file system under the file operations: files in use or
+// read-only, a replace cut short, SavedXTR gone, odd and huge files. Each case
+// checks the report lines and every name left on disk.
 #include "app/resource.h"
-#include "common/Ui.h"
+#include "support/Worlds.h"
 #include "xtr/TemporaryFiles.h"
-#include "xtr/FileOps.h"
 #include "xtr/XtrFile.h"
-
-#include "HardeningFixture.h"
 
 using namespace testsupport;
 
 namespace {
 constexpr char kOld[] = "Old tool\r\nC:\\tools\\old.exe\r\nTrue\r\nFalse\r\n";
-constexpr char kOther[] = "Other tool\r\nother.exe\r\nFalse\r\nTrue\r\n";
 
-using Names = std::vector<std::wstring>;
+class FileFaultsTest : public MainWindowTest {
+  protected:
+    // Starts on ro.xtr, made read-only, and busy.xtr, held open as `busy`.
+    void StartWithReadOnlyAndBusy() {
+        WriteBytes(host / L"ro.xtr", kOld);
+        WriteBytes(host / L"busy.xtr", kOld);
+        Start();
+        ::SetFileAttributesW((host / L"ro.xtr").c_str(), FILE_ATTRIBUTE_READONLY);
+        busy = HoldOpen(host / L"busy.xtr");
+        ASSERT_TRUE(static_cast<bool>(busy));
+    }
+
+    UniqueFile busy;
+};
 } // namespace
 
-TEST_F(HardeningTest, DeletingAFileInUseIsReportedAndKeepsIt) {
+TEST_F(FileFaultsTest, DeletingAFileInUseIsReportedAndKeepsIt) {
     WriteBytes(host / L"a.xtr", kOld);
     Start();
     const UniqueFile holder = HoldOpen(host / L"a.xtr");
@@ -27,20 +39,14 @@ TEST_F(HardeningTest, DeletingAFileInUseIsReportedAndKeepsIt) {
     EXPECT_EQ(answers.messages.size(), 1u) << "only the question";
 }
 
-TEST_F(HardeningTest, WritingOverAReadOnlyOrBusyFileKeepsItWhole) {
-    WriteBytes(host / L"ro.xtr", kOld);
-    WriteBytes(host / L"busy.xtr", kOld);
-    Start();
-    ::SetFileAttributesW((host / L"ro.xtr").c_str(), FILE_ATTRIBUTE_READONLY);
-    {
-        const UniqueFile holder = HoldOpen(host / L"busy.xtr");
-        ASSERT_TRUE(static_cast<bool>(holder));
-        for (const wchar_t* name : {L"ro.xtr", L"busy.xtr"}) {
-            CurrentIndex = static_cast<std::int16_t>(IndexOf(name, true));
-            XtrTable[static_cast<size_t>(CurrentIndex)].title = L"New title";
-            EXPECT_FALSE(ContentChanged()) << name;
-        }
+TEST_F(FileFaultsTest, WritingOverAReadOnlyOrBusyFileKeepsItWhole) {
+    ASSERT_NO_FATAL_FAILURE(StartWithReadOnlyAndBusy());
+    for (const wchar_t* name : {L"ro.xtr", L"busy.xtr"}) {
+        CurrentIndex = static_cast<std::int16_t>(IndexOf(name, true));
+        XtrTable[static_cast<size_t>(CurrentIndex)].title = L"New title";
+        EXPECT_FALSE(ContentChanged()) << name;
     }
+    busy.reset();
     EXPECT_EQ(ReadBytes(host / L"ro.xtr"), kOld);
     EXPECT_EQ(ReadBytes(host / L"busy.xtr"), kOld);
     EXPECT_EQ(Reports(),
@@ -49,7 +55,7 @@ TEST_F(HardeningTest, WritingOverAReadOnlyOrBusyFileKeepsItWhole) {
     EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"busy.xtr", L"ro.xtr"})) << "no temporary file left";
 }
 
-TEST_F(HardeningTest, AReplaceThatFailsAfterTheTemporaryFileLeavesTheOldFileAndNoTrace) {
+TEST_F(FileFaultsTest, AReplaceThatFailsAfterTheTemporaryFileLeavesTheOldFileAndNoTrace) {
     WriteBytes(host / L"a.xtr", kOld);
     Start();
     std::vector<std::wstring> replaced;
@@ -66,30 +72,20 @@ TEST_F(HardeningTest, AReplaceThatFailsAfterTheTemporaryFileLeavesTheOldFileAndN
     EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"a.xtr"}));
 
     // A rename goes through the same step: neither name is lost or left half made.
-    OldRecord = XtrTable[1];
-    XtrTable[1].fileName = L"b.xtr";
-    EXPECT_FALSE(FilenameChanged());
+    EXPECT_FALSE(Rename(1, L"b.xtr"));
     EXPECT_EQ(ReadBytes(host / L"a.xtr"), kOld);
     EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"a.xtr"}));
     EXPECT_EQ(Reports(), (std::vector<std::string>{"61 in module Module1.ContentChanged: Disk full",
                                                    "61 in module Module1.ContentChanged: Disk full"}));
 }
 
-TEST_F(HardeningTest, RenamingAFileInUseOrReadOnlyKeepsBothAndSaysWhy) {
-    WriteBytes(host / L"busy.xtr", kOld);
-    WriteBytes(host / L"ro.xtr", kOld);
-    Start();
-    ::SetFileAttributesW((host / L"ro.xtr").c_str(), FILE_ATTRIBUTE_READONLY);
-    {
-        const UniqueFile holder = HoldOpen(host / L"busy.xtr");
-        ASSERT_TRUE(static_cast<bool>(holder));
-        for (const std::wstring name : {L"busy", L"ro"}) {
-            CurrentIndex = static_cast<std::int16_t>(IndexOf(name + L".xtr", true));
-            OldRecord = XtrTable[static_cast<size_t>(CurrentIndex)];
-            XtrTable[static_cast<size_t>(CurrentIndex)].fileName = name + L"-new.xtr";
-            EXPECT_TRUE(FilenameChanged()) << "the entry is saved under its new name";
-        }
+TEST_F(FileFaultsTest, RenamingAFileInUseOrReadOnlyKeepsBothAndSaysWhy) {
+    ASSERT_NO_FATAL_FAILURE(StartWithReadOnlyAndBusy());
+    for (const std::wstring name : {L"busy", L"ro"}) {
+        EXPECT_TRUE(Rename(IndexOf(name + L".xtr", true), name + L"-new.xtr"))
+            << "the entry is saved under its new name";
     }
+    busy.reset();
     for (const std::wstring name : {L"busy", L"ro"}) {
         EXPECT_EQ(ReadBytes(host / (name + L".xtr")), kOld) << "the old file stays whole";
         EXPECT_EQ(ReadBytes(host / (name + L"-new.xtr")).substr(0, 18), "Old tool\r\nC:\\tools");
@@ -101,23 +97,20 @@ TEST_F(HardeningTest, RenamingAFileInUseOrReadOnlyKeepsBothAndSaysWhy) {
               (Names{L"SavedXTR", L"busy-new.xtr", L"busy.xtr", L"ro-new.xtr", L"ro.xtr"}));
 }
 
-TEST_F(HardeningTest, ChangingTheLetterCaseOfAFileInUseLeavesItAsItWas) {
+TEST_F(FileFaultsTest, ChangingTheLetterCaseOfAFileInUseLeavesItAsItWas) {
     WriteBytes(host / L"a.xtr", kOld);
     Start();
     {
         const UniqueFile holder = HoldOpen(host / L"a.xtr");
         ASSERT_TRUE(static_cast<bool>(holder));
-        CurrentIndex = 1;
-        OldRecord = XtrTable[1];
-        XtrTable[1].fileName = L"A.xtr";
-        EXPECT_FALSE(FilenameChanged());
+        EXPECT_FALSE(Rename(1, L"A.xtr"));
     }
     EXPECT_EQ(Reports(), std::vector<std::string>{"70 in module Module1.FilenameChanged: Permission denied"});
     EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"a.xtr"}));
     EXPECT_EQ(ReadBytes(host / L"a.xtr"), kOld);
 }
 
-TEST_F(HardeningTest, MovingWithoutSavedXtrOrOntoAPlainFileOfThatNameKeepsTheFile) {
+TEST_F(FileFaultsTest, MovingWithoutSavedXtrOrOntoAPlainFileOfThatNameKeepsTheFile) {
     WriteBytes(host / L"a.xtr", kOld);
     ::RemoveDirectoryW(Saved().c_str());
     registry.SetHostFolderSetting(host.Path() + L"\\");
@@ -137,7 +130,7 @@ TEST_F(HardeningTest, MovingWithoutSavedXtrOrOntoAPlainFileOfThatNameKeepsTheFil
     EXPECT_EQ(ReadBytes(host / L"a.xtr"), kOld);
 }
 
-TEST_F(HardeningTest, APlainFileNamedSavedXtrIsAnEmptyFolderToTheScan) {
+TEST_F(FileFaultsTest, APlainFileNamedSavedXtrIsAnEmptyFolderToTheScan) {
     ::RemoveDirectoryW(Saved().c_str());
     WriteBytes(Saved(), "a plain file");
     WriteBytes(host / L"tool.exe", "MZ");
@@ -150,7 +143,7 @@ TEST_F(HardeningTest, APlainFileNamedSavedXtrIsAnEmptyFolderToTheScan) {
     EXPECT_TRUE(answers.messages.empty());
 }
 
-TEST_F(HardeningTest, OddFilesAreListedAndReadWithoutAReportAndNeverRewrittenUnchanged) {
+TEST_F(FileFaultsTest, OddFilesAreListedAndReadWithoutAReportAndNeverRewrittenUnchanged) {
     WriteBytes(host / L"binary.xtr", std::string("A\0B\r\n\0\x01\xff\r\nTrue\r\n\0", 16));
     WriteBytes(host / L"crs.xtr", std::string(1000, '\r'));
     WriteBytes(host / L"empty.xtr", "");
@@ -163,16 +156,16 @@ TEST_F(HardeningTest, OddFilesAreListedAndReadWithoutAReportAndNeverRewrittenUnc
 
     ASSERT_EQ(XtrCount, 4);
     EXPECT_EQ(form->grdXTRs().Rows(), 5);
-    const XtrRecord& binary = XtrTable[static_cast<size_t>(IndexOf(L"binary.xtr", true))];
+    const XtrRecord& binary = EntryNamed(L"binary.xtr");
     EXPECT_EQ(binary.title, std::wstring(L"A\0B", 3));
     EXPECT_EQ(binary.programFile, AnsiText(std::string("\0\x01\xff", 3)));
     EXPECT_TRUE(binary.autoStart);
     EXPECT_FALSE(binary.autoStop) << "a NUL is no True";
-    const XtrRecord& crs = XtrTable[static_cast<size_t>(IndexOf(L"crs.xtr", true))];
+    const XtrRecord& crs = EntryNamed(L"crs.xtr");
     EXPECT_TRUE(crs.title.empty() && crs.programFile.empty() && !crs.autoStart && !crs.autoStop);
-    const XtrRecord& empty = XtrTable[static_cast<size_t>(IndexOf(L"empty.xtr", true))];
+    const XtrRecord& empty = EntryNamed(L"empty.xtr");
     EXPECT_TRUE(empty.title.empty() && empty.programFile.empty());
-    const XtrRecord& lines = XtrTable[static_cast<size_t>(IndexOf(L"many.xtr", true))];
+    const XtrRecord& lines = EntryNamed(L"many.xtr");
     EXPECT_EQ(lines.title, L"Many");
     EXPECT_TRUE(lines.autoStart && lines.autoStop);
 
@@ -181,9 +174,9 @@ TEST_F(HardeningTest, OddFilesAreListedAndReadWithoutAReportAndNeverRewrittenUnc
     for (const wchar_t* name : {L"binary.xtr", L"crs.xtr", L"empty.xtr", L"many.xtr"}) {
         const std::string before = ReadBytes(host / name);
         OnEntry(name, true, &Form1::mnuPopup1Edit_Click);
-        ASSERT_TRUE(form->Editor().IsLoaded()) << name;
-        ::SendMessageW(form->Editor().cmdOK(), BM_CLICK, 0, 0);
-        EXPECT_FALSE(form->Editor().IsLoaded()) << name;
+        ASSERT_TRUE(Editor().IsLoaded()) << name;
+        Click(Editor().cmdOK());
+        EXPECT_FALSE(Editor().IsLoaded()) << name;
         EXPECT_TRUE(ReadBytes(host / name) == before) << ToAnsi(name) << " was rewritten";
     }
     EXPECT_TRUE(Reports().empty());
@@ -191,7 +184,7 @@ TEST_F(HardeningTest, OddFilesAreListedAndReadWithoutAReportAndNeverRewrittenUnc
               (Names{L"SavedXTR", L"binary.xtr", L"crs.xtr", L"empty.xtr", L"many.xtr"}));
 }
 
-TEST_F(HardeningTest, ATenMegabyteTitleIsReadWholeAndNeverRewrittenUnchanged) {
+TEST_F(FileFaultsTest, ATenMegabyteTitleIsReadWholeAndNeverRewrittenUnchanged) {
     const std::string hugeTitle(10 * 1024 * 1024, 'T');
     const std::string bytes = hugeTitle + "\r\nC:\\a.exe\r\nyes\r\non\r\n";
     WriteBytes(host / L"huge.xtr", bytes);
@@ -202,29 +195,24 @@ TEST_F(HardeningTest, ATenMegabyteTitleIsReadWholeAndNeverRewrittenUnchanged) {
     EXPECT_TRUE(XtrTable[1].autoStart && XtrTable[1].autoStop);
 
     OnEntry(L"huge.xtr", true, &Form1::mnuPopup1Edit_Click);
-    ASSERT_TRUE(form->Editor().IsLoaded());
-    ::SendMessageW(form->Editor().cmdOK(), BM_CLICK, 0, 0);
-    EXPECT_FALSE(form->Editor().IsLoaded());
+    ASSERT_TRUE(Editor().IsLoaded());
+    Click(Editor().cmdOK());
+    EXPECT_FALSE(Editor().IsLoaded());
     EXPECT_TRUE(ReadBytes(host / L"huge.xtr") == bytes) << "rewritten";
     EXPECT_TRUE(Reports().empty());
     EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"huge.xtr"}));
 }
 
-TEST_F(HardeningTest, ANameOfTheLongestLengthIsWrittenAndRenamedInItsOwnCase) {
+TEST_F(FileFaultsTest, ANameOfTheLongestLengthIsWrittenAndRenamedInItsOwnCase) {
     const std::wstring longest = std::wstring(251, L'n') + L".xtr";
     WriteBytes(host / L"a.xtr", kOld);
     Start();
-    CurrentIndex = 1;
-    OldRecord = XtrTable[1];
-    XtrTable[1].fileName = longest;
-    EXPECT_TRUE(FilenameChanged());
+    EXPECT_TRUE(Rename(1, longest));
     EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", longest}));
 
     std::wstring upper = longest;
     upper[0] = L'N';
-    OldRecord = XtrTable[1];
-    XtrTable[1].fileName = upper;
-    EXPECT_TRUE(FilenameChanged());
+    EXPECT_TRUE(Rename(1, upper));
     EXPECT_EQ(NamesIn(host.Path()), (Names{upper, L"SavedXTR"}));
     EXPECT_EQ(ReadBytes(host / upper).substr(0, 10), "Old tool\r\n");
     EXPECT_TRUE(Reports().empty());

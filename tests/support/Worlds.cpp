@@ -1,0 +1,81 @@
+#include "support/Worlds.h"
+
+#include "common/Common.h"
+#include "xtr/TemporaryFiles.h"
+
+void ScratchWorldTest::SetUp() {
+    HostFolder.clear();
+    XtrTable.assign(1, XtrRecord{});
+    XtrCount = 0;
+    CurrentIndex = 0;
+    OldRecord = XtrRecord{};
+}
+
+void ScratchWorldTest::TearDown() {
+    ReplaceStepForTests() = nullptr;
+    testsupport::PumpMessages();
+}
+
+void UiViewFolderTest::SetUp() {
+    ScratchWorldTest::SetUp();
+    registry.SetHostFolderSetting(host.Path() + L"\\");
+    ::CreateDirectoryW(Saved().c_str(), nullptr);
+}
+
+void MainWindowTest::TearDown() {
+    form.reset();
+    UiViewFolderTest::TearDown();
+}
+
+bool MainWindowTest::Start() {
+    form = std::make_unique<Form1>();
+    const bool started = form->Create(::GetModuleHandleW(nullptr));
+    Common::ErrorLogPathname = log.Path();
+    EXPECT_TRUE(started) << "start-up ended the program";
+    return started;
+}
+
+void MainWindowTest::Pick(std::wstring_view fileName, std::optional<bool> active) {
+    const int row = testsupport::IndexOf(fileName, active);
+    ASSERT_GT(row, 0) << ToAnsi(fileName) << " is not listed";
+    form->grdXTRs().Row(row);
+    form->grdXTRs_MouseDown(Form1::kLeftButton, {0, 0});
+    ASSERT_EQ(CurrentIndex, row);
+}
+
+void MainWindowTest::OnEntry(std::wstring_view fileName, std::optional<bool> active,
+                             void (Form1::*command)()) {
+    ASSERT_NO_FATAL_FAILURE(Pick(fileName, active));
+    (form.get()->*command)();
+}
+
+void MainWindowTest::Open(void (Form1::*command)(), std::wstring_view fileName, std::optional<bool> active) {
+    if (!fileName.empty()) {
+        ASSERT_NO_FATAL_FAILURE(Pick(fileName, active));
+    }
+    (form.get()->*command)();
+    ASSERT_TRUE(Editor().IsLoaded());
+}
+
+void MainWindowTest::RightPress(int row, UINT choice) {
+    form->grdXTRs().Row(row);
+    answers.popupChoice = choice;
+    form->grdXTRs_MouseDown(Form1::kRightButton, POINT{10, 10});
+}
+
+bool MainWindowTest::ItemEnabled(std::wstring_view caption) const {
+    for (const auto& [text, enabled] : answers.popupItems) {
+        if (text == caption) {
+            return enabled;
+        }
+    }
+    ADD_FAILURE() << "no item " << ToAnsi(caption);
+    return false;
+}
+
+TrapResult MainWindowTest::Rename(int index, const std::wstring& fileName) {
+    CurrentIndex = static_cast<std::int16_t>(index);
+    OldRecord = XtrTable[static_cast<size_t>(index)];
+    XtrTable[static_cast<size_t>(index)].fileName = fileName;
+    return FilenameChanged();
+}
