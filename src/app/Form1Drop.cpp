@@ -39,7 +39,7 @@ std::vector<std::wstring> TakeDroppedPaths(HDROP drop) {
 bool IsProgramFile(const std::wstring& path) {
     const std::wstring_view name = FileNameOf(path);
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return name.size() > 4 && SamePath(name.substr(name.size() - 4), L".exe") &&
+    return name.size() > 4 && EqualsIgnoringCase(name.substr(name.size() - 4), L".exe") &&
            attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 

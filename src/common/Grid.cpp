@@ -572,9 +572,7 @@ int Grid::FindTypedItem(const NMLVFINDITEMW& find) const {
         return -1;
     }
     auto startsWith = [](std::wstring_view text, std::wstring_view prefix) {
-        return text.size() >= prefix.size() &&
-               ::CompareStringOrdinal(text.data(), static_cast<int>(prefix.size()), prefix.data(),
-                                      static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
+        return text.size() >= prefix.size() && EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
     };
     std::wstring_view typed = find.lvfi.psz;
     bool oneLetter = true;

@@ -71,7 +71,7 @@ std::wstring FromAnsi(std::string_view bytes) {
     return text;
 }
 
-bool SamePath(std::wstring_view a, std::wstring_view b) {
+bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b) {
     return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
                                   TRUE) == CSTR_EQUAL;
 }

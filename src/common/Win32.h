@@ -93,8 +93,9 @@ std::wstring FromAnsi(std::string_view bytes);
 // place. Empty under the UTF-8 code page, which holds them all.
 std::wstring CharactersTheCodePageLacks(std::wstring_view text);
 
-// Names or paths that the file system takes for one: equal but for letter case.
-bool SamePath(std::wstring_view a, std::wstring_view b);
+// Equal but for letter case, as the file system compares names and paths
+// (ordinal, the same in every locale).
+bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b);
 
 // folder + "\" + name: how every path of the program is formed.
 std::wstring JoinPath(std::wstring_view folder, std::wstring_view name);

@@ -489,9 +489,10 @@ std::optional<TrapResult> Form2::SaveOverChange(const XtrRecord& edited, const s
     if (!MayReplace(targetFolder, edited.fileName, oldPath)) {
         return std::nullopt;
     }
-    const std::wstring otherFolder = SamePath(targetFolder, HostFolder) ? SavedXtrFolder() : HostFolder;
+    const std::wstring otherFolder =
+        EqualsIgnoringCase(targetFolder, HostFolder) ? SavedXtrFolder() : HostFolder;
     const std::wstring elsewhere = JoinPath(otherFolder, edited.fileName);
-    const bool replaceElsewhere = IsOrdinaryFile(elsewhere) && !SamePath(elsewhere, oldPath);
+    const bool replaceElsewhere = IsOrdinaryFile(elsewhere) && !EqualsIgnoringCase(elsewhere, oldPath);
     if (replaceElsewhere && !AskReplace(edited.fileName)) {
         return std::nullopt;
     }
@@ -532,7 +533,7 @@ bool Form2::MayReplace(const std::wstring& folder, const std::wstring& fileName,
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return true;
     }
-    if (!ownPath.empty() && SamePath(target, ownPath)) {
+    if (!ownPath.empty() && EqualsIgnoringCase(target, ownPath)) {
         return true;
     }
     return AskReplace(fileName);

@@ -76,7 +76,8 @@ void ScanXTR() {
 
 std::int16_t IndexOfFile(const std::wstring& folder, const std::wstring& fileName) {
     for (size_t i = 1; i < XtrTable.size(); ++i) {
-        if (SamePath(XtrTable[i].fileName, fileName) && SamePath(XtrTable[i].folder, folder)) {
+        if (EqualsIgnoringCase(XtrTable[i].fileName, fileName) &&
+            EqualsIgnoringCase(XtrTable[i].folder, folder)) {
             return static_cast<std::int16_t>(i);
         }
     }

@@ -17,7 +17,7 @@ namespace {
 bool OrdinaryFileListed(const std::wstring& path, const std::wstring& fileName) {
     bool found = false;
     ListNormalFiles(path, [&](std::wstring_view name) {
-        found = SamePath(name, fileName);
+        found = EqualsIgnoringCase(name, fileName);
         return !found;
     });
     return found;
@@ -81,7 +81,7 @@ TrapResult FilenameChanged() {
         const std::wstring oldPath = JoinPath(OldRecord.folder, OldRecord.fileName);
         const std::wstring newPath = JoinPath(entry.folder, entry.fileName);
 
-        if (SamePath(oldPath, newPath)) {
+        if (EqualsIgnoringCase(oldPath, newPath)) {
             // Both names denote one file: rename it to the new spelling, then rewrite it in place.
             if (oldPath != newPath) {
                 RenameLetterCase(OldRecord.folder, oldPath, entry.fileName);

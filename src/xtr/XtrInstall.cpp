@@ -59,7 +59,7 @@ std::optional<std::wstring> WhyNotAnXtrFile(const std::wstring& path) {
 
 bool IsInCatalogueFolder(const std::wstring& path) {
     const std::wstring_view folder = FolderOf(path);
-    return SamePath(folder, HostFolder) || SamePath(folder, SavedXtrFolder());
+    return EqualsIgnoringCase(folder, HostFolder) || EqualsIgnoringCase(folder, SavedXtrFolder());
 }
 
 bool CatalogueHoldsName(const std::wstring& fileName) {

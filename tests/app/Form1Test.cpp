@@ -97,3 +97,13 @@ TEST_F(Form1Test, ExitClosesEveryWindowAtOnce) {
     EXPECT_EQ(form->Window(), nullptr);
     EXPECT_TRUE(answers.messages.empty()) << "nothing is asked";
 }
+
+TEST_F(Form1Test, TheGridHasTheKeyboardBackWhenTheWindowIsActiveAgain) {
+    ASSERT_TRUE(Start());
+    ::ShowWindow(form->Window(), SW_SHOW);
+    ::SetFocus(form->grdXTRs().Window());
+    ::SendMessageW(form->Window(), WM_ACTIVATE, WA_INACTIVE, 0); // a question of the program comes up
+    ::SetFocus(nullptr);
+    ::SendMessageW(form->Window(), WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(::GetFocus(), form->grdXTRs().Window());
+}
