@@ -68,8 +68,8 @@ void Form1::Form_DragDrop(HDROP drop) {
 
 // Each XTR file dropped from elsewhere becomes an active entry, a copy of its
 // bytes; anything else dropped is ignored, and so are the catalogue's own
-// files. What could not be installed is told at the end, in one message, a
-// line per file; a file the user chose to keep is not.
+// files. What was skipped or could not be installed is told at the end, in one
+// message, a line per file.
 void Form1::InstallDroppedFiles(const std::vector<std::wstring>& paths) {
     std::wstring notInstalled;
     for (const std::wstring& path : paths) {
@@ -84,6 +84,7 @@ void Form1::InstallDroppedFiles(const std::vector<std::wstring>& paths) {
         if (CatalogueHoldsName(fileName) &&
             Ui::ShowMessage(window_, fileName + L" already exists. Do you want to replace it?", AppTitle,
                             MB_YESNO | MB_DEFBUTTON2) != IDYES) {
+            notInstalled += L"\n" + fileName + L": skipped, the file of that name already there was kept";
             continue;
         }
         if (const TrapResult installed = Trap(kLabel, [&] { InstallXtrFile(path); }); !installed) {

@@ -76,10 +76,12 @@ TEST_F(DropTest, ASameNamedFileIsReplacedOnlyWhenTheUserSaysYes) {
     Start();
     answers.messageReplies = {IDNO, IDYES};
     Drop({outside / L"a.xtr", outside / L"b.xtr"});
-    ASSERT_EQ(answers.messages.size(), 2u) << "nothing told of a file the user kept";
+    ASSERT_EQ(answers.messages.size(), 3u) << "two questions, then what was skipped";
     EXPECT_EQ(answers.messages[0].text, L"a.xtr already exists. Do you want to replace it?");
     EXPECT_EQ(answers.messages[0].flags, static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2));
     EXPECT_EQ(answers.messages[1].text, L"b.xtr already exists. Do you want to replace it?");
+    EXPECT_NE(answers.messages[2].text.find(L"\na.xtr: skipped"), std::wstring::npos);
+    EXPECT_EQ(answers.messages[2].text.find(L"b.xtr"), std::wstring::npos);
     EXPECT_EQ(ReadBytes(host / L"a.xtr"), kOld);
     EXPECT_EQ(ReadBytes(host / L"b.xtr"), kA) << "the dropped one, active";
     EXPECT_TRUE(NamesIn(Saved()).empty()) << "and only it";
