@@ -3,7 +3,9 @@
 // visible and its list holds every row. Quillon reads a temporary UI-View32
 // folder of 30 XTR files, through UI-View32's real registry setting (the
 // started program is another process, so a scratch key would not reach it);
-// the setting is put back afterwards. Run it in a Wine prefix of its own.
+// the setting is put back afterwards. Then F5 held down on a list of 3,000
+// files: how soon after the last press the grid shows for good, against the
+// time of one refresh. Run it in a Wine prefix of its own.
 #include "BenchFolder.h"
 
 #include "common/Win32.h"
@@ -21,6 +23,9 @@
 
 namespace {
 constexpr int kXtrFiles = 30;
+constexpr int kRefreshFiles = 3000;
+constexpr int kKeyRepeats = 60; // two seconds of key repeat
+constexpr double kKeyRepeatMs = 33;
 constexpr int kMinSamples = 10;
 constexpr int kDefaultSamples = 20;
 constexpr double kWindowTimeoutMs = 10000;
@@ -99,6 +104,7 @@ class HostSetting {
 };
 
 struct Search {
+    int rows = 0;
     HWND ready = nullptr;  // a visible window whose list holds every row
     HWND dialog = nullptr; // a visible message box: the start-up asked something
 };
@@ -119,15 +125,22 @@ BOOL CALLBACK InspectWindow(HWND window, LPARAM context) {
     // Answered once the program's thread takes messages again, so a paint under way ends first.
     if (list != nullptr &&
         ::SendMessageTimeoutW(list, LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, 1000, &rows) != 0 &&
-        rows == kXtrFiles) {
+        rows == static_cast<DWORD_PTR>(search.rows)) {
         search.ready = window;
         return FALSE;
     }
     return TRUE;
 }
 
-// Milliseconds from just before CreateProcess until the program shows its full list.
-double TimeStart(const std::wstring& exe) {
+// A program started and showing its full list.
+struct Started {
+    UniqueFile process;
+    UniqueFile thread;
+    HWND window = nullptr;
+    double ms = 0; // from just before CreateProcess until the list was full
+};
+
+Started Start(const std::wstring& exe, int rows) {
     std::wstring commandLine = L"\"" + exe + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
@@ -137,9 +150,11 @@ double TimeStart(const std::wstring& exe) {
                           &startup, &process)) {
         Fail(L"cannot start " + exe + L": " + SystemErrorText(::GetLastError()));
     }
-    UniqueFile processHandle(process.hProcess);
-    UniqueFile threadHandle(process.hThread);
+    Started started;
+    started.process.reset(process.hProcess);
+    started.thread.reset(process.hThread);
     Search search;
+    search.rows = rows;
     double elapsed = 0;
     for (;;) {
         // Only the started thread's windows: fewer questions to the Wine server while it starts.
@@ -157,17 +172,68 @@ double TimeStart(const std::wstring& exe) {
         }
         if (elapsed > kWindowTimeoutMs) {
             ::TerminateProcess(process.hProcess, 1);
-            Fail(L"no window with " + std::to_wstring(kXtrFiles) + L" rows from " + exe + L" within 10 s");
+            Fail(L"no window with " + std::to_wstring(rows) + L" rows from " + exe + L" within 10 s");
         }
         ::Sleep(1);
     }
-    ::PostMessageW(search.ready, WM_CLOSE, 0, 0);
-    if (::WaitForSingleObject(process.hProcess, 5000) != WAIT_OBJECT_0) {
-        std::fprintf(stderr, "start-up bench: %ls did not close; ended it\n", exe.c_str());
-        ::TerminateProcess(process.hProcess, 1);
-        ::WaitForSingleObject(process.hProcess, 5000);
+    started.window = search.ready;
+    started.ms = elapsed;
+    return started;
+}
+
+void Close(Started& started) {
+    ::PostMessageW(started.window, WM_CLOSE, 0, 0);
+    if (::WaitForSingleObject(started.process.get(), 5000) != WAIT_OBJECT_0) {
+        std::fprintf(stderr, "start-up bench: a program did not close; ended it\n");
+        ::TerminateProcess(started.process.get(), 1);
+        ::WaitForSingleObject(started.process.get(), 5000);
     }
-    return elapsed;
+}
+
+// Milliseconds from just before CreateProcess until the program shows its full list.
+double TimeStart(const std::wstring& exe) {
+    Started started = Start(exe, kXtrFiles);
+    Close(started);
+    return started.ms;
+}
+
+// F5 pressed presses times, kKeyRepeatMs apart, as a held key repeats, on the
+// main window (1 press: one refresh). Milliseconds from the last press until
+// the grid shows again for good: hidden for a fill after that press, shown
+// again, and not hidden again within a second and twice the time it took.
+double TimeRefresh(const Started& started, int presses) {
+    HWND list = ::FindWindowExW(started.window, nullptr, WC_LISTVIEWW, nullptr);
+    double lastPress = 0;
+    double shownAt = -1;
+    bool filledSince = false; // the grid was hidden for a fill since the last press
+    double nextPress = Now();
+    for (int sent = 0;;) {
+        const double now = Now();
+        if (sent < presses && now >= nextPress) {
+            ::PostMessageW(started.window, WM_KEYDOWN, VK_F5, 0x003F0001);
+            ::PostMessageW(started.window, WM_KEYUP, VK_F5, 0xC03F0001);
+            ++sent;
+            lastPress = now;
+            nextPress = now + kKeyRepeatMs;
+            shownAt = -1;
+            filledSince = false;
+        }
+        const bool visible = ::IsWindowVisible(list) != FALSE;
+        if (!visible) {
+            shownAt = -1;
+            filledSince = true;
+        } else if (shownAt < 0) {
+            shownAt = now;
+        }
+        if (sent == presses && filledSince && shownAt > 0 &&
+            now - shownAt > 1000 + 2 * (shownAt - lastPress)) {
+            return shownAt - lastPress;
+        }
+        if (now - lastPress > 120000) {
+            Fail(L"the grid did not show again within two minutes of the last F5");
+        }
+        ::Sleep(1);
+    }
 }
 
 double Median(std::vector<double> samples) {
@@ -192,6 +258,7 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring bare = argc > 3 ? argv[3] : BesideBench(L"quillon_bare_list.exe");
 
     std::vector<double> quillonMs, bareMs;
+    double oneRefreshMs = 0, heldRefreshMs = 0;
     try {
         const HostFolderFixture folder(kXtrFiles, L"QuillonStartup");
         HostSetting setting(folder.host + L"\\");
@@ -201,6 +268,12 @@ int wmain(int argc, wchar_t** argv) {
             quillonMs.push_back(TimeStart(quillon));
             bareMs.push_back(TimeStart(bare));
         }
+        const HostFolderFixture many(kRefreshFiles, L"QuillonRefresh");
+        HostSetting manySetting(many.host + L"\\");
+        Started started = Start(quillon, kRefreshFiles);
+        oneRefreshMs = TimeRefresh(started, 1);
+        heldRefreshMs = TimeRefresh(started, kKeyRepeats);
+        Close(started);
     } catch (const BenchFailure& failure) {
         std::fprintf(stderr, "start-up bench: %ls\n", failure.what.c_str());
         return 1;
@@ -223,5 +296,9 @@ int wmain(int argc, wchar_t** argv) {
                 *std::max_element(quillonMs.begin(), quillonMs.end()),
                 *std::min_element(bareMs.begin(), bareMs.end()),
                 *std::max_element(bareMs.begin(), bareMs.end()));
+    std::printf("F5 held down at %d files: %d presses in %.1f s; the grid shows for good %.0f ms after the "
+                "last, %.2f times one refresh (%.0f ms)\n",
+                kRefreshFiles, kKeyRepeats, (kKeyRepeats - 1) * kKeyRepeatMs / 1000, heldRefreshMs,
+                heldRefreshMs / oneRefreshMs, oneRefreshMs);
     return 0;
 }
