@@ -204,10 +204,7 @@ void Form1::InvertActive(const wchar_t* label) {
         const XtrRecord chosen = XtrEntry(CurrentIndex);
         const std::wstring destination =
             JoinPath(chosen.active ? SavedXtrFolder() : HostFolder, chosen.fileName);
-        const DWORD attributes = ::GetFileAttributesW(destination.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
-            Ui::ShowMessage(window_, chosen.fileName + L" already exists. Do you want to replace it?",
-                            AppTitle, MB_YESNO | MB_DEFBUTTON2) != IDYES) {
+        if (IsFileAt(destination) && !Ui::AskToReplace(window_, chosen.fileName)) {
             return;
         }
         if (!SelectEntryAgain(chosen)) {

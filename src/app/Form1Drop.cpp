@@ -38,9 +38,7 @@ std::vector<std::wstring> TakeDroppedPaths(HDROP drop) {
 
 bool IsProgramFile(const std::wstring& path) {
     const std::wstring_view name = FileNameOf(path);
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return name.size() > 4 && EqualsIgnoringCase(name.substr(name.size() - 4), L".exe") &&
-           attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    return name.size() > 4 && EqualsIgnoringCase(name.substr(name.size() - 4), L".exe") && IsFileAt(path);
 }
 
 std::wstring Trimmed(std::wstring text) {
@@ -81,9 +79,7 @@ void Form1::InstallDroppedFiles(const std::vector<std::wstring>& paths) {
             notInstalled += L"\n" + fileName + L": " + *why;
             continue;
         }
-        if (CatalogueHoldsName(fileName) &&
-            Ui::ShowMessage(window_, fileName + L" already exists. Do you want to replace it?", AppTitle,
-                            MB_YESNO | MB_DEFBUTTON2) != IDYES) {
+        if (CatalogueHoldsName(fileName) && !Ui::AskToReplace(window_, fileName)) {
             notInstalled += L"\n" + fileName + L": skipped, the file of that name already there was kept";
             continue;
         }

@@ -76,6 +76,11 @@ bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b) {
                                   TRUE) == CSTR_EQUAL;
 }
 
+bool IsFileAt(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 std::wstring JoinPath(std::wstring_view folder, std::wstring_view name) {
     std::wstring path;
     path.reserve(folder.size() + 1 + name.size());

@@ -97,6 +97,9 @@ std::wstring CharactersTheCodePageLacks(std::wstring_view text);
 // (ordinal, the same in every locale).
 bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b);
 
+// Something that is not a folder stands at path.
+bool IsFileAt(const std::wstring& path);
+
 // folder + "\" + name: how every path of the program is formed.
 std::wstring JoinPath(std::wstring_view folder, std::wstring_view name);
 

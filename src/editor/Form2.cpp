@@ -82,11 +82,6 @@ bool ChangedSince(const std::wstring& path, const std::string& bytes) {
     }
 }
 
-bool IsOrdinaryFile(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
 std::wstring FolderForState(bool active) { return active ? HostFolder : SavedXtrFolder(); }
 
 void SetText(HWND window, const std::wstring& text) { ::SetWindowTextW(window, text.c_str()); }
@@ -492,8 +487,8 @@ std::optional<TrapResult> Form2::SaveOverChange(const XtrRecord& edited, const s
     const std::wstring otherFolder =
         EqualsIgnoringCase(targetFolder, HostFolder) ? SavedXtrFolder() : HostFolder;
     const std::wstring elsewhere = JoinPath(otherFolder, edited.fileName);
-    const bool replaceElsewhere = IsOrdinaryFile(elsewhere) && !EqualsIgnoringCase(elsewhere, oldPath);
-    if (replaceElsewhere && !AskReplace(edited.fileName)) {
+    const bool replaceElsewhere = IsFileAt(elsewhere) && !EqualsIgnoringCase(elsewhere, oldPath);
+    if (replaceElsewhere && !Ui::AskToReplace(window_, edited.fileName)) {
         return std::nullopt;
     }
     if (XtrTable.size() > static_cast<size_t>(INT16_MAX)) {
@@ -504,7 +499,7 @@ std::optional<TrapResult> Form2::SaveOverChange(const XtrRecord& edited, const s
     XtrTable.back().bytes = OldRecord.bytes;
     XtrTable.back().unreadable = OldRecord.unreadable;
     CurrentIndex = static_cast<std::int16_t>(XtrTable.size() - 1);
-    const TrapResult saved = IsOrdinaryFile(oldPath) ? FilenameChanged() : ContentChanged();
+    const TrapResult saved = IsFileAt(oldPath) ? FilenameChanged() : ContentChanged();
     if (!saved) {
         XtrTable.pop_back();
         CurrentIndex = -1;
@@ -516,11 +511,6 @@ std::optional<TrapResult> Form2::SaveOverChange(const XtrRecord& edited, const s
     return saved;
 }
 
-bool Form2::AskReplace(const std::wstring& fileName) const {
-    return Ui::ShowMessage(window_, fileName + L" already exists. Do you want to replace it?", AppTitle,
-                           MB_YESNO | MB_DEFBUTTON2) == IDYES;
-}
-
 // Replacing a file that is not the entry's own loses someone's data: the user decides.
 bool Form2::MayReplace(const std::wstring& folder, const std::wstring& fileName,
                        const std::wstring& ownPath) const {
@@ -529,12 +519,11 @@ bool Form2::MayReplace(const std::wstring& folder, const std::wstring& fileName,
         return true;
     }
     const std::wstring target = JoinPath(folder, fileName);
-    const DWORD attributes = ::GetFileAttributesW(target.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    if (!IsFileAt(target)) {
         return true;
     }
     if (!ownPath.empty() && EqualsIgnoringCase(target, ownPath)) {
         return true;
     }
-    return AskReplace(fileName);
+    return Ui::AskToReplace(window_, fileName);
 }

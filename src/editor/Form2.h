@@ -64,7 +64,6 @@ class Form2 : public Form<Form2> {
     std::optional<TrapResult> SaveNew(const XtrRecord& edited);
     std::optional<TrapResult> SaveEntry(const XtrRecord& edited);
     std::optional<TrapResult> SaveOverChange(const XtrRecord& edited, const std::wstring& targetFolder);
-    bool AskReplace(const std::wstring& fileName) const;
     bool MayReplace(const std::wstring& folder, const std::wstring& fileName,
                     const std::wstring& ownPath) const;
 

@@ -23,8 +23,7 @@ bool FolderIsAFile(const std::wstring& pattern) {
     if (separator == std::wstring::npos || separator == 0) {
         return false;
     }
-    const DWORD attributes = ::GetFileAttributesW(pattern.substr(0, separator).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    return IsFileAt(pattern.substr(0, separator));
 }
 } // namespace
 

@@ -59,13 +59,8 @@ TrapResult ActiveChanged() {
         if (!OrdinaryFileListed(source, entry.fileName)) {
             return;
         }
-        // Copied, not rewritten: the moved file keeps its bytes. The copy takes
-        // the destination's place only once it is complete, so that a move cut
-        // short never leaves part of an XTR file behind.
-        TemporaryFile copy(MakeTemporary(destinationFolder, [&source](const std::wstring& path) {
-            return ::CopyFileW(source.c_str(), path.c_str(), TRUE) != FALSE;
-        }));
-        copy.PutInPlace(JoinPath(destinationFolder, entry.fileName));
+        // Copied, not rewritten: the moved file keeps its bytes.
+        CopyIntoPlace(source, JoinPath(destinationFolder, entry.fileName));
         Check(::DeleteFileW(source.c_str()));
     });
     if (moved) {

@@ -132,6 +132,13 @@ void TemporaryFile::PutInPlace(const std::wstring& target) {
     path_.clear();
 }
 
+void CopyIntoPlace(const std::wstring& source, const std::wstring& target) {
+    TemporaryFile copy(MakeTemporary(std::wstring(FolderOf(target)), [&source](const std::wstring& path) {
+        return ::CopyFileW(source.c_str(), path.c_str(), TRUE) != FALSE;
+    }));
+    copy.PutInPlace(target);
+}
+
 ReplaceStep& ReplaceStepForTests() {
     static ReplaceStep step;
     return step;

@@ -35,6 +35,11 @@ class TemporaryFile {
     std::wstring path_;
 };
 
+// Copies source byte for byte to target through a temporary beside target,
+// which takes target's place in one step once complete: a copy cut short
+// never leaves part of a file at target. Raises the failing step's error.
+void CopyIntoPlace(const std::wstring& source, const std::wstring& target);
+
 // The one file step a test must be able to make fail on demand: a finished
 // temporary takes its target's place (MoveFileExW, replacing and writing
 // through). A test installs a function here; empty means the real thing.

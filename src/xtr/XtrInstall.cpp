@@ -16,11 +16,6 @@ constexpr DWORD kHeadBytes = 64 * 1024;
 std::wstring CouldNotBeRead(DWORD code) {
     return L"it could not be read (" + std::wstring(ErrorDescription(ErrorNumberFromSystemCode(code))) + L")";
 }
-
-bool IsFile(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
 } // namespace
 
 std::optional<std::wstring> WhyNotAnXtrFile(const std::wstring& path) {
@@ -63,20 +58,18 @@ bool IsInCatalogueFolder(const std::wstring& path) {
 }
 
 bool CatalogueHoldsName(const std::wstring& fileName) {
-    return IsFile(JoinPath(HostFolder, fileName)) || IsFile(JoinPath(SavedXtrFolder(), fileName));
+    return IsFileAt(JoinPath(HostFolder, fileName)) || IsFileAt(JoinPath(SavedXtrFolder(), fileName));
 }
 
 void InstallXtrFile(const std::wstring& path) {
     const std::wstring fileName(FileNameOf(path));
-    TemporaryFile copy(MakeTemporary(HostFolder, [&path](const std::wstring& temporary) {
-        return ::CopyFileW(path.c_str(), temporary.c_str(), TRUE) != FALSE;
-    }));
+    const std::wstring target = JoinPath(HostFolder, fileName);
+    CopyIntoPlace(path, target);
     // A copy keeps its source's read-only mark (a file from a CD): the entry must stay editable.
-    const DWORD attributes = ::GetFileAttributesW(copy.Path().c_str());
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        ::SetFileAttributesW(copy.Path().c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+        ::SetFileAttributesW(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
     }
-    copy.PutInPlace(JoinPath(HostFolder, fileName));
     const std::wstring inactive = JoinPath(SavedXtrFolder(), fileName);
     if (!::DeleteFileW(inactive.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND) {
         RaiseLastError();
