@@ -71,9 +71,7 @@ class Form1 : public Form<Form1> {
     std::int16_t CurrentRowIndex() const;
     bool OnGridKeyboard(const NMHDR& header);
     void InvertActive(const wchar_t* label);
-    bool SelectEntryAgain(const XtrRecord& chosen);
     void OpenEditorForSaving();
-    void InstallDroppedFiles(const std::vector<std::wstring>& paths);
     void OpenEditorForProgram(const std::wstring& path);
 
     template <class> friend LRESULT CALLBACK WindowProcFor(HWND, UINT, WPARAM, LPARAM) noexcept;

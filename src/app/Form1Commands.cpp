@@ -6,10 +6,7 @@
 #include "common/ErrorTable.h"
 #include "common/Trap.h"
 #include "common/Ui.h"
-#include "host/HostFolder.h"
-#include "xtr/Catalogue.h"
-#include "xtr/FileOps.h"
-#include "xtr/GridFill.h"
+#include "xtr/EntryChanges.h"
 #include "xtr/XtrTable.h"
 
 #include <commctrl.h>
@@ -173,47 +170,20 @@ void Form1::OpenEditorForSaving() {
     form2_.Show();
 }
 
-// A question waits for the user, and meanwhile the table may be read anew (the
-// editor's OK, a second Quillon, a refresh): the command acts on the file it was
-// chosen for, found again once the answer is in. A file no longer listed is
-// gone; then the folders are only read again.
-bool Form1::SelectEntryAgain(const XtrRecord& chosen) {
-    CurrentIndex = IndexOfFile(chosen.folder, chosen.fileName);
-    if (CurrentIndex == 0) {
-        RescanAndRebuild();
-        return false;
-    }
-    return true;
-}
-
+// The entry is chosen now; what happens to its file is decided below the window.
 void Form1::mnuPopup1Delete_Click() {
     Trap(L"Form1.mnuPopup1Delete_Click", [&] {
         const XtrRecord chosen = XtrEntry(CurrentIndex);
         const std::wstring question = L"Are you sure you want to delete " + chosen.fileName + L" ?";
-        if (Ui::ShowMessage(window_, question, AppTitle, MB_YESNO | MB_DEFBUTTON1) == IDYES &&
-            SelectEntryAgain(chosen)) {
-            DeleteXTR();
+        if (Ui::ShowMessage(window_, question, AppTitle, MB_YESNO | MB_DEFBUTTON1) == IDYES) {
+            DeleteEntry(window_, chosen);
         }
     });
 }
 
 // Set Active and Set Inactive are one operation: the menu only offers the one that fits the entry.
-// A file of the same name where it goes is someone's data: it is replaced only when the user says so.
 void Form1::InvertActive(const wchar_t* label) {
-    Trap(label, [&] {
-        const XtrRecord chosen = XtrEntry(CurrentIndex);
-        const std::wstring destination =
-            JoinPath(chosen.active ? SavedXtrFolder() : HostFolder, chosen.fileName);
-        if (IsFileAt(destination) && !Ui::AskToReplace(window_, chosen.fileName)) {
-            return;
-        }
-        if (!SelectEntryAgain(chosen)) {
-            return;
-        }
-        XtrRecord& entry = XtrEntry(CurrentIndex);
-        entry.active = !entry.active;
-        ActiveChanged();
-    });
+    Trap(label, [&] { MoveEntry(window_, XtrEntry(CurrentIndex)); });
 }
 
 void Form1::mnuPopup1SetActive_Click() { InvertActive(L"Form1.mnuPopup1SetActive_Click"); }
@@ -221,7 +191,7 @@ void Form1::mnuPopup1SetActive_Click() { InvertActive(L"Form1.mnuPopup1SetActive
 void Form1::mnuPopup1SetInactive_Click() { InvertActive(L"Form1.mnuPopup1SetInactive_Click"); }
 
 void Form1::mnuViewRefresh_Click() {
-    Trap(L"Form1.mnuViewRefresh_Click", [] { RescanAndRebuild(); });
+    Trap(L"Form1.mnuViewRefresh_Click", [&] { RefreshCatalogue(window_); });
 }
 
 void Form1::mnuHelpCheckUpdates_Click() {

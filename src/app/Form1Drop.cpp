@@ -1,17 +1,12 @@
 // Files dropped on the main window from Explorer (under Wine, from the X
 // desktop's drag and drop).
-#include "app/AppInfo.h"
 #include "app/Form1.h"
-#include "common/ErrorTable.h"
 #include "common/Trap.h"
-#include "common/Ui.h"
 #include "common/VersionInfo.h"
 #include "host/HostFolder.h"
 #include "host/HostPaths.h"
-#include "xtr/GridFill.h"
+#include "xtr/EntryChanges.h"
 #include "xtr/XtrFormat.h"
-#include "xtr/XtrInstall.h"
-#include "xtr/XtrNames.h"
 #include "xtr/XtrTable.h"
 
 namespace {
@@ -59,40 +54,9 @@ void Form1::Form_DragDrop(HDROP drop) {
         if (paths.size() == 1 && IsProgramFile(paths[0])) {
             OpenEditorForProgram(paths[0]);
         } else {
-            InstallDroppedFiles(paths);
+            InstallDroppedFiles(window_, paths);
         }
     });
-}
-
-// Each XTR file dropped from elsewhere becomes an active entry, a copy of its
-// bytes; anything else dropped is ignored, and so are the catalogue's own
-// files. What was skipped or could not be installed is told at the end, in one
-// message, a line per file.
-void Form1::InstallDroppedFiles(const std::vector<std::wstring>& paths) {
-    std::wstring notInstalled;
-    for (const std::wstring& path : paths) {
-        const std::wstring fileName(FileNameOf(path));
-        if (!HasXtrExtension(fileName) || IsInCatalogueFolder(path)) {
-            continue;
-        }
-        if (const std::optional<std::wstring> why = WhyNotAnXtrFile(path)) {
-            notInstalled += L"\n" + fileName + L": " + *why;
-            continue;
-        }
-        if (CatalogueHoldsName(fileName) && !Ui::AskToReplace(window_, fileName)) {
-            notInstalled += L"\n" + fileName + L": skipped, the file of that name already there was kept";
-            continue;
-        }
-        if (const TrapResult installed = Trap(kLabel, [&] { InstallXtrFile(path); }); !installed) {
-            notInstalled += L"\n" + fileName + L": it could not be copied (" +
-                            std::wstring(ErrorDescription(installed.Error())) + L")";
-        }
-    }
-    RescanAndRebuild();
-    if (!notInstalled.empty()) {
-        Ui::ShowMessage(window_, L"These dropped files were not installed:\n" + notInstalled, AppTitle,
-                        MB_OK | MB_ICONINFORMATION);
-    }
 }
 
 // A program dropped alone: the editor opens as New, filled in for it, and

@@ -1,5 +1,7 @@
 #include "common/RecycleBin.h"
 
+#include "common/ErrorTable.h"
+#include "common/Trap.h"
 #include "common/Win32.h"
 
 #include <shellapi.h>
@@ -21,4 +23,17 @@ int RecycleFile(const std::wstring& path) {
     const int result = fileOperation(&operation);
     constexpr int kCancelled = 0x75; // DE_OPCANCELLED
     return result == 0 && operation.fAnyOperationsAborted ? kCancelled : result;
+}
+
+void MoveToRecycleBin(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        RaiseLastError();
+    }
+    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        Raise(Err::PermissionDenied);
+    }
+    if (const int code = RecycleFile(path); code != 0) {
+        Raise(ErrorNumberFromShellFileCode(static_cast<unsigned long>(code)));
+    }
 }

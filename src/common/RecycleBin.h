@@ -7,3 +7,8 @@
 // disks) the system deletes the file instead. Returns 0, or the shell's code
 // for the failure (see ErrorNumberFromShellFileCode).
 int RecycleFile(const std::wstring& path);
+
+// As RecycleFile, but raises the program's error number for a failure. A
+// read-only file is someone's on purpose: it is never binned ("Permission
+// denied"), as it could not be written over either.
+void MoveToRecycleBin(const std::wstring& path);

@@ -1,6 +1,5 @@
 #include "common/Ui.h"
 
-#include "app/AppInfo.h"
 #include "common/VersionInfo.h"
 #include "common/Win32.h"
 
@@ -65,11 +64,6 @@ int ShowMessage(HWND owner, std::wstring_view text, std::wstring_view title, UIN
     const std::wstring textCopy(text);
     const std::wstring titleCopy(title);
     return ::MessageBoxW(owner, textCopy.c_str(), titleCopy.c_str(), flags);
-}
-
-bool AskToReplace(HWND owner, std::wstring_view fileName) {
-    return ShowMessage(owner, std::wstring(fileName) + L" already exists. Do you want to replace it?",
-                       AppTitle, MB_YESNO | MB_DEFBUTTON2) == IDYES;
 }
 
 UINT ShowPopupMenu(HMENU menu, int x, int y, HWND owner) {

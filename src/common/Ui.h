@@ -16,10 +16,6 @@ namespace Ui {
 // MessageBoxW: returns IDOK, IDYES, IDNO...
 int ShowMessage(HWND owner, std::wstring_view text, std::wstring_view title, UINT flags);
 
-// The program's one replace question, "<name> already exists. Do you want to
-// replace it?" (Yes/No, No the default, no icon): true for Yes.
-bool AskToReplace(HWND owner, std::wstring_view fileName);
-
 // Shows a popup menu at screen point (x, y) and returns the chosen command id, or 0.
 UINT ShowPopupMenu(HMENU menu, int x, int y, HWND owner);
 

@@ -114,6 +114,17 @@ std::wstring_view FolderOf(std::wstring_view path) {
     return separator == std::wstring_view::npos ? std::wstring_view{} : path.substr(0, separator);
 }
 
+std::wstring FullPathOf(const std::wstring& path) {
+    const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    std::wstring full(needed, L'\0');
+    const DWORD length = needed != 0 ? ::GetFullPathNameW(path.c_str(), needed, full.data(), nullptr) : 0;
+    if (length == 0 || length >= needed) {
+        return path;
+    }
+    full.resize(length);
+    return full;
+}
+
 std::wstring OwnModulePath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {

@@ -108,6 +108,10 @@ std::wstring JoinPath(std::wstring_view folder, std::wstring_view name);
 std::wstring_view FileNameOf(std::wstring_view path);
 std::wstring_view FolderOf(std::wstring_view path);
 
+// path as a full path, against the current folder when it is relative; path
+// as it is when the system cannot make it one (a name it refuses).
+std::wstring FullPathOf(const std::wstring& path);
+
 // Full path of the running program's file.
 std::wstring OwnModulePath();
 

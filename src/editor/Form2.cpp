@@ -2,19 +2,14 @@
 
 #include "app/AppInfo.h"
 #include "app/resource.h"
-#include "common/ErrorTable.h"
-#include "common/Log.h"
 #include "common/Trap.h"
 #include "common/Ui.h"
 #include "editor/EditorInput.h"
 #include "host/HostFolder.h"
-#include "xtr/Catalogue.h"
-#include "xtr/FileOps.h"
+#include "xtr/EntryChanges.h"
 #include "xtr/GridFill.h"
 #include "xtr/ProgramPaths.h"
-#include "xtr/XtrFile.h"
 #include "xtr/XtrFormat.h"
-#include "xtr/XtrNames.h"
 #include "xtr/XtrTable.h"
 
 #include <commctrl.h>
@@ -69,20 +64,6 @@ std::wstring SelectedText(HWND combo) {
     text.resize(static_cast<size_t>(length));
     return text;
 }
-
-// Whether the file at path may have been changed since the scan read bytes
-// from it: it is gone, or holds other bytes. A file another program holds open
-// cannot tell; it is not taken for changed, and whatever must be written over
-// it fails and is told.
-bool ChangedSince(const std::wstring& path, const std::string& bytes) {
-    try {
-        return ReadXtrBytes(path) != bytes;
-    } catch (const TrapError& error) {
-        return error.Number() != Err::PermissionDenied;
-    }
-}
-
-std::wstring FolderForState(bool active) { return active ? HostFolder : SavedXtrFolder(); }
 
 void SetText(HWND window, const std::wstring& text) { ::SetWindowTextW(window, text.c_str()); }
 } // namespace
@@ -286,7 +267,8 @@ void Form2::cmdBrowse_Click() {
         request.filter = L"program files (*.exe)|*.exe";
         request.initialFolder = HostFolder;
         request.defaultExtension = L"exe";
-        request.flags = OFN_HIDEREADONLY;
+        // The current folder stays where it was at start-up, whatever folder the user browsed.
+        request.flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
         if (const std::optional<std::wstring> chosen = Ui::ChooseFileToOpen(request)) {
             SetText(txtProgram_, *chosen);
         }
@@ -310,21 +292,15 @@ void Form2::cmdOK_Click() {
         if (!CodePageHolds(edited)) {
             return; // the typing stays, to be mended
         }
-        const std::optional<TrapResult> saved = loadedIndex_ == -1 ? SaveNew(edited) : SaveEntry(edited);
-        if (!saved) {
-            return; // the user said No to a question: nothing was written
+        const ChangeEnd end = SaveEditedEntry(window_, edited, loadedIndex_ == -1 ? nullptr : &OldRecord);
+        if (end == ChangeEnd::Declined) {
+            return; // nothing was written; the dialog stays as it is
         }
-        if (*saved) {
+        // A save that failed was told; the typing stays in the open dialog, to be mended.
+        if (end == ChangeEnd::Done) {
             ::DestroyWindow(window_);
         }
         RescanAndRebuild();
-        // The user's typing stays in the open dialog; telling them why lets them mend it.
-        if (!*saved) {
-            Ui::ShowMessage(window_,
-                            L"The XTR file " + edited.fileName + L" could not be saved: " +
-                                std::wstring(ErrorDescription(saved->Error())),
-                            AppTitle, MB_OK | MB_ICONSTOP);
-        }
     });
 }
 
@@ -394,136 +370,4 @@ bool Form2::CodePageHolds(const XtrRecord& edited) const {
                         lacking,
                     AppTitle, MB_OK | MB_ICONSTOP);
     return false;
-}
-
-std::optional<TrapResult> Form2::SaveNew(const XtrRecord& edited) {
-    const std::wstring folder = FolderForState(edited.active);
-    if (!MayReplace(folder, edited.fileName, {})) {
-        return std::nullopt;
-    }
-    if (XtrTable.size() > static_cast<size_t>(INT16_MAX)) {
-        Raise(Err::Overflow);
-    }
-    XtrTable.push_back(edited);
-    XtrTable.back().folder = folder;
-    CurrentIndex = static_cast<std::int16_t>(XtrTable.size() - 1);
-    const TrapResult written = ContentChanged();
-    if (written) {
-        return written;
-    }
-    // No file, no entry: the table must not list what the disk does not hold.
-    XtrTable.pop_back();
-    CurrentIndex = -1;
-    return written;
-}
-
-std::optional<TrapResult> Form2::SaveEntry(const XtrRecord& edited) {
-    const bool activeChanged = edited.active != OldRecord.active;
-    const bool contentChanged =
-        edited.autoStop != OldRecord.autoStop || edited.autoStart != OldRecord.autoStart ||
-        edited.programDrive != OldRecord.programDrive || edited.programDir != OldRecord.programDir ||
-        edited.programFile != OldRecord.programFile || edited.title != OldRecord.title;
-    const bool nameChanged = edited.fileName != OldRecord.fileName;
-    if (!activeChanged && !contentChanged && !nameChanged) {
-        return TrapResult(); // nothing to write
-    }
-    const std::wstring oldPath = JoinPath(OldRecord.folder, OldRecord.fileName);
-    const std::wstring targetFolder = activeChanged ? FolderForState(edited.active) : OldRecord.folder;
-
-    // Another program, a second Quillon among them, may have changed or moved
-    // the file since it was read: the user decides whether their version wins.
-    if (OldRecord.unreadable || ChangedSince(oldPath, OldRecord.bytes)) {
-        if (Ui::ShowMessage(window_,
-                            OldRecord.fileName +
-                                L" was changed or removed by another program since Quillon read it. Do you "
-                                L"want to save your version?",
-                            AppTitle, MB_YESNO | MB_DEFBUTTON2) != IDYES) {
-            return std::nullopt;
-        }
-        return SaveOverChange(edited, targetFolder);
-    }
-    if ((activeChanged || nameChanged) && !MayReplace(targetFolder, edited.fileName, oldPath)) {
-        return std::nullopt;
-    }
-    // The file the dialog loaded, found again: the table may have been read anew meanwhile.
-    CurrentIndex = IndexOfFile(OldRecord.folder, OldRecord.fileName);
-    if (CurrentIndex == 0) {
-        return SaveOverChange(edited, targetFolder);
-    }
-    XtrRecord& entry = XtrEntry(CurrentIndex);
-    const bool programFound = entry.programFound;
-    entry = edited;
-    entry.folder = OldRecord.folder;
-    entry.programFound = programFound;
-    entry.bytes = OldRecord.bytes; // what the user saw; the fields left as they were go back as they were
-    entry.unreadable = OldRecord.unreadable;
-
-    TrapResult saved;
-    if (activeChanged && (contentChanged || nameChanged)) {
-        // Written afresh into the new state's folder under the new name; the old file
-        // goes only once the new one exists.
-        entry.folder = targetFolder;
-        saved = FilenameChanged();
-    } else if (activeChanged) {
-        saved = ActiveChanged();
-    } else if (nameChanged) {
-        saved = FilenameChanged();
-    } else {
-        saved = ContentChanged();
-    }
-    return saved;
-}
-
-// The dialog's whole version goes to the folder its Active box names, under
-// its name, and the file it was loaded from goes (when it is still there and
-// another). A file of that name that another Quillon moved into the other
-// folder meanwhile would make the entry both active and inactive: it is
-// replaced too, when the user says so.
-std::optional<TrapResult> Form2::SaveOverChange(const XtrRecord& edited, const std::wstring& targetFolder) {
-    const std::wstring oldPath = JoinPath(OldRecord.folder, OldRecord.fileName);
-    if (!MayReplace(targetFolder, edited.fileName, oldPath)) {
-        return std::nullopt;
-    }
-    const std::wstring otherFolder =
-        EqualsIgnoringCase(targetFolder, HostFolder) ? SavedXtrFolder() : HostFolder;
-    const std::wstring elsewhere = JoinPath(otherFolder, edited.fileName);
-    const bool replaceElsewhere = IsFileAt(elsewhere) && !EqualsIgnoringCase(elsewhere, oldPath);
-    if (replaceElsewhere && !Ui::AskToReplace(window_, edited.fileName)) {
-        return std::nullopt;
-    }
-    if (XtrTable.size() > static_cast<size_t>(INT16_MAX)) {
-        Raise(Err::Overflow);
-    }
-    XtrTable.push_back(edited);
-    XtrTable.back().folder = targetFolder;
-    XtrTable.back().bytes = OldRecord.bytes;
-    XtrTable.back().unreadable = OldRecord.unreadable;
-    CurrentIndex = static_cast<std::int16_t>(XtrTable.size() - 1);
-    const TrapResult saved = IsFileAt(oldPath) ? FilenameChanged() : ContentChanged();
-    if (!saved) {
-        XtrTable.pop_back();
-        CurrentIndex = -1;
-        return saved;
-    }
-    if (replaceElsewhere && !::DeleteFileW(elsewhere.c_str())) {
-        ReportError(ToErrorNumber16(ErrorNumberFromSystemCode(::GetLastError())), L"Form2.cmdOK_Click");
-    }
-    return saved;
-}
-
-// Replacing a file that is not the entry's own loses someone's data: the user decides.
-bool Form2::MayReplace(const std::wstring& folder, const std::wstring& fileName,
-                       const std::wstring& ownPath) const {
-    // The writer refuses such a name (a device such as CON "exists" everywhere): nothing to ask about.
-    if (!IsPlainFileName(fileName)) {
-        return true;
-    }
-    const std::wstring target = JoinPath(folder, fileName);
-    if (!IsFileAt(target)) {
-        return true;
-    }
-    if (!ownPath.empty() && EqualsIgnoringCase(target, ownPath)) {
-        return true;
-    }
-    return Ui::AskToReplace(window_, fileName);
 }

@@ -60,12 +60,6 @@ class Form2 : public Form<Form2> {
 
     XtrRecord EditedRecord() const;
     bool CodePageHolds(const XtrRecord& edited) const;
-    // How a save ended, or nothing when the user said No to a question and nothing was written.
-    std::optional<TrapResult> SaveNew(const XtrRecord& edited);
-    std::optional<TrapResult> SaveEntry(const XtrRecord& edited);
-    std::optional<TrapResult> SaveOverChange(const XtrRecord& edited, const std::wstring& targetFolder);
-    bool MayReplace(const std::wstring& folder, const std::wstring& fileName,
-                    const std::wstring& ownPath) const;
 
     // A text box cannot hold every text a file may (it ends at a NUL): a box
     // the user left as it was loaded stands for the text it was loaded with,

@@ -1,6 +1,7 @@
 #include "host/HostFolder.h"
 
 #include "app/AppInfo.h"
+#include "common/ErrorTable.h"
 #include "common/Trap.h"
 #include "common/Ui.h"
 #include "common/Win32.h"
@@ -9,6 +10,22 @@
 std::wstring HostFolder;
 
 std::wstring SavedXtrFolder() { return JoinPath(HostFolder, kSavedXtrName); }
+
+std::wstring CatalogueFolder(bool active) { return active ? HostFolder : SavedXtrFolder(); }
+
+std::optional<NoFolder> WhyNoFolderAt(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD code = ::GetLastError();
+        // A folder that is not there is a path not found, whichever part of it is missing.
+        const int number = code == ERROR_FILE_NOT_FOUND ? Err::PathNotFound : ErrorNumberFromSystemCode(code);
+        return NoFolder{number, std::wstring(ErrorDescription(number))};
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        return NoFolder{Err::PathNotFound, L"it is a file, not a folder"};
+    }
+    return std::nullopt;
+}
 
 std::wstring ReadHostFolderSetting() {
     // One call in the common case: the scan reads the setting once per entry.
@@ -39,22 +56,44 @@ std::wstring ReadHostFolderSetting() {
 bool CheckEnv() {
     bool found = true;
     Trap(L"Module1.CheckEnv", [&] {
-        HostFolder = WithoutTrailingBackslash(ReadHostFolderSetting());
+        const std::wstring setting = ReadHostFolderSetting();
+        HostFolder = WithoutTrailingBackslash(setting);
         if (HostFolder.empty()) {
             Ui::ShowMessage(nullptr, L"Can not locate the UIView32 folder", AppTitle, MB_OK | MB_ICONSTOP);
             found = false;
             return;
         }
+        // Made full once: the current folder is wherever Quillon was started from.
+        if (!IsFullPath(setting)) {
+            HostFolder = FullPathOf(HostFolder);
+        }
+        if (const std::optional<NoFolder> problem = WhyNoFolderAt(HostFolder)) {
+            Ui::ShowMessage(nullptr,
+                            L"Quillon cannot use the UI-View32 folder " + setting +
+                                L" that UI-View32 recorded: " + problem->reason + L".",
+                            AppTitle, MB_OK | MB_ICONSTOP);
+            Raise(problem->number);
+        }
         const std::wstring saved = SavedXtrFolder();
-        // A plain file of that name counts as present too: nothing is created then.
-        if (::GetFileAttributesW(saved.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        std::optional<NoFolder> problem = WhyNoFolderAt(saved);
+        if (!problem) {
             return;
         }
-        if (!::CreateDirectoryW(saved.c_str(), nullptr)) {
-            RaiseLastError();
+        if (!IsFileAt(saved)) {
+            if (::CreateDirectoryW(saved.c_str(), nullptr)) {
+                Ui::ShowMessage(nullptr,
+                                std::wstring(L"folder ") + kSavedXtrName + L" is created in UIView32 folder",
+                                AppTitle, MB_OK | MB_ICONINFORMATION);
+                return;
+            }
+            const int number = ErrorNumberFromSystemCode(::GetLastError());
+            problem = NoFolder{number, std::wstring(ErrorDescription(number))};
         }
-        Ui::ShowMessage(nullptr, std::wstring(L"folder ") + kSavedXtrName + L" is created in UIView32 folder",
-                        AppTitle, MB_OK | MB_ICONINFORMATION);
+        // The active entries still work; only Set Inactive cannot.
+        Ui::ShowMessage(
+            nullptr, L"Quillon cannot keep inactive XTR files in " + saved + L": " + problem->reason + L".",
+            AppTitle, MB_OK | MB_ICONSTOP);
+        Raise(problem->number);
     });
     return found;
 }

@@ -1,5 +1,6 @@
 #pragma once
 // Where UI-View32 lives, as UI-View32 itself records it in the registry.
+#include <optional>
 #include <string>
 
 // The UI-View32 program folder without a trailing "\"; set once at start-up.
@@ -13,10 +14,24 @@ inline constexpr wchar_t kHostSettingValue[] = L"Program Folder";
 // HostFolder + "\SavedXTR": where inactive XTR files are kept.
 std::wstring SavedXtrFolder();
 
+// Where the XTR file of an entry of that active state lives: HostFolder or SavedXTR.
+std::wstring CatalogueFolder(bool active);
+
+// Why no folder stands at path: the error number for the log and the reason
+// in a message's words; nothing when a folder does.
+struct NoFolder {
+    int number = 0;
+    std::wstring reason;
+};
+std::optional<NoFolder> WhyNoFolderAt(const std::wstring& path);
+
 // The stored folder setting as it stands, or empty text when it is missing
 // (a failed read also tells the user why).
 std::wstring ReadHostFolderSetting();
 
-// Sets HostFolder and makes sure SavedXTR exists. Returns false when the
-// UI-View32 folder cannot be located: the program then ends.
+// Sets HostFolder (made a full path, should the setting be relative) and
+// makes sure SavedXTR exists. Returns false when the UI-View32 folder cannot
+// be located: the program then ends. A setting that leads to no folder, and
+// a SavedXTR that cannot be made a folder, are reported and told, and
+// start-up goes on.
 bool CheckEnv();

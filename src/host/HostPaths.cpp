@@ -7,6 +7,11 @@ std::wstring WithoutTrailingBackslash(std::wstring_view setting) {
     return std::wstring(setting);
 }
 
+bool IsFullPath(std::wstring_view path) noexcept {
+    const bool drive = path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
+    return drive || path.starts_with(L"\\\\");
+}
+
 std::wstring JoinProgramPath(std::wstring_view base, ProgramPathView path) {
     std::wstring joined;
     if (!path.drive.empty()) {

@@ -12,6 +12,11 @@ struct ProgramPathView {
 // The folder setting without one trailing backslash (only one).
 std::wstring WithoutTrailingBackslash(std::wstring_view setting);
 
+// A path that names its place on its own: "X:\..." or a network path
+// "\\server\...". Any other ("folder", "\folder" on the current drive,
+// "C:folder") depends on the current folder.
+bool IsFullPath(std::wstring_view path) noexcept;
+
 // The pieces joined: drive + dir + "\" + file when there is a drive; else
 // base + dir + "\" + file when there is a directory; else base + file. base
 // stands for the UI-View32 folder in front of a path without drive, joined

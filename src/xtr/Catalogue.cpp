@@ -1,7 +1,10 @@
 #include "xtr/Catalogue.h"
 
+#include "app/AppInfo.h"
 #include "common/ErrorTable.h"
+#include "common/Log.h"
 #include "common/Trap.h"
+#include "common/Ui.h"
 #include "common/Win32.h"
 #include "host/HostFolder.h"
 #include "xtr/FileListing.h"
@@ -16,20 +19,48 @@ namespace {
 // The table is indexed by a signed 16-bit number: one entry more is an overflow.
 constexpr size_t kMaxEntries = std::numeric_limits<std::int16_t>::max();
 
-void AddEntry(const std::wstring& name, const std::wstring& folder, bool active) {
-    if (static_cast<size_t>(XtrCount) == kMaxEntries) {
-        Raise(Err::Overflow);
+std::size_t filesFound = 0;
+
+// Adds the entry when the table has room; a file left out is reported once
+// per scan, under the step it was found in.
+bool AddEntry(const std::wstring& name, const std::wstring& folder, bool active, std::size_t maxEntries,
+              int marker) {
+    ++filesFound;
+    if (static_cast<size_t>(XtrCount) >= maxEntries) {
+        if (filesFound == maxEntries + 1) {
+            ReportError(Err::Overflow, L"Module1.ScanXTR,  Line " + std::to_wstring(marker));
+        }
+        return false;
     }
     ++XtrCount;
     XtrRecord& entry = XtrTable.emplace_back();
     entry.fileName = name;
     entry.folder = folder;
     entry.active = active;
+    return true;
 }
 } // namespace
 
-void ScanXTR() {
+void ScanXTR() { ScanCatalogue(kMaxEntries); }
+
+std::size_t XtrFilesFound() { return filesFound; }
+
+void TellFilesLeftOut(HWND owner) {
+    if (filesFound <= static_cast<size_t>(XtrCount)) {
+        return;
+    }
+    Ui::ShowMessage(owner,
+                    L"Quillon lists " + std::to_wstring(XtrCount) + L" of the " +
+                        std::to_wstring(filesFound) +
+                        L" XTR files in the UI-View32 folder and SavedXTR: it cannot list more than " +
+                        std::to_wstring(kMaxEntries) + L".",
+                    AppTitle, MB_OK | MB_ICONINFORMATION);
+}
+
+void ScanCatalogue(std::size_t maxEntries) {
+    maxEntries = std::min(maxEntries, kMaxEntries);
     int marker = 0;
+    filesFound = 0;
     Trap(L"Module1.ScanXTR,  Line ", marker, [&] {
         XtrCount = 0;
         XtrTable.assign(1, XtrRecord{});
@@ -39,21 +70,23 @@ void ScanXTR() {
         const std::vector<std::wstring> activeNames = ListXtrFiles(HostFolder);
         marker = 2;
         const std::wstring savedFolder = SavedXtrFolder();
-        XtrTable.reserve(std::min<size_t>(activeNames.size(), kMaxEntries) + 1);
+        XtrTable.reserve(std::min(activeNames.size(), maxEntries) + 1);
         for (const std::wstring& name : activeNames) {
-            AddEntry(name, HostFolder, true);
-            marker = 3;
-            ReadXTR(XtrCount);
-            marker = 4;
+            if (AddEntry(name, HostFolder, true, maxEntries, marker)) {
+                marker = 3;
+                ReadXTR(XtrCount);
+                marker = 4;
+            }
         }
 
         marker = 5;
         const std::vector<std::wstring> savedNames = ListXtrFiles(savedFolder);
-        XtrTable.reserve(std::min<size_t>(XtrTable.size() + savedNames.size(), kMaxEntries + 1));
+        XtrTable.reserve(std::min(XtrTable.size() + savedNames.size(), maxEntries + 1));
         for (const std::wstring& name : savedNames) {
-            AddEntry(name, savedFolder, false);
-            marker = 6;
-            ReadXTR(XtrCount);
+            if (AddEntry(name, savedFolder, false, maxEntries, marker)) {
+                marker = 6;
+                ReadXTR(XtrCount);
+            }
         }
 
         marker = 7;

@@ -46,22 +46,47 @@ void RenameLetterCase(const std::wstring& folder, const std::wstring& oldPath, c
         RaiseSystemError(code);
     }
 }
+
+// A folder of the catalogue that is gone (renamed, a drive unplugged) fails
+// the command; a file alone that is gone is only what the rescan will show.
+void RequireFolder(const std::wstring& folder) {
+    const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        RaiseLastError();
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        Raise(Err::PathNotFound);
+    }
+}
 } // namespace
 
 TrapResult ActiveChanged() {
     const TrapResult moved = Trap(L"Module1.ActiveChanged", [] {
         const XtrRecord& entry = XtrEntry(CurrentIndex);
-        const std::wstring sourceFolder = entry.active ? SavedXtrFolder() : HostFolder;
-        const std::wstring destinationFolder = entry.active ? HostFolder : SavedXtrFolder();
+        const std::wstring sourceFolder = CatalogueFolder(!entry.active);
         const std::wstring source = JoinPath(sourceFolder, entry.fileName);
+        const std::wstring destination = JoinPath(CatalogueFolder(entry.active), entry.fileName);
 
         // A file that is no longer there (another program moved it) is no error: the rescan shows the disk.
         if (!OrdinaryFileListed(source, entry.fileName)) {
+            RequireFolder(sourceFolder);
             return;
         }
-        // Copied, not rewritten: the moved file keeps its bytes.
-        CopyIntoPlace(source, JoinPath(destinationFolder, entry.fileName));
-        Check(::DeleteFileW(source.c_str()));
+        // The caller has asked the user before a file of that name is replaced.
+        if (IsFileAt(destination)) {
+            MoveToRecycleBin(destination);
+        }
+        // Renamed, not rewritten: the file keeps its bytes, and is in one folder
+        // or the other at every moment. Only another volume mounted at SavedXTR
+        // makes it a copy, put in place whole before the source goes.
+        if (!MoveInOneStep(source, destination, 0)) {
+            const DWORD code = ::GetLastError();
+            if (code != ERROR_NOT_SAME_DEVICE) {
+                RaiseSystemError(code);
+            }
+            CopyIntoPlace(source, destination);
+            Check(::DeleteFileW(source.c_str()));
+        }
     });
     if (moved) {
         RescanAndRebuild();
@@ -84,8 +109,9 @@ TrapResult FilenameChanged() {
             written = ContentChanged();
             return;
         }
-        // The new file first: a write that fails must not cost the old one.
-        written = ContentChanged();
+        // The new file first: a write that fails must not cost the old one. A
+        // file of the new name is someone else's: the caller has asked the user.
+        written = ContentChanged(Replacing::IntoTheBin);
         if (written && !::DeleteFileW(oldPath.c_str())) {
             const DWORD code = ::GetLastError();
             if (code != ERROR_FILE_NOT_FOUND) {
@@ -105,11 +131,16 @@ TrapResult FilenameChanged() {
 TrapResult DeleteXTR() {
     const TrapResult deleted = Trap(L"Module1.DeleteXTR", [] {
         const XtrRecord& entry = XtrEntry(CurrentIndex);
-        const std::wstring path = JoinPath(entry.active ? HostFolder : SavedXtrFolder(), entry.fileName);
-        // Gone already (another program deleted it): what the user asked for is done.
-        if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES &&
-            ::GetLastError() == ERROR_FILE_NOT_FOUND) {
-            return;
+        const std::wstring folder = CatalogueFolder(entry.active);
+        const std::wstring path = JoinPath(folder, entry.fileName);
+        // Gone already (another program deleted it): what the user asked for is
+        // done. Gone with its folder, it could not be: that fails.
+        if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            const DWORD code = ::GetLastError();
+            if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
+                RequireFolder(folder);
+                return;
+            }
         }
         // Into the Recycle Bin, so that a delete can be taken back.
         const int code = RecycleFile(path);

@@ -48,6 +48,7 @@ void RescanAndRebuild() {
         BuildGrid();
     } while (rescanAgain);
     rescanning = false;
+    TellFilesLeftOut(catalogueGrid != nullptr ? ::GetAncestor(catalogueGrid->Window(), GA_ROOT) : nullptr);
 }
 
 std::uint32_t RescanCount() { return rescanCount; }

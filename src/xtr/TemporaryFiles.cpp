@@ -1,6 +1,7 @@
 #include "xtr/TemporaryFiles.h"
 
 #include "common/ErrorTable.h"
+#include "common/RecycleBin.h"
 #include "common/Trap.h"
 #include "common/Win32.h"
 #include "xtr/FileListing.h"
@@ -114,29 +115,44 @@ TemporaryFile::~TemporaryFile() {
     }
 }
 
-void TemporaryFile::PutInPlace(const std::wstring& target) {
+void TemporaryFile::PutInPlace(const std::wstring& target, Replacing replacing) {
     // A one-step replace succeeds over a read-only file on some file systems
     // (Wine's among them) and fails on others: a read-only file is never replaced.
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         Raise(Err::PermissionDenied);
     }
-    const ReplaceStep& replace = ReplaceStepForTests();
-    const bool replaced = replace
-                              ? replace(path_, target)
-                              : ::MoveFileExW(path_.c_str(), target.c_str(),
-                                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
-    if (!replaced) {
+    if (replacing == Replacing::IntoTheBin && attributes != INVALID_FILE_ATTRIBUTES) {
+        MoveToRecycleBin(target);
+    }
+    if (!MoveInOneStep(path_, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         RaiseLastError();
     }
     path_.clear();
 }
 
-void CopyIntoPlace(const std::wstring& source, const std::wstring& target) {
-    TemporaryFile copy(MakeTemporary(std::wstring(FolderOf(target)), [&source](const std::wstring& path) {
+TemporaryFile TemporaryFor(const std::wstring& target, Replacing replacing,
+                           const std::function<bool(const std::wstring& path)>& make) {
+    const std::wstring folder(FolderOf(target));
+    if (replacing == Replacing::IntoTheBin) {
+        return TemporaryFile(MakeTemporary(folder, make, FileNameOf(target)));
+    }
+    return TemporaryFile(MakeTemporary(folder, make));
+}
+
+void CopyIntoPlace(const std::wstring& source, const std::wstring& target, Replacing replacing) {
+    TemporaryFile copy = TemporaryFor(target, replacing, [&source](const std::wstring& path) {
         return ::CopyFileW(source.c_str(), path.c_str(), TRUE) != FALSE;
-    }));
-    copy.PutInPlace(target);
+    });
+    copy.PutInPlace(target, replacing);
+}
+
+bool MoveInOneStep(const std::wstring& source, const std::wstring& target, unsigned long flags) {
+    const ReplaceStep& step = ReplaceStepForTests();
+    if (step) {
+        return step(source, target);
+    }
+    return ::MoveFileExW(source.c_str(), target.c_str(), flags) != FALSE;
 }
 
 ReplaceStep& ReplaceStepForTests() {

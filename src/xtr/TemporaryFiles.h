@@ -17,6 +17,11 @@ std::wstring MakeTemporary(const std::wstring& folder,
                            const std::function<bool(const std::wstring& path)>& make,
                            std::optional<std::wstring_view> onTheWayTo = std::nullopt);
 
+// What becomes of a file that stands where another is put: the file's own
+// earlier version is simply replaced; someone else's file, which the user has
+// agreed to replace, goes into the Recycle Bin first.
+enum class Replacing { OwnFile, IntoTheBin };
+
 // Owns a temporary file: deletes it unless it was put in place.
 class TemporaryFile {
   public:
@@ -28,21 +33,35 @@ class TemporaryFile {
     const std::wstring& Path() const { return path_; }
 
     // The temporary takes target's place in one step. A read-only target is
-    // never replaced: that raises "Permission denied".
-    void PutInPlace(const std::wstring& target);
+    // never replaced: that raises "Permission denied". With IntoTheBin, a file
+    // at target is binned first; the temporary must then have been made on
+    // its way to target's name (MakeTemporary), so that a crash between the
+    // two steps leaves it for the next start to put in place.
+    void PutInPlace(const std::wstring& target, Replacing replacing = Replacing::OwnFile);
 
   private:
     std::wstring path_;
 };
 
+// A temporary beside target, made by make, that is ready to take target's
+// place as replacing says (on its way to target's name for IntoTheBin).
+TemporaryFile TemporaryFor(const std::wstring& target, Replacing replacing,
+                           const std::function<bool(const std::wstring& path)>& make);
+
 // Copies source byte for byte to target through a temporary beside target,
 // which takes target's place in one step once complete: a copy cut short
 // never leaves part of a file at target. Raises the failing step's error.
-void CopyIntoPlace(const std::wstring& source, const std::wstring& target);
+void CopyIntoPlace(const std::wstring& source, const std::wstring& target,
+                   Replacing replacing = Replacing::OwnFile);
 
-// The one file step a test must be able to make fail on demand: a finished
-// temporary takes its target's place (MoveFileExW, replacing and writing
-// through). A test installs a function here; empty means the real thing.
+// Gives the file at source the path target in one step (MoveFileExW); flags
+// as MoveFileExW takes them. False, with the thread's last error set, when
+// it failed.
+bool MoveInOneStep(const std::wstring& source, const std::wstring& target, unsigned long flags);
+
+// The one file step a test must be able to make fail on demand: a file put
+// in its place by MoveInOneStep (a finished temporary, a moved XTR file). A
+// test installs a function here; empty means the real thing.
 using ReplaceStep = std::function<bool(const std::wstring& source, const std::wstring& target)>;
 ReplaceStep& ReplaceStepForTests();
 

@@ -21,8 +21,26 @@ namespace {
 // named *.xtr costs no more than it must.
 constexpr size_t kKeptWhole = 64 * 1024;
 
-std::string ReadKeptBytes(HANDLE file) {
-    std::string bytes;
+std::uint64_t FileTimeValue(const FILETIME& time) {
+    return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+// Size and last-write time of an open file.
+void ReadFileFacts(HANDLE file, std::uint64_t& size, std::uint64_t& lastWrite) {
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!::GetFileInformationByHandle(file, &information)) {
+        RaiseLastError();
+    }
+    size = (static_cast<std::uint64_t>(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
+    lastWrite = FileTimeValue(information.ftLastWriteTime);
+}
+
+// Keeps what ReadXTR keeps of an open file in entry: all of a small file;
+// of a larger one, its first lines, size and last-write time.
+void ReadKeptBytes(HANDLE file, XtrRecord& entry) {
+    std::string& bytes = entry.bytes;
+    bytes.clear();
+    entry.fileSize = entry.lastWrite = 0;
     char buffer[4096];
     size_t lineEnds = 0;
     for (;;) {
@@ -33,12 +51,13 @@ std::string ReadKeptBytes(HANDLE file) {
         bytes.append(buffer, read);
         // A short read of a disk file is its end: no second call to learn it.
         if (read < sizeof(buffer)) {
-            return bytes;
+            return;
         }
         // Every line end holds exactly one CR, and no code page uses CR inside a character.
         lineEnds += static_cast<size_t>(std::count(buffer, buffer + read, '\r'));
         if (lineEnds >= 4 && bytes.size() >= kKeptWhole) {
-            return bytes;
+            ReadFileFacts(file, entry.fileSize, entry.lastWrite);
+            return;
         }
     }
 }
@@ -79,16 +98,17 @@ void WriteWhole(UniqueFile file, const std::string& bytes) {
 // UI-View32 may read an XTR file at any moment, so the new text goes to a
 // temporary file beside the target first and then replaces it in one step: a
 // reader sees the old file or the new one, never a part.
-void ReplaceFileContent(const std::wstring& folder, const std::wstring& name, const std::string& bytes) {
+void ReplaceFileContent(const std::wstring& target, const std::string& bytes, Replacing replacing) {
     UniqueFile file;
-    TemporaryFile temporary(MakeTemporary(folder, [&file](const std::wstring& path) {
+    TemporaryFile temporary = TemporaryFor(target, replacing, [&file](const std::wstring& path) {
         file.reset(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                                  nullptr));
         return static_cast<bool>(file);
-    }));
+    });
     WriteWhole(std::move(file), bytes);
-    temporary.PutInPlace(JoinPath(folder, name));
+    temporary.PutInPlace(target, replacing);
 }
+
 // The line, read as line 2 of a file, gives the entry's program path pieces.
 bool ReadsAsTheEntrysPath(std::string_view line, const XtrRecord& entry) {
     XtrRecord read;
@@ -97,9 +117,59 @@ bool ReadsAsTheEntrysPath(std::string_view line, const XtrRecord& entry) {
     return read.programDrive == entry.programDrive && read.programDir == entry.programDir &&
            read.programFile == entry.programFile;
 }
+
+// The separator and "created by " line, as the writer ends a file.
+std::string ClosingBytes() {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    return ToAnsi(XtrClosingPair(AppTitle, LocaleText(&::GetDateFormatW, DATE_SHORTDATE, now),
+                                 LocaleText(&::GetTimeFormatW, 0, now)));
+}
 } // namespace
 
-std::string ReadXtrBytes(const std::wstring& path) { return ReadKeptBytes(OpenForReading(path).get()); }
+FileNow ReadFileNow(const std::wstring& path) {
+    FileNow now;
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) {
+        const DWORD code = ::GetLastError();
+        now.state = ErrorNumberFromSystemCode(code) == Err::PermissionDenied ? FileNow::State::InUse
+                                                                             : FileNow::State::Missing;
+        return now;
+    }
+    ReadFileFacts(file.get(), now.size, now.lastWrite);
+    now.bytes.resize(static_cast<size_t>(now.size));
+    DWORD read = 0;
+    if (now.size > 0 &&
+        (!::ReadFile(file.get(), now.bytes.data(), static_cast<DWORD>(now.bytes.size()), &read, nullptr) ||
+         read != now.bytes.size())) {
+        now.bytes.clear();
+        now.state = FileNow::State::InUse; // locked in part by another program, or changing under us
+        return now;
+    }
+    now.state = FileNow::State::Read;
+    return now;
+}
+
+bool ChangedSince(const FileNow& now, const XtrRecord& entry) {
+    switch (now.state) {
+    case FileNow::State::InUse:
+        return false;
+    case FileNow::State::Missing:
+        return true;
+    case FileNow::State::Read:
+        break;
+    }
+    if (entry.unreadable) {
+        return true;
+    }
+    if (entry.fileSize == 0) {
+        return now.bytes != entry.bytes;
+    }
+    // Only the first part was kept: the size and the last-write time tell of a change past it.
+    return now.size != entry.fileSize || now.lastWrite != entry.lastWrite ||
+           std::string_view(now.bytes).substr(0, entry.bytes.size()) != entry.bytes;
+}
 
 void ReadXTR(std::int16_t index) {
     int marker = 0;
@@ -108,7 +178,7 @@ void ReadXTR(std::int16_t index) {
         entry.unreadable = true; // until the bytes are in
         UniqueFile file = OpenForReading(JoinPath(entry.folder, entry.fileName));
         marker = 100;
-        entry.bytes = ReadKeptBytes(file.get());
+        ReadKeptBytes(file.get(), entry);
         entry.unreadable = false;
         int lineNumber = 0;
         for (std::string_view line : SplitXtrLines(std::string_view(entry.bytes))) {
@@ -127,40 +197,45 @@ void ReadXTR(std::int16_t index) {
     });
 }
 
-// A title or program path that an entry still holds as it was read goes back
-// with the very bytes it was read from: decoding and encoding again would
-// change bytes the code page does not define, and cutting a path into its
-// pieces and joining them again changes a path that is no plain file path (a
-// web address, "C:z.exe"). A full path inside the UI-View32 folder is the
-// exception: it is written shortened, on purpose.
-TrapResult ContentChanged() {
-    return Trap(L"Module1.ContentChanged", [] {
+// Only what the user changed is written anew. A title or program path that
+// an entry still holds as the file had it goes back with the very bytes it
+// was read from: decoding and encoding again would change bytes the code page
+// does not define, and cutting a path into its pieces and joining them again
+// changes a path that is no plain file path (a web address, "C:z.exe"). A
+// full path inside the UI-View32 folder is the exception: it is written
+// shortened, on purpose. "yes" stays "yes" while it means True.
+TrapResult ContentChanged(Replacing replacing) {
+    return Trap(L"Module1.ContentChanged", [&] {
         const XtrRecord& entry = XtrEntry(CurrentIndex);
         // A typed name could open a device (CON, COM1...) or reach another folder or stream.
         if (!IsPlainFileName(entry.fileName)) {
             Raise(Err::BadFileNameOrNumber);
         }
-        const std::vector<std::string_view> read =
-            entry.unreadable ? std::vector<std::string_view>{} : SplitXtrLines(std::string_view(entry.bytes));
-        std::string bytes;
-        if (!read.empty() && FromAnsi(read[0]) == entry.title) {
-            bytes.append(read[0]);
-        } else {
-            bytes += ToAnsi(AsOneLine(entry.title));
+        // Of a large file the scan kept only the first part: what follows must not be lost.
+        if (entry.fileSize != 0) {
+            Raise(Err::InternalError);
         }
-        bytes += "\r\n";
+        const XtrFileCut base =
+            CutXtrFile(entry.unreadable ? std::string_view() : std::string_view(entry.bytes));
+        auto line = [&base](size_t i) -> std::optional<std::string_view> {
+            return i < base.lines.size() ? std::optional(base.lines[i].text) : std::nullopt;
+        };
+        std::array<std::optional<std::string>, 4> fresh;
+        if (!line(0) || FromAnsi(*line(0)) != entry.title) {
+            fresh[0] = ToAnsi(AsOneLine(entry.title));
+        }
         const std::wstring programPath = ProgramPathForFile(CurrentIndex);
         const bool shortened = programPath != JoinProgramPath(L"", ProgramPathOf(entry));
-        if (read.size() >= 2 && !shortened && ReadsAsTheEntrysPath(read[1], entry)) {
-            bytes.append(read[1]);
-        } else {
-            bytes += ToAnsi(XtrProgramLine(programPath));
+        if (!line(1) || shortened || !ReadsAsTheEntrysPath(*line(1), entry)) {
+            fresh[1] = ToAnsi(XtrProgramLine(programPath));
         }
-        bytes += "\r\n";
-        SYSTEMTIME now;
-        ::GetLocalTime(&now);
-        bytes += ToAnsi(XtrClosingLines(entry, AppTitle, LocaleText(&::GetDateFormatW, DATE_SHORTDATE, now),
-                                        LocaleText(&::GetTimeFormatW, 0, now)));
-        ReplaceFileContent(entry.folder, entry.fileName, bytes);
+        if (!line(2) || IsitTrue(FromAnsi(*line(2))) != entry.autoStart) {
+            fresh[2] = ToAnsi(BoolText(entry.autoStart));
+        }
+        if (!line(3) || IsitTrue(FromAnsi(*line(3))) != entry.autoStop) {
+            fresh[3] = ToAnsi(BoolText(entry.autoStop));
+        }
+        ReplaceFileContent(JoinPath(entry.folder, entry.fileName), JoinSavedXtr(base, fresh, ClosingBytes()),
+                           replacing);
     });
 }

@@ -2,19 +2,41 @@
 // Reading and writing XTR files on disk. Both report their own failures and
 // return normally.
 #include "common/Trap.h"
+#include "xtr/TemporaryFiles.h"
+#include "xtr/XtrRecord.h"
 
 #include <cstdint>
 #include <string>
 
 // Reads the file named by folder and fileName of XtrTable[index] into its
-// title, program path pieces, autoStart and autoStop, and keeps the bytes it
-// read in its bytes (or marks it unreadable).
+// title, program path pieces, autoStart and autoStop, and keeps what it read
+// of the file (bytes, and for a file larger than those its size and
+// last-write time), or marks it unreadable.
 void ReadXTR(std::int16_t index);
 
-// The bytes of the file at path as ReadXTR keeps them: the whole file, or of
-// a file over 64 KiB as much as its first four lines need. Raises on failure.
-std::string ReadXtrBytes(const std::wstring& path);
+// A file as it is now, read whole, for a save to compare with what the scan
+// kept of it and to save over.
+struct FileNow {
+    enum class State { Read, Missing, InUse };
+    State state = State::Missing;
+    std::string bytes; // the whole file, when Read
+    std::uint64_t size = 0;
+    std::uint64_t lastWrite = 0;
+};
+FileNow ReadFileNow(const std::wstring& path);
+
+// Whether another program may have changed the file since the scan read it
+// into entry: it is gone, the scan could not read it, or its bytes (for a
+// large file: its size, last-write time or the bytes kept) differ. A file
+// another program holds open cannot tell; it is not taken for changed, and
+// whatever must be written over it then fails and is told.
+bool ChangedSince(const FileNow& now, const XtrRecord& entry);
 
 // Writes XtrTable[CurrentIndex] to its file, creating or replacing it whole.
-// When it failed (and was reported), the old file is untouched.
-TrapResult ContentChanged();
+// The entry's bytes are the file saved over (empty for a new one): a line
+// whose value the entry leaves as it was keeps its bytes, and so does
+// everything after the fourth line, unless that is only the separator and
+// "created by " line the writer adds, which are renewed. A file at the
+// entry's path is replaced as `replacing` says. When it failed (and was
+// reported), the file at the entry's path is untouched.
+TrapResult ContentChanged(Replacing replacing = Replacing::OwnFile);

@@ -56,6 +56,51 @@ std::vector<std::wstring_view> SplitXtrLines(std::wstring_view text) { return Sp
 
 std::vector<std::string_view> SplitXtrLines(std::string_view bytes) { return SplitLines(bytes); }
 
+XtrFileCut CutXtrFile(std::string_view bytes) {
+    XtrFileCut cut;
+    size_t start = 0;
+    while (cut.lines.size() < 4 && start < bytes.size()) {
+        const size_t cr = bytes.find('\r', start);
+        if (cr == std::string_view::npos) {
+            cut.lines.push_back({bytes.substr(start), {}});
+            start = bytes.size();
+            break;
+        }
+        const size_t next = cr + 1 < bytes.size() && bytes[cr + 1] == '\n' ? cr + 2 : cr + 1;
+        cut.lines.push_back({bytes.substr(start, cr - start), bytes.substr(cr, next - cr)});
+        start = next;
+    }
+    cut.rest = bytes.substr(start);
+    return cut;
+}
+
+bool IsWritersClosing(std::string_view rest) {
+    const std::vector<std::string_view> lines = SplitXtrLines(rest);
+    if (lines.empty()) {
+        return true;
+    }
+    // "created by " is ASCII too: the same bytes in every code page.
+    return lines.size() == 2 && lines[0] == std::string_view(kXtrSeparatorBytes) &&
+           lines[1].starts_with("created by ");
+}
+
+std::string JoinSavedXtr(const XtrFileCut& base, const std::array<std::optional<std::string>, 4>& fresh,
+                         std::string_view closing) {
+    std::string bytes;
+    for (size_t i = 0; i < fresh.size(); ++i) {
+        if (fresh[i] || i >= base.lines.size()) {
+            bytes += fresh[i].value_or(std::string());
+            bytes += "\r\n";
+            continue;
+        }
+        const XtrLine& line = base.lines[i];
+        bytes.append(line.text);
+        bytes.append(line.end.empty() ? std::string_view("\r\n") : line.end);
+    }
+    bytes.append(IsWritersClosing(base.rest) ? closing : base.rest);
+    return bytes;
+}
+
 void ApplyXtrLine(XtrRecord& entry, int lineNumber, std::wstring_view line, int& marker) {
     marker = 120;
     switch (lineNumber) {
@@ -124,29 +169,18 @@ std::wstring XtrProgramLine(std::wstring_view programPath) {
     return path;
 }
 
-std::wstring XtrClosingLines(const XtrRecord& entry, std::wstring_view appTitle, std::wstring_view dateText,
-                             std::wstring_view timeText) {
-    const std::wstring_view crlf = L"\r\n";
+std::wstring XtrClosingPair(std::wstring_view appTitle, std::wstring_view dateText,
+                            std::wstring_view timeText) {
     std::wstring text;
-    text.reserve(appTitle.size() + 96);
-    text += BoolText(entry.autoStart);
-    text += crlf;
-    text += BoolText(entry.autoStop);
-    text += crlf;
-    text += kXtrSeparator;
-    text += crlf;
-    text += L"created by ";
-    text += appTitle;
-    text += L" on ";
-    text += dateText;
-    text += L' ';
-    text += timeText;
-    text += crlf;
+    text.reserve(appTitle.size() + 80);
+    text.append(kXtrSeparator).append(L"\r\ncreated by ").append(appTitle).append(L" on ");
+    text.append(dateText).append(L" ").append(timeText).append(L"\r\n");
     return text;
 }
 
 std::wstring BuildXtrText(const XtrRecord& entry, std::wstring_view programPath, std::wstring_view appTitle,
                           std::wstring_view dateText, std::wstring_view timeText) {
     return AsOneLine(entry.title) + L"\r\n" + XtrProgramLine(programPath) + L"\r\n" +
-           XtrClosingLines(entry, appTitle, dateText, timeText);
+           BoolText(entry.autoStart) + L"\r\n" + BoolText(entry.autoStop) + L"\r\n" +
+           XtrClosingPair(appTitle, dateText, timeText);
 }

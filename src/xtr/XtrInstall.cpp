@@ -1,6 +1,7 @@
 #include "xtr/XtrInstall.h"
 
 #include "common/ErrorTable.h"
+#include "common/RecycleBin.h"
 #include "common/Trap.h"
 #include "common/Win32.h"
 #include "host/HostFolder.h"
@@ -57,21 +58,17 @@ bool IsInCatalogueFolder(const std::wstring& path) {
     return EqualsIgnoringCase(folder, HostFolder) || EqualsIgnoringCase(folder, SavedXtrFolder());
 }
 
-bool CatalogueHoldsName(const std::wstring& fileName) {
-    return IsFileAt(JoinPath(HostFolder, fileName)) || IsFileAt(JoinPath(SavedXtrFolder(), fileName));
-}
-
 void InstallXtrFile(const std::wstring& path) {
     const std::wstring fileName(FileNameOf(path));
     const std::wstring target = JoinPath(HostFolder, fileName);
-    CopyIntoPlace(path, target);
+    CopyIntoPlace(path, target, Replacing::IntoTheBin);
     // A copy keeps its source's read-only mark (a file from a CD): the entry must stay editable.
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         ::SetFileAttributesW(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
     }
     const std::wstring inactive = JoinPath(SavedXtrFolder(), fileName);
-    if (!::DeleteFileW(inactive.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND) {
-        RaiseLastError();
+    if (IsFileAt(inactive)) {
+        MoveToRecycleBin(inactive);
     }
 }

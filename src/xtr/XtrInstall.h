@@ -13,11 +13,9 @@ std::optional<std::wstring> WhyNotAnXtrFile(const std::wstring& path);
 // The file lies in HostFolder or in SavedXTR itself.
 bool IsInCatalogueFolder(const std::wstring& path);
 
-// HostFolder or SavedXTR holds a file of that name.
-bool CatalogueHoldsName(const std::wstring& fileName);
-
 // Copies the file at path into HostFolder byte for byte, under a temporary
 // name that takes the place of a file of its name there in one step, then
-// deletes a file of its name from SavedXTR: the entry is then listed once, as
-// active. Raises the error of the step that failed.
+// moves a file of its name out of SavedXTR: the entry is then listed once, as
+// active. Files of its name that were there go into the Recycle Bin: the
+// caller has asked the user. Raises the error of the step that failed.
 void InstallXtrFile(const std::wstring& path);

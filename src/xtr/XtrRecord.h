@@ -1,6 +1,7 @@
 #pragma once
 #include "host/HostPaths.h"
 
+#include <cstdint>
 #include <string>
 
 // One XTR file in memory. The application path is held only as its three pieces.
@@ -21,6 +22,11 @@ struct XtrRecord {
     // could not read it. Neither is ever written to a file.
     std::string bytes;
     bool unreadable = false;
+    // Of a file larger than what was kept of it, its size and last-write
+    // time, so that a change past the bytes kept is seen too; 0 when bytes
+    // hold the whole file.
+    std::uint64_t fileSize = 0;
+    std::uint64_t lastWrite = 0;
 
     bool operator==(const XtrRecord&) const = default;
 };

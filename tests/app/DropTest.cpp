@@ -77,9 +77,10 @@ TEST_F(DropTest, ASameNamedFileIsReplacedOnlyWhenTheUserSaysYes) {
     answers.messageReplies = {IDNO, IDYES};
     Drop({outside / L"a.xtr", outside / L"b.xtr"});
     ASSERT_EQ(answers.messages.size(), 3u) << "two questions, then what was skipped";
-    EXPECT_EQ(answers.messages[0].text, L"a.xtr already exists. Do you want to replace it?");
+    EXPECT_EQ(answers.messages[0].text,
+              L"a.xtr already exists in the UI-View32 folder. Do you want to replace it?");
     EXPECT_EQ(answers.messages[0].flags, static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2));
-    EXPECT_EQ(answers.messages[1].text, L"b.xtr already exists. Do you want to replace it?");
+    EXPECT_EQ(answers.messages[1].text, L"b.xtr already exists in SavedXTR. Do you want to replace it?");
     EXPECT_NE(answers.messages[2].text.find(L"\na.xtr: skipped"), std::wstring::npos);
     EXPECT_EQ(answers.messages[2].text.find(L"b.xtr"), std::wstring::npos);
     EXPECT_EQ(ReadBytes(host / L"a.xtr"), kOld);

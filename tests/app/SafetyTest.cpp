@@ -122,7 +122,7 @@ TEST_F(SafetyTest, AFileMovedBehindTheEditorEndsAsOneFileWhereTheEditorSays) {
     answers.messageReplies = {IDYES, IDNO};
     PressOk(); // Yes, then No to replacing the moved file
     ASSERT_EQ(answers.messages.size(), 3u);
-    EXPECT_EQ(answers.messages[2].text, L"b.xtr already exists. Do you want to replace it?");
+    EXPECT_EQ(answers.messages[2].text, L"b.xtr already exists in SavedXTR. Do you want to replace it?");
     EXPECT_EQ(NamesIn(host.Path()), Names{L"SavedXTR"});
     EXPECT_EQ(ReadBytes(InSaved(L"b.xtr")), kB);
     ASSERT_TRUE(Editor().IsLoaded());
@@ -141,7 +141,7 @@ TEST_F(SafetyTest, AMoveOntoASameNamedFileAskedNoChangesNothing) {
     Start();
     OnEntry(L"b.xtr", true, &Form1::mnuPopup1SetInactive_Click);
     ASSERT_EQ(answers.messages.size(), 1u);
-    EXPECT_EQ(answers.messages[0].text, L"b.xtr already exists. Do you want to replace it?");
+    EXPECT_EQ(answers.messages[0].text, L"b.xtr already exists in SavedXTR. Do you want to replace it?");
     EXPECT_EQ(ReadBytes(host / L"b.xtr"), kB);
     EXPECT_EQ(ReadBytes(InSaved(L"b.xtr")), kA);
     EXPECT_TRUE(XtrTable[static_cast<size_t>(IndexOf(L"b.xtr", true))].active);

@@ -293,7 +293,8 @@ TEST_F(Form2Test, ReplacingAnotherFileIsAskedAndNoWritesNothing) {
     Open(&Form1::mnuPopup1New_Click);
     Click(Editor().cmdOK());
     ASSERT_EQ(answers.messages.size(), 1u);
-    EXPECT_EQ(answers.messages[0].text, L"new_xtr.xtr already exists. Do you want to replace it?");
+    EXPECT_EQ(answers.messages[0].text,
+              L"new_xtr.xtr already exists in the UI-View32 folder. Do you want to replace it?");
     EXPECT_EQ(answers.messages[0].title, AppTitle);
     EXPECT_EQ(answers.messages[0].flags, static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2))
         << "a question, no icon";
@@ -311,7 +312,8 @@ TEST_F(Form2Test, ReplacingAnotherFileIsAskedAndNoWritesNothing) {
     Type(Editor().txtFilename(), L"beta.xtr");
     Click(Editor().cmdOK());
     ASSERT_EQ(answers.messages.size(), 3u);
-    EXPECT_EQ(answers.messages[2].text, L"beta.xtr already exists. Do you want to replace it?");
+    EXPECT_EQ(answers.messages[2].text,
+              L"beta.xtr already exists in the UI-View32 folder. Do you want to replace it?");
     EXPECT_TRUE(FileExists(host / L"new_xtr.xtr"));
     EXPECT_EQ(ReadBytes(host / L"beta.xtr"), kBeta);
     Click(Editor().cmdQuit());
@@ -321,7 +323,7 @@ TEST_F(Form2Test, ReplacingAnotherFileIsAskedAndNoWritesNothing) {
     Choose(Editor().cmbActive(), L"NO");
     Click(Editor().cmdOK());
     ASSERT_EQ(answers.messages.size(), 4u);
-    EXPECT_EQ(answers.messages[3].text, L"beta.xtr already exists. Do you want to replace it?");
+    EXPECT_EQ(answers.messages[3].text, L"beta.xtr already exists in SavedXTR. Do you want to replace it?");
     EXPECT_EQ(ReadBytes(host / L"beta.xtr"), kBeta);
     EXPECT_EQ(ReadBytes(InSaved(L"beta.xtr")), kAlpha);
 }

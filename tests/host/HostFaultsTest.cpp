@@ -12,14 +12,24 @@ namespace {
 using HostFaultsTest = MainWindowTest;
 } // namespace
 
-// Start-up's own steps, with the log already captured.
-TEST_F(HostFaultsTest, AMissingUiView32FolderIsOneReportAndAnEmptyCatalogue) {
-    registry.SetHostFolderSetting(host / L"gone\\");
-    EXPECT_TRUE(CheckEnv());
-    ScanXTR();
-    EXPECT_EQ(XtrCount, 0);
-    EXPECT_EQ(Reports(), std::vector<std::string>{"76 in module Module1.CheckEnv: Path not found"});
-    EXPECT_TRUE(answers.messages.empty());
+// Start-up's own steps, with the log already captured. Each setting that
+// leads to no folder is told once, as UI-View32 recorded it, and start-up goes on.
+TEST_F(HostFaultsTest, AMissingOrQuotedUiView32FolderIsOneReportOneMessageAndAnEmptyCatalogue) {
+    for (const std::wstring& recorded : {host / L"gone\\", L"\"" + host.Path() + L"\\\""}) {
+        registry.SetHostFolderSetting(recorded);
+        answers.messages.clear();
+        const size_t reportsBefore = Reports().size();
+        EXPECT_TRUE(CheckEnv());
+        ScanXTR();
+        EXPECT_EQ(XtrCount, 0);
+        ASSERT_GT(Reports().size(), reportsBefore) << ToAnsi(recorded);
+        EXPECT_NE(Reports()[reportsBefore].find(" in module Module1.CheckEnv: "), std::string::npos);
+        ASSERT_EQ(answers.messages.size(), 1u) << ToAnsi(recorded);
+        const std::wstring told =
+            L"Quillon cannot use the UI-View32 folder " + recorded + L" that UI-View32 recorded: ";
+        EXPECT_EQ(answers.messages[0].text.substr(0, told.size()), told);
+    }
+    EXPECT_EQ(Reports()[0], "76 in module Module1.CheckEnv: Path not found");
     EXPECT_EQ(NamesIn(host.Path()), Names{L"SavedXTR"}) << "nothing is created";
 }
 
@@ -31,7 +41,8 @@ TEST_F(HostFaultsTest, ASettingNamingAFileIsReportedOnceAndNothingIsWritten) {
     EXPECT_EQ(XtrCount, 0);
     ASSERT_EQ(Reports().size(), 1u) << "the scan lists nothing there, it does not fail";
     EXPECT_EQ(Reports()[0].substr(0, 31), "76 in module Module1.CheckEnv: ");
-    EXPECT_TRUE(answers.messages.empty());
+    ASSERT_EQ(answers.messages.size(), 1u);
+    EXPECT_NE(answers.messages[0].text.find(L": it is a file, not a folder."), std::wstring::npos);
     EXPECT_EQ(ReadBytes(host / L"uiview.exe"), "MZ");
     EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"uiview.exe"}));
 }
@@ -75,7 +86,8 @@ TEST_F(HostFaultsTest, WithNeitherLogPlaceWritableTheProgramGoesOnSilently) {
         const UniqueFile inUse = HoldOpen(host / L"a.xtr");
         answers.messageReplies = {IDYES};
         OnEntry(L"a.xtr", true, &Form1::mnuPopup1Delete_Click); // fails, and its report goes nowhere
-        EXPECT_EQ(answers.messages.size(), 1u) << "only the question, no dialog about the failure";
+        ASSERT_EQ(answers.messages.size(), 2u) << "the question, then why it failed";
+        EXPECT_EQ(answers.messages[1].text, L"The XTR file a.xtr could not be deleted: Permission denied");
         EXPECT_TRUE(FileExists(host / L"a.xtr"));
 
         form->OnCommand(IDM_VIEW_REFRESH); // the program still answers

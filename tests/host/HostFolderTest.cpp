@@ -65,23 +65,44 @@ TEST_F(HostFolderTest, SavedXtrIsCreatedOnceWithItsMessage) {
     EXPECT_EQ(answers.messages.size(), 1u) << "the second start is silent";
 }
 
-TEST_F(HostFolderTest, PlainFileNamedSavedXtrCountsAsPresent) {
+// The active entries still work without SavedXTR: start-up goes on, and says why Set Inactive will not.
+TEST_F(HostFolderTest, APlainFileNamedSavedXtrIsToldAndLeftAsItIs) {
     registry.SetHostFolderSetting(host.Path());
     WriteBytes(Saved(), "not a folder");
     EXPECT_TRUE(CheckEnv());
-    EXPECT_TRUE(FileExists(Saved()));
-    EXPECT_TRUE(answers.messages.empty());
+    EXPECT_EQ(ReadBytes(Saved()), "not a folder");
+    ASSERT_EQ(answers.messages.size(), 1u);
+    EXPECT_EQ(answers.messages[0].text,
+              L"Quillon cannot keep inactive XTR files in " + Saved() + L": it is a file, not a folder.");
+    EXPECT_EQ(answers.messages[0].flags, static_cast<UINT>(MB_OK | MB_ICONSTOP));
 }
 
-TEST_F(HostFolderTest, UncreatableSavedXtrIsReportedAndStartUpGoesOn) {
-    registry.SetHostFolderSetting(host / L"does-not-exist\\");
+TEST_F(HostFolderTest, ASettingThatLeadsNowhereIsToldAsRecordedAndStartUpGoesOn) {
+    const std::wstring recorded = host / L"does-not-exist\\";
+    registry.SetHostFolderSetting(recorded);
     EXPECT_TRUE(CheckEnv());
-    EXPECT_TRUE(answers.messages.empty());
+    ASSERT_EQ(answers.messages.size(), 1u);
+    EXPECT_EQ(answers.messages[0].text, L"Quillon cannot use the UI-View32 folder " + recorded +
+                                            L" that UI-View32 recorded: Path not found.");
     const auto lines = log.Lines();
     ASSERT_FALSE(lines.empty());
     EXPECT_NE(lines.back().find("> program error 76 in module Module1.CheckEnv: Path not found"),
               std::string::npos)
         << lines.back();
+}
+
+// Made full once at start-up: nothing later depends on the folder Quillon was started from.
+TEST_F(HostFolderTest, ARelativeSettingIsTakenFromTheStartingFolder) {
+    ::CreateDirectoryW((host / L"UIV").c_str(), nullptr);
+    wchar_t before[MAX_PATH] = L"";
+    ::GetCurrentDirectoryW(MAX_PATH, before);
+    ::SetCurrentDirectoryW(host.Path().c_str());
+    registry.SetHostFolderSetting(L"UIV\\");
+    const bool found = CheckEnv();
+    ::SetCurrentDirectoryW(before);
+    EXPECT_TRUE(found);
+    EXPECT_TRUE(EqualsIgnoringCase(HostFolder, host / L"UIV")) << ToAnsi(HostFolder);
+    EXPECT_TRUE(FolderExists(host / L"UIV\\SavedXTR"));
 }
 
 TEST_F(HostFolderTest, PathRoutinesReadTheSettingAtEachCall) {

@@ -36,7 +36,9 @@ TEST_F(FileFaultsTest, DeletingAFileInUseIsReportedAndKeepsIt) {
     OnEntry(L"a.xtr", true, &Form1::mnuPopup1Delete_Click);
     EXPECT_EQ(Reports(), std::vector<std::string>{"70 in module Module1.DeleteXTR: Permission denied"});
     EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"a.xtr"}));
-    EXPECT_EQ(answers.messages.size(), 1u) << "only the question";
+    ASSERT_EQ(answers.messages.size(), 2u) << "the question, then why it failed";
+    EXPECT_EQ(answers.messages[1].text, L"The XTR file a.xtr could not be deleted: Permission denied");
+    EXPECT_EQ(answers.messages[1].flags, static_cast<UINT>(MB_OK | MB_ICONSTOP));
 }
 
 TEST_F(FileFaultsTest, WritingOverAReadOnlyOrBusyFileKeepsItWhole) {
@@ -140,7 +142,7 @@ TEST_F(FileFaultsTest, APlainFileNamedSavedXtrIsAnEmptyFolderToTheScan) {
     ASSERT_EQ(XtrCount, 1);
     EXPECT_TRUE(XtrTable[1].programFound) << "the scan ran to its end";
     EXPECT_EQ(Reports(), std::vector<std::string>{});
-    EXPECT_TRUE(answers.messages.empty());
+    EXPECT_EQ(answers.messages.size(), 1u) << "told once, at start-up";
 }
 
 TEST_F(FileFaultsTest, OddFilesAreListedAndReadWithoutAReportAndNeverRewrittenUnchanged) {
