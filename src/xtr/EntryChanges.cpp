@@ -125,6 +125,8 @@ TrapResult ApplyEdit(const XtrRecord& edited, const XtrRecord& loaded, const Fil
     // now, read whole; where it cannot be read, of what the scan kept of it.
     if (now.state == FileNow::State::Read) {
         entry.bytes = now.bytes;
+        entry.unreadable = false;
+        entry.fileSize = entry.lastWrite = 0; // read whole
     } else {
         if (loaded.fileSize != 0 && (changed.content || changed.name)) {
             Raise(
@@ -132,6 +134,7 @@ TrapResult ApplyEdit(const XtrRecord& edited, const XtrRecord& loaded, const Fil
         }
         entry.bytes = loaded.bytes;
         entry.unreadable = loaded.unreadable;
+        entry.fileSize = entry.lastWrite = 0;
     }
 
     if (overChange) {
@@ -208,7 +211,7 @@ ChangeEnd SaveEditedEntry(HWND owner, const XtrRecord& edited, const XtrRecord* 
     return ChangeEnd::Done;
 }
 
-ChangeEnd MoveEntry(HWND owner, const XtrRecord& chosen) {
+ChangeEnd MoveEntry(HWND owner, XtrRecord chosen) {
     const std::vector<std::wstring> inTheWay =
         FilesInTheWay(chosen.fileName, {CatalogueFolder(!chosen.active)}, {});
     if (!inTheWay.empty() && !AskToReplace(owner, chosen.fileName, inTheWay)) {
@@ -232,7 +235,7 @@ ChangeEnd MoveEntry(HWND owner, const XtrRecord& chosen) {
     return ChangeEnd::Done;
 }
 
-ChangeEnd DeleteEntry(HWND owner, const XtrRecord& chosen) {
+ChangeEnd DeleteEntry(HWND owner, XtrRecord chosen) {
     CurrentIndex = IndexOfFile(chosen.folder, chosen.fileName);
     if (CurrentIndex == 0) {
         RescanAndRebuild();

@@ -31,12 +31,13 @@ enum class ChangeEnd {
 ChangeEnd SaveEditedEntry(HWND owner, const XtrRecord& edited, const XtrRecord* loaded);
 
 // Set Active or Set Inactive: the chosen entry's file into the other folder,
-// then a rescan.
-ChangeEnd MoveEntry(HWND owner, const XtrRecord& chosen);
+// then a rescan. The entry is taken as it is now: a rescan while a question
+// waits replaces the table.
+ChangeEnd MoveEntry(HWND owner, XtrRecord chosen);
 
 // Delete, once the user has said Yes: the chosen entry's file into the
 // Recycle Bin, then a rescan.
-ChangeEnd DeleteEntry(HWND owner, const XtrRecord& chosen);
+ChangeEnd DeleteEntry(HWND owner, XtrRecord chosen);
 
 // Files dropped on the main window: each XTR file from elsewhere becomes an
 // active entry, a copy of its bytes; anything else dropped is ignored, and so

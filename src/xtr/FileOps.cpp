@@ -50,12 +50,8 @@ void RenameLetterCase(const std::wstring& folder, const std::wstring& oldPath, c
 // A folder of the catalogue that is gone (renamed, a drive unplugged) fails
 // the command; a file alone that is gone is only what the rescan will show.
 void RequireFolder(const std::wstring& folder) {
-    const DWORD attributes = ::GetFileAttributesW(folder.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        RaiseLastError();
-    }
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        Raise(Err::PathNotFound);
+    if (const std::optional<NoFolder> problem = WhyNoFolderAt(folder)) {
+        Raise(problem->number);
     }
 }
 } // namespace

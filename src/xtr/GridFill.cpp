@@ -58,7 +58,7 @@ std::wstring ProgramPathDisplay(std::int16_t index) { return ProgramPathDisplayO
 void BuildGrid() {
     Trap(L"Module1.BuildGrid", [] {
         if (catalogueGrid == nullptr) {
-            Raise(Err::InvalidCall);
+            return; // no main window (yet, or any more): nothing shows the catalogue
         }
         Grid& grid = *catalogueGrid;
         const size_t upperBound = XtrTable.size() - 1;

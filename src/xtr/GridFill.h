@@ -11,7 +11,8 @@ class Grid;
 void ShowCatalogueIn(Grid* grid, void (*pump)());
 
 // Refills grdXTRs from XtrTable: row r shows entry r, row 0 the headers.
-// Reports its own failures; the grid then stays hidden and busy.
+// Reports its own failures; the grid then stays hidden and busy. Without a
+// main window it has nothing to fill.
 void BuildGrid();
 
 // ScanXTR, then BuildGrid: what ends start-up, Refresh and every command that

@@ -31,3 +31,12 @@ TEST(HostPaths, PathForFileDropsTheFolderOnlyWhenSpelledTheSame) {
     EXPECT_EQ(ProgramPathForFileOf({L"", L"", L"a.exe"}, setting), L"a.exe");
     EXPECT_EQ(ProgramPathForFileOf({L"", L"Addons", L"a.exe"}, L""), L"Addons\\a.exe");
 }
+
+TEST(HostPaths, OnlyADriveWithItsRootOrANetworkPathIsFull) {
+    for (const wchar_t* path : {L"C:\\UI-View32\\", L"c:/UIV", L"C:\\", L"\\\\server\\share\\UIV"}) {
+        EXPECT_TRUE(IsFullPath(path)) << path;
+    }
+    for (const wchar_t* path : {L"UI-View32\\", L"\\UI-View32", L"C:UIV", L"C:", L"\"C:\\UIV\\\"", L""}) {
+        EXPECT_FALSE(IsFullPath(path)) << path;
+    }
+}

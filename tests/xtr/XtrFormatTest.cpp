@@ -225,3 +225,30 @@ TEST(TemporaryNames, SayWhenTheyWereMadeAndWhereTheyWereGoing) {
         EXPECT_FALSE(ParseTemporaryName(other).has_value()) << other;
     }
 }
+
+// A save rewrites only the lines whose value changed; what the user wrote
+// after the fourth line stays byte for byte, the writer's own closing pair is renewed.
+TEST(SavedXtr, OnlyFreshLinesAndTheWritersOwnClosingChange) {
+    const std::array<std::optional<std::string>, 4> titleOnly = {"New", std::nullopt, std::nullopt,
+                                                                 std::nullopt};
+    struct Case {
+        const char *base, *saved;
+    };
+    const Case cases[] = {
+        {"Old\r\nC:\\z.exe\ryes\r\n1\r\nmy notes\r\nkeep me\n",
+         "New\r\nC:\\z.exe\ryes\r\n1\r\nmy notes\r\nkeep me\n"},
+        {"Old\r\np\r\nyes\r\n1\r\n-----------------------------\r\ncreated by X on d t\r\n",
+         "New\r\np\r\nyes\r\n1\r\n<closing>"},
+        {"Old\r\np\r\nyes\r\n1", "New\r\np\r\nyes\r\n1\r\n<closing>"},
+        {"Old\r\np\r\nyes\r\n1\r\n-----------------------------\r\ncreated by X\r\nmore\r\n",
+         "New\r\np\r\nyes\r\n1\r\n-----------------------------\r\ncreated by X\r\nmore\r\n"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(JoinSavedXtr(CutXtrFile(c.base), titleOnly, "<closing>"), c.saved) << c.base;
+    }
+    // A new file, or one holding less than four lines, gets every line the writer writes.
+    const std::array<std::optional<std::string>, 4> all = {"T", "p", "True", "False"};
+    EXPECT_EQ(JoinSavedXtr(CutXtrFile(""), all, "<closing>"), "T\r\np\r\nTrue\r\nFalse\r\n<closing>");
+    EXPECT_EQ(JoinSavedXtr(CutXtrFile("Only a title"), {std::nullopt, "p", "True", "False"}, "<c>"),
+              "Only a title\r\np\r\nTrue\r\nFalse\r\n<c>");
+}

@@ -1,0 +1,203 @@
+// What is written, moved, replaced and binned for the user, without a
+// window: the questions are answered through the test's seam.
+#include "xtr/Catalogue.h"
+#include "xtr/EntryChanges.h"
+#include "xtr/TemporaryFiles.h"
+#include "xtr/XtrNames.h"
+
+#include "XtrFixture.h"
+
+#include <algorithm>
+
+using namespace testsupport;
+
+namespace {
+constexpr wchar_t kChangedQuestion[] =
+    L" was changed or removed by another program since Quillon read it. Do you want to save your version?";
+
+class EntryChangesTest : public XtrFixture {
+  protected:
+    // The entry as the scan reads it from the file, for the editor to load.
+    static XtrRecord Scanned(std::wstring_view fileName) {
+        ScanXTR();
+        return EntryNamed(fileName);
+    }
+
+    // The contents of what is in the tests' trash, sorted; nothing where the
+    // tests have no trash of their own (on Windows: the real Recycle Bin).
+    std::vector<std::string> Binned() const {
+        std::vector<std::string> contents;
+        if (!trash.empty()) {
+            for (const std::wstring& name : NamesIn(trash + L"\\files")) {
+                contents.push_back(ReadBytes(trash + L"\\files\\" + name));
+            }
+        }
+        std::sort(contents.begin(), contents.end());
+        return contents;
+    }
+
+    // Emptied, not removed: the system keeps using the folders it found.
+    void EmptyTrash() const {
+        for (const wchar_t* part : {L"\\files\\", L"\\info\\"}) {
+            for (const std::wstring& name : trash.empty() ? Names{} : NamesIn(trash + part)) {
+                ::DeleteFileW((trash + part + name).c_str());
+            }
+        }
+    }
+    void SetUp() override {
+        XtrFixture::SetUp();
+        EmptyTrash();
+    }
+    void TearDown() override {
+        EmptyTrash();
+        XtrFixture::TearDown();
+    }
+
+    const std::wstring trash = TestTrashFolder();
+    TempFolder outside;
+};
+} // namespace
+
+TEST_F(EntryChangesTest, AnEditRewritesOnlyTheLinesWhoseValueChanged) {
+    WriteBytes(host / L"a.xtr",
+               "Alpha\r\nC:\\Tools\\z.exe\r\nyes\r\n1\r\nmy own notes line 5\r\nkeep me too\r\n");
+    XtrRecord loaded = Scanned(L"a.xtr");
+    XtrRecord edited = loaded;
+    edited.title = L"Alpha edited";
+    EXPECT_EQ(SaveEditedEntry(nullptr, edited, &loaded), ChangeEnd::Done);
+    EXPECT_EQ(ReadBytes(host / L"a.xtr"),
+              "Alpha edited\r\nC:\\Tools\\z.exe\r\nyes\r\n1\r\nmy own notes line 5\r\nkeep me too\r\n");
+
+    loaded = Scanned(L"a.xtr");
+    edited = loaded;
+    edited.autoStop = false;
+    EXPECT_EQ(SaveEditedEntry(nullptr, edited, &loaded), ChangeEnd::Done);
+    EXPECT_EQ(ReadBytes(host / L"a.xtr"),
+              "Alpha edited\r\nC:\\Tools\\z.exe\r\nyes\r\nFalse\r\nmy own notes line 5\r\nkeep me too\r\n");
+    EXPECT_TRUE(answers.messages.empty());
+    EXPECT_TRUE(Reports().empty());
+}
+
+// Of a large file the scan keeps the first part only; a change past it, of
+// the same size, is still seen. Saved over after Yes, the other program's
+// version goes into the bin, and its lines past the fourth stay.
+TEST_F(EntryChangesTest, AChangePastTheBytesKeptIsAskedAboutAndItsVersionBinned) {
+    const std::string head = "Big\r\nb.exe\r\nTrue\r\nFalse\r\n";
+    std::string bytes = head + std::string(70 * 1024, 'x') + "\r\n";
+    WriteBytes(host / L"b.xtr", bytes);
+    const XtrRecord loaded = Scanned(L"b.xtr");
+    bytes[bytes.size() - 3] = 'y'; // another program's change, near the end
+    WriteBytes(host / L"b.xtr", bytes);
+    XtrRecord edited = loaded;
+    edited.autoStart = false;
+
+    answers.messageReplies = {IDNO};
+    EXPECT_EQ(SaveEditedEntry(nullptr, edited, &loaded), ChangeEnd::Declined);
+    ASSERT_EQ(answers.messages.size(), 1u);
+    EXPECT_EQ(answers.messages[0].text, L"b.xtr" + std::wstring(kChangedQuestion));
+    EXPECT_TRUE(ReadBytes(host / L"b.xtr") == bytes);
+
+    answers.messageReplies = {IDYES};
+    EXPECT_EQ(SaveEditedEntry(nullptr, edited, &loaded), ChangeEnd::Done);
+    std::string saved = bytes;
+    saved.replace(saved.find("True"), 4, "False");
+    EXPECT_TRUE(ReadBytes(host / L"b.xtr") == saved);
+    if (!trash.empty()) {
+        EXPECT_TRUE(Binned() == std::vector<std::string>{bytes});
+    }
+    EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"b.xtr"}));
+}
+
+// A drop replaces the file of its name in both folders, so that the entry is
+// listed once: one question names both, and Yes bins both.
+TEST_F(EntryChangesTest, OneQuestionNamesEveryFileReplacedAndYesBinsThemAll) {
+    WriteBytes(host / L"c.xtr", "Active C\r\n");
+    WriteBytes(InSaved(L"c.xtr"), "Inactive C\r\n");
+    WriteBytes(outside / L"c.xtr", "Dropped C\r\n");
+    ScanXTR();
+    answers.messageReplies = {IDNO};
+    InstallDroppedFiles(nullptr, {outside / L"c.xtr"});
+    ASSERT_EQ(answers.messages.size(), 2u) << "the question, then what was not installed";
+    EXPECT_EQ(answers.messages[0].text,
+              L"c.xtr already exists in the UI-View32 folder and in SavedXTR. Do you want to replace both?");
+    EXPECT_EQ(ReadBytes(host / L"c.xtr"), "Active C\r\n");
+    EXPECT_EQ(ReadBytes(InSaved(L"c.xtr")), "Inactive C\r\n");
+
+    // The moment before the new file is put in place: the old one is in the
+    // bin already, and the only copy of the new one carries the name it goes
+    // to, for the next start to put in place should the run end there.
+    std::vector<std::wstring> onTheWayTo;
+    ReplaceStepForTests() = [&](const std::wstring& source, const std::wstring& target) {
+        const std::optional<TemporaryNameParts> parts = ParseTemporaryName(FileNameOf(source));
+        onTheWayTo.push_back(parts && !FileExists(target) ? parts->destination : L"?");
+        return ::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    };
+    answers.messageReplies = {IDYES};
+    InstallDroppedFiles(nullptr, {outside / L"c.xtr"});
+    EXPECT_EQ(onTheWayTo, Names{L"c.xtr"});
+    EXPECT_EQ(ReadBytes(host / L"c.xtr"), "Dropped C\r\n");
+    EXPECT_TRUE(NamesIn(Saved()).empty());
+    if (!trash.empty()) {
+        EXPECT_EQ(Binned(), (std::vector<std::string>{"Active C\r\n", "Inactive C\r\n"}));
+    }
+    EXPECT_EQ(answers.messages.size(), 3u);
+}
+
+// Set Inactive renames the file: at no moment is it in both folders, nor in neither.
+TEST_F(EntryChangesTest, AMoveIsOneRename) {
+    WriteBytes(host / L"a.xtr", "A\r\n");
+    const XtrRecord chosen = Scanned(L"a.xtr");
+    std::vector<std::pair<std::wstring, std::wstring>> steps;
+    ReplaceStepForTests() = [&](const std::wstring& source, const std::wstring& target) {
+        steps.emplace_back(source, target);
+        return ::MoveFileExW(source.c_str(), target.c_str(), 0) != FALSE;
+    };
+    EXPECT_EQ(MoveEntry(nullptr, chosen), ChangeEnd::Done);
+    ASSERT_EQ(steps.size(), 1u);
+    EXPECT_EQ(steps[0], std::make_pair(host / L"a.xtr", InSaved(L"a.xtr")));
+    EXPECT_EQ(ReadBytes(InSaved(L"a.xtr")), "A\r\n");
+    EXPECT_EQ(NamesIn(host.Path()), Names{L"SavedXTR"});
+}
+
+// The UI-View32 folder renamed away while Quillon runs: every command the user
+// gives says so, besides its log line.
+TEST_F(EntryChangesTest, CommandsOnAFolderThatIsGoneSaySo) {
+    WriteBytes(host / L"a.xtr", "A\r\n");
+    const XtrRecord chosen = Scanned(L"a.xtr");
+    const std::wstring away = host.Path() + L"-away";
+    ASSERT_TRUE(::MoveFileW(host.Path().c_str(), away.c_str()));
+    answers.messageReplies = {};
+    EXPECT_EQ(DeleteEntry(nullptr, chosen), ChangeEnd::Failed);
+    EXPECT_EQ(MoveEntry(nullptr, chosen), ChangeEnd::Failed);
+    RefreshCatalogue(nullptr);
+    ASSERT_TRUE(::MoveFileW(away.c_str(), host.Path().c_str()));
+
+    ASSERT_EQ(answers.messages.size(), 3u);
+    EXPECT_EQ(answers.messages[0].text, L"The XTR file a.xtr could not be deleted: Path not found");
+    EXPECT_EQ(answers.messages[1].text, L"The XTR file a.xtr could not be made inactive: Path not found");
+    EXPECT_EQ(answers.messages[2].text,
+              L"Quillon cannot read the UI-View32 folder " + host.Path() + L": Path not found.");
+    EXPECT_EQ(Reports(), (std::vector<std::string>{"76 in module Module1.DeleteXTR: Path not found",
+                                                   "76 in module Module1.ActiveChanged: Path not found"}));
+}
+
+// Past the table's room every file listed is still tested, and one message
+// says how many are listed.
+TEST_F(EntryChangesTest, FilesPastTheTablesRoomAreLeftOutAndTold) {
+    WriteBytes(host / L"tool.exe", "MZ");
+    for (const wchar_t* name : {L"a.xtr", L"b.xtr", L"c.xtr"}) {
+        WriteBytes(host / name, "T\r\ntool.exe\r\nTrue\r\nTrue\r\n");
+    }
+    ScanCatalogue(2);
+    ASSERT_EQ(XtrCount, 2);
+    EXPECT_TRUE(XtrTable[1].programFound && XtrTable[2].programFound) << "red only when not found";
+    ASSERT_EQ(Reports().size(), 1u);
+    EXPECT_EQ(Reports()[0].rfind("6 in module Module1.ScanXTR,  Line ", 0), 0u) << Reports()[0];
+    TellFilesLeftOut(nullptr);
+    ASSERT_EQ(answers.messages.size(), 1u);
+    EXPECT_EQ(answers.messages[0].text.substr(0, 35), L"Quillon lists 2 of the 3 XTR files ");
+
+    ScanXTR();
+    TellFilesLeftOut(nullptr);
+    EXPECT_EQ(answers.messages.size(), 1u) << "nothing to tell when every file is listed";
+}
