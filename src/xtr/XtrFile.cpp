@@ -152,6 +152,9 @@ FileNow ReadFileNow(const std::wstring& path) {
 }
 
 bool ChangedSince(const FileNow& now, const XtrRecord& entry) {
+    if (entry.unreadable) {
+        return true; // nothing to compare with: what the user saw may not be what the file holds
+    }
     switch (now.state) {
     case FileNow::State::InUse:
         return false;
@@ -159,9 +162,6 @@ bool ChangedSince(const FileNow& now, const XtrRecord& entry) {
         return true;
     case FileNow::State::Read:
         break;
-    }
-    if (entry.unreadable) {
-        return true;
     }
     if (entry.fileSize == 0) {
         return now.bytes != entry.bytes;

@@ -26,7 +26,7 @@ struct FileNow {
 FileNow ReadFileNow(const std::wstring& path);
 
 // Whether another program may have changed the file since the scan read it
-// into entry: it is gone, the scan could not read it, or its bytes (for a
+// into entry: the scan could not read it, it is gone, or its bytes (for a
 // large file: its size, last-write time or the bytes kept) differ. A file
 // another program holds open cannot tell; it is not taken for changed, and
 // whatever must be written over it then fails and is told.
