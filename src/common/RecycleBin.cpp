@@ -22,7 +22,13 @@ int RecycleFile(const std::wstring& path) {
     }
     const int result = fileOperation(&operation);
     constexpr int kCancelled = 0x75; // DE_OPCANCELLED
-    return result == 0 && operation.fAnyOperationsAborted ? kCancelled : result;
+    if (result != 0) {
+        return result;
+    }
+    // A bin that cannot take the file (under Wine: a trash folder removed
+    // while the program runs) may leave it where it was and still say done.
+    const bool stillThere = ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return operation.fAnyOperationsAborted || stillThere ? kCancelled : 0;
 }
 
 void MoveToRecycleBin(const std::wstring& path) {

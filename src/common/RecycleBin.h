@@ -4,8 +4,9 @@
 
 // Moves the file at path (a full path) into the Recycle Bin without asking or
 // showing anything. Where its drive has no bin (a network path, some removable
-// disks) the system deletes the file instead. Returns 0, or the shell's code
-// for the failure (see ErrorNumberFromShellFileCode).
+// disks) the system deletes the file instead. Returns 0 once the file is
+// gone from path, or the shell's code for the failure (see
+// ErrorNumberFromShellFileCode).
 int RecycleFile(const std::wstring& path);
 
 // As RecycleFile, but raises the program's error number for a failure. A

@@ -264,7 +264,10 @@ void InstallDroppedFiles(HWND owner, const std::vector<std::wstring>& paths) {
         const std::vector<std::wstring> inTheWay =
             FilesInTheWay(fileName, {HostFolder, SavedXtrFolder()}, {});
         if (!inTheWay.empty() && !AskToReplace(owner, fileName, inTheWay)) {
-            notInstalled += L"\n" + fileName + L": skipped, the file of that name already there was kept";
+            notInstalled +=
+                L"\n" + fileName +
+                (inTheWay.size() == 1 ? L": skipped, the file of that name already there was kept"
+                                      : L": skipped, the files of that name already there were kept");
             continue;
         }
         if (const TrapResult installed = Trap(kDropLabel, [&] { InstallXtrFile(path); }); !installed) {

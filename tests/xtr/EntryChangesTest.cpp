@@ -201,3 +201,23 @@ TEST_F(EntryChangesTest, FilesPastTheTablesRoomAreLeftOutAndTold) {
     TellFilesLeftOut(nullptr);
     EXPECT_EQ(answers.messages.size(), 1u) << "nothing to tell when every file is listed";
 }
+
+// A bin that cannot take a file may say it did: the file is then neither
+// replaced nor deleted, and the user is told.
+TEST_F(EntryChangesTest, ABinThatKeepsTheFileIsAFailure) {
+    if (trash.empty()) {
+        GTEST_SKIP() << "only the tests' own trash can be taken away";
+    }
+    WriteBytes(host / L"a.xtr", "A\r\n");
+    WriteBytes(host / L"b.xtr", "B\r\n");
+    WriteBytes(outside / L"b.xtr", "Dropped B\r\n");
+    EXPECT_EQ(DeleteEntry(nullptr, Scanned(L"a.xtr")), ChangeEnd::Done); // the bin is set up
+    RemoveTree(trash);
+    EXPECT_EQ(DeleteEntry(nullptr, Scanned(L"b.xtr")), ChangeEnd::Failed);
+    answers.messageReplies = {IDYES};
+    InstallDroppedFiles(nullptr, {outside / L"b.xtr"});
+    EXPECT_EQ(ReadBytes(host / L"b.xtr"), "B\r\n");
+    ASSERT_EQ(answers.messages.size(), 3u);
+    EXPECT_EQ(answers.messages[0].text, L"The XTR file b.xtr could not be deleted: Path/File access error");
+    EXPECT_NE(answers.messages[2].text.find(L"b.xtr: it could not be copied"), std::wstring::npos);
+}
