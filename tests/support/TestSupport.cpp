@@ -4,6 +4,7 @@
 #include "common/VersionInfo.h"
 
 #include <algorithm>
+#include <cwctype>
 
 namespace testsupport {
 
@@ -110,6 +111,29 @@ std::wstring ShownText(HWND window) {
     std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
     text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     return text;
+}
+
+std::wstring WithoutAccessKey(std::wstring_view caption) {
+    std::wstring text;
+    for (size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == L'&' && i + 1 < caption.size()) {
+            ++i;
+        }
+        text += caption[i];
+    }
+    return text;
+}
+
+wchar_t AccessKeyOf(std::wstring_view caption) {
+    for (size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] == L'&') {
+            if (caption[i + 1] != L'&') {
+                return static_cast<wchar_t>(std::towupper(caption[i + 1]));
+            }
+            ++i;
+        }
+    }
+    return 0;
 }
 
 RECT PlacedIn(HWND window, HWND control) {

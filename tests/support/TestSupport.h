@@ -80,6 +80,12 @@ std::wstring TestTrashFolder();
 
 // The window's whole text.
 std::wstring ShownText(HWND window);
+// A caption as it reads, without its access-key mark: "Set &Active" reads
+// "Set Active", "&&" reads "&".
+std::wstring WithoutAccessKey(std::wstring_view caption);
+// The letter after a caption's access-key mark, in upper case; 0 when it has none.
+wchar_t AccessKeyOf(std::wstring_view caption);
+
 // Where the control lies in the window's client area.
 RECT PlacedIn(HWND window, HWND control);
 // Dots per inch of the screen along LOGPIXELSX or LOGPIXELSY, as the system tells them.
