@@ -349,7 +349,7 @@ bool Form2::YesNo(std::wstring_view text) {
 XtrRecord Form2::EditedRecord() const {
     XtrRecord edited;
     edited.title = title_.Text(txtTitle_);
-    edited.fileName = WindowText(txtFilename_);
+    edited.fileName = TypedFileName(WindowText(txtFilename_));
     const ProgramPathPieces program = SplitProgramPath(TypedProgramPath(program_.Text(txtProgram_)));
     edited.programDrive = program.drive;
     edited.programDir = program.dir;

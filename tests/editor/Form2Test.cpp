@@ -147,7 +147,7 @@ TEST_F(Form2Test, NewWithTheDefaultsIsAnActiveFile) {
     EXPECT_TRUE(answers.messages.empty());
 }
 
-TEST_F(Form2Test, NewInactiveGoesToSavedXtrAndAnyNameIsWritten) {
+TEST_F(Form2Test, NewInactiveGoesToSavedXtrAndANameWithoutXtrGetsIt) {
     Start();
     Open(&Form1::mnuPopup1New_Click);
     Choose(Editor().cmbActive(), L"NO");
@@ -156,12 +156,14 @@ TEST_F(Form2Test, NewInactiveGoesToSavedXtrAndAnyNameIsWritten) {
     EXPECT_FALSE(FileExists(host / L"new_xtr.xtr"));
 
     Open(&Form1::mnuPopup1New_Click);
-    Type(Editor().txtFilename(), L"notes.txt");
+    Type(Editor().txtFilename(), L"Mapper");
     Click(Editor().cmdOK());
-    EXPECT_TRUE(FileExists(host / L"notes.txt")) << "no field is validated";
-    EXPECT_EQ(IndexOf(L"notes.txt"), 0) << "only XTR files are listed";
-    ASSERT_EQ(XtrCount, 1);
-    EXPECT_FALSE(XtrTable[1].active);
+    EXPECT_FALSE(Editor().IsLoaded());
+    EXPECT_EQ(NamesIn(host.Path()), (Names{L"Mapper.xtr", L"SavedXTR"}));
+    ASSERT_EQ(XtrCount, 2);
+    EXPECT_TRUE(XtrTable[static_cast<size_t>(IndexOf(L"Mapper.xtr"))].active)
+        << "listed as UI-View32 reads it";
+    EXPECT_TRUE(answers.messages.empty());
 }
 
 TEST_F(Form2Test, BrowseTellsCancelFromChoice) {
