@@ -331,6 +331,10 @@ void Grid::Visible(bool visible) {
         ShowCurrentRow();
         ShowListToolText(); // the cells under a resting pointer may have changed
         ::InvalidateRect(list_, nullptr, TRUE);
+        // Hiding the list sent the keyboard to its parent, which does nothing with it.
+        if (::GetFocus() == ::GetParent(list_)) {
+            ::SetFocus(list_);
+        }
     }
 }
 

@@ -75,6 +75,7 @@ class Grid {
     void ColWidth(int col, int twips);
     int Width() const;
 
+    // Shown again, the grid takes back the keyboard that hiding it sent to its window.
     bool Visible() const { return visible_; }
     void Visible(bool visible);
     // 0 default, 11 hourglass (and the other classic pointer numbers).

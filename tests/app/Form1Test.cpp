@@ -135,3 +135,33 @@ TEST_F(Form1Test, TheGridHasTheKeyboardBackWhenTheWindowIsActiveAgain) {
     ::SendMessageW(form->Window(), WM_ACTIVATE, WA_ACTIVE, 0);
     EXPECT_EQ(::GetFocus(), form->grdXTRs().Window());
 }
+
+// The grid hides while it refills, which sends the keyboard to the frame: it
+// comes back to the grid after every rebuild.
+TEST_F(Form1Test, TheGridHasTheKeyboardAgainAfterEveryRebuild) {
+    const std::string tool = "Tool\r\ntool.exe\r\nTrue\r\nFalse\r\n";
+    WriteBytes(host / L"a.xtr", tool);
+    WriteBytes(host / L"b.xtr", tool);
+    ASSERT_TRUE(Start());
+    ::ShowWindow(form->Window(), SW_SHOW);
+    ::SetForegroundWindow(form->Window());
+    const HWND grid = form->grdXTRs().Window();
+    ::SetFocus(grid);
+    ASSERT_EQ(::GetFocus(), grid);
+
+    form->OnCommand(IDM_VIEW_REFRESH);
+    EXPECT_EQ(::GetFocus(), grid) << "F5";
+    RightPress(IndexOf(L"a.xtr"), IDM_POPUP1_SETINACTIVE);
+    EXPECT_EQ(::GetFocus(), grid) << "Set Inactive";
+    EXPECT_EQ(form->grdXTRs().Row(), 2) << "the last row is current, as after every rebuild";
+
+    Edit(L"b.xtr");
+    ::SetWindowTextW(Editor().txtTitle(), L"Changed");
+    Click(Editor().cmdOK());
+    PumpMessages();
+    if (::GetActiveWindow() != form->Window()) {
+        // Which window the system activates next is its choice: the main window gets the keyboard then.
+        ::SendMessageW(form->Window(), WM_ACTIVATE, WA_ACTIVE, 0);
+    }
+    EXPECT_EQ(::GetFocus(), grid) << "the editor's OK";
+}
