@@ -265,6 +265,7 @@ void Form2::Form_Load() {
                 ComboBox_SetCurSel(combo, 0);
             }
             title_.Show(txtTitle_, L"your description");
+            Edit_SetSel(txtTitle_, 0, -1); // a placeholder: the first key typed replaces it
             SetText(txtFilename_, L"new_xtr.xtr");
             program_.Show(txtProgram_, L"");
             return;

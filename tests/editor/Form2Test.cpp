@@ -147,6 +147,17 @@ TEST_F(Form2Test, NewWithTheDefaultsIsAnActiveFile) {
     EXPECT_TRUE(answers.messages.empty());
 }
 
+TEST_F(Form2Test, NewHasTheDescriptionSelectedSoTypingReplacesIt) {
+    Start();
+    Open(&Form1::mnuPopup1New_Click);
+    ASSERT_EQ(::GetFocus(), Editor().txtTitle());
+    for (const wchar_t c : std::wstring_view(L"APRS Digi")) {
+        ::SendMessageW(Editor().txtTitle(), WM_CHAR, c, 1);
+    }
+    EXPECT_EQ(ShownText(Editor().txtTitle()), L"APRS Digi");
+    EXPECT_EQ(ShownText(Editor().txtFilename()), L"new_xtr.xtr");
+}
+
 TEST_F(Form2Test, NewInactiveGoesToSavedXtrAndANameWithoutXtrGetsIt) {
     Start();
     Open(&Form1::mnuPopup1New_Click);
