@@ -73,6 +73,7 @@ bool Grid::Create(HWND parent, int id, const RECT& placement, HFONT font) {
     if (list_ == nullptr) {
         return false;
     }
+    font_ = font;
     ::SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER);
     if (HDC dc = ::GetDC(list_)) {
@@ -188,6 +189,7 @@ void Grid::Cols(int count) {
     for (std::vector<Cell>& row : cells_) {
         row.resize(static_cast<size_t>(count));
     }
+    fitsHeader_.resize(static_cast<size_t>(count), true);
     while (cols_ < count) {
         InsertListColumn(cols_++);
     }
@@ -308,9 +310,26 @@ void Grid::ColWidth(int col, int twips) {
     if (twips < -1) {
         Raise(Err::InvalidCall);
     }
-    if (list_ != nullptr) {
-        ListView_SetColumnWidth(list_, col, TwipsToPixels(twips == -1 ? kDefaultColWidth : twips, dpi_));
+    fitsHeader_[static_cast<size_t>(col)] = twips == -1;
+    if (twips == -1) {
+        ShowHeaderText(col);
+    } else if (list_ != nullptr) {
+        ListView_SetColumnWidth(list_, col, TwipsToPixels(twips, dpi_));
     }
+}
+
+int Grid::HeaderWidth(std::wstring_view text, HFONT font) {
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    if (dc == nullptr) {
+        return 0;
+    }
+    const HGDIOBJ old = ::SelectObject(dc, font);
+    RECT rect{};
+    ::DrawTextW(dc, text.data(), static_cast<int>(text.size()), &rect,
+                DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    ::SelectObject(dc, old);
+    ::DeleteDC(dc);
+    return rect.right - rect.left + 2 * 3 * ::GetSystemMetrics(SM_CXEDGE);
 }
 
 int Grid::Width() const {
@@ -429,7 +448,12 @@ void Grid::ShowHeaderText(int col) {
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT;
     const bool header = fixedRows_ == 1 && !cells_.empty();
-    column.pszText = const_cast<wchar_t*>(header ? cells_[0][static_cast<size_t>(col)].text.c_str() : L"");
+    const std::wstring& text = header ? cells_[0][static_cast<size_t>(col)].text : std::wstring();
+    column.pszText = const_cast<wchar_t*>(text.c_str());
+    if (fitsHeader_[static_cast<size_t>(col)] && !text.empty()) {
+        column.mask |= LVCF_WIDTH;
+        column.cx = HeaderWidth(text, font_);
+    }
     ListView_SetColumn(list_, col, &column);
 }
 

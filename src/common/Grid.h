@@ -70,9 +70,13 @@ class Grid {
     // A cell's text without moving the current cell.
     const std::wstring& TextMatrix(int row, int col) const;
 
-    // In twips.
+    // In twips. A column whose width is not set (or set to -1) is as wide as
+    // its header text needs, so that no header is cut short at any DPI.
     int ColWidth(int col) const;
     void ColWidth(int col, int twips);
+    // The width in pixels a header needs to show text whole in font: the text
+    // as the header draws it, and the header's margin (three edges) either side.
+    static int HeaderWidth(std::wstring_view text, HFONT font);
     int Width() const;
 
     // Shown again, the grid takes back the keyboard that hiding it sent to its window.
@@ -133,8 +137,10 @@ class Grid {
     HWND tooltip_ = nullptr;
     WNDPROC listProc_ = nullptr; // the ListView's own procedure, under ListProc
     int dpi_ = 96;
+    HFONT font_ = nullptr;
     std::vector<std::vector<Cell>> cells_ = std::vector<std::vector<Cell>>(2, std::vector<Cell>(2));
     int cols_ = 2;
+    std::vector<bool> fitsHeader_ = std::vector<bool>(2, true); // per column: no width set
     int fixedRows_ = 1;
     int fixedCols_ = 0;
     int row_ = 1;

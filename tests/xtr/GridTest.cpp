@@ -159,6 +159,33 @@ TEST_F(GridTest, RowRShowsEntryRUnderSixHeaders) {
     EXPECT_TRUE(Reports().empty());
 }
 
+// No header is cut short: each column holds its header's text between the
+// header's margins, and all six fit the grid beside a vertical scroll bar.
+TEST_F(GridTest, EveryHeaderShowsItsWholeText) {
+    ThreeEntries();
+    ASSERT_TRUE(Start());
+    const HWND list = form->grdXTRs().Window();
+    const HWND header = ListView_GetHeader(list);
+    HDC dc = ::GetDC(header);
+    const HGDIOBJ old =
+        ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(header, WM_GETFONT, 0, 0)));
+    int total = 0;
+    for (int col = 0; col < 6; ++col) {
+        const std::wstring text = HeaderText(list, col);
+        SIZE size{};
+        ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        RECT item{};
+        Header_GetItemRect(header, col, &item);
+        EXPECT_GE(item.right - item.left, size.cx + 2 * Header_GetBitmapMargin(header)) << ToAnsi(text);
+        total += ListView_GetColumnWidth(list, col);
+    }
+    ::SelectObject(dc, old);
+    ::ReleaseDC(header, dc);
+    RECT client{};
+    ::GetClientRect(list, &client);
+    EXPECT_LE(total, client.right - ::GetSystemMetrics(SM_CXVSCROLL));
+}
+
 TEST_F(GridTest, ApplicationCellsAreGreenOrRedAndTheToolTipSticks) {
     ThreeEntries();
     ASSERT_TRUE(Start());
