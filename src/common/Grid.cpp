@@ -2,6 +2,7 @@
 
 #include "common/ErrorTable.h"
 #include "common/Trap.h"
+#include "common/Ui.h"
 
 #include <windowsx.h>
 
@@ -283,6 +284,7 @@ void Grid::CellToolTipText(std::wstring_view text) {
     CurrentCell().toolTip.assign(text);
     if (visible_) {
         ShowListToolText();
+        DescribeRow(row_);
     }
 }
 
@@ -349,6 +351,7 @@ void Grid::Visible(bool visible) {
     if (visible) {
         ShowCurrentRow();
         ShowListToolText(); // the cells under a resting pointer may have changed
+        DescribeRows();
         ::InvalidateRect(list_, nullptr, TRUE);
         // Hiding the list sent the keyboard to its parent, which does nothing with it.
         if (::GetFocus() == ::GetParent(list_)) {
@@ -415,6 +418,38 @@ void Grid::ShowListToolText() {
     if (tooltip_ != nullptr && list_ != nullptr) {
         ::SendMessageW(tooltip_, TTM_POP, 0, 0);
         SetToolText(tooltip_, ::GetParent(list_), list_, listToolText_);
+    }
+}
+
+// Told once the rows are on show, and only where a description changed: a
+// grid without any never loads what the telling needs.
+void Grid::DescribeRows() {
+    const int items = std::max(0, Rows() - fixedRows_);
+    for (int item = 0; item < std::max(items, static_cast<int>(described_.size())); ++item) {
+        DescribeRow(item + fixedRows_);
+    }
+    described_.resize(static_cast<size_t>(items));
+}
+
+void Grid::DescribeRow(int row) {
+    if (list_ == nullptr || IsHeaderRow(row)) {
+        return;
+    }
+    std::wstring description;
+    if (row < Rows()) {
+        for (const Cell& cell : cells_[static_cast<size_t>(row)]) {
+            if (!cell.toolTip.empty()) {
+                description += (description.empty() ? L"" : L"; ") + cell.toolTip;
+            }
+        }
+    }
+    const auto item = static_cast<size_t>(ItemOfRow(row));
+    if (item >= described_.size()) {
+        described_.resize(item + 1);
+    }
+    if (description != described_[item]) {
+        Ui::DescribeAccessibleItem(list_, static_cast<long>(item) + 1, description);
+        described_[item] = std::move(description);
     }
 }
 

@@ -64,7 +64,8 @@ class Grid {
     HICON CellPicture() const;
     void CellPicture(HICON picture);
     // What the tooltip reads while the pointer is over the current cell, in
-    // place of ToolTipText; empty for the grid's own.
+    // place of ToolTipText; empty for the grid's own. A screen reader is told
+    // the same: a row's cells' own tips are the row's accessible description.
     const std::wstring& CellToolTipText() const;
     void CellToolTipText(std::wstring_view text);
     // A cell's text without moving the current cell.
@@ -129,6 +130,8 @@ class Grid {
     void OnMouseMove(POINT clientPoint);
     const std::wstring& ListToolText() const;
     void ShowListToolText();
+    void DescribeRows();
+    void DescribeRow(int row);
     void OnPress(int button, int item, int subItem, POINT clientPoint);
     int FindTypedItem(const NMLVFINDITEMW& find) const;
 
@@ -153,5 +156,6 @@ class Grid {
     // The cell under the pointer, for the tooltip; -1 when none.
     int hoverRow_ = -1;
     int hoverCol_ = -1;
-    std::wstring listToolText_; // what the list's tool reads now
+    std::wstring listToolText_;           // what the list's tool reads now
+    std::vector<std::wstring> described_; // each item's accessible description, as the system has it
 };

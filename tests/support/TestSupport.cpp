@@ -68,6 +68,10 @@ ModalAnswers::ModalAnswers() {
         shellRequests.push_back(request);
         return 42; // as the shell answers success
     };
+    hooks.describeAccessibleItem = [this](HWND window, long child, std::wstring_view text) {
+        descriptions.push_back({window, child, std::wstring(text)});
+        return true;
+    };
     hooks.programVersionString = [this](const wchar_t* name) {
         const auto answer = versionStrings.find(name);
         return answer != versionStrings.end() ? answer->second : ReadProgramVersionString(name);

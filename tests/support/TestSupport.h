@@ -27,7 +27,8 @@ std::string AnsiBytes(std::wstring_view text);
 std::wstring AnsiText(std::string_view bytes);
 
 // Answers message boxes, popup menus and file dialogs, and records what was asked;
-// records shell requests without running them.
+// records shell requests without running them, and what a screen reader would
+// be told (Wine does not take it).
 struct ShownMessage {
     std::wstring text;
     std::wstring title;
@@ -55,6 +56,14 @@ class ModalAnswers {
 
     // Recorded instead of run: no test starts a browser.
     std::vector<Ui::ShellRequest> shellRequests;
+    struct Description {
+        HWND window;
+        long child;
+        std::wstring text;
+        bool operator==(const Description&) const = default;
+    };
+    std::vector<Description> descriptions;
+
     // Version resource entries to answer instead of the real ones; others are read.
     std::map<std::wstring, std::wstring> versionStrings;
 };

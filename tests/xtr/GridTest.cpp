@@ -429,3 +429,25 @@ TEST_F(GridTest, AMissingProgramsCellCarriesASignAndATipOfItsOwn) {
     EXPECT_EQ(pointAt(0, 4), kInvalidPathTip);
     EXPECT_EQ(pointAt(1, 0), kInvalidPathTip);
 }
+
+// A screen reader cannot see red or a sign: the row's accessible description
+// says what the pointer's tip says, kept as the rows change.
+TEST_F(GridTest, AMissingProgramsRowIsDescribedForScreenReaders) {
+    ThreeEntries();
+    ASSERT_TRUE(Start());
+    const HWND list = form->grdXTRs().Window();
+    ASSERT_FALSE(XtrTable[2].programFound);
+    using Description = ModalAnswers::Description;
+    const std::wstring missing = L"Program not found: " + (host / L"Missing\\gone.exe");
+    EXPECT_EQ(answers.descriptions, (std::vector<Description>{{list, 2, missing}}))
+        << "the second row's item";
+
+    BuildGrid();
+    EXPECT_EQ(answers.descriptions.size(), 1u) << "told again only when it changes";
+
+    ::CreateDirectoryW((host / L"Missing").c_str(), nullptr);
+    WriteBytes(host / L"Missing\\gone.exe", "MZ");
+    ScanXTR();
+    BuildGrid();
+    EXPECT_EQ(answers.descriptions.back(), (Description{list, 2, L""})) << "found now: taken away";
+}
