@@ -118,6 +118,15 @@ LRESULT CALLBACK Grid::ListProc(HWND window, UINT message, WPARAM wParam, LPARAM
         } catch (...) {
         }
         break;
+    case WM_NOTIFY:
+        // The header tells only the list of a right press on it: the grid's
+        // header row is pressed, and the current row stays.
+        if (const NMHDR& header = *reinterpret_cast<NMHDR*>(lParam);
+            header.hwndFrom == grid->header_ && header.code == static_cast<UINT>(NM_RCLICK)) {
+            Trap(L"Grid.ListProc", [grid] { grid->OnPress(2, -1, -1, grid->MessagePoint()); });
+            return TRUE;
+        }
+        break;
     case WM_SETCURSOR:
         if (const wchar_t* cursor = CursorFor(grid->mousePointer_);
             cursor != nullptr && LOWORD(lParam) == HTCLIENT) {
@@ -608,6 +617,13 @@ void Grid::DrawPictureCell(const NMLVCUSTOMDRAW& draw, const Cell& cell) const {
     ::RestoreDC(dc, savedState);
 }
 
+POINT Grid::MessagePoint() const {
+    const DWORD position = ::GetMessagePos();
+    POINT point{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+    ::ScreenToClient(list_, &point);
+    return point;
+}
+
 void Grid::OnPress(int button, int item, int subItem, POINT clientPoint) {
     if (item >= 0 && item + fixedRows_ < Rows()) {
         row_ = item + fixedRows_;
@@ -695,14 +711,10 @@ bool Grid::OnNotify(NMHDR& header, LRESULT& result) {
         OnPress(header.code == NM_CLICK ? 1 : 2, press.iItem, press.iSubItem, press.ptAction);
         return true;
     }
-    case LVN_COLUMNCLICK: {
+    case LVN_COLUMNCLICK:
         // A left press on the header row.
-        const DWORD position = ::GetMessagePos();
-        POINT point{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
-        ::ScreenToClient(list_, &point);
-        OnPress(1, -1, reinterpret_cast<NMLISTVIEW&>(header).iSubItem, point);
+        OnPress(1, -1, reinterpret_cast<NMLISTVIEW&>(header).iSubItem, MessagePoint());
         return true;
-    }
     default:
         return false;
     }

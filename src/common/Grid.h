@@ -94,8 +94,9 @@ class Grid {
     const std::wstring& ToolTipText() const { return toolTipText_; }
     void ToolTipText(std::wstring_view text);
 
-    // Raised for a mouse press on the grid: button 1 left, 2 right, and the
-    // pointer's screen position. A press on a row first makes that row current.
+    // Raised for a mouse press on the grid, its header row included: button 1
+    // left, 2 right, and the pointer's screen position. A press on a row first
+    // makes that row current.
     std::function<void(int button, POINT screenPoint)> MouseDown;
 
     // The parent passes on its WM_NOTIFY; true when the notification was the
@@ -133,6 +134,8 @@ class Grid {
     void DescribeRows();
     void DescribeRow(int row);
     void OnPress(int button, int item, int subItem, POINT clientPoint);
+    // Where the pointer was, in the list's client area, when the message being handled was sent.
+    POINT MessagePoint() const;
     int FindTypedItem(const NMLVFINDITEMW& find) const;
 
     HWND list_ = nullptr;

@@ -42,9 +42,13 @@ TEST_F(CommandsTest, OnAnEmptyCatalogueTheMenuOffersNewAlone) {
     }
     EXPECT_TRUE(ItemEnabled(L"New"));
 
+    // The header row, where the grid says it found nothing, is the grid's too.
+    ::SendMessageW(ListView_GetHeader(form->grdXTRs().Window()), WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(answers.popupCount, 2) << "a right press on the header row";
+
     answers.popupChoice = IDM_POPUP1_NEW;
     form->grdXTRs_MouseDown(Form1::kRightButton, POINT{1, 1});
-    EXPECT_EQ(answers.popupCount, 2);
+    EXPECT_EQ(answers.popupCount, 3);
     ASSERT_TRUE(Editor().IsLoaded());
     EXPECT_EQ(ShownText(Editor().txtFilename()), L"new_xtr.xtr");
 }
