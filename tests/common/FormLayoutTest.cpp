@@ -6,7 +6,6 @@
 #include "app/Form1.h"
 #include "editor/Form2.h"
 #include "support/TestSupport.h"
-#include "xtr/GridText.h"
 
 #include <gtest/gtest.h>
 
@@ -23,17 +22,6 @@ int MeasuredHeight(const FormControl& control, int dpi, int width) {
     ::SelectObject(dc, old);
     ::DeleteDC(dc);
     return control.text.empty() ? 0 : rect.bottom - rect.top;
-}
-
-// The width of text in font, as GetTextExtentPoint32 gives it.
-int TextWidth(const std::wstring& text, HFONT font) {
-    HDC dc = ::CreateCompatibleDC(nullptr);
-    const HGDIOBJ old = ::SelectObject(dc, font);
-    SIZE size{};
-    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    ::SelectObject(dc, old);
-    ::DeleteDC(dc);
-    return size.cx;
 }
 } // namespace
 
@@ -71,33 +59,5 @@ TEST(FormLayout, EveryLabelHoldsItsTextAtThreeResolutions) {
                 }
             }
         }
-    }
-}
-
-// The catalogue's headers, in the grid's font, fit their columns at 96, 120 and
-// 144 dots per inch: Description, XTR-Filename and Application Path at their
-// 3000, 2000 and 3000 twips, the others as wide as their headers need, and all
-// six within the grid's width, a vertical scroll bar beside them.
-TEST(FormLayout, EveryGridHeaderHoldsItsTextAtThreeResolutions) {
-    const FormControl grid = Form1::Controls()[1];
-    ASSERT_EQ(grid.twips.width, 11295);
-    const int designed[6] = {3000, 2000, -1, -1, 3000, -1};
-    const int margin = 3 * ::GetSystemMetrics(SM_CXEDGE); // a header's, on either side of its text
-    for (int dpi : {96, 120, 144}) {
-        UniqueGdiObject font(
-            CreateFormFont(grid.font.face, grid.font.hundredthPoints, grid.font.weight, dpi));
-        const HFONT made = static_cast<HFONT>(font.get());
-        int total = 0;
-        for (size_t col = 0; col < 6; ++col) {
-            const std::wstring header = kGridHeaders[col];
-            const int width =
-                designed[col] == -1 ? Grid::HeaderWidth(header, made) : TwipsToPixels(designed[col], dpi);
-            EXPECT_GE(width, TextWidth(header, made) + 2 * margin)
-                << ToAnsi(header) << " at " << dpi << " dpi";
-            total += width;
-        }
-        const int room = TwipsToPixels(grid.twips.width, dpi) - 2 * ::GetSystemMetrics(SM_CXEDGE) -
-                         ::GetSystemMetrics(SM_CXVSCROLL);
-        EXPECT_LE(total, room) << "at " << dpi << " dpi";
     }
 }

@@ -30,13 +30,9 @@ TEST(TypedProgramPath, DropsOnlyOnePairAroundTheWhole) {
 }
 
 TEST(TypedFileName, GetsTheXtrExtensionItLacks) {
-    const std::pair<const wchar_t*, const wchar_t*> cases[] = {{L"Mapper", L"Mapper.xtr"},
-                                                               {L"Mapper.xtr", L"Mapper.xtr"},
-                                                               {L"Tool.XTR", L"Tool.XTR"},
-                                                               {L"b.XtR", L"b.XtR"},
-                                                               {L"notes.txt", L"notes.txt.xtr"},
-                                                               {L"a.xtra", L"a.xtra.xtr"},
-                                                               {L"", L""}};
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"Mapper", L"Mapper.xtr"},       {L"Tool.XTR", L"Tool.XTR"}, {L"b.XtR", L"b.XtR"},
+        {L"notes.txt", L"notes.txt.xtr"}, {L"a.xtra", L"a.xtra.xtr"}, {L"", L""}};
     for (const auto& [typed, expected] : cases) {
         EXPECT_EQ(TypedFileName(typed), expected) << testing::PrintToString(std::wstring(typed));
     }

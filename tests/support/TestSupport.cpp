@@ -117,27 +117,16 @@ std::wstring ShownText(HWND window) {
     return text;
 }
 
-std::wstring WithoutAccessKey(std::wstring_view caption) {
-    std::wstring text;
-    for (size_t i = 0; i < caption.size(); ++i) {
-        if (caption[i] == L'&' && i + 1 < caption.size()) {
-            ++i;
-        }
-        text += caption[i];
-    }
-    return text;
+std::wstring WithoutAccessKey(std::wstring caption) {
+    std::erase(caption, L'&');
+    return caption;
 }
 
 wchar_t AccessKeyOf(std::wstring_view caption) {
-    for (size_t i = 0; i + 1 < caption.size(); ++i) {
-        if (caption[i] == L'&') {
-            if (caption[i + 1] != L'&') {
-                return static_cast<wchar_t>(std::towupper(caption[i + 1]));
-            }
-            ++i;
-        }
-    }
-    return 0;
+    const size_t mark = caption.find(L'&');
+    return mark + 1 < caption.size() && mark != caption.npos
+               ? static_cast<wchar_t>(std::towupper(caption[mark + 1]))
+               : 0;
 }
 
 RECT PlacedIn(HWND window, HWND control) {

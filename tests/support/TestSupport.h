@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace testsupport {
@@ -56,13 +57,7 @@ class ModalAnswers {
 
     // Recorded instead of run: no test starts a browser.
     std::vector<Ui::ShellRequest> shellRequests;
-    struct Description {
-        HWND window;
-        long child;
-        std::wstring text;
-        bool operator==(const Description&) const = default;
-    };
-    std::vector<Description> descriptions;
+    std::vector<std::tuple<HWND, long, std::wstring>> descriptions; // window, item, text
 
     // Version resource entries to answer instead of the real ones; others are read.
     std::map<std::wstring, std::wstring> versionStrings;
@@ -89,9 +84,8 @@ std::wstring TestTrashFolder();
 
 // The window's whole text.
 std::wstring ShownText(HWND window);
-// A caption as it reads, without its access-key mark: "Set &Active" reads
-// "Set Active", "&&" reads "&".
-std::wstring WithoutAccessKey(std::wstring_view caption);
+// A caption as it reads, without its access-key mark: "Set &Active" reads "Set Active".
+std::wstring WithoutAccessKey(std::wstring caption);
 // The letter after a caption's access-key mark, in upper case; 0 when it has none.
 wchar_t AccessKeyOf(std::wstring_view caption);
 

@@ -159,31 +159,41 @@ TEST_F(GridTest, RowRShowsEntryRUnderSixHeaders) {
     EXPECT_TRUE(Reports().empty());
 }
 
-// No header is cut short: each column holds its header's text between the
-// header's margins, and all six fit the grid beside a vertical scroll bar.
-TEST_F(GridTest, EveryHeaderShowsItsWholeText) {
+// No header is cut short, at 96, 120 and 144 dots per inch as on this screen:
+// each column holds its header's text between the header's margins, Description,
+// XTR-Filename and Application Path at 3000, 2000 and 3000 twips, and all six
+// fit the grid's 11295 twips beside a vertical scroll bar.
+TEST_F(GridTest, EveryHeaderShowsItsWholeTextAtThreeResolutions) {
     ThreeEntries();
     ASSERT_TRUE(Start());
     const HWND list = form->grdXTRs().Window();
     const HWND header = ListView_GetHeader(list);
-    HDC dc = ::GetDC(header);
-    const HGDIOBJ old =
-        ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(header, WM_GETFONT, 0, 0)));
-    int total = 0;
-    for (int col = 0; col < 6; ++col) {
-        const std::wstring text = HeaderText(list, col);
-        SIZE size{};
-        ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-        RECT item{};
-        Header_GetItemRect(header, col, &item);
-        EXPECT_GE(item.right - item.left, size.cx + 2 * Header_GetBitmapMargin(header)) << ToAnsi(text);
-        total += ListView_GetColumnWidth(list, col);
+    const auto shownFont = reinterpret_cast<HFONT>(::SendMessageW(header, WM_GETFONT, 0, 0));
+    const int designed[6] = {3000, 2000, 0, 0, 3000, 0};
+    for (int col : {2, 3, 5}) {
+        EXPECT_EQ(ListView_GetColumnWidth(list, col), Grid::HeaderWidth(HeaderText(list, col), shownFont));
     }
-    ::SelectObject(dc, old);
-    ::ReleaseDC(header, dc);
-    RECT client{};
-    ::GetClientRect(list, &client);
-    EXPECT_LE(total, client.right - ::GetSystemMetrics(SM_CXVSCROLL));
+    const FormFont gridFont = Form1::Controls()[1].font;
+    for (int dpi : {96, 120, 144}) {
+        UniqueGdiObject font(CreateFormFont(gridFont.face, gridFont.hundredthPoints, gridFont.weight, dpi));
+        HDC dc = ::CreateCompatibleDC(nullptr);
+        const HGDIOBJ old = ::SelectObject(dc, font.get());
+        int total = 0;
+        for (int col = 0; col < 6; ++col) {
+            const std::wstring text = kGridHeaders[static_cast<size_t>(col)];
+            const int width = designed[col] != 0 ? TwipsToPixels(designed[col], dpi)
+                                                 : Grid::HeaderWidth(text, static_cast<HFONT>(font.get()));
+            SIZE size{};
+            ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+            EXPECT_GE(width, size.cx + 2 * Header_GetBitmapMargin(header)) << ToAnsi(text) << " at " << dpi;
+            total += width;
+        }
+        ::SelectObject(dc, old);
+        ::DeleteDC(dc);
+        const int room =
+            TwipsToPixels(11295, dpi) - 2 * ::GetSystemMetrics(SM_CXEDGE) - ::GetSystemMetrics(SM_CXVSCROLL);
+        EXPECT_LE(total, room) << "at " << dpi << " dpi";
+    }
 }
 
 TEST_F(GridTest, ApplicationCellsAreGreenOrRedAndTheToolTipSticks) {
@@ -437,7 +447,7 @@ TEST_F(GridTest, AMissingProgramsRowIsDescribedForScreenReaders) {
     ASSERT_TRUE(Start());
     const HWND list = form->grdXTRs().Window();
     ASSERT_FALSE(XtrTable[2].programFound);
-    using Description = ModalAnswers::Description;
+    using Description = std::tuple<HWND, long, std::wstring>;
     const std::wstring missing = L"Program not found: " + (host / L"Missing\\gone.exe");
     EXPECT_EQ(answers.descriptions, (std::vector<Description>{{list, 2, missing}}))
         << "the second row's item";
