@@ -63,17 +63,25 @@ void Form1::OnCommand(int id) {
 }
 
 // Any press on the grid makes its current row the entry to act on; the right
-// button opens the context menu for it (never for the header row).
+// button opens the context menu for it. With no entry current (none is listed)
+// the menu offers New alone: that is where a first entry starts.
 void Form1::grdXTRs_MouseDown(int button, POINT screenPoint) {
     Trap(L"Form1.grdXTRs_MouseDown", [&] {
         CurrentIndex = CurrentRowIndex();
-        if (button != kRightButton || grdXTRs().Row() == 0) {
+        if (button != kRightButton) {
             return;
         }
-        const bool active = XtrEntry(CurrentIndex).active;
+        const bool onEntry = grdXTRs().Row() != 0;
+        const bool active = onEntry && XtrEntry(CurrentIndex).active;
         HMENU popup = Popup1();
-        ::EnableMenuItem(popup, IDM_POPUP1_SETACTIVE, MF_BYCOMMAND | (active ? MF_GRAYED : MF_ENABLED));
-        ::EnableMenuItem(popup, IDM_POPUP1_SETINACTIVE, MF_BYCOMMAND | (active ? MF_ENABLED : MF_GRAYED));
+        auto offer = [popup](UINT id, bool enabled) {
+            ::EnableMenuItem(popup, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+        };
+        for (UINT id : {IDM_POPUP1_VIEW, IDM_POPUP1_EDIT, IDM_POPUP1_DELETE}) {
+            offer(id, onEntry);
+        }
+        offer(IDM_POPUP1_SETACTIVE, onEntry && !active);
+        offer(IDM_POPUP1_SETINACTIVE, onEntry && active);
         const UINT choice = Ui::ShowPopupMenu(popup, screenPoint.x, screenPoint.y, window_);
         if (choice != 0) {
             OnCommand(static_cast<int>(choice));
@@ -81,12 +89,15 @@ void Form1::grdXTRs_MouseDown(int button, POINT screenPoint) {
     });
 }
 
-// The context-menu key and Shift+F10 open the menu for the current row, below its first cell.
+// The context-menu key and Shift+F10 open the menu for the current row, below
+// its first cell; with no row, below the header.
 void Form1::OpenContextMenuFromKeyboard() {
     RECT cell{};
     const int item = grdXTRs().Row() - 1;
     POINT point{0, 0};
     if (item >= 0 && ListView_GetItemRect(grdXTRs().Window(), item, &cell, LVIR_LABEL)) {
+        point = {cell.left, cell.bottom};
+    } else if (::GetClientRect(ListView_GetHeader(grdXTRs().Window()), &cell)) {
         point = {cell.left, cell.bottom};
     }
     ::ClientToScreen(grdXTRs().Window(), &point);

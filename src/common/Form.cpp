@@ -54,6 +54,18 @@ void FocusMemory::OnActivate(HWND window, bool active, HWND fallback) {
     }
 }
 
+void MoveDialogFocus(HWND window, WPARAM wParam, LPARAM lParam) {
+    HWND target =
+        lParam != 0 ? reinterpret_cast<HWND>(wParam) : ::GetNextDlgTabItem(window, ::GetFocus(), wParam != 0);
+    if (target == nullptr || !::IsChild(window, target)) {
+        return;
+    }
+    if ((::SendMessageW(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) != 0) {
+        ::SendMessageW(target, EM_SETSEL, 0, -1);
+    }
+    ::SetFocus(target);
+}
+
 namespace {
 // Position and size each converted on their own, as the forms always have been.
 RECT Pixels(const TwipsBox& twips, int dpi) {

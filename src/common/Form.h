@@ -119,6 +119,13 @@ inline DialogKey DialogKeyOf(int commandId) {
                                    : DialogKey::None;
 }
 
+// WM_NEXTDLGCTL, which dialog navigation sends to a dialog-like window as to a
+// dialog: for a label's access key, first with the label itself (lParam
+// nonzero, the control in wParam), then on to the next control of the Tab order
+// (lParam 0; wParam nonzero for the previous one). The focus goes there, and a
+// box gets its whole text selected, as in a dialog.
+void MoveDialogFocus(HWND window, WPARAM wParam, LPARAM lParam);
+
 // A font of a form: face, size in hundredths of a point (825 is 8.25
 // points) and weight, made for the dots per inch it is used at.
 struct FormFont {

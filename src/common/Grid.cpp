@@ -2,6 +2,7 @@
 
 #include "common/ErrorTable.h"
 #include "common/Trap.h"
+#include "common/Ui.h"
 
 #include <windowsx.h>
 
@@ -73,6 +74,7 @@ bool Grid::Create(HWND parent, int id, const RECT& placement, HFONT font) {
     if (list_ == nullptr) {
         return false;
     }
+    font_ = font;
     ::SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER);
     if (HDC dc = ::GetDC(list_)) {
@@ -114,6 +116,15 @@ LRESULT CALLBACK Grid::ListProc(HWND window, UINT message, WPARAM wParam, LPARAM
         try {
             grid->OnMouseMove({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         } catch (...) {
+        }
+        break;
+    case WM_NOTIFY:
+        // The header tells only the list of a right press on it: the grid's
+        // header row is pressed, and the current row stays.
+        if (const NMHDR& header = *reinterpret_cast<NMHDR*>(lParam);
+            header.hwndFrom == grid->header_ && header.code == static_cast<UINT>(NM_RCLICK)) {
+            Trap(L"Grid.ListProc", [grid] { grid->OnPress(2, -1, -1, grid->MessagePoint()); });
+            return TRUE;
         }
         break;
     case WM_SETCURSOR:
@@ -188,6 +199,7 @@ void Grid::Cols(int count) {
     for (std::vector<Cell>& row : cells_) {
         row.resize(static_cast<size_t>(count));
     }
+    fitsHeader_.resize(static_cast<size_t>(count), true);
     while (cols_ < count) {
         InsertListColumn(cols_++);
     }
@@ -281,6 +293,7 @@ void Grid::CellToolTipText(std::wstring_view text) {
     CurrentCell().toolTip.assign(text);
     if (visible_) {
         ShowListToolText();
+        DescribeRow(row_);
     }
 }
 
@@ -308,9 +321,26 @@ void Grid::ColWidth(int col, int twips) {
     if (twips < -1) {
         Raise(Err::InvalidCall);
     }
-    if (list_ != nullptr) {
-        ListView_SetColumnWidth(list_, col, TwipsToPixels(twips == -1 ? kDefaultColWidth : twips, dpi_));
+    fitsHeader_[static_cast<size_t>(col)] = twips == -1;
+    if (twips == -1) {
+        ShowHeaderText(col);
+    } else if (list_ != nullptr) {
+        ListView_SetColumnWidth(list_, col, TwipsToPixels(twips, dpi_));
     }
+}
+
+int Grid::HeaderWidth(std::wstring_view text, HFONT font) {
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    if (dc == nullptr) {
+        return 0;
+    }
+    const HGDIOBJ old = ::SelectObject(dc, font);
+    RECT rect{};
+    ::DrawTextW(dc, text.data(), static_cast<int>(text.size()), &rect,
+                DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    ::SelectObject(dc, old);
+    ::DeleteDC(dc);
+    return rect.right - rect.left + 2 * 3 * ::GetSystemMetrics(SM_CXEDGE);
 }
 
 int Grid::Width() const {
@@ -330,7 +360,12 @@ void Grid::Visible(bool visible) {
     if (visible) {
         ShowCurrentRow();
         ShowListToolText(); // the cells under a resting pointer may have changed
+        DescribeRows();
         ::InvalidateRect(list_, nullptr, TRUE);
+        // Hiding the list sent the keyboard to its parent, which does nothing with it.
+        if (::GetFocus() == ::GetParent(list_)) {
+            ::SetFocus(list_);
+        }
     }
 }
 
@@ -395,6 +430,38 @@ void Grid::ShowListToolText() {
     }
 }
 
+// Told once the rows are on show, and only where a description changed: a
+// grid without any never loads what the telling needs.
+void Grid::DescribeRows() {
+    const int items = std::max(0, Rows() - fixedRows_);
+    for (int item = 0; item < std::max(items, static_cast<int>(described_.size())); ++item) {
+        DescribeRow(item + fixedRows_);
+    }
+    described_.resize(static_cast<size_t>(items));
+}
+
+void Grid::DescribeRow(int row) {
+    if (list_ == nullptr || IsHeaderRow(row)) {
+        return;
+    }
+    std::wstring description;
+    if (row < Rows()) {
+        for (const Cell& cell : cells_[static_cast<size_t>(row)]) {
+            if (!cell.toolTip.empty()) {
+                description += (description.empty() ? L"" : L"; ") + cell.toolTip;
+            }
+        }
+    }
+    const auto item = static_cast<size_t>(ItemOfRow(row));
+    if (item >= described_.size()) {
+        described_.resize(item + 1);
+    }
+    if (description != described_[item]) {
+        Ui::DescribeAccessibleItem(list_, static_cast<long>(item) + 1, description);
+        described_[item] = std::move(description);
+    }
+}
+
 void Grid::OnMouseMove(POINT clientPoint) {
     LVHITTESTINFO hit{};
     hit.pt = clientPoint;
@@ -425,7 +492,12 @@ void Grid::ShowHeaderText(int col) {
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT;
     const bool header = fixedRows_ == 1 && !cells_.empty();
-    column.pszText = const_cast<wchar_t*>(header ? cells_[0][static_cast<size_t>(col)].text.c_str() : L"");
+    const std::wstring& text = header ? cells_[0][static_cast<size_t>(col)].text : std::wstring();
+    column.pszText = const_cast<wchar_t*>(text.c_str());
+    if (fitsHeader_[static_cast<size_t>(col)] && !text.empty()) {
+        column.mask |= LVCF_WIDTH;
+        column.cx = HeaderWidth(text, font_);
+    }
     ListView_SetColumn(list_, col, &column);
 }
 
@@ -545,6 +617,13 @@ void Grid::DrawPictureCell(const NMLVCUSTOMDRAW& draw, const Cell& cell) const {
     ::RestoreDC(dc, savedState);
 }
 
+POINT Grid::MessagePoint() const {
+    const DWORD position = ::GetMessagePos();
+    POINT point{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+    ::ScreenToClient(list_, &point);
+    return point;
+}
+
 void Grid::OnPress(int button, int item, int subItem, POINT clientPoint) {
     if (item >= 0 && item + fixedRows_ < Rows()) {
         row_ = item + fixedRows_;
@@ -632,14 +711,10 @@ bool Grid::OnNotify(NMHDR& header, LRESULT& result) {
         OnPress(header.code == NM_CLICK ? 1 : 2, press.iItem, press.iSubItem, press.ptAction);
         return true;
     }
-    case LVN_COLUMNCLICK: {
+    case LVN_COLUMNCLICK:
         // A left press on the header row.
-        const DWORD position = ::GetMessagePos();
-        POINT point{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
-        ::ScreenToClient(list_, &point);
-        OnPress(1, -1, reinterpret_cast<NMLISTVIEW&>(header).iSubItem, point);
+        OnPress(1, -1, reinterpret_cast<NMLISTVIEW&>(header).iSubItem, MessagePoint());
         return true;
-    }
     default:
         return false;
     }

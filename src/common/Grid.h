@@ -64,17 +64,23 @@ class Grid {
     HICON CellPicture() const;
     void CellPicture(HICON picture);
     // What the tooltip reads while the pointer is over the current cell, in
-    // place of ToolTipText; empty for the grid's own.
+    // place of ToolTipText; empty for the grid's own. A screen reader is told
+    // the same: a row's cells' own tips are the row's accessible description.
     const std::wstring& CellToolTipText() const;
     void CellToolTipText(std::wstring_view text);
     // A cell's text without moving the current cell.
     const std::wstring& TextMatrix(int row, int col) const;
 
-    // In twips.
+    // In twips. A column whose width is not set (or set to -1) is as wide as
+    // its header text needs, so that no header is cut short at any DPI.
     int ColWidth(int col) const;
     void ColWidth(int col, int twips);
+    // The width in pixels a header needs to show text whole in font: the text
+    // as the header draws it, and the header's margin (three edges) either side.
+    static int HeaderWidth(std::wstring_view text, HFONT font);
     int Width() const;
 
+    // Shown again, the grid takes back the keyboard that hiding it sent to its window.
     bool Visible() const { return visible_; }
     void Visible(bool visible);
     // 0 default, 11 hourglass (and the other classic pointer numbers).
@@ -88,8 +94,9 @@ class Grid {
     const std::wstring& ToolTipText() const { return toolTipText_; }
     void ToolTipText(std::wstring_view text);
 
-    // Raised for a mouse press on the grid: button 1 left, 2 right, and the
-    // pointer's screen position. A press on a row first makes that row current.
+    // Raised for a mouse press on the grid, its header row included: button 1
+    // left, 2 right, and the pointer's screen position. A press on a row first
+    // makes that row current.
     std::function<void(int button, POINT screenPoint)> MouseDown;
 
     // The parent passes on its WM_NOTIFY; true when the notification was the
@@ -124,7 +131,11 @@ class Grid {
     void OnMouseMove(POINT clientPoint);
     const std::wstring& ListToolText() const;
     void ShowListToolText();
+    void DescribeRows();
+    void DescribeRow(int row);
     void OnPress(int button, int item, int subItem, POINT clientPoint);
+    // Where the pointer was, in the list's client area, when the message being handled was sent.
+    POINT MessagePoint() const;
     int FindTypedItem(const NMLVFINDITEMW& find) const;
 
     HWND list_ = nullptr;
@@ -132,8 +143,10 @@ class Grid {
     HWND tooltip_ = nullptr;
     WNDPROC listProc_ = nullptr; // the ListView's own procedure, under ListProc
     int dpi_ = 96;
+    HFONT font_ = nullptr;
     std::vector<std::vector<Cell>> cells_ = std::vector<std::vector<Cell>>(2, std::vector<Cell>(2));
     int cols_ = 2;
+    std::vector<bool> fitsHeader_ = std::vector<bool>(2, true); // per column: no width set
     int fixedRows_ = 1;
     int fixedCols_ = 0;
     int row_ = 1;
@@ -146,5 +159,6 @@ class Grid {
     // The cell under the pointer, for the tooltip; -1 when none.
     int hoverRow_ = -1;
     int hoverCol_ = -1;
-    std::wstring listToolText_; // what the list's tool reads now
+    std::wstring listToolText_;           // what the list's tool reads now
+    std::vector<std::wstring> described_; // each item's accessible description, as the system has it
 };

@@ -4,6 +4,7 @@
 #include "common/Win32.h"
 
 #include <commdlg.h>
+#include <oleacc.h>
 #include <shellapi.h>
 
 #include <vector>
@@ -46,6 +47,35 @@ class ProgramDisabled {
 };
 
 HWND RootOf(HWND window) { return window != nullptr ? ::GetAncestor(window, GA_ROOT) : nullptr; }
+
+// Defined here rather than linked from oleacc, which would load with the program.
+constexpr CLSID kAccPropServicesClass = {
+    0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
+constexpr IID kAccPropServicesInterface = {
+    0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
+constexpr MSAAPROPID kDescriptionProperty = {
+    0x4d48dfe4, 0xbd3f, 0x491f, {0xa6, 0x48, 0x49, 0x2d, 0x6f, 0x20, 0xc5, 0x88}};
+
+// The system's annotation service, made on first use on the program's one
+// thread and kept as long as the program runs; null when there is none.
+IAccPropServices*& AnnotationServices() {
+    static IAccPropServices* services = []() -> IAccPropServices* {
+        const auto initialize = SystemFunction<decltype(::CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
+        const auto create = SystemFunction<decltype(::CoCreateInstance)>(L"ole32.dll", "CoCreateInstance");
+        if (initialize == nullptr || create == nullptr) {
+            return nullptr;
+        }
+        const HRESULT started = initialize(nullptr, COINIT_APARTMENTTHREADED);
+        void* made = nullptr;
+        if ((FAILED(started) && started != RPC_E_CHANGED_MODE) ||
+            FAILED(create(kAccPropServicesClass, nullptr, CLSCTX_INPROC_SERVER, kAccPropServicesInterface,
+                          &made))) {
+            return nullptr;
+        }
+        return static_cast<IAccPropServices*>(made);
+    }();
+    return services;
+}
 } // namespace
 
 namespace Ui {
@@ -124,6 +154,27 @@ INT_PTR ExecuteShell(const ShellRequest& request) {
     return reinterpret_cast<INT_PTR>(shellExecute(request.owner, orNull(request.verb), request.file.c_str(),
                                                   orNull(request.parameters), orNull(request.folder),
                                                   request.showCommand));
+}
+
+bool DescribeAccessibleItem(HWND window, long child, std::wstring_view text) {
+    if (TestHooks().describeAccessibleItem) {
+        return TestHooks().describeAccessibleItem(window, child, text);
+    }
+    IAccPropServices*& services = AnnotationServices();
+    if (services == nullptr) {
+        return false;
+    }
+    const auto object = static_cast<DWORD>(OBJID_CLIENT);
+    const auto item = static_cast<DWORD>(child);
+    MSAAPROPID property = kDescriptionProperty;
+    const HRESULT result =
+        text.empty() ? services->ClearHwndProps(window, object, item, &property, 1)
+                     : services->SetHwndPropStr(window, object, item, property, std::wstring(text).c_str());
+    if (result == E_NOTIMPL) {
+        services->Release(); // a system without it is not asked again
+        services = nullptr;
+    }
+    return SUCCEEDED(result);
 }
 
 std::wstring ProgramVersionString(const wchar_t* name) {

@@ -3,8 +3,9 @@
 // dialog) all go through here, so that a test can answer them instead of a
 // person; so do the two things a test cannot let happen or cannot change for
 // real: handing an address to the shell (which would start a browser) and the
-// program's own version resource. Besides these, only the one file step that
-// puts a finished temporary in place (TemporaryFiles.h) is replaced in tests.
+// program's own version resource; and what a screen reader is told, which Wine
+// does not carry. Besides these, only the one file step that puts a finished
+// temporary in place (TemporaryFiles.h) is replaced in tests.
 #include <windows.h>
 
 #include <functional>
@@ -43,6 +44,13 @@ struct ShellRequest {
 // Returns the shell's result (above 32 on success).
 INT_PTR ExecuteShell(const ShellRequest& request);
 
+// The description a screen reader reads for item `child` (1 for the first) of
+// the window's client area, set through the system's Dynamic Annotation
+// (MSAA); an empty text takes it away. ole32 is loaded with the first call.
+// False when the system does not take it: then it is not asked again (Wine 8
+// answers E_NOTIMPL).
+bool DescribeAccessibleItem(HWND window, long child, std::wstring_view text);
+
 // A string entry of the running program's version resource; empty when missing.
 std::wstring ProgramVersionString(const wchar_t* name);
 
@@ -53,6 +61,7 @@ struct Hooks {
     std::function<std::optional<std::wstring>(const OpenFileRequest&)> chooseFileToOpen;
     std::function<INT_PTR(const ShellRequest&)> executeShell;
     std::function<std::wstring(const wchar_t* name)> programVersionString;
+    std::function<bool(HWND window, long child, std::wstring_view text)> describeAccessibleItem;
 };
 Hooks& TestHooks();
 } // namespace Ui

@@ -1,6 +1,7 @@
 #include "editor/EditorInput.h"
 
 #include "common/AsciiCase.h"
+#include "xtr/XtrNames.h"
 
 // The boxes offer only "YES" and "NO", so an ASCII upper-casing is exact here
 // and the rule needs no locale.
@@ -12,4 +13,12 @@ std::wstring_view TypedProgramPath(std::wstring_view text) noexcept {
         text.remove_suffix(1);
     }
     return text;
+}
+
+std::wstring TypedFileName(std::wstring_view text) {
+    std::wstring name(text);
+    if (!name.empty() && !HasXtrExtension(name)) {
+        name += L".xtr";
+    }
+    return name;
 }

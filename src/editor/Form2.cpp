@@ -132,6 +132,9 @@ LRESULT Form2::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case DM_GETDEFID:
         return MAKELRESULT(kIdOK, DC_HASDEFID);
+    case WM_NEXTDLGCTL:
+        MoveDialogFocus(window_, wParam, lParam);
+        return 0;
     case WM_ACTIVATE:
         focus_.OnActivate(window_, LOWORD(wParam) != WA_INACTIVE, txtTitle_);
         return 0;
@@ -185,22 +188,23 @@ std::vector<FormControl> Form2::Controls() {
         add(id, WC_COMBOBOXW, L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, kBoxLeft, y, 1215, 1200);
     };
 
-    // Creation order is the Tab order: top to bottom, Quit before OK.
-    label(L"Title", 120);
+    // Creation order is the Tab order: top to bottom, Quit before OK. A label's
+    // access key leads to the box created after it; OK is Enter, Quit is Esc too.
+    label(L"&Title", 120);
     textBox(kIdTitle, 120, 5895);
-    label(L"Filename", 540);
+    label(L"&Filename", 540);
     textBox(kIdFilename, 540, 3375);
-    label(L"Program", 960);
+    label(L"&Program", 960);
     textBox(kIdProgram, 960, kRightEdge - kBoxLeft);
-    add(kIdBrowse, WC_BUTTONW, L"browse", WS_TABSTOP | BS_PUSHBUTTON, 0, kRightEdge - 975, 1320, 975,
+    add(kIdBrowse, WC_BUTTONW, L"&browse", WS_TABSTOP | BS_PUSHBUTTON, 0, kRightEdge - 975, 1320, 975,
         kBoxHeight);
-    label(L"AutoStart", 1740);
+    label(L"Auto&Start", 1740);
     comboBox(kIdAutoStart, 1740);
-    label(L"auto stop", 2160);
+    label(L"auto st&op", 2160);
     comboBox(kIdAutoShutdown, 2160);
-    label(L"Active", 2580);
+    label(L"&Active", 2580);
     comboBox(kIdActive, 2580);
-    add(kIdQuit, WC_BUTTONW, L"Quit", WS_TABSTOP | BS_PUSHBUTTON, 0, kRightEdge - 2 * kButtonWidth - 135,
+    add(kIdQuit, WC_BUTTONW, L"&Quit", WS_TABSTOP | BS_PUSHBUTTON, 0, kRightEdge - 2 * kButtonWidth - 135,
         3090, kButtonWidth, kButtonHeight);
     add(kIdOK, WC_BUTTONW, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, kRightEdge - kButtonWidth, 3090,
         kButtonWidth, kButtonHeight);
@@ -242,6 +246,7 @@ void Form2::Form_Load() {
                 ComboBox_SetCurSel(combo, 0);
             }
             title_.Show(txtTitle_, L"your description");
+            Edit_SetSel(txtTitle_, 0, -1); // a placeholder: the first key typed replaces it
             SetText(txtFilename_, L"new_xtr.xtr");
             program_.Show(txtProgram_, L"");
             return;
@@ -321,7 +326,7 @@ bool Form2::YesNo(std::wstring_view text) {
 XtrRecord Form2::EditedRecord() const {
     XtrRecord edited;
     edited.title = title_.Text(txtTitle_);
-    edited.fileName = WindowText(txtFilename_);
+    edited.fileName = TypedFileName(WindowText(txtFilename_));
     const ProgramPathPieces program = SplitProgramPath(TypedProgramPath(program_.Text(txtProgram_)));
     edited.programDrive = program.drive;
     edited.programDir = program.dir;

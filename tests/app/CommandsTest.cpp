@@ -31,12 +31,26 @@ TEST_F(CommandsTest, ActivationItemsFollowTheEntry) {
     EXPECT_FALSE(ItemEnabled(L"Set Inactive"));
 }
 
-TEST_F(CommandsTest, NoMenuOnAnEmptyCatalogue) {
+// The first entry of a new user starts here, by mouse or by keyboard.
+TEST_F(CommandsTest, OnAnEmptyCatalogueTheMenuOffersNewAlone) {
     Start();
     ASSERT_EQ(form->grdXTRs().Row(), 0);
+    ::SendMessageW(form->Window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form->grdXTRs().Window()), -1);
+    EXPECT_EQ(answers.popupCount, 1) << "the context-menu key opens the menu";
+    for (const wchar_t* item : {L"View", L"Edit", L"Delete", L"Set Active", L"Set Inactive"}) {
+        EXPECT_FALSE(ItemEnabled(item)) << ToAnsi(item);
+    }
+    EXPECT_TRUE(ItemEnabled(L"New"));
+
+    // The header row, where the grid says it found nothing, is the grid's too.
+    ::SendMessageW(ListView_GetHeader(form->grdXTRs().Window()), WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(answers.popupCount, 2) << "a right press on the header row";
+
+    answers.popupChoice = IDM_POPUP1_NEW;
     form->grdXTRs_MouseDown(Form1::kRightButton, POINT{1, 1});
-    EXPECT_EQ(answers.popupCount, 0);
-    EXPECT_EQ(CurrentIndex, 0);
+    EXPECT_EQ(answers.popupCount, 3);
+    ASSERT_TRUE(Editor().IsLoaded());
+    EXPECT_EQ(ShownText(Editor().txtFilename()), L"new_xtr.xtr");
 }
 
 TEST_F(CommandsTest, LeftPressOnlyPicksTheEntry) {

@@ -2,14 +2,20 @@
 #include "app/resource.h"
 #include "support/Worlds.h"
 
+#include <set>
+
 using namespace testsupport;
 
 namespace {
-std::wstring MenuText(HMENU menu, UINT position) {
+// An item's caption with its access-key mark.
+std::wstring MarkedMenuText(HMENU menu, UINT position) {
     wchar_t text[128] = L"";
     ::GetMenuStringW(menu, position, text, 128, MF_BYPOSITION);
     return text;
 }
+
+// An item's caption as it reads.
+std::wstring MenuText(HMENU menu, UINT position) { return WithoutAccessKey(MarkedMenuText(menu, position)); }
 
 using Form1Test = MainWindowTest;
 } // namespace
@@ -40,7 +46,7 @@ TEST_F(Form1Test, MenuBarAndContextMenu) {
     EXPECT_EQ(MenuText(bar, 0), L"File");
     EXPECT_EQ(MenuText(bar, 1), L"View");
     EXPECT_EQ(MenuText(bar, 2), L"Help");
-    EXPECT_EQ(MenuText(::GetSubMenu(bar, 0), 0), L"E&xit");
+    EXPECT_EQ(MarkedMenuText(::GetSubMenu(bar, 0), 0), L"E&xit");
     EXPECT_EQ(MenuText(::GetSubMenu(bar, 1), 0), L"Refresh\tF5");
     EXPECT_EQ(MenuText(::GetSubMenu(bar, 2), 0), L"Check for updates");
     EXPECT_EQ(MenuText(::GetSubMenu(bar, 2), 1), L"About");
@@ -51,6 +57,28 @@ TEST_F(Form1Test, MenuBarAndContextMenu) {
                                  L"Delete", L"", L"Set Active", L"Set Inactive"};
     for (UINT i = 0; i < 8; ++i) {
         EXPECT_EQ(MenuText(popup, i), expected[i]) << i;
+    }
+}
+
+// Alt and a letter, as Windows users expect: each menu and each item answers to one of its own.
+TEST_F(Form1Test, EveryMenuAndItemHasAnAccessKeyOfItsOwn) {
+    ASSERT_TRUE(Start());
+    HMENU bar = ::GetMenu(form->Window());
+    std::vector<HMENU> menus{bar, form->Popup1()};
+    for (int i = 0; i < ::GetMenuItemCount(bar); ++i) {
+        menus.push_back(::GetSubMenu(bar, i));
+    }
+    for (HMENU menu : menus) {
+        std::set<wchar_t> keys;
+        for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+            if (::GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR) {
+                continue;
+            }
+            const std::wstring caption = MarkedMenuText(menu, static_cast<UINT>(i));
+            const wchar_t key = AccessKeyOf(caption);
+            EXPECT_NE(key, 0) << caption;
+            EXPECT_TRUE(keys.insert(key).second) << caption << ": another item of its menu has that key";
+        }
     }
 }
 
@@ -106,4 +134,34 @@ TEST_F(Form1Test, TheGridHasTheKeyboardBackWhenTheWindowIsActiveAgain) {
     ::SetFocus(nullptr);
     ::SendMessageW(form->Window(), WM_ACTIVATE, WA_ACTIVE, 0);
     EXPECT_EQ(::GetFocus(), form->grdXTRs().Window());
+}
+
+// The grid hides while it refills, which sends the keyboard to the frame: it
+// comes back to the grid after every rebuild.
+TEST_F(Form1Test, TheGridHasTheKeyboardAgainAfterEveryRebuild) {
+    const std::string tool = "Tool\r\ntool.exe\r\nTrue\r\nFalse\r\n";
+    WriteBytes(host / L"a.xtr", tool);
+    WriteBytes(host / L"b.xtr", tool);
+    ASSERT_TRUE(Start());
+    ::ShowWindow(form->Window(), SW_SHOW);
+    ::SetForegroundWindow(form->Window());
+    const HWND grid = form->grdXTRs().Window();
+    ::SetFocus(grid);
+    ASSERT_EQ(::GetFocus(), grid);
+
+    form->OnCommand(IDM_VIEW_REFRESH);
+    EXPECT_EQ(::GetFocus(), grid) << "F5";
+    RightPress(IndexOf(L"a.xtr"), IDM_POPUP1_SETINACTIVE);
+    EXPECT_EQ(::GetFocus(), grid) << "Set Inactive";
+    EXPECT_EQ(form->grdXTRs().Row(), 2) << "the last row is current, as after every rebuild";
+
+    Edit(L"b.xtr");
+    ::SetWindowTextW(Editor().txtTitle(), L"Changed");
+    Click(Editor().cmdOK());
+    PumpMessages();
+    if (::GetActiveWindow() != form->Window()) {
+        // Which window the system activates next is its choice: the main window gets the keyboard then.
+        ::SendMessageW(form->Window(), WM_ACTIVATE, WA_ACTIVE, 0);
+    }
+    EXPECT_EQ(::GetFocus(), grid) << "the editor's OK";
 }

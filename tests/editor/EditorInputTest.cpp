@@ -28,3 +28,12 @@ TEST(TypedProgramPath, DropsOnlyOnePairAroundTheWhole) {
         EXPECT_EQ(TypedProgramPath(typed), expected) << testing::PrintToString(std::wstring(typed));
     }
 }
+
+TEST(TypedFileName, GetsTheXtrExtensionItLacks) {
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"Mapper", L"Mapper.xtr"},       {L"Tool.XTR", L"Tool.XTR"}, {L"b.XtR", L"b.XtR"},
+        {L"notes.txt", L"notes.txt.xtr"}, {L"a.xtra", L"a.xtra.xtr"}, {L"", L""}};
+    for (const auto& [typed, expected] : cases) {
+        EXPECT_EQ(TypedFileName(typed), expected) << testing::PrintToString(std::wstring(typed));
+    }
+}

@@ -12,9 +12,14 @@ using EditorNamesTest = MainWindowTest;
 
 constexpr char kMine[] = "Mine\r\nmine.exe\r\nTrue\r\nFalse\r\n";
 
-// Names the file system refuses, or that open a device instead of a file.
-const std::vector<std::wstring> kRefusedNames = {
-    L"a?b.xtr", L"con.xtr", L"NUL", L"a.xtr.", L"a.xtr ", std::wstring(300, L'n') + L".xtr", L"",
+// Names the file system refuses, or that open a device instead of a file: as
+// typed, and as OK takes them, with ".xtr" when they lack it.
+const std::vector<std::pair<std::wstring, std::wstring>> kRefusedNames = {
+    {L"a?b.xtr", L"a?b.xtr"},
+    {L"con.xtr", L"con.xtr"},
+    {L"NUL", L"NUL.xtr"},
+    {std::wstring(300, L'n') + L".xtr", std::wstring(300, L'n') + L".xtr"},
+    {L"", L""},
 };
 } // namespace
 
@@ -22,7 +27,7 @@ TEST_F(EditorNamesTest, ARefusedNameInTheEditorKeepsTheTypingAndTouchesNoFile) {
     WriteBytes(host / L"a.xtr", kMine);
     Start();
     Form2& editor = form->Editor();
-    for (const std::wstring& name : kRefusedNames) {
+    for (const auto& [name, saved] : kRefusedNames) {
         SCOPED_TRACE(ToAnsi(name.substr(0, 20)));
         answers.messages.clear();
         const size_t reportsBefore = Reports().size();
@@ -44,7 +49,7 @@ TEST_F(EditorNamesTest, ARefusedNameInTheEditorKeepsTheTypingAndTouchesNoFile) {
             EXPECT_EQ(ShownText(editor.txtFilename()), name);
             ASSERT_FALSE(answers.messages.empty());
             EXPECT_EQ(answers.messages.back().text,
-                      L"The XTR file " + name + L" could not be saved: " +
+                      L"The XTR file " + saved + L" could not be saved: " +
                           std::wstring(ErrorDescription(Err::BadFileNameOrNumber)));
             EXPECT_EQ(answers.messages.back().flags & MB_ICONMASK, static_cast<UINT>(MB_ICONSTOP));
             Click(editor.cmdQuit());

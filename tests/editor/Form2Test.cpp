@@ -6,6 +6,10 @@
 #include <commdlg.h>
 #include <windowsx.h>
 
+#include <cwctype>
+#include <map>
+#include <set>
+
 using namespace testsupport;
 
 namespace {
@@ -21,10 +25,12 @@ class Form2Test : public MainWindowTest {
         return text;
     }
     // A key pressed in the dialog, through the main window's message handling.
-    void Press(HWND control, WPARAM key) {
-        MSG down{control, WM_KEYDOWN, key, 0, 0, {}};
-        if (!form->PreTranslateMessage(down)) {
-            ::DispatchMessageW(&down);
+    void Press(HWND control, WPARAM key) { Pass({control, WM_KEYDOWN, key, 0, 0, {}}); }
+    // Alt and a letter, where the focus is; bit 29 says Alt was down.
+    void PressAlt(wchar_t letter) { Pass({::GetFocus(), WM_SYSCHAR, letter, 1 << 29, 0, {}}); }
+    void Pass(MSG message) {
+        if (!form->PreTranslateMessage(message)) {
+            ::DispatchMessageW(&message);
         }
     }
 };
@@ -50,7 +56,7 @@ TEST_F(Form2Test, LayoutCaptionsAndKeyboard) {
         wchar_t kind[16] = L"";
         ::GetClassNameW(child, kind, 16);
         if (lstrcmpiW(kind, WC_STATICW) == 0 || lstrcmpiW(kind, WC_BUTTONW) == 0) {
-            captions.push_back(ShownText(child));
+            captions.push_back(WithoutAccessKey(ShownText(child)));
         }
     }
     EXPECT_EQ(captions, (std::vector<std::wstring>{L"Title", L"Filename", L"Program", L"browse", L"AutoStart",
@@ -81,6 +87,39 @@ TEST_F(Form2Test, LayoutCaptionsAndKeyboard) {
     EXPECT_EQ(::GetDlgItem(dialog, LOWORD(defaultId)), Editor().cmdOK());
 }
 
+// As in any Windows dialog: Alt and a label's letter lead to the box beside the
+// label, with its text selected; browse and Quit answer to theirs.
+TEST_F(Form2Test, AltAndALetterReachEveryBoxAndButton) {
+    Start();
+    Open(&Form1::mnuPopup1New_Click);
+    std::map<std::wstring, wchar_t> keys; // by caption as it reads
+    std::set<wchar_t> taken;
+    for (HWND child = ::GetWindow(Editor().Window(), GW_CHILD); child;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        const std::wstring caption = ShownText(child);
+        if (const wchar_t key = AccessKeyOf(caption)) {
+            keys[WithoutAccessKey(caption)] = key;
+            EXPECT_TRUE(taken.insert(key).second) << caption << ": another control has that key";
+        }
+    }
+    const std::pair<const wchar_t*, HWND> boxes[] = {
+        {L"Program", Editor().txtProgram()},     {L"Filename", Editor().txtFilename()},
+        {L"AutoStart", Editor().cmbAutoStart()}, {L"auto stop", Editor().cmbAutoShutdown()},
+        {L"Active", Editor().cmbActive()},       {L"Title", Editor().txtTitle()}};
+    ::SetFocus(Editor().cmdOK());
+    for (const auto& [label, box] : boxes) {
+        PressAlt(static_cast<wchar_t>(std::towlower(keys[label])));
+        EXPECT_EQ(::GetFocus(), box) << label;
+    }
+    EXPECT_EQ(::SendMessageW(Editor().txtFilename(), EM_GETSEL, 0, 0), MAKELONG(0, 11))
+        << "new_xtr.xtr selected";
+
+    PressAlt(keys[L"browse"]);
+    EXPECT_EQ(answers.fileRequests.size(), 1u) << "browse asks for a program";
+    PressAlt(keys[L"Quit"]);
+    EXPECT_FALSE(Editor().IsLoaded());
+}
+
 TEST_F(Form2Test, NewWithTheDefaultsIsAnActiveFile) {
     Start();
     OldRecord = XtrRecord{};
@@ -104,7 +143,18 @@ TEST_F(Form2Test, NewWithTheDefaultsIsAnActiveFile) {
     EXPECT_TRUE(answers.messages.empty());
 }
 
-TEST_F(Form2Test, NewInactiveGoesToSavedXtrAndAnyNameIsWritten) {
+TEST_F(Form2Test, NewHasTheDescriptionSelectedSoTypingReplacesIt) {
+    Start();
+    Open(&Form1::mnuPopup1New_Click);
+    ASSERT_EQ(::GetFocus(), Editor().txtTitle());
+    for (const wchar_t c : std::wstring_view(L"APRS Digi")) {
+        ::SendMessageW(Editor().txtTitle(), WM_CHAR, c, 1);
+    }
+    EXPECT_EQ(ShownText(Editor().txtTitle()), L"APRS Digi");
+    EXPECT_EQ(ShownText(Editor().txtFilename()), L"new_xtr.xtr");
+}
+
+TEST_F(Form2Test, NewInactiveGoesToSavedXtrAndANameWithoutXtrGetsIt) {
     Start();
     Open(&Form1::mnuPopup1New_Click);
     Choose(Editor().cmbActive(), L"NO");
@@ -113,12 +163,14 @@ TEST_F(Form2Test, NewInactiveGoesToSavedXtrAndAnyNameIsWritten) {
     EXPECT_FALSE(FileExists(host / L"new_xtr.xtr"));
 
     Open(&Form1::mnuPopup1New_Click);
-    Type(Editor().txtFilename(), L"notes.txt");
+    Type(Editor().txtFilename(), L"Mapper");
     Click(Editor().cmdOK());
-    EXPECT_TRUE(FileExists(host / L"notes.txt")) << "no field is validated";
-    EXPECT_EQ(IndexOf(L"notes.txt"), 0) << "only XTR files are listed";
-    ASSERT_EQ(XtrCount, 1);
-    EXPECT_FALSE(XtrTable[1].active);
+    EXPECT_FALSE(Editor().IsLoaded());
+    EXPECT_EQ(NamesIn(host.Path()), (Names{L"Mapper.xtr", L"SavedXTR"}));
+    ASSERT_EQ(XtrCount, 2);
+    EXPECT_TRUE(XtrTable[static_cast<size_t>(IndexOf(L"Mapper.xtr"))].active)
+        << "listed as UI-View32 reads it";
+    EXPECT_TRUE(answers.messages.empty());
 }
 
 TEST_F(Form2Test, BrowseTellsCancelFromChoice) {

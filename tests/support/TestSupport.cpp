@@ -4,6 +4,7 @@
 #include "common/VersionInfo.h"
 
 #include <algorithm>
+#include <cwctype>
 
 namespace testsupport {
 
@@ -67,6 +68,10 @@ ModalAnswers::ModalAnswers() {
         shellRequests.push_back(request);
         return 42; // as the shell answers success
     };
+    hooks.describeAccessibleItem = [this](HWND window, long child, std::wstring_view text) {
+        descriptions.push_back({window, child, std::wstring(text)});
+        return true;
+    };
     hooks.programVersionString = [this](const wchar_t* name) {
         const auto answer = versionStrings.find(name);
         return answer != versionStrings.end() ? answer->second : ReadProgramVersionString(name);
@@ -110,6 +115,18 @@ std::wstring ShownText(HWND window) {
     std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
     text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
     return text;
+}
+
+std::wstring WithoutAccessKey(std::wstring caption) {
+    std::erase(caption, L'&');
+    return caption;
+}
+
+wchar_t AccessKeyOf(std::wstring_view caption) {
+    const size_t mark = caption.find(L'&');
+    return mark + 1 < caption.size() && mark != caption.npos
+               ? static_cast<wchar_t>(std::towupper(caption[mark + 1]))
+               : 0;
 }
 
 RECT PlacedIn(HWND window, HWND control) {

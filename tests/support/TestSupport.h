@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace testsupport {
@@ -27,7 +28,8 @@ std::string AnsiBytes(std::wstring_view text);
 std::wstring AnsiText(std::string_view bytes);
 
 // Answers message boxes, popup menus and file dialogs, and records what was asked;
-// records shell requests without running them.
+// records shell requests without running them, and what a screen reader would
+// be told (Wine does not take it).
 struct ShownMessage {
     std::wstring text;
     std::wstring title;
@@ -55,6 +57,8 @@ class ModalAnswers {
 
     // Recorded instead of run: no test starts a browser.
     std::vector<Ui::ShellRequest> shellRequests;
+    std::vector<std::tuple<HWND, long, std::wstring>> descriptions; // window, item, text
+
     // Version resource entries to answer instead of the real ones; others are read.
     std::map<std::wstring, std::wstring> versionStrings;
 };
@@ -80,6 +84,11 @@ std::wstring TestTrashFolder();
 
 // The window's whole text.
 std::wstring ShownText(HWND window);
+// A caption as it reads, without its access-key mark: "Set &Active" reads "Set Active".
+std::wstring WithoutAccessKey(std::wstring caption);
+// The letter after a caption's access-key mark, in upper case; 0 when it has none.
+wchar_t AccessKeyOf(std::wstring_view caption);
+
 // Where the control lies in the window's client area.
 RECT PlacedIn(HWND window, HWND control);
 // Dots per inch of the screen along LOGPIXELSX or LOGPIXELSY, as the system tells them.

@@ -65,7 +65,7 @@ void MainWindowTest::RightPress(int row, UINT choice) {
 
 bool MainWindowTest::ItemEnabled(std::wstring_view caption) const {
     for (const auto& [text, enabled] : answers.popupItems) {
-        if (text == caption) {
+        if (testsupport::WithoutAccessKey(text) == caption) {
             return enabled;
         }
     }

@@ -69,7 +69,7 @@ class MainWindowTest : public UiViewFolderTest {
 
     // A right press on grid row `row`, answering the context menu with `choice`.
     void RightPress(int row, UINT choice = 0);
-    // Whether the last context menu shown had that item enabled.
+    // Whether the last context menu shown had that item (its caption as it reads) enabled.
     bool ItemEnabled(std::wstring_view caption) const;
 
     // Gives entry `index` a new file name as the editor's OK does, OldRecord

@@ -159,6 +159,43 @@ TEST_F(GridTest, RowRShowsEntryRUnderSixHeaders) {
     EXPECT_TRUE(Reports().empty());
 }
 
+// No header is cut short, at 96, 120 and 144 dots per inch as on this screen:
+// each column holds its header's text between the header's margins, Description,
+// XTR-Filename and Application Path at 3000, 2000 and 3000 twips, and all six
+// fit the grid's 11295 twips beside a vertical scroll bar.
+TEST_F(GridTest, EveryHeaderShowsItsWholeTextAtThreeResolutions) {
+    ThreeEntries();
+    ASSERT_TRUE(Start());
+    const HWND list = form->grdXTRs().Window();
+    const HWND header = ListView_GetHeader(list);
+    const auto shownFont = reinterpret_cast<HFONT>(::SendMessageW(header, WM_GETFONT, 0, 0));
+    const int designed[6] = {3000, 2000, 0, 0, 3000, 0};
+    for (int col : {2, 3, 5}) {
+        EXPECT_EQ(ListView_GetColumnWidth(list, col), Grid::HeaderWidth(HeaderText(list, col), shownFont));
+    }
+    const FormFont gridFont = Form1::Controls()[1].font;
+    for (int dpi : {96, 120, 144}) {
+        UniqueGdiObject font(CreateFormFont(gridFont.face, gridFont.hundredthPoints, gridFont.weight, dpi));
+        HDC dc = ::CreateCompatibleDC(nullptr);
+        const HGDIOBJ old = ::SelectObject(dc, font.get());
+        int total = 0;
+        for (int col = 0; col < 6; ++col) {
+            const std::wstring text = kGridHeaders[static_cast<size_t>(col)];
+            const int width = designed[col] != 0 ? TwipsToPixels(designed[col], dpi)
+                                                 : Grid::HeaderWidth(text, static_cast<HFONT>(font.get()));
+            SIZE size{};
+            ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+            EXPECT_GE(width, size.cx + 2 * Header_GetBitmapMargin(header)) << ToAnsi(text) << " at " << dpi;
+            total += width;
+        }
+        ::SelectObject(dc, old);
+        ::DeleteDC(dc);
+        const int room =
+            TwipsToPixels(11295, dpi) - 2 * ::GetSystemMetrics(SM_CXEDGE) - ::GetSystemMetrics(SM_CXVSCROLL);
+        EXPECT_LE(total, room) << "at " << dpi << " dpi";
+    }
+}
+
 TEST_F(GridTest, ApplicationCellsAreGreenOrRedAndTheToolTipSticks) {
     ThreeEntries();
     ASSERT_TRUE(Start());
@@ -401,4 +438,26 @@ TEST_F(GridTest, AMissingProgramsCellCarriesASignAndATipOfItsOwn) {
     EXPECT_EQ(pointAt(1, 4), L"Program not found: " + (host / L"Missing\\gone.exe"));
     EXPECT_EQ(pointAt(0, 4), kInvalidPathTip);
     EXPECT_EQ(pointAt(1, 0), kInvalidPathTip);
+}
+
+// A screen reader cannot see red or a sign: the row's accessible description
+// says what the pointer's tip says, kept as the rows change.
+TEST_F(GridTest, AMissingProgramsRowIsDescribedForScreenReaders) {
+    ThreeEntries();
+    ASSERT_TRUE(Start());
+    const HWND list = form->grdXTRs().Window();
+    ASSERT_FALSE(XtrTable[2].programFound);
+    using Description = std::tuple<HWND, long, std::wstring>;
+    const std::wstring missing = L"Program not found: " + (host / L"Missing\\gone.exe");
+    EXPECT_EQ(answers.descriptions, (std::vector<Description>{{list, 2, missing}}))
+        << "the second row's item";
+
+    BuildGrid();
+    EXPECT_EQ(answers.descriptions.size(), 1u) << "told again only when it changes";
+
+    ::CreateDirectoryW((host / L"Missing").c_str(), nullptr);
+    WriteBytes(host / L"Missing\\gone.exe", "MZ");
+    ScanXTR();
+    BuildGrid();
+    EXPECT_EQ(answers.descriptions.back(), (Description{list, 2, L""})) << "found now: taken away";
 }
