@@ -1,6 +1,6 @@
 #include "BenchFolder.h"
 
-#include "common/Win32.h"
+#include "system/Win32.h"
 
 double Now() {
     static const double frequency = [] {

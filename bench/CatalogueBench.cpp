@@ -4,13 +4,12 @@
 // real, hidden main window against the floor: one listing of each folder,
 // open + read + close of each XTR file and one listing of each program path.
 #include "BenchFolder.h"
-
 #include "app/Form1.h"
-#include "common/Win32.h"
 #include "host/HostFolder.h"
+#include "rules/XtrTable.h"
+#include "system/Win32.h"
 #include "xtr/Catalogue.h"
 #include "xtr/GridFill.h"
-#include "xtr/XtrTable.h"
 
 #include <commctrl.h>
 

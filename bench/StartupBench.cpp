@@ -7,9 +7,8 @@
 // files: how soon after the last press the grid shows for good, against the
 // time of one refresh. Run it in a Wine prefix of its own.
 #include "BenchFolder.h"
-
-#include "common/Win32.h"
 #include "host/HostFolder.h"
+#include "system/Win32.h"
 
 #include <commctrl.h>
 

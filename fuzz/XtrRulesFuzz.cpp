@@ -7,13 +7,13 @@
 // program path, UI-View32 folder setting; every field is also tried as a
 // file name, a Boolean text and a path to split. An LF ends no line of an
 // XTR file, so the fields may still hold CRs.
-#include "common/DayCount.h"
-#include "common/LogFormat.h"
-#include "editor/EditorInput.h"
-#include "host/HostPaths.h"
-#include "xtr/GridText.h"
-#include "xtr/XtrFormat.h"
-#include "xtr/XtrNames.h"
+#include "rules/DayCount.h"
+#include "rules/EditorInput.h"
+#include "rules/GridText.h"
+#include "rules/HostPaths.h"
+#include "rules/LogFormat.h"
+#include "rules/XtrFormat.h"
+#include "rules/XtrNames.h"
 
 #include <algorithm>
 #include <cstdint>

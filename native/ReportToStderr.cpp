@@ -1,8 +1,7 @@
 // The rules raise and trap failures but the diagnostic log belongs to the
 // Windows program; in the native build a report goes to standard error.
-#include "common/LogFormat.h"
-#include "common/Log.h"
-#include "common/Trap.h"
+#include "rules/LogFormat.h"
+#include "rules/Trap.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #include "about/A_URL.h"
 
-#include "common/Ui.h"
+#include "toolkit/Ui.h"
 
 void OpenUrl(std::wstring_view address) {
     Ui::ShellRequest request;

@@ -1,8 +1,8 @@
 #include "about/frm_About.h"
 
 #include "about/A_URL.h"
-#include "app/AppInfo.h"
-#include "common/Ui.h"
+#include "rules/AppInfo.h"
+#include "toolkit/Ui.h"
 
 #include <windowsx.h>
 

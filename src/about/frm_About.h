@@ -2,7 +2,7 @@
 // The About window: which program this is, where to read more about it, and
 // its legal text. One at most is open; it stays above other windows and does
 // not block the main window.
-#include "common/Form.h"
+#include "toolkit/Form.h"
 
 #include <commctrl.h>
 

@@ -1,10 +1,11 @@
 #include "app/Form1.h"
 
-#include "app/AppInfo.h"
-#include "app/resource.h"
-#include "common/Common.h"
-#include "common/Trap.h"
+#include "diagnostics/Common.h"
 #include "host/HostFolder.h"
+#include "rules/AppInfo.h"
+#include "rules/Trap.h"
+#include "rules/resource.h"
+#include "system/VersionInfo.h"
 #include "xtr/GridFill.h"
 #include "xtr/TemporaryFiles.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 // The main window: start-up, the catalogue grid and the menus.
-#include "common/Form.h"
 #include "editor/Form2.h"
-#include "common/Grid.h"
+#include "toolkit/Form.h"
+#include "toolkit/Grid.h"
 
 #include <shellapi.h>
 

@@ -1,13 +1,13 @@
 // The main window's commands: the grid's context menu, its keyboard and the menu bar.
 #include "about/frm_About.h"
-#include "app/AppInfo.h"
 #include "app/Form1.h"
-#include "app/resource.h"
-#include "common/ErrorTable.h"
-#include "common/Trap.h"
-#include "common/Ui.h"
+#include "rules/AppInfo.h"
+#include "rules/ErrorTable.h"
+#include "rules/Trap.h"
+#include "rules/XtrTable.h"
+#include "rules/resource.h"
+#include "toolkit/Ui.h"
 #include "xtr/EntryChanges.h"
-#include "xtr/XtrTable.h"
 
 #include <commctrl.h>
 

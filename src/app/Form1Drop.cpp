@@ -1,13 +1,13 @@
 // Files dropped on the main window from Explorer (under Wine, from the X
 // desktop's drag and drop).
 #include "app/Form1.h"
-#include "common/Trap.h"
-#include "common/VersionInfo.h"
 #include "host/HostFolder.h"
-#include "host/HostPaths.h"
+#include "rules/HostPaths.h"
+#include "rules/Trap.h"
+#include "rules/XtrFormat.h"
+#include "rules/XtrTable.h"
+#include "system/VersionInfo.h"
 #include "xtr/EntryChanges.h"
-#include "xtr/XtrFormat.h"
-#include "xtr/XtrTable.h"
 
 namespace {
 constexpr wchar_t kLabel[] = L"Form1.Form_DragDrop";

@@ -1,16 +1,16 @@
 #include "editor/Form2.h"
 
-#include "app/AppInfo.h"
-#include "app/resource.h"
-#include "common/Trap.h"
-#include "common/Ui.h"
-#include "editor/EditorInput.h"
 #include "host/HostFolder.h"
+#include "rules/AppInfo.h"
+#include "rules/EditorInput.h"
+#include "rules/Trap.h"
+#include "rules/XtrFormat.h"
+#include "rules/XtrTable.h"
+#include "rules/resource.h"
+#include "toolkit/Ui.h"
 #include "xtr/EntryChanges.h"
 #include "xtr/GridFill.h"
 #include "xtr/ProgramPaths.h"
-#include "xtr/XtrFormat.h"
-#include "xtr/XtrTable.h"
 
 #include <commctrl.h>
 #include <commdlg.h>

@@ -1,9 +1,9 @@
 #pragma once
 // The editor dialog: views, edits or creates one XTR entry and applies the
 // changes to the disk. One instance, never modal.
-#include "common/Form.h"
-#include "common/Trap.h"
-#include "xtr/XtrRecord.h"
+#include "rules/Trap.h"
+#include "rules/XtrRecord.h"
+#include "toolkit/Form.h"
 
 #include <cstdint>
 #include <optional>

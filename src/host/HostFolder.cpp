@@ -1,11 +1,11 @@
 #include "host/HostFolder.h"
 
-#include "app/AppInfo.h"
-#include "common/ErrorTable.h"
-#include "common/Trap.h"
-#include "common/Ui.h"
-#include "common/Win32.h"
-#include "host/HostPaths.h"
+#include "rules/AppInfo.h"
+#include "rules/ErrorTable.h"
+#include "rules/HostPaths.h"
+#include "rules/Trap.h"
+#include "system/Win32.h"
+#include "toolkit/Ui.h"
 
 std::wstring HostFolder;
 

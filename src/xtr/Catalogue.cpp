@@ -1,16 +1,15 @@
 #include "xtr/Catalogue.h"
 
-#include "app/AppInfo.h"
-#include "common/ErrorTable.h"
-#include "common/Log.h"
-#include "common/Trap.h"
-#include "common/Ui.h"
-#include "common/Win32.h"
 #include "host/HostFolder.h"
+#include "rules/AppInfo.h"
+#include "rules/ErrorTable.h"
+#include "rules/Trap.h"
+#include "rules/XtrTable.h"
+#include "system/Win32.h"
+#include "toolkit/Ui.h"
 #include "xtr/FileListing.h"
 #include "xtr/ProgramPaths.h"
 #include "xtr/XtrFile.h"
-#include "xtr/XtrTable.h"
 
 #include <algorithm>
 #include <limits>

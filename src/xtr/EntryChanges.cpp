@@ -1,19 +1,19 @@
 #include "xtr/EntryChanges.h"
 
-#include "app/AppInfo.h"
-#include "common/ErrorTable.h"
-#include "common/RecycleBin.h"
-#include "common/Trap.h"
-#include "common/Ui.h"
-#include "common/Win32.h"
 #include "host/HostFolder.h"
+#include "rules/AppInfo.h"
+#include "rules/ErrorTable.h"
+#include "rules/Trap.h"
+#include "rules/XtrNames.h"
+#include "rules/XtrTable.h"
+#include "system/RecycleBin.h"
+#include "system/Win32.h"
+#include "toolkit/Ui.h"
 #include "xtr/Catalogue.h"
 #include "xtr/FileOps.h"
 #include "xtr/GridFill.h"
 #include "xtr/XtrFile.h"
 #include "xtr/XtrInstall.h"
-#include "xtr/XtrNames.h"
-#include "xtr/XtrTable.h"
 
 namespace {
 constexpr wchar_t kSaveLabel[] = L"Form2.cmdOK_Click";

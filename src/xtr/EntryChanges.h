@@ -11,7 +11,7 @@
 // replaced only after the user said Yes to a question naming it, and then
 // goes into the Recycle Bin; a file that another program changed since the
 // scan read it is saved over only when the user says so.
-#include "xtr/XtrRecord.h"
+#include "rules/XtrRecord.h"
 
 #include <windows.h>
 

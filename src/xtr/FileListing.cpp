@@ -1,7 +1,7 @@
 #include "xtr/FileListing.h"
 
-#include "common/Win32.h"
-#include "xtr/XtrNames.h"
+#include "rules/XtrNames.h"
+#include "system/Win32.h"
 
 namespace {
 bool IsNormalFile(DWORD attributes) {

@@ -1,16 +1,15 @@
 #include "xtr/FileOps.h"
 
-#include "common/ErrorTable.h"
-#include "common/Log.h"
-#include "common/RecycleBin.h"
-#include "common/Trap.h"
-#include "common/Win32.h"
 #include "host/HostFolder.h"
+#include "rules/ErrorTable.h"
+#include "rules/Trap.h"
+#include "rules/XtrTable.h"
+#include "system/RecycleBin.h"
+#include "system/Win32.h"
 #include "xtr/FileListing.h"
-#include "xtr/TemporaryFiles.h"
 #include "xtr/GridFill.h"
+#include "xtr/TemporaryFiles.h"
 #include "xtr/XtrFile.h"
-#include "xtr/XtrTable.h"
 
 namespace {
 // The listing sees ordinary files only, and letter case is ignored.

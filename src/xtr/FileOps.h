@@ -1,7 +1,7 @@
 #pragma once
 // Moving, renaming and deleting the XTR file of the entry at CurrentIndex.
 // Every failure is logged; the results below say what the caller may rely on.
-#include "common/Trap.h"
+#include "rules/Trap.h"
 
 // Moves the file to the folder that the entry's (already changed) active flag
 // names, then rescans and rebuilds the grid. A failing step ends it without a

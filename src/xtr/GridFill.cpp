@@ -1,14 +1,14 @@
 #include "xtr/GridFill.h"
 
-#include "common/ErrorTable.h"
-#include "common/Grid.h"
-#include "common/Trap.h"
 #include "host/HostFolder.h"
-#include "host/HostPaths.h"
+#include "rules/ErrorTable.h"
+#include "rules/GridText.h"
+#include "rules/HostPaths.h"
+#include "rules/Trap.h"
+#include "rules/XtrFormat.h"
+#include "rules/XtrTable.h"
+#include "toolkit/Grid.h"
 #include "xtr/Catalogue.h"
-#include "xtr/GridText.h"
-#include "xtr/XtrFormat.h"
-#include "xtr/XtrTable.h"
 
 #include <limits>
 #include <optional>

@@ -1,8 +1,8 @@
 #include "xtr/ProgramPaths.h"
 
 #include "host/HostFolder.h"
-#include "host/HostPaths.h"
-#include "xtr/XtrTable.h"
+#include "rules/HostPaths.h"
+#include "rules/XtrTable.h"
 
 std::wstring ProgramPathAbsolute(std::int16_t index) {
     return ProgramPathAbsoluteOf(ProgramPathOf(XtrEntry(index)), ReadHostFolderSetting());

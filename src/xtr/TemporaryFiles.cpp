@@ -1,11 +1,11 @@
 #include "xtr/TemporaryFiles.h"
 
-#include "common/ErrorTable.h"
-#include "common/RecycleBin.h"
-#include "common/Trap.h"
-#include "common/Win32.h"
+#include "rules/ErrorTable.h"
+#include "rules/Trap.h"
+#include "rules/XtrNames.h"
+#include "system/RecycleBin.h"
+#include "system/Win32.h"
 #include "xtr/FileListing.h"
-#include "xtr/XtrNames.h"
 
 #include <algorithm>
 #include <atomic>

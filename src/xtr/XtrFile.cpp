@@ -1,16 +1,16 @@
 #include "xtr/XtrFile.h"
 
-#include "app/AppInfo.h"
-#include "common/ErrorTable.h"
-#include "common/Trap.h"
-#include "common/Win32.h"
 #include "host/HostFolder.h"
-#include "host/HostPaths.h"
-#include "xtr/XtrFormat.h"
+#include "rules/AppInfo.h"
+#include "rules/ErrorTable.h"
+#include "rules/HostPaths.h"
+#include "rules/Trap.h"
+#include "rules/XtrFormat.h"
+#include "rules/XtrNames.h"
+#include "rules/XtrTable.h"
+#include "system/Win32.h"
 #include "xtr/ProgramPaths.h"
 #include "xtr/TemporaryFiles.h"
-#include "xtr/XtrNames.h"
-#include "xtr/XtrTable.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,9 +1,9 @@
 #pragma once
 // Reading and writing XTR files on disk. Both report their own failures and
 // return normally.
-#include "common/Trap.h"
+#include "rules/Trap.h"
+#include "rules/XtrRecord.h"
 #include "xtr/TemporaryFiles.h"
-#include "xtr/XtrRecord.h"
 
 #include <cstdint>
 #include <string>

@@ -1,12 +1,12 @@
 #include "xtr/XtrInstall.h"
 
-#include "common/ErrorTable.h"
-#include "common/RecycleBin.h"
-#include "common/Trap.h"
-#include "common/Win32.h"
 #include "host/HostFolder.h"
+#include "rules/ErrorTable.h"
+#include "rules/Trap.h"
+#include "rules/XtrNames.h"
+#include "system/RecycleBin.h"
+#include "system/Win32.h"
 #include "xtr/TemporaryFiles.h"
-#include "xtr/XtrNames.h"
 
 #include <cstring>
 

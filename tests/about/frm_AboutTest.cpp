@@ -1,8 +1,9 @@
 #include "about/A_URL.h"
 #include "about/frm_About.h"
-#include "app/AppInfo.h"
-#include "app/resource.h"
+#include "rules/AppInfo.h"
+#include "rules/resource.h"
 #include "support/Worlds.h"
+#include "system/VersionInfo.h"
 
 using namespace testsupport;
 

@@ -1,4 +1,4 @@
-#include "app/AppInfo.h"
+#include "rules/AppInfo.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Files dropped on the main window from Explorer, each drop a real HDROP
 // posted to the real window.
-#include "app/AppInfo.h"
-#include "common/VersionInfo.h"
+#include "rules/AppInfo.h"
 #include "support/Worlds.h"
+#include "system/VersionInfo.h"
 #include "xtr/GridFill.h"
 
 #include <shlobj.h>

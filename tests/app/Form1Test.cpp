@@ -1,5 +1,5 @@
-#include "app/AppInfo.h"
-#include "app/resource.h"
+#include "rules/AppInfo.h"
+#include "rules/resource.h"
 #include "support/Worlds.h"
 
 #include <set>

@@ -1,11 +1,11 @@
 // Two windows, a second Quillon and files changed behind the program's back:
 // every command acts on the file it was chosen for, and nothing is written
 // over unseen.
-#include "app/resource.h"
+#include "rules/XtrNames.h"
+#include "rules/resource.h"
 #include "support/Worlds.h"
 #include "xtr/GridFill.h"
 #include "xtr/TemporaryFiles.h"
-#include "xtr/XtrNames.h"
 
 #include <windowsx.h>
 

@@ -2,10 +2,11 @@
 // dots per inch: one that needs more room grows downward, and what lies
 // below it moves down with it.
 #include "about/frm_About.h"
-#include "app/AppInfo.h"
 #include "app/Form1.h"
 #include "editor/Form2.h"
+#include "rules/AppInfo.h"
 #include "support/TestSupport.h"
+#include "system/VersionInfo.h"
 
 #include <gtest/gtest.h>
 

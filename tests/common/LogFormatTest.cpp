@@ -1,8 +1,8 @@
-#include "common/DayCount.h"
-#include "common/ErrorTable.h"
-#include "common/LogFormat.h"
-#include "common/OsName.h"
-#include "common/Trap.h"
+#include "rules/DayCount.h"
+#include "rules/ErrorTable.h"
+#include "rules/LogFormat.h"
+#include "rules/OsName.h"
+#include "rules/Trap.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "app/AppInfo.h"
-#include "common/Common.h"
-#include "common/OsName.h"
-#include "common/Trap.h"
-#include "common/UTC.h"
+#include "diagnostics/Common.h"
+#include "diagnostics/UTC.h"
+#include "rules/AppInfo.h"
+#include "rules/OsName.h"
+#include "rules/Trap.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>

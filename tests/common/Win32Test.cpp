@@ -1,4 +1,4 @@
-#include "common/Win32.h"
+#include "system/Win32.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "editor/EditorInput.h"
+#include "rules/EditorInput.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // File names the editor is given: what the file system refuses, a rename of a
 // file in use, a line break where one line is expected.
-#include "common/ErrorTable.h"
+#include "rules/ErrorTable.h"
 #include "support/Worlds.h"
 
 #include <windowsx.h>

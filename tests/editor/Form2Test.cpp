@@ -1,5 +1,5 @@
-#include "app/AppInfo.h"
-#include "common/ErrorTable.h"
+#include "rules/AppInfo.h"
+#include "rules/ErrorTable.h"
 #include "support/Worlds.h"
 
 #include <commctrl.h>

@@ -1,8 +1,8 @@
 // Faults of the UI-View32 folder and of the log's places: a setting that leads
 // nowhere or to a file, an empty one, one with a backslash too many, a log that
 // cannot be written anywhere.
-#include "app/resource.h"
-#include "common/Common.h"
+#include "diagnostics/Common.h"
+#include "rules/resource.h"
 #include "support/Worlds.h"
 #include "xtr/Catalogue.h"
 

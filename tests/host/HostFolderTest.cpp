@@ -1,5 +1,5 @@
-#include "app/AppInfo.h"
-#include "common/Trap.h"
+#include "rules/AppInfo.h"
+#include "rules/Trap.h"
 #include "support/Worlds.h"
 #include "xtr/ProgramPaths.h"
 

@@ -1,4 +1,4 @@
-#include "host/HostPaths.h"
+#include "rules/HostPaths.h"
 
 #include <gtest/gtest.h>
 

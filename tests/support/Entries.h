@@ -1,7 +1,7 @@
 #pragma once
 // XTR entries as the tests make and find them. No Windows header: the native
 // build of the rules' tests includes this too.
-#include "xtr/XtrTable.h"
+#include "rules/XtrTable.h"
 
 #include <gtest/gtest.h>
 

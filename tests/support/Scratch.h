@@ -2,7 +2,7 @@
 // Scratch folders, files and registry for the tests and the benchmarks alike:
 // no test framework here. A failure to set something up throws
 // std::runtime_error naming what failed (a test reports it as its failure).
-#include "common/Win32.h"
+#include "system/Win32.h"
 
 #include <string>
 #include <string_view>

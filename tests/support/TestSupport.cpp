@@ -1,7 +1,7 @@
 #include "support/TestSupport.h"
 
-#include "common/Common.h"
-#include "common/VersionInfo.h"
+#include "diagnostics/Common.h"
+#include "system/VersionInfo.h"
 
 #include <algorithm>
 #include <cwctype>

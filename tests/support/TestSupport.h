@@ -1,9 +1,9 @@
 #pragma once
 // What the tests share: scratch folders, a private registry, answers for the
 // modal loops, the log, and a bounded message pump.
-#include "common/Ui.h"
-#include "common/Win32.h"
 #include "support/Scratch.h"
+#include "system/Win32.h"
+#include "toolkit/Ui.h"
 
 #include <cstdint>
 #include <deque>

@@ -1,6 +1,6 @@
 #include "support/Worlds.h"
 
-#include "common/Common.h"
+#include "diagnostics/Common.h"
 #include "xtr/TemporaryFiles.h"
 
 void ScratchWorldTest::SetUp() {

@@ -1,6 +1,5 @@
-#include "xtr/Catalogue.h"
-
 #include "XtrFixture.h"
+#include "xtr/Catalogue.h"
 
 #include <algorithm>
 

@@ -1,11 +1,10 @@
 // What is written, moved, replaced and binned for the user, without a
 // window: the questions are answered through the test's seam.
+#include "XtrFixture.h"
+#include "rules/XtrNames.h"
 #include "xtr/Catalogue.h"
 #include "xtr/EntryChanges.h"
 #include "xtr/TemporaryFiles.h"
-#include "xtr/XtrNames.h"
-
-#include "XtrFixture.h"
 
 #include <algorithm>
 

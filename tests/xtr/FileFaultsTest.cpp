@@ -1,7 +1,7 @@
 // Faults of the file system under the file operations: files in use or
 // read-only, a replace cut short, SavedXTR gone, odd and huge files. Each case
 // checks the report lines and every name left on disk.
-#include "app/resource.h"
+#include "rules/resource.h"
 #include "support/Worlds.h"
 #include "xtr/TemporaryFiles.h"
 #include "xtr/XtrFile.h"

@@ -1,9 +1,9 @@
-#include "app/resource.h"
-#include "common/Trap.h"
+#include "rules/GridText.h"
+#include "rules/Trap.h"
+#include "rules/resource.h"
 #include "support/Worlds.h"
 #include "xtr/Catalogue.h"
 #include "xtr/GridFill.h"
-#include "xtr/GridText.h"
 
 #include <commctrl.h>
 

@@ -1,6 +1,5 @@
-#include "xtr/XtrFile.h"
-
 #include "XtrFixture.h"
+#include "xtr/XtrFile.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
+#include "rules/GridText.h"
+#include "rules/XtrFormat.h"
+#include "rules/XtrNames.h"
 #include "support/Entries.h"
-#include "xtr/GridText.h"
-#include "xtr/XtrFormat.h"
-#include "xtr/XtrNames.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,102 @@
+#include "rules/DayCount.h"
+
+#include "rules/ErrorTable.h"
+#include "rules/Trap.h"
+
+#include <cmath>
+
+namespace {
+// Howard Hinnant's civil-from-days, shifted so that 30 December 1899 is day 0.
+void CivilFromDays(long long days, int& year, int& month, int& day) {
+    days -= 25569;
+    days += 719468;
+    const long long era = (days >= 0 ? days : days - 146096) / 146097;
+    const unsigned dayOfEra = static_cast<unsigned>(days - era * 146097);
+    const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const unsigned shiftedMonth = (5 * dayOfYear + 2) / 153;
+    day = static_cast<int>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
+    month = static_cast<int>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
+    year = static_cast<int>(static_cast<long long>(yearOfEra) + era * 400 + (month <= 2));
+}
+} // namespace
+
+namespace UTC {
+std::int16_t MonthDays(std::int16_t month, bool leapYear) {
+    switch (month) {
+    case 2:
+    case 4:
+    case 6:
+    case 8:
+    case 9:
+    case 11:
+        return 31;
+    case 3:
+        return leapYear ? 29 : 28;
+    case 5:
+    case 7:
+    case 10:
+    case 12:
+        return 30;
+    default:
+        return 0;
+    }
+}
+
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+double DayCountOf(const UtcFields& time, int& state) {
+    state = 1;
+    if (time.year < 1 || time.year > 9999) {
+        Raise(Err::Overflow);
+    }
+    long days = 36525; // the day before 1 January 2000
+    for (int year = 2000; year < time.year; ++year) {
+        days += IsLeapYear(year) ? 366 : 365;
+    }
+    // Clock readings before 2000 count back, so that they too give their true day count.
+    for (int year = time.year; year < 2000; ++year) {
+        days -= IsLeapYear(year) ? 366 : 365;
+    }
+
+    state = 2;
+    if (time.month < 1 || time.month > 12) {
+        Raise(Err::InvalidCall);
+    }
+    const bool leap = IsLeapYear(time.year);
+    for (int month = 1; month <= time.month; ++month) {
+        days += MonthDays(static_cast<std::int16_t>(month), leap);
+    }
+
+    state = 3;
+    if (time.day < 1 || time.day > 31) {
+        Raise(Err::InvalidCall);
+    }
+    days += time.day;
+
+    state = 4;
+    if (time.hour < 0 || time.hour > 23 || time.minute < 0 || time.minute > 59 || time.second < 0 ||
+        time.second > 60) {
+        Raise(Err::InvalidCall);
+    }
+    const long seconds = time.hour * 3600L + time.minute * 60L + time.second;
+
+    state = 5;
+    return static_cast<double>(days) + static_cast<double>(seconds) / 86400.0;
+}
+} // namespace UTC
+
+UtcFields FieldsOfDayCount(double dayCount) {
+    UtcFields fields;
+    if (!std::isfinite(dayCount) || std::fabs(dayCount) > 3.0e6) {
+        dayCount = 0.0;
+    }
+    long long totalSeconds = std::llround(dayCount * 86400.0);
+    long long days = totalSeconds >= 0 ? totalSeconds / 86400 : -((-totalSeconds + 86399) / 86400);
+    long long secondOfDay = totalSeconds - days * 86400;
+    CivilFromDays(days, fields.year, fields.month, fields.day);
+    fields.hour = static_cast<int>(secondOfDay / 3600);
+    fields.minute = static_cast<int>(secondOfDay / 60 % 60);
+    fields.second = static_cast<int>(secondOfDay % 60);
+    return fields;
+}

@@ -1,0 +1,82 @@
+#pragma once
+// The one failure convention of the program: a procedure runs its body under
+// Trap() with its label; any failure inside becomes an error number that is
+// reported through ReportError, and the procedure ends at once while its caller
+// carries on. Rule code only raises; the trapping happens in the modules that
+// own the procedures.
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <string_view>
+
+// The one failure reporter: "program error N in module LABEL: DESCRIPTION",
+// one line of the diagnostic log, which defines it. Shows nothing and never
+// ends the program.
+void ReportError(std::int16_t number, std::wstring_view label);
+
+// A failure carrying the program's error number (see ErrorTable.h).
+class TrapError {
+  public:
+    explicit TrapError(int number) : number_(number) {}
+    int Number() const { return number_; }
+
+  private:
+    int number_;
+};
+
+[[noreturn]] inline void Raise(int number) { throw TrapError(number); }
+
+// How a procedure run under its trap ended: it ran to its end, or it failed
+// and reported the error number it carries, for the few callers that must
+// tell the user why an operation they asked for failed.
+class TrapResult {
+  public:
+    TrapResult() = default;
+    static TrapResult Failure(std::int16_t error) {
+        TrapResult result;
+        result.failed_ = true;
+        result.error_ = error;
+        return result;
+    }
+    explicit operator bool() const { return !failed_; }
+    std::int16_t Error() const { return error_; }
+
+  private:
+    bool failed_ = false;
+    std::int16_t error_ = 0;
+};
+
+// The error number of whatever was thrown, wrapped to a signed 16-bit value.
+std::int16_t TrappedErrorNumber(std::exception_ptr failure) noexcept;
+
+// Reports the failure in flight under the given label and returns its number. Never throws.
+std::int16_t ReportTrapped(std::wstring_view label, std::exception_ptr failure) noexcept;
+
+// Runs body; on failure reports under label, and says so.
+template <class Body> TrapResult Trap(std::wstring_view label, Body&& body) noexcept {
+    try {
+        body();
+        return {};
+    } catch (...) {
+        return TrapResult::Failure(ReportTrapped(label, std::current_exception()));
+    }
+}
+
+// As above, for procedures whose label ends in a position marker: the marker's
+// value at the moment of failure is appended to the label prefix.
+template <class Body>
+TrapResult Trap(std::wstring_view labelPrefix, const int& marker, Body&& body) noexcept {
+    try {
+        body();
+        return {};
+    } catch (...) {
+        std::exception_ptr failure = std::current_exception();
+        std::wstring label;
+        try {
+            label = std::wstring(labelPrefix) + std::to_wstring(marker);
+        } catch (...) {
+            label = labelPrefix;
+        }
+        return TrapResult::Failure(ReportTrapped(label, failure));
+    }
+}

@@ -1,0 +1,121 @@
+#include "rules/XtrNames.h"
+
+#include "rules/AsciiCase.h"
+
+#include <array>
+
+bool HasXtrExtension(std::wstring_view name) noexcept {
+    return name.size() >= 4 && EqualsAsciiUpper(name.substr(name.size() - 4), L".XTR");
+}
+
+bool IsReservedDeviceName(std::wstring_view name) noexcept {
+    // The device is named by what stands before the first dot; trailing blanks do not count.
+    std::wstring_view base = name.substr(0, name.find(L'.'));
+    while (!base.empty() && base.back() == L' ') {
+        base.remove_suffix(1);
+    }
+    static constexpr std::array<std::wstring_view, 6> kFixed = {L"CON", L"PRN",    L"AUX",
+                                                                L"NUL", L"CONIN$", L"CONOUT$"};
+    for (std::wstring_view device : kFixed) {
+        if (EqualsAsciiUpper(base, device)) {
+            return true;
+        }
+    }
+    if (base.size() == 4) {
+        const bool com = EqualsAsciiUpper(base.substr(0, 3), L"COM");
+        const bool lpt = EqualsAsciiUpper(base.substr(0, 3), L"LPT");
+        // Newer Windows also reserves the superscript digits 1, 2 and 3.
+        const wchar_t digit = base[3];
+        const bool numbered = (digit >= L'1' && digit <= L'9') || digit == L'\u00B9' || digit == L'\u00B2' ||
+                              digit == L'\u00B3';
+        return (com || lpt) && numbered;
+    }
+    return false;
+}
+
+bool IsPlainFileName(std::wstring_view name) noexcept {
+    // 255 is the longest name a Windows file system keeps.
+    if (name.empty() || name.size() > 255 || name.back() == L'.' || name.back() == L' ') {
+        return false;
+    }
+    for (wchar_t c : name) {
+        if (c < 32 || std::wstring_view(L"\\/:*?\"<>|").find(c) != std::wstring_view::npos) {
+            return false;
+        }
+    }
+    return !IsReservedDeviceName(name);
+}
+
+namespace {
+constexpr std::wstring_view kTemporaryExtension = L".tmp";
+
+std::wstring Hex(unsigned long long value, int digits) {
+    static constexpr wchar_t kDigits[] = L"0123456789abcdef";
+    std::wstring text(static_cast<size_t>(digits), L'0');
+    for (int i = digits - 1; i >= 0; --i, value >>= 4) {
+        text[static_cast<size_t>(i)] = kDigits[value & 0xF];
+    }
+    return text;
+}
+
+std::wstring TemporaryStem(unsigned long long stamp, unsigned long processId, unsigned counter) {
+    return std::wstring(kTemporaryPrefix) + Hex(stamp, 16) + L"-" + Hex(processId, 8) + L"-" +
+           std::to_wstring(counter);
+}
+} // namespace
+
+std::wstring TemporaryName(unsigned long long stamp, unsigned long processId, unsigned counter) {
+    return TemporaryStem(stamp, processId, counter) + std::wstring(kTemporaryExtension);
+}
+
+std::wstring TemporaryNameOnTheWay(unsigned long long stamp, unsigned long processId, unsigned counter,
+                                   std::wstring_view destination) {
+    const std::wstring stem = TemporaryStem(stamp, processId, counter) + L"=";
+    if (stem.size() + destination.size() + kTemporaryExtension.size() > 255) {
+        return stem + std::wstring(kTemporaryExtension);
+    }
+    return stem + std::wstring(destination) + std::wstring(kTemporaryExtension);
+}
+
+std::optional<TemporaryNameParts> ParseTemporaryName(std::wstring_view name) {
+    const std::wstring_view prefix = kTemporaryPrefix;
+    if (!name.starts_with(prefix) || !name.ends_with(kTemporaryExtension)) {
+        return std::nullopt;
+    }
+    name.remove_prefix(prefix.size());
+    name.remove_suffix(kTemporaryExtension.size());
+    // stamp: 16 hex digits, "-", process: 8 hex digits, "-", counter: decimal digits
+    auto isHex = [](wchar_t c) { return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f'); };
+    if (name.size() < 16 + 1 + 8 + 2 || name[16] != L'-' || name[25] != L'-') {
+        return std::nullopt;
+    }
+    TemporaryNameParts parts;
+    for (size_t i = 0; i < 25; ++i) {
+        if (i == 16) {
+            continue;
+        }
+        if (!isHex(name[i])) {
+            return std::nullopt;
+        }
+        if (i < 16) {
+            parts.stamp = parts.stamp * 16 + static_cast<unsigned long long>(
+                                                 name[i] <= L'9' ? name[i] - L'0' : name[i] - L'a' + 10);
+        }
+    }
+    size_t end = 26;
+    while (end < name.size() && name[end] >= L'0' && name[end] <= L'9') {
+        ++end;
+    }
+    if (end == 26) {
+        return std::nullopt;
+    }
+    if (end == name.size()) {
+        return parts;
+    }
+    if (name[end] != L'=') {
+        return std::nullopt;
+    }
+    parts.onTheWay = true;
+    parts.destination = std::wstring(name.substr(end + 1));
+    return parts;
+}

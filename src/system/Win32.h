@@ -1,0 +1,126 @@
+#pragma once
+// Thin helpers over Win32: owned handles, system errors raised as trap errors,
+// and the ANSI code page conversions that the XTR files and the log need.
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <utility>
+
+// Raises the program's error number for a Win32 error code.
+[[noreturn]] void RaiseSystemError(unsigned long code);
+[[noreturn]] void RaiseLastError();
+
+// The system's own text for a Win32 error code, without the trailing line break.
+std::wstring SystemErrorText(unsigned long code);
+
+// One move-only owner for every kind of handle; Traits give the invalid value and the close call.
+template <class Traits> class UniqueHandle {
+  public:
+    using Type = typename Traits::Type;
+
+    UniqueHandle() = default;
+    explicit UniqueHandle(Type handle) : handle_(handle) {}
+    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other) {
+            reset(other.release());
+        }
+        return *this;
+    }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    ~UniqueHandle() { reset(); }
+
+    Type get() const { return handle_; }
+    explicit operator bool() const { return handle_ != Traits::Invalid(); }
+    Type release() { return std::exchange(handle_, Traits::Invalid()); }
+    void reset(Type handle = Traits::Invalid()) {
+        Type old = std::exchange(handle_, handle);
+        if (old != Traits::Invalid()) {
+            Traits::Close(old);
+        }
+    }
+
+  private:
+    Type handle_ = Traits::Invalid();
+};
+
+struct FileHandleTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Type handle) { ::CloseHandle(handle); }
+};
+struct FindHandleTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(Type handle) { ::FindClose(handle); }
+};
+struct RegKeyTraits {
+    using Type = HKEY;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type key) { ::RegCloseKey(key); }
+};
+struct GdiObjectTraits {
+    using Type = HGDIOBJ;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type object) { ::DeleteObject(object); }
+};
+struct MenuTraits {
+    using Type = HMENU;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type menu) { ::DestroyMenu(menu); }
+};
+struct WindowTraits {
+    using Type = HWND;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type window) { ::DestroyWindow(window); }
+};
+
+using UniqueFile = UniqueHandle<FileHandleTraits>;
+using UniqueFind = UniqueHandle<FindHandleTraits>;
+using UniqueKey = UniqueHandle<RegKeyTraits>;
+using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
+using UniqueMenu = UniqueHandle<MenuTraits>;
+using UniqueWindow = UniqueHandle<WindowTraits>;
+
+// Text in the ANSI code page (the bytes of XTR files and of the log) and back.
+std::string ToAnsi(std::wstring_view text);
+std::wstring FromAnsi(std::string_view bytes);
+
+// The characters of text that the ANSI code page cannot hold, each once, in
+// the order they first come: ToAnsi would put a look-alike or "?" in their
+// place. Empty under the UTF-8 code page, which holds them all.
+std::wstring CharactersTheCodePageLacks(std::wstring_view text);
+
+// Equal but for letter case, as the file system compares names and paths
+// (ordinal, the same in every locale).
+bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b);
+
+// Something that is not a folder stands at path.
+bool IsFileAt(const std::wstring& path);
+
+// folder + "\" + name: how every path of the program is formed.
+std::wstring JoinPath(std::wstring_view folder, std::wstring_view name);
+
+// A path's last part (after its last "\" or "/") and the folder before it;
+// a path without a separator is all name.
+std::wstring_view FileNameOf(std::wstring_view path);
+std::wstring_view FolderOf(std::wstring_view path);
+
+// path as a full path, against the current folder when it is relative; path
+// as it is when the system cannot make it one (a name it refuses).
+std::wstring FullPathOf(const std::wstring& path);
+
+// Full path of the running program's file.
+std::wstring OwnModulePath();
+
+// A function of a system DLL that only some commands need, the DLL loaded on
+// first use and kept; null when it cannot be had (the thread's last error says
+// why). MinGW has no delay-loading, and under Wine loading shell32 and comdlg32
+// with the program cost every start-up some 25 ms.
+FARPROC SystemFunctionAddress(const wchar_t* dll, const char* name);
+template <class Function> Function* SystemFunction(const wchar_t* dll, const char* name) {
+    // Through void (*)(), the one cast between function types the compiler takes as deliberate.
+    return reinterpret_cast<Function*>(reinterpret_cast<void (*)()>(SystemFunctionAddress(dll, name)));
+}
