@@ -14,8 +14,7 @@ all | --catalogue | --startup) ;;
     exit 2
     ;;
 esac
-scripts/install-deps.sh
-cmake --preset mingw >/dev/null
+scripts/configure.sh
 cmake --build --preset mingw --target quillon_bench quillon_startup_bench
 source scripts/xvfb-env.sh
 # The start-up bench sets UI-View32's real registry setting: never in the tests' prefix.

@@ -7,8 +7,7 @@
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 demo_headless=${demo_headless:-0}
 
-scripts/install-deps.sh
-cmake --preset mingw >/dev/null
+scripts/configure.sh
 cmake --build --preset mingw --target Quillon >/dev/null
 quillon_version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/mingw/CMakeCache.txt)
 quillon_title="UI-View Quillon V${quillon_version}"

@@ -2,11 +2,17 @@
 # Installs what building, testing, the demo and the native sanitizer and fuzz
 # build need on Debian 12, when missing, and the Japanese locale under which
 # the tests run once more (Wine takes its ANSI code page from it: 932).
+# Quillon.exe is a 32-bit program: Wine runs it through its 32-bit part,
+# wine32:i386, which needs the i386 architecture added to dpkg first.
 set -euo pipefail
-packages=(cmake make g++-mingw-w64-x86-64-posix wine wine64 fonts-wine googletest xvfb xauth xdotool imagemagick zip
-  clang-14 libclang-rt-14-dev locales fonts-ipafont-gothic)
+packages=(cmake make g++-mingw-w64-i686-posix wine wine64 wine32:i386 fonts-wine googletest xvfb xauth xdotool
+  imagemagick zip clang-14 libclang-rt-14-dev locales fonts-ipafont-gothic)
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "Adding the i386 architecture (for wine32)"
+  $SUDO dpkg --add-architecture i386
+fi
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Makes the release, build/mingw/release/Quillon-<version>-win64.zip (Quillon.exe,
+# Makes the release, build/mingw/release/Quillon-<version>-win32.zip (Quillon.exe,
 # README.md, LICENSE and the README's pictures in docs/), then checks it as a
 # user would use it: unpacked into an empty folder, and copied into the
 # UI-View32 folder, the Quillon.exe from the zip starts under Wine on the demo
@@ -9,13 +9,18 @@ demo_headless=1
 source "$(dirname "$0")/demo-env.sh"
 
 cpack --config build/mingw/CPackConfig.cmake -B build/mingw/release >/dev/null
-zip="$PWD/build/mingw/release/Quillon-${quillon_version}-win64.zip"
+zip="$PWD/build/mingw/release/Quillon-${quillon_version}-win32.zip"
 unpacked=$(mktemp -d)
 trap 'demo_stop; rm -rf "$unpacked"' EXIT
 (cd "$unpacked" && cmake -E tar xf "$zip")
 for file in Quillon.exe README.md LICENSE docs/main-window.png docs/editor-window.png docs/about-window.png; do
   [ -f "$unpacked/$file" ] || { echo "release: $file is missing from the zip" >&2; exit 1; }
 done
+# A 32-bit program, as UI-View32 is: machine 14c (i386) in the PE header, whose
+# offset the DOS header holds at byte 60.
+header=$(od -An -tu4 -j60 -N4 "$unpacked/Quillon.exe" | tr -d ' ')
+machine=$(od -An -tx2 -j$((header + 4)) -N2 "$unpacked/Quillon.exe" | tr -d ' ')
+[ "$machine" = 014c ] || { echo "release: Quillon.exe is not a 32-bit x86 program (machine $machine)" >&2; exit 1; }
 
 # check_start <folder>: runs the zip's Quillon.exe from that folder, with it as
 # the working folder, and waits for the main window.

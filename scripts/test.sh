@@ -8,8 +8,7 @@
 # pass failed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
-cmake --preset mingw >/dev/null
+scripts/configure.sh
 cmake --build --preset mingw
 log=$(mktemp)
 source scripts/xvfb-env.sh

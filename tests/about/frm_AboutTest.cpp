@@ -15,19 +15,19 @@ LOGFONTW FontOf(HWND control) {
     return font;
 }
 
+// A named CALLBACK, not a lambda: a 32-bit callback must be stdcall.
+BOOL CALLBACK CountAboutWindow(HWND window, LPARAM counter) {
+    wchar_t className[64] = L"";
+    ::GetClassNameW(window, className, 64);
+    if (std::wstring_view(className) == L"Quillonfrm_About") {
+        ++*reinterpret_cast<int*>(counter);
+    }
+    return TRUE;
+}
+
 int AboutWindowsOfThisThread() {
     int count = 0;
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND window, LPARAM counter) -> BOOL {
-            wchar_t className[64] = L"";
-            ::GetClassNameW(window, className, 64);
-            if (std::wstring_view(className) == L"Quillonfrm_About") {
-                ++*reinterpret_cast<int*>(counter);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&count));
+    ::EnumThreadWindows(::GetCurrentThreadId(), &CountAboutWindow, reinterpret_cast<LPARAM>(&count));
     return count;
 }
 

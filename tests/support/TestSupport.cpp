@@ -3,7 +3,10 @@
 #include "diagnostics/Common.h"
 #include "system/VersionInfo.h"
 
+#include <sddl.h>
+
 #include <algorithm>
+#include <cstring>
 #include <cwctype>
 
 namespace testsupport {
@@ -100,7 +103,13 @@ std::vector<std::string> LogCapture::Reports() const {
     return reports;
 }
 
-std::wstring TestTrashFolder() {
+namespace {
+
+// Wine's ntdll has this export; Windows' has not.
+bool UnderWine() { return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr; }
+
+// Under Wine, the trash of $XDG_DATA_HOME as a Windows path; empty when it is not set.
+std::wstring WineTrashFolder() {
     wchar_t unixPath[MAX_PATH];
     const DWORD length = ::GetEnvironmentVariableW(L"XDG_DATA_HOME", unixPath, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) {
@@ -109,6 +118,124 @@ std::wstring TestTrashFolder() {
     std::wstring folder = L"Z:" + std::wstring(unixPath, length) + L"/Trash"; // Z: is Wine's Unix root
     std::replace(folder.begin(), folder.end(), L'/', L'\\');
     return folder;
+}
+
+std::wstring FileNameOf(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
+
+// The path with its folder in long names: the bin may record either form.
+std::wstring LongForm(const std::wstring& path) {
+    const size_t slash = path.find_last_of(L'\\');
+    if (slash == std::wstring::npos) {
+        return path;
+    }
+    const std::wstring folder = path.substr(0, slash);
+    wchar_t buffer[MAX_PATH * 2];
+    const DWORD length = ::GetLongPathNameW(folder.c_str(), buffer, MAX_PATH * 2);
+    if (length == 0 || length >= MAX_PATH * 2) {
+        return path;
+    }
+    return std::wstring(buffer, length) + path.substr(slash);
+}
+
+// The user's folder of the drive's bin, <drive>\$Recycle.Bin\<user's SID>.
+std::wstring WindowsBinFolder(const std::wstring& path) {
+    wchar_t root[MAX_PATH];
+    HANDLE token = nullptr;
+    if (!::GetVolumePathNameW(path.c_str(), root, MAX_PATH) ||
+        !::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        return {};
+    }
+    const UniqueFile owned(token); // closed by CloseHandle, as a file is
+    alignas(TOKEN_USER) unsigned char user[SECURITY_MAX_SID_SIZE + sizeof(TOKEN_USER)];
+    DWORD size = 0;
+    wchar_t* sid = nullptr;
+    if (!::GetTokenInformation(token, TokenUser, user, sizeof(user), &size) ||
+        !::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid)) {
+        return {};
+    }
+    std::wstring folder = std::wstring(root) + L"$Recycle.Bin\\" + sid;
+    ::LocalFree(sid);
+    return folder;
+}
+
+// The original path a $I file of the bin records (Windows Vista and later):
+// version 1 holds it in a fixed field after 24 bytes, version 2 after 28
+// bytes and a length.
+std::wstring RecordedPath(const std::string& record) {
+    if (record.size() < 28) {
+        return {};
+    }
+    const size_t at = record[0] == 2 ? 28 : 24;
+    std::wstring text((record.size() - at) / sizeof(wchar_t), L'\0');
+    std::memcpy(text.data(), record.data() + at, text.size() * sizeof(wchar_t));
+    return text.substr(0, text.find(L'\0'));
+}
+
+bool SamePath(const std::wstring& a, const std::wstring& b) {
+    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                  static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+} // namespace
+
+RecycleBinView::RecycleBinView() : wine_(UnderWine()), trash_(wine_ ? WineTrashFolder() : std::wstring()) {
+    if (!trash_.empty()) {
+        RemoveTree(trash_);
+    }
+}
+
+RecycleBinView::~RecycleBinView() {
+    if (!trash_.empty()) {
+        RemoveTree(trash_);
+    }
+}
+
+std::optional<std::string> RecycleBinView::Take(const std::wstring& path) const {
+    if (wine_) {
+        // The desktop's trash keeps the file under its own name (a second one of
+        // that name with a suffix: "a.xtr-1f2e3d4c"), and a note of where it was.
+        if (trash_.empty()) {
+            return std::nullopt;
+        }
+        const std::wstring name(FileNameOf(path));
+        std::wstring kept;
+        for (const std::wstring& held : NamesIn(trash_ + L"\\files")) {
+            if (held == name || held.rfind(name + L"-", 0) == 0) {
+                kept = held;
+                break;
+            }
+        }
+        const std::wstring file = trash_ + L"\\files\\" + kept;
+        const std::wstring note = trash_ + L"\\info\\" + kept + L".trashinfo";
+        if (kept.empty() || !FileExists(note)) {
+            return std::nullopt;
+        }
+        std::string bytes = ReadBytes(file);
+        ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileW(file.c_str());
+        ::DeleteFileW(note.c_str());
+        return bytes;
+    }
+    // Windows keeps the file as $R<key><extension> beside $I<key><extension>,
+    // which records where it came from.
+    const std::wstring folder = WindowsBinFolder(path);
+    if (folder.empty()) {
+        return std::nullopt;
+    }
+    const std::wstring wanted = LongForm(path);
+    for (const std::wstring& name : NamesIn(folder)) {
+        const std::wstring record = folder + L"\\" + name;
+        if (name.rfind(L"$I", 0) != 0 || !SamePath(LongForm(RecordedPath(ReadBytes(record))), wanted)) {
+            continue;
+        }
+        const std::wstring file = folder + L"\\$R" + name.substr(2);
+        std::string bytes = ReadBytes(file);
+        ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileW(file.c_str());
+        ::DeleteFileW(record.c_str());
+        return bytes;
+    }
+    return std::nullopt;
 }
 
 std::wstring ShownText(HWND window) {

@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -77,10 +78,30 @@ class LogCapture {
     TempFolder folder_;
 };
 
-// The trash Wine moves deleted files into, $XDG_DATA_HOME/Trash (holding the
-// folders "files" and "info"), as a Windows path; empty where XDG_DATA_HOME is
-// not set (on Windows, or a test program started by hand).
-std::wstring TestTrashFolder();
+// The Recycle Bin as a test sees it. Under Wine it is the desktop's trash,
+// $XDG_DATA_HOME/Trash, which ctest points into the build tree (emptied here
+// as the view is made and ends); on Windows it is the drive's real bin.
+class RecycleBinView {
+  public:
+    RecycleBinView();
+    ~RecycleBinView();
+    RecycleBinView(const RecycleBinView&) = delete;
+    RecycleBinView& operator=(const RecycleBinView&) = delete;
+
+    // False under Wine without XDG_DATA_HOME (a test program started by
+    // hand): the trash would be the user's own.
+    bool Usable() const { return !wine_ || !trash_.empty(); }
+    // The bytes of the file the bin received from `path` (a full path), taken
+    // out of the bin again so that the test leaves nothing there; nullopt when
+    // the bin holds no such file.
+    std::optional<std::string> Take(const std::wstring& path) const;
+    // Under Wine, the trash folder as a Windows path; empty on Windows.
+    const std::wstring& WineTrash() const { return trash_; }
+
+  private:
+    bool wine_;
+    std::wstring trash_; // under Wine, as a Windows path
+};
 
 // The window's whole text.
 std::wstring ShownText(HWND window);

@@ -22,37 +22,7 @@ class EntryChangesTest : public XtrFixture {
         return EntryNamed(fileName);
     }
 
-    // The contents of what is in the tests' trash, sorted; nothing where the
-    // tests have no trash of their own (on Windows: the real Recycle Bin).
-    std::vector<std::string> Binned() const {
-        std::vector<std::string> contents;
-        if (!trash.empty()) {
-            for (const std::wstring& name : NamesIn(trash + L"\\files")) {
-                contents.push_back(ReadBytes(trash + L"\\files\\" + name));
-            }
-        }
-        std::sort(contents.begin(), contents.end());
-        return contents;
-    }
-
-    // Emptied, not removed: the system keeps using the folders it found.
-    void EmptyTrash() const {
-        for (const wchar_t* part : {L"\\files\\", L"\\info\\"}) {
-            for (const std::wstring& name : trash.empty() ? Names{} : NamesIn(trash + part)) {
-                ::DeleteFileW((trash + part + name).c_str());
-            }
-        }
-    }
-    void SetUp() override {
-        XtrFixture::SetUp();
-        EmptyTrash();
-    }
-    void TearDown() override {
-        EmptyTrash();
-        XtrFixture::TearDown();
-    }
-
-    const std::wstring trash = TestTrashFolder();
+    RecycleBinView bin;
     TempFolder outside;
 };
 } // namespace
@@ -101,8 +71,8 @@ TEST_F(EntryChangesTest, AChangePastTheBytesKeptIsAskedAboutAndItsVersionBinned)
     std::string saved = bytes;
     saved.replace(saved.find("True"), 4, "False");
     EXPECT_TRUE(ReadBytes(host / L"b.xtr") == saved);
-    if (!trash.empty()) {
-        EXPECT_TRUE(Binned() == std::vector<std::string>{bytes});
+    if (bin.Usable()) {
+        EXPECT_TRUE(bin.Take(host / L"b.xtr") == bytes);
     }
     EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"b.xtr"}));
 }
@@ -136,8 +106,11 @@ TEST_F(EntryChangesTest, OneQuestionNamesEveryFileReplacedAndYesBinsThemAll) {
     EXPECT_EQ(onTheWayTo, Names{L"c.xtr"});
     EXPECT_EQ(ReadBytes(host / L"c.xtr"), "Dropped C\r\n");
     EXPECT_TRUE(NamesIn(Saved()).empty());
-    if (!trash.empty()) {
-        EXPECT_EQ(Binned(), (std::vector<std::string>{"Active C\r\n", "Inactive C\r\n"}));
+    if (bin.Usable()) {
+        std::vector<std::string> binned = {bin.Take(host / L"c.xtr").value_or(""),
+                                           bin.Take(InSaved(L"c.xtr")).value_or("")};
+        std::sort(binned.begin(), binned.end());
+        EXPECT_EQ(binned, (std::vector<std::string>{"Active C\r\n", "Inactive C\r\n"}));
     }
     EXPECT_EQ(answers.messages.size(), 3u);
 }
@@ -204,14 +177,14 @@ TEST_F(EntryChangesTest, FilesPastTheTablesRoomAreLeftOutAndTold) {
 // A bin that cannot take a file may say it did: the file is then neither
 // replaced nor deleted, and the user is told.
 TEST_F(EntryChangesTest, ABinThatKeepsTheFileIsAFailure) {
-    if (trash.empty()) {
+    if (bin.WineTrash().empty()) {
         GTEST_SKIP() << "only the tests' own trash can be taken away";
     }
     WriteBytes(host / L"a.xtr", "A\r\n");
     WriteBytes(host / L"b.xtr", "B\r\n");
     WriteBytes(outside / L"b.xtr", "Dropped B\r\n");
     EXPECT_EQ(DeleteEntry(nullptr, Scanned(L"a.xtr")), ChangeEnd::Done); // the bin is set up
-    RemoveTree(trash);
+    RemoveTree(bin.WineTrash());
     EXPECT_EQ(DeleteEntry(nullptr, Scanned(L"b.xtr")), ChangeEnd::Failed);
     answers.messageReplies = {IDYES};
     InstallDroppedFiles(nullptr, {outside / L"b.xtr"});

@@ -244,23 +244,28 @@ TEST_F(GridTest, ApplicationCellsAreGreenOrRedAndTheToolTipSticks) {
               CDRF_NOTIFYSUBITEMDRAW);
 }
 
+namespace {
+// What the grid's tooltip is told of the mouse, recorded in front of its own
+// procedure (a named CALLBACK, not a lambda: a 32-bit window procedure is stdcall).
+std::vector<std::pair<HWND, UINT>> relayed;
+WNDPROC tooltipProc = nullptr;
+LRESULT CALLBACK RecordRelays(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == TTM_RELAYEVENT) {
+        const MSG& relay = *reinterpret_cast<const MSG*>(lParam);
+        relayed.emplace_back(relay.hwnd, relay.message);
+    }
+    return ::CallWindowProcW(tooltipProc, window, message, wParam, lParam);
+}
+} // namespace
+
 // The tooltip learns of the mouse from the message loop, for the list and its header alike.
 TEST_F(GridTest, MouseMessagesReachTheToolTipThroughTheMessageLoop) {
     ThreeEntries();
     ASSERT_TRUE(Start());
     const Grid& grid = form->grdXTRs();
-    static std::vector<std::pair<HWND, UINT>> relayed;
-    static WNDPROC tooltipProc = nullptr;
     relayed.clear();
-    tooltipProc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
-        grid.ToolTipWindow(), GWLP_WNDPROC,
-        reinterpret_cast<LONG_PTR>(+[](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
-            if (message == TTM_RELAYEVENT) {
-                const MSG& relay = *reinterpret_cast<const MSG*>(lParam);
-                relayed.emplace_back(relay.hwnd, relay.message);
-            }
-            return ::CallWindowProcW(tooltipProc, window, message, wParam, lParam);
-        })));
+    tooltipProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(grid.ToolTipWindow(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordRelays)));
 
     const HWND header = ListView_GetHeader(grid.Window());
     auto pass = [&](HWND window, UINT code) {
