@@ -20,12 +20,12 @@ constexpr FormFont kRegular{};
 constexpr FormFont kBold{L"MS Sans Serif", 825, FW_BOLD};
 constexpr FormFont kTitle{L"MS Sans Serif", 975, FW_BOLD};
 
-FormControl Place(AboutControlId id, const wchar_t* className, std::wstring text, DWORD style, TwipsBox twips,
-                  const FormFont& font, bool label) {
+FormControl Place(frm_About::ControlId id, const wchar_t* className, std::wstring text, DWORD style,
+                  TwipsBox twips, const FormFont& font, bool label) {
     return {id, className, std::move(text), style, 0, twips, font, label};
 }
 
-FormControl Label(AboutControlId id, std::wstring text, TwipsBox twips, const FormFont& font) {
+FormControl Label(frm_About::ControlId id, std::wstring text, TwipsBox twips, const FormFont& font) {
     return Place(id, WC_STATICW, std::move(text), kLabel, twips, font, true);
 }
 
@@ -37,36 +37,26 @@ std::wstring LegalNotice() {
 
 std::vector<FormControl> frm_About::Controls() {
     return {
-        Label(IDC_ABOUT_LABEL1, AppTitle, {720, 0, 5295, 375}, kTitle),
-        Label(IDC_ABOUT_LABEL2, AppAuthor, {120, 480, 5295, 375}, kBold),
-        Label(IDC_ABOUT_LABEL3, AppDescription, {840, 840, 5295, 735}, kRegular),
-        Label(IDC_ABOUT_LABEL9, L"Translations", {120, 1680, 1335, 255}, kBold),
-        Label(IDC_ABOUT_LBLTRANSLATORS, L"No translations", {840, 1920, 5055, 1335}, kRegular),
-        Label(IDC_ABOUT_LABEL8, L"More information on this website", {120, 3480, 5295, 255}, kBold),
+        Label(kLabel1, AppTitle, {720, 0, 5295, 375}, kTitle),
+        Label(kLabel2, AppAuthor, {120, 480, 5295, 375}, kBold),
+        Label(kLabel3, AppDescription, {840, 840, 5295, 735}, kRegular),
+        Label(kLabel9, L"Translations", {120, 1680, 1335, 255}, kBold),
+        Label(kLblTranslators, L"No translations", {840, 1920, 5055, 1335}, kRegular),
+        Label(kLabel8, L"More information on this website", {120, 3480, 5295, 255}, kBold),
         // A link control rather than a label, so that a keyboard user can reach it
         // with Tab and open it with Enter or Space. Its text is set at load.
-        Place(IDC_ABOUT_LBLWEBURL, WC_LINK, L"", WS_TABSTOP | LWS_TRANSPARENT, {840, 3720, 5295, 255},
-              kRegular, false),
-        Label(IDC_ABOUT_LABEL4, L"Legal", {120, 4080, 735, 255}, kBold),
-        Label(IDC_ABOUT_LABEL5, LegalNotice(), {840, 4080, 5295, 495}, kRegular),
-        Label(IDC_ABOUT_LABEL6, L"", {840, 4440, 4095, 975}, kRegular),
-        Label(IDC_ABOUT_LABEL7, L"", {720, 5520, 4335, 255}, kRegular),
-        Place(IDC_ABOUT_COMMAND1, WC_BUTTONW, L"&OK", WS_TABSTOP | BS_DEFPUSHBUTTON, {5280, 5280, 975, 375},
-              kBold, false),
+        Place(kLblWebURL, WC_LINK, L"", WS_TABSTOP | LWS_TRANSPARENT, {840, 3720, 5295, 255}, kRegular,
+              false),
+        Label(kLabel4, L"Legal", {120, 4080, 735, 255}, kBold),
+        Label(kLabel5, LegalNotice(), {840, 4080, 5295, 495}, kRegular),
+        Label(kLabel6, L"", {840, 4440, 4095, 975}, kRegular),
+        Label(kLabel7, L"", {720, 5520, 4335, 255}, kRegular),
+        Place(kCommand1, WC_BUTTONW, L"&OK", WS_TABSTOP | BS_DEFPUSHBUTTON, {5280, 5280, 975, 375}, kBold,
+              false),
     };
 }
 
 SIZE frm_About::ClientTwips() { return {6390, 5880}; }
-
-frm_About::~frm_About() {
-    if (window_ != nullptr) {
-        // The window outlived its object (the program is ending): let it go quietly.
-        ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-        ::DestroyWindow(window_);
-    }
-}
-
-frm_About* frm_About::Instance() { return loaded.get(); }
 
 frm_About* frm_About::Show() {
     if (loaded) {
@@ -93,47 +83,26 @@ bool frm_About::Create() {
 }
 
 void frm_About::OnFinalMessage() {
-    window_ = nullptr;
     if (loaded.get() == this) {
         loaded.reset(); // the next Show loads a fresh window
     }
 }
 
 LRESULT frm_About::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_CREATE:
-        CreateControls();
-        return 0;
-    case WM_COMMAND:
-        OnCommand(GET_WM_COMMAND_ID(wParam, lParam));
-        return 0;
-    case WM_NOTIFY:
-        OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
-        return 0;
-    case WM_ACTIVATE:
-        focus_.OnActivate(window_, LOWORD(wParam) != WA_INACTIVE, Control(IDC_ABOUT_COMMAND1));
-        return 0;
-    case WM_DESTROY:
+    if (message == WM_DESTROY) {
         Form_Unload();
         return 0;
-    default:
-        return ::DefWindowProcW(window_, message, wParam, lParam);
     }
+    return ::DefWindowProcW(window_, message, wParam, lParam);
 }
 
-// Laid out with the texts the load puts in, so that each label has room for its own.
-void frm_About::CreateControls() {
-    const int dpi = ScreenDpi();
-    const std::vector<FormControl> controls = Controls();
-    const FormLayout layout = LayOutForm(controls, ClientTwips(), dpi);
-    CreateFormControls(window_, controls, layout, fonts_, dpi);
-    SetClientSize(window_, layout.client);
-    ::SetWindowSubclass(Control(IDC_ABOUT_LBLWEBURL), &frm_About::WebUrlProc, 0,
-                        reinterpret_cast<DWORD_PTR>(this));
+bool frm_About::OnCreate(const FormLayout&, int) {
+    ::SetWindowSubclass(Control(kLblWebURL), &frm_About::WebUrlProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    return true;
 }
 
 void frm_About::Form_Load() {
-    ::SetWindowTextW(Control(IDC_ABOUT_LABEL7), L"");
+    ::SetWindowTextW(Control(kLabel7), L"");
 
     legalNotice_ = LegalNotice();
     disclaimer_ = L""; // there is no disclaimer text; its label stays in the layout, empty
@@ -149,17 +118,17 @@ void frm_About::Form_Load() {
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     ::SetWindowTextW(window_, (L"About " + AppTitle).c_str());
-    ::SetWindowTextW(Control(IDC_ABOUT_LABEL1), AppTitle.c_str());
-    ::SetWindowTextW(Control(IDC_ABOUT_LABEL2), AppAuthor.c_str());
-    ::SetWindowTextW(Control(IDC_ABOUT_LABEL3), AppDescription.c_str());
-    ::SetWindowTextW(Control(IDC_ABOUT_LBLTRANSLATORS), L"No translations");
-    ::SetWindowTextW(Control(IDC_ABOUT_LABEL5), legalNotice_.c_str());
-    ::SetWindowTextW(Control(IDC_ABOUT_LABEL6), disclaimer_.c_str());
+    ::SetWindowTextW(Control(kLabel1), AppTitle.c_str());
+    ::SetWindowTextW(Control(kLabel2), AppAuthor.c_str());
+    ::SetWindowTextW(Control(kLabel3), AppDescription.c_str());
+    ::SetWindowTextW(Control(kLblTranslators), L"No translations");
+    ::SetWindowTextW(Control(kLabel5), legalNotice_.c_str());
+    ::SetWindowTextW(Control(kLabel6), disclaimer_.c_str());
     // The link markup only makes the whole address the link; what shows is the address.
-    ::SetWindowTextW(Control(IDC_ABOUT_LBLWEBURL), (L"<a>" + AppWebAddress + L"</a>").c_str());
+    ::SetWindowTextW(Control(kLblWebURL), (L"<a>" + AppWebAddress + L"</a>").c_str());
 
     ::ShowWindow(window_, SW_SHOWNORMAL);
-    ::SetFocus(Control(IDC_ABOUT_COMMAND1));
+    ::SetFocus(Control(kCommand1));
 }
 
 void frm_About::Form_Unload() { ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW)); }
@@ -168,17 +137,12 @@ void frm_About::Command1_Click() { ::DestroyWindow(window_); }
 
 void frm_About::lblWebURL_Click() { OpenUrl(AppWebAddress); }
 
-// OK, and Enter (outside the link) and Esc.
-void frm_About::OnCommand(int id) {
-    if (TakesInput() && (id == IDC_ABOUT_COMMAND1 || DialogKeyOf(id) != DialogKey::None)) {
-        Command1_Click();
-    }
-}
-
-void frm_About::OnNotify(const NMHDR& header) {
-    if (header.idFrom == IDC_ABOUT_LBLWEBURL && (header.code == NM_RETURN || header.code == NM_CLICK)) {
+std::optional<LRESULT> frm_About::OnNotify(NMHDR& header) {
+    if (header.idFrom == kLblWebURL && (header.code == NM_RETURN || header.code == NM_CLICK)) {
         lblWebURL_Click();
+        return 0;
     }
+    return std::nullopt;
 }
 
 LRESULT CALLBACK frm_About::WebUrlProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -186,6 +150,7 @@ LRESULT CALLBACK frm_About::WebUrlProc(HWND label, UINT message, WPARAM wParam, 
     try {
         return reinterpret_cast<frm_About*>(self)->OnWebUrlMessage(label, message, wParam, lParam);
     } catch (...) {
+        ReportEscapedFailure(kFormName, std::current_exception());
         return ::DefSubclassProc(label, message, wParam, lParam);
     }
 }

@@ -9,63 +9,55 @@
 #include <string>
 #include <vector>
 
-// Control ids of the About window.
-enum AboutControlId : int {
-    IDC_ABOUT_LABEL1 = 3001,
-    IDC_ABOUT_LABEL2,
-    IDC_ABOUT_LABEL3,
-    IDC_ABOUT_LABEL9,
-    IDC_ABOUT_LBLTRANSLATORS,
-    IDC_ABOUT_LABEL8,
-    IDC_ABOUT_LBLWEBURL,
-    IDC_ABOUT_LABEL4,
-    IDC_ABOUT_LABEL5,
-    IDC_ABOUT_LABEL6,
-    IDC_ABOUT_LABEL7,
-    IDC_ABOUT_COMMAND1,
-};
-
 class frm_About : public Form<frm_About> {
   public:
     static constexpr wchar_t kFormName[] = L"frm_About";
-
-    ~frm_About();
+    enum ControlId : int {
+        kLabel1 = 101,
+        kLabel2,
+        kLabel3,
+        kLabel9,
+        kLblTranslators,
+        kLabel8,
+        kLblWebURL,
+        kLabel4,
+        kLabel5,
+        kLabel6,
+        kLabel7,
+        kCommand1 = IDOK,
+    };
 
     // Shows the About window, modeless and without owner. When it is not open
     // it is loaded now; when it is, the open one comes forward as it is.
     // Null only when the window could not be created.
     static frm_About* Show();
 
-    // The open About window, or null.
-    static frm_About* Instance();
-
     // The controls as designed, in twips, with the texts the load puts in, and
     // the client area: laid out at the screen's dots per inch when it opens.
     static std::vector<FormControl> Controls();
     static SIZE ClientTwips();
 
-    HWND Control(AboutControlId id) const { return ::GetDlgItem(window_, id); }
-
     void Command1_Click();
     void lblWebURL_Click();
 
   private:
+    friend class Form<frm_About>;
     frm_About() = default;
     bool Create();
-    template <class> friend LRESULT CALLBACK WindowProcFor(HWND, UINT, WPARAM, LPARAM) noexcept;
+    bool OnCreate(const FormLayout& layout, int dpi);
+    // OK, and Enter (outside the link) and Esc.
+    void OnOK() { Command1_Click(); }
+    void OnCancel() { Command1_Click(); }
+    std::optional<LRESULT> OnNotify(NMHDR& header);
+    HWND FocusFallback() const { return Control(kCommand1); }
     void OnFinalMessage();
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK WebUrlProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                        DWORD_PTR self) noexcept;
-    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnWebUrlMessage(HWND label, UINT message, WPARAM wParam, LPARAM lParam);
-    void OnCommand(int id);
-    void OnNotify(const NMHDR& header);
-    void CreateControls();
     void Form_Load();
     void Form_Unload();
 
-    FocusMemory focus_;
     std::wstring legalNotice_;
     std::wstring disclaimer_;
-    FormFonts fonts_;
 };

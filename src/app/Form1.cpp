@@ -11,18 +11,6 @@
 
 #include <commctrl.h>
 
-namespace {
-Form1* instance = nullptr;
-} // namespace
-
-Form1::~Form1() {
-    if (window_ != nullptr) {
-        ::DestroyWindow(window_);
-    }
-}
-
-Form1* Form1::Instance() { return instance; }
-
 bool Form1::Create(HINSTANCE hinstance) {
     FormFrame frame;
     frame.className = L"QuillonForm1";
@@ -35,40 +23,23 @@ bool Form1::Create(HINSTANCE hinstance) {
     return CreateForm(frame);
 }
 
-void Form1::OnFinalMessage() {
-    window_ = nullptr;
-    ShowCatalogueIn(nullptr, nullptr);
-    if (instance == this) {
-        instance = nullptr;
+std::optional<LRESULT> Form1::OnNotify(NMHDR& header) {
+    LRESULT result = 0;
+    if (grdXTRs_.OnNotify(header, result) || OnGridKeyboard(header)) {
+        return result;
     }
+    return std::nullopt;
 }
 
 LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_CREATE:
-        return OnCreate() ? 0 : -1;
-    case WM_COMMAND:
-        OnCommand(LOWORD(wParam));
-        return 0;
-    case WM_NOTIFY: {
-        NMHDR& header = *reinterpret_cast<NMHDR*>(lParam);
-        LRESULT result = 0;
-        if (grdXTRs_.OnNotify(header, result) || OnGridKeyboard(header)) {
-            return result;
-        }
-        return ::DefWindowProcW(window_, message, wParam, lParam);
-    }
-    case WM_ACTIVATE:
-        // Back from a question or another window, the keyboard finds the grid where it left it.
-        focus_.OnActivate(window_, LOWORD(wParam) != WA_INACTIVE, grdXTRs_.Window());
-        return 0;
     case WM_CONTEXTMENU:
         // Only the keyboard's request (no position): a right press has opened the menu already.
         if (reinterpret_cast<HWND>(wParam) == grdXTRs_.Window() && lParam == -1) {
             OpenContextMenuFromKeyboard();
             return 0;
         }
-        return ::DefWindowProcW(window_, message, wParam, lParam);
+        break;
     case WM_DROPFILES:
         Form_DragDrop(reinterpret_cast<HDROP>(wParam));
         return 0;
@@ -76,25 +47,14 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         ::PostQuitMessage(0);
         return 0;
     default:
-        return ::DefWindowProcW(window_, message, wParam, lParam);
+        break;
     }
-}
-
-bool Form1::OnCreate() {
-    instance = this;
-    popupMenus_.reset(::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_POPUP1)));
-    accelerators_ = ::LoadAcceleratorsW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_ACCELERATORS));
-    CreateControls();
-    if (!Form_Load()) {
-        instance = nullptr;
-        return false;
-    }
-    return true;
+    return ::DefWindowProcW(window_, message, wParam, lParam);
 }
 
 std::vector<FormControl> Form1::Controls() {
     return {
-        {IDC_LABEL1,
+        {kLabel1,
          WC_STATICW,
          L"Manage XTR files",
          SS_LEFT,
@@ -103,20 +63,21 @@ std::vector<FormControl> Form1::Controls() {
          FormFont{L"MS Sans Serif", 1200, FW_NORMAL},
          true},
         // The grid, made by the grid control itself.
-        {IDC_GRDXTRS, nullptr, L"", 0, 0, {120, 720, 11295, 5055}, FormFont{}, false},
+        {kGrdXTRs, nullptr, L"", 0, 0, {120, 720, 11295, 5055}, FormFont{}, false},
     };
 }
 
 SIZE Form1::ClientTwips() { return {11550, 6045}; }
 
-void Form1::CreateControls() {
-    const int dpi = ScreenDpi();
-    const std::vector<FormControl> controls = Controls();
-    const FormLayout layout = LayOutForm(controls, ClientTwips(), dpi);
-    label1_ = CreateFormControls(window_, controls, layout, fonts_, dpi)[0];
-    SetClientSize(window_, layout.client);
-    grdXTRs_.Create(window_, IDC_GRDXTRS, layout.placements[1], fonts_.Get(controls[1].font, dpi));
+bool Form1::OnCreate(const FormLayout& layout, int dpi) {
+    popupMenus_.reset(::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_POPUP1)));
+    accelerators_ = ::LoadAcceleratorsW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_ACCELERATORS));
+    if (!grdXTRs_.Create(window_, kGrdXTRs, layout.placements[1], fonts_.Get(FormFont{}, dpi))) {
+        ReportWindowNotMade(L"Form1", ::GetLastError());
+        return false;
+    }
     grdXTRs_.MouseDown = [this](int button, POINT screenPoint) { grdXTRs_MouseDown(button, screenPoint); };
+    return Form_Load();
 }
 
 bool Form1::Form_Load() {
@@ -132,7 +93,12 @@ bool Form1::Form_Load() {
         // What an earlier run left half done goes first, so that the scan sees its result.
         TidyTemporaryFiles(HostFolder);
         TidyTemporaryFiles(SavedXtrFolder());
-        ShowCatalogueIn(&grdXTRs_, &Form1::DoEvents);
+        ShowCatalogueIn(
+            [] {
+                Form1* main = Instance();
+                return main != nullptr ? &main->grdXTRs_ : nullptr;
+            },
+            &Form1::DoEvents);
         RescanAndRebuild();
     });
     return keepRunning;
@@ -160,7 +126,7 @@ void Form1::DoEvents() {
             ::PostQuitMessage(static_cast<int>(message.wParam)); // the main loop must still see it
             return;
         }
-        if (instance == nullptr || !instance->PreTranslateMessage(message)) {
+        if (Instance() == nullptr || !Instance()->PreTranslateMessage(message)) {
             ::TranslateMessage(&message);
             ::DispatchMessageW(&message);
         }

@@ -7,25 +7,23 @@
 #include <shellapi.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 class Form1 : public Form<Form1> {
   public:
     static constexpr wchar_t kFormName[] = L"Form1";
+    enum ControlId : int { kLabel1 = 101, kGrdXTRs };
 
     Form1() = default;
-    ~Form1();
 
     // Creates the (hidden) main window, whose load handler runs the whole
-    // start-up. Returns false when the program ends during start-up; no window
-    // is left then.
+    // start-up. Returns false when the program ends during start-up (the user
+    // has been told why); no window is left then.
     bool Create(HINSTANCE instance);
 
-    // The one main window of the program, or null when there is none.
-    static Form1* Instance();
-
-    HWND Label1() const { return label1_; }
+    HWND Label1() const { return Control(kLabel1); }
     Grid& grdXTRs() { return grdXTRs_; }
     const Grid& grdXTRs() const { return grdXTRs_; }
     HMENU Popup1() const;
@@ -49,10 +47,9 @@ class Form1 : public Form<Form1> {
     // Commands, as the menus, the grid and the keyboard reach them.
     static constexpr int kLeftButton = 1;
     static constexpr int kRightButton = 2;
-    void OnCommand(int id);
+    void OnCommand(int id, int code = 0);
     void grdXTRs_MouseDown(int button, POINT screenPoint);
     void OpenContextMenuFromKeyboard();
-    void RunOnCurrentRow(int command);
     void mnuPopup1View_Click();
     void mnuPopup1Edit_Click();
     void mnuPopup1New_Click();
@@ -68,23 +65,22 @@ class Form1 : public Form<Form1> {
     void Form_DragDrop(HDROP drop);
 
   private:
+    friend class Form<Form1>;
     std::int16_t CurrentRowIndex() const;
     bool OnGridKeyboard(const NMHDR& header);
+    void OnCurrentRow(void (Form1::*command)());
     void InvertActive(const wchar_t* label);
     void OpenEditorForSaving();
     void OpenEditorForProgram(const std::wstring& path);
 
-    template <class> friend LRESULT CALLBACK WindowProcFor(HWND, UINT, WPARAM, LPARAM) noexcept;
-    void OnFinalMessage();
+    bool OnCreate(const FormLayout& layout, int dpi);
+    std::optional<LRESULT> OnNotify(NMHDR& header);
+    // Back from a question or another window, the keyboard finds the grid where it left it.
+    HWND FocusFallback() const { return grdXTRs_.Window(); }
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    bool OnCreate();
-    void CreateControls();
     bool Form_Load();
 
-    HWND label1_ = nullptr;
     Grid grdXTRs_;
-    FormFonts fonts_;
-    FocusMemory focus_;
     UniqueMenu popupMenus_;
     HACCEL accelerators_ = nullptr;
     Form2 form2_;

@@ -22,7 +22,7 @@ BOOL CALLBACK DestroyThreadWindow(HWND window, LPARAM except) {
 
 HMENU Form1::Popup1() const { return ::GetSubMenu(popupMenus_.get(), 0); }
 
-void Form1::OnCommand(int id) {
+void Form1::OnCommand(int id, int /*code: menu or accelerator alike*/) {
     if (!TakesInput()) {
         return;
     }
@@ -112,15 +112,15 @@ bool Form1::OnGridKeyboard(const NMHDR& header) {
     switch (header.code) {
     case NM_DBLCLK:
         if (reinterpret_cast<const NMITEMACTIVATE&>(header).iItem >= 0) {
-            RunOnCurrentRow(IDM_POPUP1_EDIT);
+            OnCurrentRow(&Form1::mnuPopup1Edit_Click);
         }
         return true;
     case NM_RETURN:
-        RunOnCurrentRow(IDM_POPUP1_EDIT);
+        OnCurrentRow(&Form1::mnuPopup1Edit_Click);
         return true;
     case LVN_KEYDOWN:
         if (reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_DELETE) {
-            RunOnCurrentRow(IDM_POPUP1_DELETE);
+            OnCurrentRow(&Form1::mnuPopup1Delete_Click);
         }
         return true;
     default:
@@ -128,15 +128,15 @@ bool Form1::OnGridKeyboard(const NMHDR& header) {
     }
 }
 
-// Keyboard and double-click shortcuts act on the current data row, as the menu would.
-void Form1::RunOnCurrentRow(int command) {
-    Trap(L"Form1.grdXTRs_MouseDown", [&] {
-        if (grdXTRs().Row() == 0) {
-            return;
-        }
-        CurrentIndex = CurrentRowIndex();
-        OnCommand(command);
-    });
+// Keyboard and double-click shortcuts act on the current data row, as the
+// menu would after a press on it; each command logs under its own label.
+void Form1::OnCurrentRow(void (Form1::*command)()) {
+    const int row = grdXTRs().Row();
+    if (row == 0) {
+        return; // the header row: no entry
+    }
+    CurrentIndex = static_cast<std::int16_t>(row); // the grid holds at most 32,767 entries
+    (this->*command)();
 }
 
 std::int16_t Form1::CurrentRowIndex() const {

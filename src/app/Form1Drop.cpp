@@ -12,22 +12,30 @@
 namespace {
 constexpr wchar_t kLabel[] = L"Form1.Form_DragDrop";
 
-// The paths of a drop, which is then given back to the system. shell32 comes
-// only with the first drop: loaded with the program it would slow every start.
+// The paths of a drop, which is then given back to the system however the
+// reading ends. shell32 comes only with the first drop: loaded with the
+// program it would slow every start.
 std::vector<std::wstring> TakeDroppedPaths(HDROP drop) {
-    std::vector<std::wstring> paths;
-    const auto query = SystemFunction<decltype(::DragQueryFileW)>(L"shell32.dll", "DragQueryFileW");
     const auto finish = SystemFunction<decltype(::DragFinish)>(L"shell32.dll", "DragFinish");
-    if (query == nullptr || finish == nullptr) {
+    if (finish == nullptr) {
         RaiseLastError();
     }
+    const struct GivenBack {
+        decltype(&::DragFinish) finish;
+        HDROP drop;
+        ~GivenBack() { finish(drop); }
+    } givenBack{finish, drop};
+    const auto query = SystemFunction<decltype(::DragQueryFileW)>(L"shell32.dll", "DragQueryFileW");
+    if (query == nullptr) {
+        RaiseLastError();
+    }
+    std::vector<std::wstring> paths;
     const UINT count = query(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
         std::wstring path(query(drop, i, nullptr, 0) + 1, L'\0');
         path.resize(query(drop, i, path.data(), static_cast<UINT>(path.size())));
         paths.push_back(std::move(path));
     }
-    finish(drop);
     return paths;
 }
 

@@ -9,7 +9,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
 
     Form1 form;
     if (!form.Create(instance)) {
-        return 0; // the UI-View32 folder could not be located; the user has been told
+        return 1; // start-up ended the program, and told the user why
     }
     ::ShowWindow(form.Window(), showCommand);
     ::UpdateWindow(form.Window());

@@ -16,7 +16,7 @@ std::int32_t osBuild = 0;
 void Initialize() {
     LogHeaderWritten = false;
     osName = L"Unknown";
-    ErrorLogPathname = ProgramFolder() + L"\\ErrorLog.txt";
+    ErrorLogPathname = JoinPath(ProgramFolder(), L"ErrorLog.txt");
     StartTime = UTC::CurrentTime();
     GetOSVersion();
 }

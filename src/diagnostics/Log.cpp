@@ -71,9 +71,9 @@ std::wstring FallbackLogPathname() {
         FAILED(getFolderPath(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, folder))) {
         return {};
     }
-    std::wstring path = std::wstring(folder) + L"\\Quillon";
-    ::CreateDirectoryW(path.c_str(), nullptr);
-    return path + L"\\ErrorLog.txt";
+    const std::wstring quillon = JoinPath(folder, L"Quillon");
+    ::CreateDirectoryW(quillon.c_str(), nullptr);
+    return JoinPath(quillon, L"ErrorLog.txt");
 }
 
 void WriteLog(std::wstring_view message) noexcept {

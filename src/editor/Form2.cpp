@@ -19,17 +19,6 @@
 #include <initializer_list>
 
 namespace {
-// OK and Quit carry the ids that Enter and Esc send through dialog navigation.
-constexpr int kIdOK = IDOK;
-constexpr int kIdQuit = IDCANCEL;
-constexpr int kIdTitle = 3001;
-constexpr int kIdFilename = 3002;
-constexpr int kIdProgram = 3003;
-constexpr int kIdBrowse = 3004;
-constexpr int kIdAutoStart = 3005;
-constexpr int kIdAutoShutdown = 3006;
-constexpr int kIdActive = 3007;
-
 // The layout in twips: client area, the labels' and the boxes' left edges, one row per line.
 constexpr int kClientWidth = 8400;
 constexpr int kClientHeight = 3600;
@@ -79,12 +68,6 @@ std::wstring Form2::BoxText::Text(HWND box) const {
     return text == shown_ ? meant_ : text;
 }
 
-Form2::~Form2() {
-    if (window_ != nullptr) {
-        ::DestroyWindow(window_);
-    }
-}
-
 void Form2::Load() {
     if (window_ != nullptr) {
         return;
@@ -110,63 +93,20 @@ void Form2::Show() {
     ::BringWindowToTop(window_);
 }
 
-// The controls died with the window; the next opening loads a fresh one.
-void Form2::OnFinalMessage() {
-    window_ = nullptr;
-    txtTitle_ = txtFilename_ = txtProgram_ = cmdBrowse_ = nullptr;
-    cmbAutoStart_ = cmbAutoShutdown_ = cmbActive_ = nullptr;
-    cmdQuit_ = cmdOK_ = nullptr;
-    focus_.Forget();
-    fonts_ = {};
-}
-
-LRESULT Form2::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_CREATE:
-        CreateControls();
-        return 0;
-    case WM_COMMAND:
-        if (HIWORD(wParam) == BN_CLICKED) {
-            OnCommand(LOWORD(wParam));
-        }
-        return 0;
-    case DM_GETDEFID:
-        return MAKELRESULT(kIdOK, DC_HASDEFID);
-    case WM_NEXTDLGCTL:
-        MoveDialogFocus(window_, wParam, lParam);
-        return 0;
-    case WM_ACTIVATE:
-        focus_.OnActivate(window_, LOWORD(wParam) != WA_INACTIVE, txtTitle_);
-        return 0;
-    case WM_CLOSE:
-        if (!applying_ && TakesInput()) {
-            cmdQuit_Click();
-        }
-        return 0;
-    default:
-        return ::DefWindowProcW(window_, message, wParam, lParam);
+void Form2::OnOK() {
+    if (!applying_ && ::IsWindowEnabled(cmdOK())) {
+        cmdOK_Click();
     }
 }
 
-// Enter reaches OK through dialog navigation even while OK is disabled (View):
-// a disabled button never acts.
-void Form2::OnCommand(int id) {
-    if (applying_ || !TakesInput()) {
-        return;
-    }
-    switch (DialogKeyOf(id)) {
-    case DialogKey::Default:
-        if (::IsWindowEnabled(cmdOK_)) {
-            cmdOK_Click();
-        }
-        return;
-    case DialogKey::Cancel:
+void Form2::OnCancel() {
+    if (!applying_) {
         cmdQuit_Click();
-        return;
-    case DialogKey::None:
-        break;
     }
-    if (id == kIdBrowse && ::IsWindowEnabled(cmdBrowse_)) {
+}
+
+void Form2::OnCommand(int id, int code) {
+    if (!applying_ && id == kCmdBrowse && code == BN_CLICKED && ::IsWindowEnabled(cmdBrowse())) {
         cmdBrowse_Click();
     }
 }
@@ -191,50 +131,32 @@ std::vector<FormControl> Form2::Controls() {
     // Creation order is the Tab order: top to bottom, Quit before OK. A label's
     // access key leads to the box created after it; OK is Enter, Quit is Esc too.
     label(L"&Title", 120);
-    textBox(kIdTitle, 120, 5895);
+    textBox(kTxtTitle, 120, 5895);
     label(L"&Filename", 540);
-    textBox(kIdFilename, 540, 3375);
+    textBox(kTxtFilename, 540, 3375);
     label(L"&Program", 960);
-    textBox(kIdProgram, 960, kRightEdge - kBoxLeft);
-    add(kIdBrowse, WC_BUTTONW, L"&browse", WS_TABSTOP | BS_PUSHBUTTON, 0, kRightEdge - 975, 1320, 975,
+    textBox(kTxtProgram, 960, kRightEdge - kBoxLeft);
+    add(kCmdBrowse, WC_BUTTONW, L"&browse", WS_TABSTOP | BS_PUSHBUTTON, 0, kRightEdge - 975, 1320, 975,
         kBoxHeight);
     label(L"Auto&Start", 1740);
-    comboBox(kIdAutoStart, 1740);
+    comboBox(kCmbAutoStart, 1740);
     label(L"auto st&op", 2160);
-    comboBox(kIdAutoShutdown, 2160);
+    comboBox(kCmbAutoShutdown, 2160);
     label(L"&Active", 2580);
-    comboBox(kIdActive, 2580);
-    add(kIdQuit, WC_BUTTONW, L"&Quit", WS_TABSTOP | BS_PUSHBUTTON, 0, kRightEdge - 2 * kButtonWidth - 135,
+    comboBox(kCmbActive, 2580);
+    add(kCmdQuit, WC_BUTTONW, L"&Quit", WS_TABSTOP | BS_PUSHBUTTON, 0, kRightEdge - 2 * kButtonWidth - 135,
         3090, kButtonWidth, kButtonHeight);
-    add(kIdOK, WC_BUTTONW, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, kRightEdge - kButtonWidth, 3090,
+    add(kCmdOK, WC_BUTTONW, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, kRightEdge - kButtonWidth, 3090,
         kButtonWidth, kButtonHeight);
     return controls;
 }
 
 SIZE Form2::ClientTwips() { return {kClientWidth, kClientHeight}; }
 
-void Form2::CreateControls() {
-    const int dpi = ScreenDpi();
-    const std::vector<FormControl> controls = Controls();
-    const FormLayout layout = LayOutForm(controls, ClientTwips(), dpi);
-    CreateFormControls(window_, controls, layout, fonts_, dpi);
-    SetClientSize(window_, layout.client);
-    auto control = [this](int id) { return ::GetDlgItem(window_, id); };
-    txtTitle_ = control(kIdTitle);
-    txtFilename_ = control(kIdFilename);
-    txtProgram_ = control(kIdProgram);
-    cmdBrowse_ = control(kIdBrowse);
-    cmbAutoStart_ = control(kIdAutoStart);
-    cmbAutoShutdown_ = control(kIdAutoShutdown);
-    cmbActive_ = control(kIdActive);
-    cmdQuit_ = control(kIdQuit);
-    cmdOK_ = control(kIdOK);
-}
-
 void Form2::Form_Load() {
     Trap(L"Form2.Form_Load", [&] {
         SetText(window_, AppTitle);
-        for (HWND combo : {cmbAutoStart_, cmbAutoShutdown_, cmbActive_}) {
+        for (HWND combo : {cmbAutoStart(), cmbAutoShutdown(), cmbActive()}) {
             ComboBox_ResetContent(combo);
             ComboBox_AddString(combo, L"YES");
             ComboBox_AddString(combo, L"NO");
@@ -242,30 +164,30 @@ void Form2::Form_Load() {
         // The dialog holds on to this entry: CurrentIndex moves with every press on the grid.
         loadedIndex_ = CurrentIndex;
         if (CurrentIndex == -1) {
-            for (HWND combo : {cmbAutoStart_, cmbAutoShutdown_, cmbActive_}) {
+            for (HWND combo : {cmbAutoStart(), cmbAutoShutdown(), cmbActive()}) {
                 ComboBox_SetCurSel(combo, 0);
             }
-            title_.Show(txtTitle_, L"your description");
-            Edit_SetSel(txtTitle_, 0, -1); // a placeholder: the first key typed replaces it
-            SetText(txtFilename_, L"new_xtr.xtr");
-            program_.Show(txtProgram_, L"");
+            title_.Show(txtTitle(), L"your description");
+            Edit_SetSel(txtTitle(), 0, -1); // a placeholder: the first key typed replaces it
+            SetText(txtFilename(), L"new_xtr.xtr");
+            program_.Show(txtProgram(), L"");
             return;
         }
         const XtrRecord& entry = XtrEntry(CurrentIndex);
         OldRecord = entry;
-        ComboBox_SetCurSel(cmbAutoStart_, entry.autoStart ? 0 : 1);
-        ComboBox_SetCurSel(cmbAutoShutdown_, entry.autoStop ? 0 : 1);
-        ComboBox_SetCurSel(cmbActive_, entry.active ? 0 : 1);
-        title_.Show(txtTitle_, entry.title);
-        SetText(txtFilename_, entry.fileName);
-        program_.Show(txtProgram_, ProgramPathForFile(CurrentIndex));
+        ComboBox_SetCurSel(cmbAutoStart(), entry.autoStart ? 0 : 1);
+        ComboBox_SetCurSel(cmbAutoShutdown(), entry.autoStop ? 0 : 1);
+        ComboBox_SetCurSel(cmbActive(), entry.active ? 0 : 1);
+        title_.Show(txtTitle(), entry.title);
+        SetText(txtFilename(), entry.fileName);
+        program_.Show(txtProgram(), ProgramPathForFile(CurrentIndex));
     });
 }
 
 // A cancel, or a dialog that could not be shown, leaves the editor as it was;
-// neither is worth a report.
+// only the second is worth a log line.
 void Form2::cmdBrowse_Click() {
-    try {
+    Trap(L"Form2.cmdBrowse_Click", [&] {
         Ui::OpenFileRequest request;
         request.owner = window_;
         request.title = L"Quillon";
@@ -275,10 +197,9 @@ void Form2::cmdBrowse_Click() {
         // The current folder stays where it was at start-up, whatever folder the user browsed.
         request.flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
         if (const std::optional<std::wstring> chosen = Ui::ChooseFileToOpen(request)) {
-            SetText(txtProgram_, *chosen);
+            SetText(txtProgram(), *chosen);
         }
-    } catch (...) {
-    }
+    });
 }
 
 void Form2::cmdOK_Click() {
@@ -325,15 +246,15 @@ bool Form2::YesNo(std::wstring_view text) {
 
 XtrRecord Form2::EditedRecord() const {
     XtrRecord edited;
-    edited.title = title_.Text(txtTitle_);
-    edited.fileName = TypedFileName(WindowText(txtFilename_));
-    const ProgramPathPieces program = SplitProgramPath(TypedProgramPath(program_.Text(txtProgram_)));
+    edited.title = title_.Text(txtTitle());
+    edited.fileName = TypedFileName(WindowText(txtFilename()));
+    const ProgramPathPieces program = SplitProgramPath(TypedProgramPath(program_.Text(txtProgram())));
     edited.programDrive = program.drive;
     edited.programDir = program.dir;
     edited.programFile = program.file;
-    edited.autoStart = YesNo(SelectedText(cmbAutoStart_));
-    edited.autoStop = YesNo(SelectedText(cmbAutoShutdown_));
-    edited.active = YesNo(SelectedText(cmbActive_));
+    edited.autoStart = YesNo(SelectedText(cmbAutoStart()));
+    edited.autoStop = YesNo(SelectedText(cmbAutoShutdown()));
+    edited.active = YesNo(SelectedText(cmbActive()));
     return edited;
 }
 
@@ -365,7 +286,7 @@ bool Form2::CodePageHolds(const XtrRecord& edited) const {
     };
     check(L"Title", creating || edited.title != OldRecord.title, edited.title);
     check(L"Filename", creating || edited.fileName != OldRecord.fileName, edited.fileName);
-    check(L"Program", creating || pathChanged, program_.Text(txtProgram_));
+    check(L"Program", creating || pathChanged, program_.Text(txtProgram()));
     if (lacking.empty()) {
         return true;
     }

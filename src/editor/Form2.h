@@ -14,9 +14,20 @@
 class Form2 : public Form<Form2> {
   public:
     static constexpr wchar_t kFormName[] = L"Form2";
+    // OK and Quit carry the ids that Enter and Esc send through dialog navigation.
+    enum ControlId : int {
+        kTxtTitle = 101,
+        kTxtFilename,
+        kTxtProgram,
+        kCmdBrowse,
+        kCmbAutoStart,
+        kCmbAutoShutdown,
+        kCmbActive,
+        kCmdQuit = IDCANCEL,
+        kCmdOK = IDOK,
+    };
 
     Form2() = default;
-    ~Form2();
 
     // Loads the dialog when it is not open: the window is created and Form_Load
     // fills it from CurrentIndex. An open dialog keeps what its boxes show.
@@ -25,15 +36,15 @@ class Form2 : public Form<Form2> {
     void Show();
     bool IsLoaded() const { return window_ != nullptr; }
 
-    HWND txtTitle() const { return txtTitle_; }
-    HWND txtFilename() const { return txtFilename_; }
-    HWND txtProgram() const { return txtProgram_; }
-    HWND cmdBrowse() const { return cmdBrowse_; }
-    HWND cmbAutoStart() const { return cmbAutoStart_; }
-    HWND cmbAutoShutdown() const { return cmbAutoShutdown_; }
-    HWND cmbActive() const { return cmbActive_; }
-    HWND cmdQuit() const { return cmdQuit_; }
-    HWND cmdOK() const { return cmdOK_; }
+    HWND txtTitle() const { return Control(kTxtTitle); }
+    HWND txtFilename() const { return Control(kTxtFilename); }
+    HWND txtProgram() const { return Control(kTxtProgram); }
+    HWND cmdBrowse() const { return Control(kCmdBrowse); }
+    HWND cmbAutoStart() const { return Control(kCmbAutoStart); }
+    HWND cmbAutoShutdown() const { return Control(kCmbAutoShutdown); }
+    HWND cmbActive() const { return Control(kCmbActive); }
+    HWND cmdQuit() const { return Control(kCmdQuit); }
+    HWND cmdOK() const { return Control(kCmdOK); }
 
     // The controls as designed, in twips, and the client area: laid out at the
     // screen's dots per inch when the dialog loads.
@@ -52,11 +63,14 @@ class Form2 : public Form<Form2> {
     static bool YesNo(std::wstring_view text);
 
   private:
-    template <class> friend LRESULT CALLBACK WindowProcFor(HWND, UINT, WPARAM, LPARAM) noexcept;
-    void OnFinalMessage();
-    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    void OnCommand(int id);
-    void CreateControls();
+    friend class Form<Form2>;
+    // Enter reaches OK through dialog navigation even while OK is disabled
+    // (View): a disabled button never acts. While OK applies, the grid rebuild
+    // lets messages through: a second OK or a Quit waits for it.
+    void OnOK();
+    void OnCancel();
+    void OnCommand(int id, int code);
+    HWND FocusFallback() const { return txtTitle(); }
 
     XtrRecord EditedRecord() const;
     bool CodePageHolds(const XtrRecord& edited) const;
@@ -74,17 +88,6 @@ class Form2 : public Form<Form2> {
         std::wstring shown_;
     };
 
-    HWND txtTitle_ = nullptr;
-    HWND txtFilename_ = nullptr;
-    HWND txtProgram_ = nullptr;
-    HWND cmdBrowse_ = nullptr;
-    HWND cmbAutoStart_ = nullptr;
-    HWND cmbAutoShutdown_ = nullptr;
-    HWND cmbActive_ = nullptr;
-    HWND cmdQuit_ = nullptr;
-    HWND cmdOK_ = nullptr;
-    FocusMemory focus_;
-    FormFonts fonts_;
     BoxText title_;
     BoxText program_;
     std::int16_t loadedIndex_ = -1;

@@ -1,6 +1,9 @@
 #include "toolkit/Form.h"
 
+#include "rules/AppInfo.h"
+#include "rules/ErrorTable.h"
 #include "rules/Trap.h"
+#include "toolkit/Ui.h"
 
 #include <algorithm>
 
@@ -12,7 +15,7 @@ void ReportEscapedFailure(const wchar_t* formName, std::exception_ptr failure) n
     }
 }
 
-void CreateFormWindow(const FormFrame& frame, WNDPROC procedure, void* self) {
+unsigned long CreateFormWindow(const FormFrame& frame, WNDPROC procedure, void* self) {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
@@ -25,7 +28,11 @@ void CreateFormWindow(const FormFrame& frame, WNDPROC procedure, void* self) {
     windowClass.lpszClassName = frame.className;
     // The class outlives any one window: registered by the first.
     if (::RegisterClassExW(&windowClass) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-        return;
+        const DWORD code = ::GetLastError();
+        if (frame.menuBar != nullptr) {
+            ::DestroyMenu(frame.menuBar);
+        }
+        return code;
     }
     const int dpi = ScreenDpi();
     RECT outer{0, 0, TwipsToPixels(frame.clientTwips.cx, dpi), TwipsToPixels(frame.clientTwips.cy, dpi)};
@@ -33,9 +40,26 @@ void CreateFormWindow(const FormFrame& frame, WNDPROC procedure, void* self) {
     const HWND window = ::CreateWindowExW(frame.exStyle, frame.className, L"", frame.style, CW_USEDEFAULT,
                                           CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top,
                                           nullptr, frame.menuBar, instance, self);
+    if (window != nullptr) {
+        return 0;
+    }
+    const DWORD code = ::GetLastError();
     // A window whose creation was refused takes its menu with it only when it got that far.
-    if (window == nullptr && frame.menuBar != nullptr && ::IsMenu(frame.menuBar)) {
+    if (frame.menuBar != nullptr && ::IsMenu(frame.menuBar)) {
         ::DestroyMenu(frame.menuBar);
+    }
+    return code;
+}
+
+void ReportWindowNotMade(const wchar_t* formName, unsigned long code) noexcept {
+    try {
+        const int number = code != 0 ? ErrorNumberFromSystemCode(code) : Err::OutOfMemory;
+        ReportError(ToErrorNumber16(number), std::wstring(formName) + L".Form_Load");
+        Ui::ShowMessage(
+            nullptr, L"Quillon could not open one of its windows: " + std::wstring(ErrorDescription(number)),
+            AppTitle.empty() ? L"Quillon" : AppTitle, MB_OK | MB_ICONSTOP);
+    } catch (...) {
+        ReportTrapped(formName, std::current_exception());
     }
 }
 
@@ -80,17 +104,9 @@ int LabelTextHeight(const std::wstring& text, const FormFont& font, int dpi, int
         return 0;
     }
     UniqueGdiObject made(CreateFormFont(font.face, font.hundredthPoints, font.weight, dpi));
-    HDC dc = ::CreateCompatibleDC(nullptr);
-    if (dc == nullptr) {
-        return 0;
-    }
-    const HGDIOBJ old = ::SelectObject(dc, made.get());
-    RECT rect{0, 0, width, 0};
     // As a static label draws it: words wrapped at its width.
-    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
-                DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
-    ::SelectObject(dc, old);
-    ::DeleteDC(dc);
+    const RECT rect =
+        MeasuredText(text, static_cast<HFONT>(made.get()), DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX, width);
     return rect.bottom - rect.top;
 }
 

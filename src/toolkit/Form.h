@@ -1,124 +1,17 @@
 #pragma once
 // What the program's windows share, so that each form holds only its own
-// controls: one window procedure, a class registered once, a frame sized from
-// its client area in twips at the screen's resolution, and, for the two
-// dialog-like windows, the focus kept across activation and Enter and Esc
-// routed to their default and cancel commands.
+// controls and commands: one window procedure, a class registered once, a
+// frame sized from its client area in twips at the screen's resolution, the
+// controls laid out and made from the form's table of them, WM_COMMAND read
+// once, OK and Cancel (Enter, Esc, the close box) routed, the focus kept
+// across activation, and the window's end.
 #include "system/Win32.h"
 #include "toolkit/Screen.h"
 
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
-
-// Logs a failure that escaped a window's handlers under "<form name>.WindowProc".
-void ReportEscapedFailure(const wchar_t* formName, std::exception_ptr failure) noexcept;
-
-// The window procedure of every window class of the program. The object is
-// stored at WM_NCCREATE and forgotten at WM_NCDESTROY, so a late message never
-// reaches a dead object, and no exception crosses into the system: it is
-// logged instead. Window names itself in kFormName and provides
-// Attach(HWND), OnMessage(message, wParam, lParam) and OnFinalMessage(), the
-// last thing that happens to it for that window (it may delete itself).
-template <class Window>
-LRESULT CALLBACK WindowProcFor(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
-    Window* self = nullptr;
-    if (message == WM_NCCREATE) {
-        self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->Attach(window);
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    } else {
-        self = reinterpret_cast<Window*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    }
-    if (self == nullptr) {
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-    LRESULT result = 0;
-    try {
-        result = self->OnMessage(message, wParam, lParam);
-    } catch (...) {
-        ReportEscapedFailure(Window::kFormName, std::current_exception());
-        result = ::DefWindowProcW(window, message, wParam, lParam);
-    }
-    if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        try {
-            self->OnFinalMessage();
-        } catch (...) {
-            ReportEscapedFailure(Window::kFormName, std::current_exception());
-        }
-    }
-    return result;
-}
-
-// A top-level window of the program: its class and its frame.
-struct FormFrame {
-    const wchar_t* className = nullptr;
-    HICON icon = nullptr;
-    UINT classStyle = 0;
-    DWORD style = 0;
-    DWORD exStyle = 0;
-    SIZE clientTwips{};      // the client area, in twips
-    HMENU menuBar = nullptr; // owned by the window once it exists
-};
-
-// Registers the frame's class once per process and creates its window; self
-// reaches the window procedure at WM_NCCREATE.
-void CreateFormWindow(const FormFrame& frame, WNDPROC procedure, void* self);
-
-// Base of the three forms: creates the (hidden) window of Derived, placed
-// where the system puts new windows, its client area sized at the screen's
-// resolution, and holds its handle from WM_NCCREATE on.
-template <class Derived> class Form {
-  public:
-    Form(const Form&) = delete;
-    Form& operator=(const Form&) = delete;
-
-    HWND Window() const { return window_; }
-
-  protected:
-    Form() = default;
-    ~Form() = default;
-
-    // False when the window could not be created.
-    bool CreateForm(const FormFrame& frame) {
-        CreateFormWindow(frame, &WindowProcFor<Derived>, static_cast<Derived*>(this));
-        return window_ != nullptr;
-    }
-
-    // A message box of the program disables every window of it: a command that
-    // still arrives then (a click sent to a button) is not the user's.
-    bool TakesInput() const { return window_ != nullptr && ::IsWindowEnabled(window_); }
-
-    HWND window_ = nullptr;
-
-  private:
-    template <class> friend LRESULT CALLBACK WindowProcFor(HWND, UINT, WPARAM, LPARAM) noexcept;
-    void Attach(HWND window) { window_ = window; }
-};
-
-// The focus of a modeless dialog-like window: a plain window forgets which
-// control had it, so a keyboard user coming back would start over.
-class FocusMemory {
-  public:
-    // For WM_ACTIVATE: remembers the focused control on the way out and gives
-    // the focus back on the way in, to fallback when that control is gone or disabled.
-    void OnActivate(HWND window, bool active, HWND fallback);
-    // The window is gone: so are its controls.
-    void Forget() { lastFocus_ = nullptr; }
-
-  private:
-    HWND lastFocus_ = nullptr;
-};
-
-// Enter and Esc reach a window's commands as IDOK and IDCANCEL through dialog
-// navigation; what a dialog-like window does for each.
-enum class DialogKey { None, Default, Cancel };
-inline DialogKey DialogKeyOf(int commandId) {
-    return commandId == IDOK       ? DialogKey::Default
-           : commandId == IDCANCEL ? DialogKey::Cancel
-                                   : DialogKey::None;
-}
 
 // WM_NEXTDLGCTL, which dialog navigation sends to a dialog-like window as to a
 // dialog: for a label's access key, first with the label itself (lParam
@@ -189,3 +82,218 @@ std::vector<HWND> CreateFormControls(HWND parent, const std::vector<FormControl>
 
 // Gives the window the client area size (a layout's, when a label grew).
 void SetClientSize(HWND window, SIZE client);
+
+// Logs a failure that escaped a window's handlers under "<form name>.WindowProc".
+void ReportEscapedFailure(const wchar_t* formName, std::exception_ptr failure) noexcept;
+
+// A top-level window of the program: its class and its frame.
+struct FormFrame {
+    const wchar_t* className = nullptr;
+    HICON icon = nullptr;
+    UINT classStyle = 0;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    SIZE clientTwips{};      // the client area, in twips
+    HMENU menuBar = nullptr; // owned by the window once it exists
+};
+
+// Registers the frame's class once per process and creates its window; self
+// reaches the window procedure at WM_NCCREATE. Returns the system's error
+// code when it made no window (0 when the window itself refused to be made).
+unsigned long CreateFormWindow(const FormFrame& frame, WNDPROC procedure, void* self);
+
+// A window that could not be made: logged under "<form name>.Form_Load" and told.
+void ReportWindowNotMade(const wchar_t* formName, unsigned long code) noexcept;
+
+// The focus of a modeless dialog-like window: a plain window forgets which
+// control had it, so a keyboard user coming back would start over.
+class FocusMemory {
+  public:
+    // For WM_ACTIVATE: remembers the focused control on the way out and gives
+    // the focus back on the way in, to fallback when that control is gone or disabled.
+    void OnActivate(HWND window, bool active, HWND fallback);
+    // The window is gone: so are its controls.
+    void Forget() { lastFocus_ = nullptr; }
+
+  private:
+    HWND lastFocus_ = nullptr;
+};
+
+// Base of the three forms. Derived names itself in kFormName and gives its
+// controls as designed (Controls(), ClientTwips()); it handles what it needs
+// of the hooks below, each of which has a default here that it hides with its
+// own (Form<Derived> is its friend):
+//   bool OnCreate(const FormLayout& layout, int dpi)  the controls are made; false refuses the window
+//   void OnOK(), void OnCancel()                      IDOK and IDCANCEL: Enter, a default button, Esc,
+//                                                     and OnCancel the close box too (default: the window
+//                                                     goes)
+//   void OnCommand(int id, int code)                  any other WM_COMMAND: a menu, an accelerator, a control
+//   std::optional<LRESULT> OnNotify(NMHDR&)     WM_NOTIFY; nothing when not handled
+//   HWND FocusFallback()                              where the keyboard goes when the window is activated
+//                                                     and no control of it had it (null: left alone)
+//   void OnFinalMessage()                             the window is gone (the object may delete itself)
+//   LRESULT OnMessage(message, wParam, lParam)        everything else
+// While a question of the program is up, every window of it is disabled: a
+// command that still arrives then (a click sent to a button) is not the
+// user's, and none of the command hooks hears of it.
+template <class Derived> class Form {
+  public:
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    HWND Window() const { return window_; }
+    // The one open window of this form, or null: every form of the program is single.
+    static Derived* Instance() { return instance_; }
+    // A control of the window by its id; null while there is no window.
+    HWND Control(int id) const { return window_ != nullptr ? ::GetDlgItem(window_, id) : nullptr; }
+
+  protected:
+    Form() = default;
+    // An object that goes before its window (as the program ends, or a test
+    // lets go of it) takes the window along quietly: no message reaches the
+    // half-gone object, nor its controls' objects.
+    ~Form() {
+        if (window_ != nullptr) {
+            ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+            ::DestroyWindow(window_);
+        }
+        Forget();
+    }
+
+    // Creates the (hidden) window, placed where the system puts new windows.
+    // False when it was not made (that is logged and told) or it refused.
+    bool CreateForm(const FormFrame& frame) {
+        attached_ = false;
+        const unsigned long code = CreateFormWindow(frame, &WindowProcFor, static_cast<Derived*>(this));
+        if (window_ == nullptr && !attached_) {
+            ReportWindowNotMade(Derived::kFormName, code);
+        }
+        return window_ != nullptr;
+    }
+
+    bool TakesInput() const { return window_ != nullptr && ::IsWindowEnabled(window_); }
+
+    bool OnCreate(const FormLayout&, int) { return true; }
+    void OnOK() {}
+    void OnCancel() { ::DestroyWindow(window_); }
+    void OnCommand(int, int) {}
+    std::optional<LRESULT> OnNotify(NMHDR&) { return std::nullopt; }
+    HWND FocusFallback() const { return nullptr; }
+    void OnFinalMessage() {}
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+        return ::DefWindowProcW(window_, message, wParam, lParam);
+    }
+
+    HWND window_ = nullptr;
+    FormFonts fonts_;
+
+  private:
+    // The window procedure of every form. The object is stored at WM_NCCREATE
+    // and forgotten at WM_NCDESTROY, so a late message never reaches a dead
+    // object, and no exception crosses into the system: it is logged instead.
+    static LRESULT CALLBACK WindowProcFor(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+        Derived* self = nullptr;
+        if (message == WM_NCCREATE) {
+            self = static_cast<Derived*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+            self->Attach(window);
+            ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        } else {
+            self = reinterpret_cast<Derived*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+        }
+        if (self == nullptr) {
+            return ::DefWindowProcW(window, message, wParam, lParam);
+        }
+        LRESULT result = 0;
+        try {
+            result = self->Dispatch(message, wParam, lParam);
+        } catch (...) {
+            ReportEscapedFailure(Derived::kFormName, std::current_exception());
+            result = ::DefWindowProcW(window, message, wParam, lParam);
+        }
+        if (message == WM_NCDESTROY) {
+            ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+            self->Forget();
+            try {
+                self->OnFinalMessage();
+            } catch (...) {
+                ReportEscapedFailure(Derived::kFormName, std::current_exception());
+            }
+        }
+        return result;
+    }
+
+    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+        Derived& self = static_cast<Derived&>(*this);
+        switch (message) {
+        case WM_CREATE: {
+            const int dpi = ScreenDpi();
+            const std::vector<FormControl> controls = Derived::Controls();
+            const FormLayout layout = LayOutForm(controls, Derived::ClientTwips(), dpi);
+            CreateFormControls(window_, controls, layout, fonts_, dpi);
+            SetClientSize(window_, layout.client);
+            return self.OnCreate(layout, dpi) ? 0 : -1;
+        }
+        case WM_COMMAND: {
+            const int id = LOWORD(wParam);
+            const int code = HIWORD(wParam);
+            if (!TakesInput()) {
+                return 0;
+            }
+            if (id == IDOK && code == BN_CLICKED) {
+                self.OnOK();
+            } else if (id == IDCANCEL && code == BN_CLICKED) {
+                self.OnCancel();
+            } else {
+                self.OnCommand(id, code);
+            }
+            return 0;
+        }
+        case WM_CLOSE:
+            if (TakesInput()) {
+                self.OnCancel();
+            }
+            return 0;
+        case WM_NOTIFY:
+            if (const std::optional<LRESULT> result = self.OnNotify(*reinterpret_cast<NMHDR*>(lParam))) {
+                return *result;
+            }
+            break;
+        case WM_ACTIVATE:
+            if (HWND fallback = self.FocusFallback()) {
+                focus_.OnActivate(window_, LOWORD(wParam) != WA_INACTIVE, fallback);
+                return 0;
+            }
+            break;
+        case DM_GETDEFID:
+            if (Control(IDOK) != nullptr) {
+                return MAKELRESULT(IDOK, DC_HASDEFID);
+            }
+            break;
+        case WM_NEXTDLGCTL:
+            MoveDialogFocus(window_, wParam, lParam);
+            return 0;
+        default:
+            break;
+        }
+        return self.OnMessage(message, wParam, lParam);
+    }
+
+    void Attach(HWND window) {
+        window_ = window;
+        attached_ = true;
+        instance_ = static_cast<Derived*>(this);
+    }
+    // The window is gone: so are its controls, its fonts and its focus.
+    void Forget() {
+        window_ = nullptr;
+        fonts_ = {};
+        focus_.Forget();
+        if (instance_ == static_cast<Derived*>(this)) {
+            instance_ = nullptr;
+        }
+    }
+
+    FocusMemory focus_;
+    bool attached_ = false;
+    static inline Derived* instance_ = nullptr;
+};

@@ -78,9 +78,8 @@ bool Grid::Create(HWND parent, int id, const RECT& placement, HFONT font) {
     font_ = font;
     ::SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER);
-    if (HDC dc = ::GetDC(list_)) {
-        dpi_ = std::max(1, ::GetDeviceCaps(dc, LOGPIXELSX));
-        ::ReleaseDC(list_, dc);
+    if (const WindowDC dc(list_); dc) {
+        dpi_ = std::max(1, ::GetDeviceCaps(dc.get(), LOGPIXELSX));
     }
     // Subclassed the classic way, and the tooltip fed from the message loop rather
     // than through TTF_SUBCLASS: under Wine every message that passes a
@@ -109,15 +108,23 @@ bool Grid::Create(HWND parent, int id, const RECT& placement, HFONT font) {
     return true;
 }
 
+Grid::~Grid() {
+    // The list may outlive its grid (the window goes after the object): it is
+    // given its own procedure back, so that no message reaches a dead grid.
+    if (list_ != nullptr) {
+        ::SetWindowLongPtrW(list_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc_));
+        ::SetWindowLongPtrW(list_, GWLP_USERDATA, 0);
+    }
+}
+
 LRESULT CALLBACK Grid::ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     Grid* grid = reinterpret_cast<Grid*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     const WNDPROC listProc = grid->listProc_;
     switch (message) {
     case WM_MOUSEMOVE:
-        try {
+        Trap(L"Grid.ListProc", [grid, lParam] {
             grid->OnMouseMove({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        } catch (...) {
-        }
+        });
         break;
     case WM_NOTIFY:
         // The header tells only the list of a right press on it: the grid's
@@ -331,16 +338,7 @@ void Grid::ColWidth(int col, int twips) {
 }
 
 int Grid::HeaderWidth(std::wstring_view text, HFONT font) {
-    HDC dc = ::CreateCompatibleDC(nullptr);
-    if (dc == nullptr) {
-        return 0;
-    }
-    const HGDIOBJ old = ::SelectObject(dc, font);
-    RECT rect{};
-    ::DrawTextW(dc, text.data(), static_cast<int>(text.size()), &rect,
-                DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-    ::SelectObject(dc, old);
-    ::DeleteDC(dc);
+    const RECT rect = MeasuredText(text, font, DT_SINGLELINE | DT_NOPREFIX);
     return rect.right - rect.left + 2 * 3 * ::GetSystemMetrics(SM_CXEDGE);
 }
 

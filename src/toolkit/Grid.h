@@ -25,11 +25,13 @@ class Grid {
     static constexpr int kScrollBarsBoth = 3;
 
     Grid() = default;
+    ~Grid();
     Grid(const Grid&) = delete;
     Grid& operator=(const Grid&) = delete;
 
     // Creates the ListView as child id of parent at the given pixel rectangle.
-    // It dies with its parent.
+    // It dies with its parent. False (the thread's last error set) when it
+    // could not be made.
     bool Create(HWND parent, int id, const RECT& placement, HFONT font);
     HWND Window() const { return list_; }
     HWND ToolTipWindow() const { return tooltip_; }

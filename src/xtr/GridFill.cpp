@@ -14,7 +14,7 @@
 #include <optional>
 
 namespace {
-Grid* catalogueGrid = nullptr;
+Grid* (*catalogueGrid)() = nullptr;
 void (*letMessagesRun)() = nullptr;
 
 // The system's small warning sign: shared, loaded once and never destroyed.
@@ -28,9 +28,11 @@ HICON MissingProgramPicture() {
 bool rescanning = false;
 bool rescanAgain = false;
 std::uint32_t rescanCount = 0;
+
+Grid* ShownIn() { return catalogueGrid != nullptr ? catalogueGrid() : nullptr; }
 } // namespace
 
-void ShowCatalogueIn(Grid* grid, void (*pump)()) {
+void ShowCatalogueIn(Grid* (*grid)(), void (*pump)()) {
     catalogueGrid = grid;
     letMessagesRun = pump;
 }
@@ -48,7 +50,8 @@ void RescanAndRebuild() {
         BuildGrid();
     } while (rescanAgain);
     rescanning = false;
-    TellFilesLeftOut(catalogueGrid != nullptr ? ::GetAncestor(catalogueGrid->Window(), GA_ROOT) : nullptr);
+    Grid* grid = ShownIn();
+    TellFilesLeftOut(grid != nullptr ? ::GetAncestor(grid->Window(), GA_ROOT) : nullptr);
 }
 
 std::uint32_t RescanCount() { return rescanCount; }
@@ -57,10 +60,11 @@ std::wstring ProgramPathDisplay(std::int16_t index) { return ProgramPathDisplayO
 
 void BuildGrid() {
     Trap(L"Module1.BuildGrid", [] {
-        if (catalogueGrid == nullptr) {
+        Grid* shownIn = ShownIn();
+        if (shownIn == nullptr) {
             return; // no main window (yet, or any more): nothing shows the catalogue
         }
-        Grid& grid = *catalogueGrid;
+        Grid& grid = *shownIn;
         const size_t upperBound = XtrTable.size() - 1;
         if (upperBound > static_cast<size_t>(std::numeric_limits<std::int16_t>::max())) {
             Raise(Err::Overflow);

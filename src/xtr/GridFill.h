@@ -5,10 +5,10 @@
 
 class Grid;
 
-// Where the catalogue is shown: the main window hands over its grid, and the
-// one round of its message loop that the fill lets run between rows, once at
-// start-up (and null when it goes).
-void ShowCatalogueIn(Grid* grid, void (*pump)());
+// Where the catalogue is shown: the main window hands over how to reach its
+// grid (null while there is no main window), and the one round of its
+// message loop that the fill lets run between rows, once at start-up.
+void ShowCatalogueIn(Grid* (*grid)(), void (*pump)());
 
 // Refills grdXTRs from XtrTable: row r shows entry r, row 0 the headers.
 // Reports its own failures; the grid then stays hidden and busy. Without a

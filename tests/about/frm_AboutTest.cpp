@@ -66,31 +66,31 @@ TEST_F(AboutTest, TextsComeFromTheIdentityAndTheVersionResource) {
 
     EXPECT_EQ(ShownText(about.Window()), L"About UI-View Quillon V1.1.0");
     const struct {
-        AboutControlId id;
+        frm_About::ControlId id;
         std::wstring text;
     } expected[] = {
-        {IDC_ABOUT_LABEL1, AppTitle},
-        {IDC_ABOUT_LABEL2, L"Written by Orrin TAMBER"},
-        {IDC_ABOUT_LABEL3, AppDescription},
-        {IDC_ABOUT_LABEL9, L"Translations"},
-        {IDC_ABOUT_LBLTRANSLATORS, L"No translations"},
-        {IDC_ABOUT_LABEL8, L"More information on this website"},
-        {IDC_ABOUT_LABEL4, L"Legal"},
-        {IDC_ABOUT_LABEL5, legalNotice},
-        {IDC_ABOUT_LABEL6, L""},
-        {IDC_ABOUT_LABEL7, L""},
-        {IDC_ABOUT_COMMAND1, L"&OK"},
+        {frm_About::kLabel1, AppTitle},
+        {frm_About::kLabel2, L"Written by Orrin TAMBER"},
+        {frm_About::kLabel3, AppDescription},
+        {frm_About::kLabel9, L"Translations"},
+        {frm_About::kLblTranslators, L"No translations"},
+        {frm_About::kLabel8, L"More information on this website"},
+        {frm_About::kLabel4, L"Legal"},
+        {frm_About::kLabel5, legalNotice},
+        {frm_About::kLabel6, L""},
+        {frm_About::kLabel7, L""},
+        {frm_About::kCommand1, L"&OK"},
     };
     for (const auto& [id, text] : expected) {
         EXPECT_EQ(ShownText(about.Control(id)), text) << "control " << id;
     }
-    EXPECT_NE(ShownText(about.Control(IDC_ABOUT_LBLWEBURL)).find(AppWebAddress), std::wstring::npos);
+    EXPECT_NE(ShownText(about.Control(frm_About::kLblWebURL)).find(AppWebAddress), std::wstring::npos);
 }
 
 TEST_F(AboutTest, AnEmptyLegalNoticeReadsNotSetInProject) {
     answers.versionStrings[L"LegalCopyright"] = L"";
     frm_About& about = Open();
-    EXPECT_EQ(ShownText(about.Control(IDC_ABOUT_LABEL5)), L"Not set in Project!");
+    EXPECT_EQ(ShownText(about.Control(frm_About::kLabel5)), L"Not set in Project!");
 }
 
 TEST_F(AboutTest, LayoutInTwipsAtTheScreenResolutionWithItsFonts) {
@@ -105,16 +105,16 @@ TEST_F(AboutTest, LayoutInTwipsAtTheScreenResolutionWithItsFonts) {
     EXPECT_GE(client.bottom, TwipsToPixels(5880, dpi));
 
     const struct {
-        AboutControlId id;
+        frm_About::ControlId id;
         int left, top, width, height, tenthPoints;
         bool bold;
     } expected[] = {
-        {IDC_ABOUT_LABEL1, 720, 0, 5295, 375, 975, true},
-        {IDC_ABOUT_LABEL2, 120, 480, 5295, 375, 825, true},
-        {IDC_ABOUT_LABEL3, 840, 840, 5295, 735, 825, false},
-        {IDC_ABOUT_LBLWEBURL, 840, 3720, 5295, 255, 825, false},
-        {IDC_ABOUT_LABEL6, 840, 4440, 4095, 975, 825, false},
-        {IDC_ABOUT_COMMAND1, 5280, 5280, 975, 375, 825, true},
+        {frm_About::kLabel1, 720, 0, 5295, 375, 975, true},
+        {frm_About::kLabel2, 120, 480, 5295, 375, 825, true},
+        {frm_About::kLabel3, 840, 840, 5295, 735, 825, false},
+        {frm_About::kLblWebURL, 840, 3720, 5295, 255, 825, false},
+        {frm_About::kLabel6, 840, 4440, 4095, 975, 825, false},
+        {frm_About::kCommand1, 5280, 5280, 975, 375, 825, true},
     };
     for (const auto& control : expected) {
         HWND window = about.Control(control.id);
@@ -127,7 +127,11 @@ TEST_F(AboutTest, LayoutInTwipsAtTheScreenResolutionWithItsFonts) {
             EXPECT_EQ(rect.top, TwipsToPixels(control.top, dpi)) << control.id;
             EXPECT_EQ(rect.bottom - rect.top, TwipsToPixels(control.height, dpi)) << control.id;
         }
-        const RECT& laidOut = layout.placements[static_cast<size_t>(control.id - IDC_ABOUT_LABEL1)];
+        const std::vector<FormControl> designed = frm_About::Controls();
+        const auto at = std::find_if(designed.begin(), designed.end(),
+                                     [&](const FormControl& made) { return made.id == control.id; });
+        ASSERT_NE(at, designed.end()) << control.id;
+        const RECT& laidOut = layout.placements[static_cast<size_t>(at - designed.begin())];
         EXPECT_EQ(rect.top, laidOut.top) << control.id;
         EXPECT_EQ(rect.bottom, laidOut.bottom) << control.id;
         EXPECT_GE(rect.bottom - rect.top, TwipsToPixels(control.height, dpi)) << control.id;
@@ -152,32 +156,33 @@ TEST_F(AboutTest, StaysOnTopAndIsCentredOnTheScreen) {
 TEST_F(AboutTest, OpeningAgainBringsTheOpenWindowForwardWithoutReloading) {
     frm_About& first = Open();
     HWND window = first.Window();
-    ::SetWindowTextW(first.Control(IDC_ABOUT_LABEL1), L"left as it was");
+    ::SetWindowTextW(first.Control(frm_About::kLabel1), L"left as it was");
 
     EXPECT_EQ(frm_About::Show(), &first);
     EXPECT_EQ(first.Window(), window);
-    EXPECT_EQ(ShownText(first.Control(IDC_ABOUT_LABEL1)), L"left as it was") << "texts are set only at load";
+    EXPECT_EQ(ShownText(first.Control(frm_About::kLabel1)), L"left as it was")
+        << "texts are set only at load";
     EXPECT_EQ(AboutWindowsOfThisThread(), 1);
 }
 
 TEST_F(AboutTest, OkClosesItAndTheNextOpeningLoadsAfresh) {
     frm_About& about = Open();
     HWND window = about.Window();
-    ::SetWindowTextW(about.Control(IDC_ABOUT_LABEL1), L"changed while open");
+    ::SetWindowTextW(about.Control(frm_About::kLabel1), L"changed while open");
     ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
 
-    ::SendMessageW(about.Control(IDC_ABOUT_COMMAND1), BM_CLICK, 0, 0);
+    ::SendMessageW(about.Control(frm_About::kCommand1), BM_CLICK, 0, 0);
     EXPECT_FALSE(::IsWindow(window));
     EXPECT_EQ(frm_About::Instance(), nullptr);
     EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_ARROW)) << "unloading restores the default pointer";
 
     frm_About& again = Open();
-    EXPECT_EQ(ShownText(again.Control(IDC_ABOUT_LABEL1)), AppTitle);
+    EXPECT_EQ(ShownText(again.Control(frm_About::kLabel1)), AppTitle);
 }
 
 TEST_F(AboutTest, EnterOnOkAndEscCloseIt) {
     frm_About& about = Open();
-    HWND ok = about.Control(IDC_ABOUT_COMMAND1);
+    HWND ok = about.Control(frm_About::kCommand1);
     ::SetFocus(ok);
     EXPECT_TRUE(PressKey(about.Window(), ok, VK_RETURN));
     EXPECT_EQ(frm_About::Instance(), nullptr);
@@ -205,7 +210,7 @@ TEST(OpenUrl, HandsTheAddressToTheShellsOpenVerbAndLogsNothing) {
 
 TEST_F(AboutTest, AClickAnywhereOnTheWebAddressOpensItWithAHandPointer) {
     frm_About& about = Open();
-    HWND link = about.Control(IDC_ABOUT_LBLWEBURL);
+    HWND link = about.Control(frm_About::kLblWebURL);
     RECT area;
     ::GetClientRect(link, &area);
     // Past the end of the address text, where a bare link control would not answer.
@@ -231,8 +236,8 @@ TEST_F(AboutTest, AClickAnywhereOnTheWebAddressOpensItWithAHandPointer) {
 
 TEST_F(AboutTest, TheWebAddressIsReachedWithTabAndOpenedWithEnterOrSpace) {
     frm_About& about = Open();
-    HWND link = about.Control(IDC_ABOUT_LBLWEBURL);
-    HWND ok = about.Control(IDC_ABOUT_COMMAND1);
+    HWND link = about.Control(frm_About::kLblWebURL);
+    HWND ok = about.Control(frm_About::kCommand1);
     EXPECT_EQ(::GetNextDlgTabItem(about.Window(), ok, FALSE), link);
     EXPECT_EQ(::GetNextDlgTabItem(about.Window(), link, FALSE), ok);
 
@@ -258,7 +263,7 @@ TEST_F(AboutTest, HelpAboutOpensItModelessBesideTheMainWindowAndExitClosesIt) {
     EXPECT_EQ(::GetWindow(about->Window(), GW_OWNER), nullptr);
     EXPECT_TRUE(::IsWindowEnabled(form->Window())) << "the main window stays usable";
 
-    MSG escape{about->Control(IDC_ABOUT_COMMAND1), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+    MSG escape{about->Control(frm_About::kCommand1), WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
     EXPECT_TRUE(form->PreTranslateMessage(escape)) << "the message loop gives the About window dialog keys";
     EXPECT_EQ(frm_About::Instance(), nullptr);
 

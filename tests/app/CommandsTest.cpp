@@ -219,9 +219,9 @@ TEST_F(CommandsTest, KeyboardReachesTheMenuAndDelete) {
     answers.messageReplies = {IDNO};
     form->grdXTRs().Row(2);
     NMLVKEYDOWN key{};
-    key.hdr = {form->grdXTRs().Window(), static_cast<UINT_PTR>(IDC_GRDXTRS), LVN_KEYDOWN};
+    key.hdr = {form->grdXTRs().Window(), static_cast<UINT_PTR>(Form1::kGrdXTRs), LVN_KEYDOWN};
     key.wVKey = VK_DELETE;
-    ::SendMessageW(form->Window(), WM_NOTIFY, IDC_GRDXTRS, reinterpret_cast<LPARAM>(&key));
+    ::SendMessageW(form->Window(), WM_NOTIFY, Form1::kGrdXTRs, reinterpret_cast<LPARAM>(&key));
     ASSERT_EQ(answers.messages.size(), 1u);
     EXPECT_EQ(answers.messages[0].text, L"Are you sure you want to delete b.xtr ?");
 }

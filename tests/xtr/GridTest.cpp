@@ -40,14 +40,14 @@ struct DrawAnswer {
 DrawAnswer DrawCell(const Form1& form, int item, int subItem) {
     NMLVCUSTOMDRAW draw{};
     draw.nmcd.hdr.hwndFrom = form.grdXTRs().Window();
-    draw.nmcd.hdr.idFrom = IDC_GRDXTRS;
+    draw.nmcd.hdr.idFrom = Form1::kGrdXTRs;
     draw.nmcd.hdr.code = NM_CUSTOMDRAW;
     draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT | CDDS_SUBITEM;
     draw.nmcd.dwItemSpec = static_cast<DWORD_PTR>(item);
     draw.iSubItem = subItem;
     draw.clrTextBk = CLR_DEFAULT;
     const LRESULT result =
-        ::SendMessageW(form.Window(), WM_NOTIFY, IDC_GRDXTRS, reinterpret_cast<LPARAM>(&draw));
+        ::SendMessageW(form.Window(), WM_NOTIFY, Form1::kGrdXTRs, reinterpret_cast<LPARAM>(&draw));
     return {result, draw.clrTextBk};
 }
 
@@ -235,12 +235,12 @@ TEST_F(GridTest, ApplicationCellsAreGreenOrRedAndTheToolTipSticks) {
 
     // The other drawing stages ask for per-cell notifications.
     NMLVCUSTOMDRAW draw{};
-    draw.nmcd.hdr = {grid.Window(), IDC_GRDXTRS, static_cast<UINT>(NM_CUSTOMDRAW)};
+    draw.nmcd.hdr = {grid.Window(), Form1::kGrdXTRs, static_cast<UINT>(NM_CUSTOMDRAW)};
     draw.nmcd.dwDrawStage = CDDS_PREPAINT;
-    EXPECT_EQ(::SendMessageW(form->Window(), WM_NOTIFY, IDC_GRDXTRS, reinterpret_cast<LPARAM>(&draw)),
+    EXPECT_EQ(::SendMessageW(form->Window(), WM_NOTIFY, Form1::kGrdXTRs, reinterpret_cast<LPARAM>(&draw)),
               CDRF_NOTIFYITEMDRAW);
     draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
-    EXPECT_EQ(::SendMessageW(form->Window(), WM_NOTIFY, IDC_GRDXTRS, reinterpret_cast<LPARAM>(&draw)),
+    EXPECT_EQ(::SendMessageW(form->Window(), WM_NOTIFY, Form1::kGrdXTRs, reinterpret_cast<LPARAM>(&draw)),
               CDRF_NOTIFYSUBITEMDRAW);
 }
 
@@ -360,11 +360,11 @@ TEST_F(GridTest, APressMakesItsRowCurrentAndReachesMouseDown) {
     };
     auto press = [&](UINT code, int item, int subItem) {
         NMITEMACTIVATE activate{};
-        activate.hdr = {grid.Window(), IDC_GRDXTRS, code};
+        activate.hdr = {grid.Window(), Form1::kGrdXTRs, code};
         activate.iItem = item;
         activate.iSubItem = subItem;
         activate.ptAction = {5, 7};
-        ::SendMessageW(form->Window(), WM_NOTIFY, IDC_GRDXTRS, reinterpret_cast<LPARAM>(&activate));
+        ::SendMessageW(form->Window(), WM_NOTIFY, Form1::kGrdXTRs, reinterpret_cast<LPARAM>(&activate));
     };
     press(NM_RCLICK, 0, 2);
     EXPECT_EQ(buttons, std::vector<int>{2});
