@@ -98,11 +98,11 @@ TEST_F(AboutTest, LayoutInTwipsAtTheScreenResolutionWithItsFonts) {
     frm_About& about = Open();
     RECT client;
     ::GetClientRect(about.Window(), &client);
-    EXPECT_EQ(client.right, TwipsToPixels(6390, dpi));
+    EXPECT_EQ(client.right, TwipsAt(6390, dpi));
     // Taller only where a label needs room for its text (see FormLayoutTest).
     const FormLayout layout = LayOutForm(frm_About::Controls(), frm_About::ClientTwips(), dpi);
     EXPECT_EQ(client.bottom, layout.client.cy);
-    EXPECT_GE(client.bottom, TwipsToPixels(5880, dpi));
+    EXPECT_GE(client.bottom, TwipsAt(5880, dpi));
 
     const struct {
         frm_About::ControlId id;
@@ -119,13 +119,13 @@ TEST_F(AboutTest, LayoutInTwipsAtTheScreenResolutionWithItsFonts) {
     for (const auto& control : expected) {
         HWND window = about.Control(control.id);
         const RECT rect = PlacedIn(about.Window(), window);
-        EXPECT_EQ(rect.left, TwipsToPixels(control.left, dpi)) << control.id;
-        EXPECT_EQ(rect.right - rect.left, TwipsToPixels(control.width, dpi)) << control.id;
+        EXPECT_EQ(rect.left, TwipsAt(control.left, dpi)) << control.id;
+        EXPECT_EQ(rect.right - rect.left, TwipsAt(control.width, dpi)) << control.id;
         // The description may need more lines than designed: it and what lies below move down.
         const bool aboveTheDescription = control.top + control.height <= 840;
         if (aboveTheDescription) {
-            EXPECT_EQ(rect.top, TwipsToPixels(control.top, dpi)) << control.id;
-            EXPECT_EQ(rect.bottom - rect.top, TwipsToPixels(control.height, dpi)) << control.id;
+            EXPECT_EQ(rect.top, TwipsAt(control.top, dpi)) << control.id;
+            EXPECT_EQ(rect.bottom - rect.top, TwipsAt(control.height, dpi)) << control.id;
         }
         const std::vector<FormControl> designed = frm_About::Controls();
         const auto at = std::find_if(designed.begin(), designed.end(),
@@ -134,7 +134,7 @@ TEST_F(AboutTest, LayoutInTwipsAtTheScreenResolutionWithItsFonts) {
         const RECT& laidOut = layout.placements[static_cast<size_t>(at - designed.begin())];
         EXPECT_EQ(rect.top, laidOut.top) << control.id;
         EXPECT_EQ(rect.bottom, laidOut.bottom) << control.id;
-        EXPECT_GE(rect.bottom - rect.top, TwipsToPixels(control.height, dpi)) << control.id;
+        EXPECT_GE(rect.bottom - rect.top, TwipsAt(control.height, dpi)) << control.id;
         const LOGFONTW font = FontOf(window);
         EXPECT_STREQ(font.lfFaceName, L"MS Sans Serif") << control.id;
         EXPECT_EQ(font.lfHeight, -::MulDiv(control.tenthPoints, dpi, 7200)) << control.id;

@@ -100,13 +100,13 @@ TEST_F(Form1Test, LayoutIsFixedWhateverTheWindowSize) {
     const int dpi = SystemDpi();
     RECT client;
     ::GetClientRect(form->Window(), &client);
-    EXPECT_EQ(client.right, TwipsToPixels(11550, dpi));
+    EXPECT_EQ(client.right, TwipsAt(11550, dpi));
 
     const RECT grid = PlacedIn(form->Window(), form->grdXTRs().Window());
-    EXPECT_EQ(grid.left, TwipsToPixels(120, dpi));
-    EXPECT_EQ(grid.top, TwipsToPixels(720, dpi));
-    EXPECT_EQ(grid.right - grid.left, TwipsToPixels(11295, dpi));
-    EXPECT_EQ(PlacedIn(form->Window(), form->Label1()).top, TwipsToPixels(120, dpi));
+    EXPECT_EQ(grid.left, TwipsAt(120, dpi));
+    EXPECT_EQ(grid.top, TwipsAt(720, dpi));
+    EXPECT_EQ(grid.right - grid.left, TwipsAt(11295, dpi));
+    EXPECT_EQ(PlacedIn(form->Window(), form->Label1()).top, TwipsAt(120, dpi));
     EXPECT_EQ(ShownText(form->Label1()), L"Manage XTR files");
 
     ::SetWindowPos(form->Window(), nullptr, 0, 0, 1600, 1000, SWP_NOMOVE | SWP_NOZORDER);

@@ -48,8 +48,8 @@ TEST_F(Form2Test, LayoutCaptionsAndKeyboard) {
     const int dpi = SystemDpi();
     RECT client;
     ::GetClientRect(dialog, &client);
-    EXPECT_EQ(client.right, TwipsToPixels(8400, dpi));
-    EXPECT_EQ(client.bottom, TwipsToPixels(3600, dpi));
+    EXPECT_EQ(client.right, TwipsAt(8400, dpi));
+    EXPECT_EQ(client.bottom, TwipsAt(3600, dpi));
 
     std::vector<std::wstring> captions;
     for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {

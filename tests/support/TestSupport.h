@@ -110,6 +110,10 @@ std::wstring WithoutAccessKey(std::wstring caption);
 // The letter after a caption's access-key mark, in upper case; 0 when it has none.
 wchar_t AccessKeyOf(std::wstring_view caption);
 
+// A length of the forms as designed, in twips (1/1440 inch: 15 to the pixel at
+// 96 dots per inch), in pixels at dpi.
+inline int TwipsAt(int twips, int dpi) { return ::MulDiv(twips, dpi, 1440); }
+
 // Where the control lies in the window's client area.
 RECT PlacedIn(HWND window, HWND control);
 // Dots per inch of the screen along LOGPIXELSX or LOGPIXELSY, as the system tells them.

@@ -1,6 +1,8 @@
+// The catalogue in the main window's grid: what each row and cell shows.
 #include "rules/GridText.h"
 #include "rules/Trap.h"
 #include "rules/resource.h"
+#include "support/Grids.h"
 #include "support/Worlds.h"
 #include "xtr/Catalogue.h"
 #include "xtr/GridFill.h"
@@ -14,54 +16,6 @@
 using namespace testsupport;
 
 namespace {
-std::wstring ItemText(HWND list, int item, int subItem) {
-    wchar_t text[260] = L"";
-    ListView_GetItemText(list, item, subItem, text, 260);
-    return text;
-}
-
-std::wstring HeaderText(HWND list, int col) {
-    wchar_t text[260] = L"";
-    LVCOLUMNW column{};
-    column.mask = LVCF_TEXT;
-    column.pszText = text;
-    column.cchTextMax = 260;
-    ListView_GetColumn(list, col, &column);
-    return text;
-}
-
-int HeaderCount(HWND list) { return Header_GetItemCount(ListView_GetHeader(list)); }
-
-// What the grid's custom-draw handler answers for one cell, as the ListView asks it.
-struct DrawAnswer {
-    LRESULT result;
-    COLORREF back;
-};
-DrawAnswer DrawCell(const Form1& form, int item, int subItem) {
-    NMLVCUSTOMDRAW draw{};
-    draw.nmcd.hdr.hwndFrom = form.grdXTRs().Window();
-    draw.nmcd.hdr.idFrom = Form1::kGrdXTRs;
-    draw.nmcd.hdr.code = NM_CUSTOMDRAW;
-    draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT | CDDS_SUBITEM;
-    draw.nmcd.dwItemSpec = static_cast<DWORD_PTR>(item);
-    draw.iSubItem = subItem;
-    draw.clrTextBk = CLR_DEFAULT;
-    const LRESULT result =
-        ::SendMessageW(form.Window(), WM_NOTIFY, Form1::kGrdXTRs, reinterpret_cast<LPARAM>(&draw));
-    return {result, draw.clrTextBk};
-}
-
-std::wstring ShownToolTip(const Grid& grid) {
-    wchar_t text[260] = L"";
-    TTTOOLINFOW info{};
-    info.cbSize = sizeof(info);
-    info.hwnd = ::GetParent(grid.Window());
-    info.uId = reinterpret_cast<UINT_PTR>(grid.Window());
-    info.lpszText = text;
-    ::SendMessageW(grid.ToolTipWindow(), TTM_GETTEXTW, 260, reinterpret_cast<LPARAM>(&info));
-    return text;
-}
-
 // A window that runs a piece of code when a posted message reaches it, as a
 // user's command would during a rebuild.
 class PostedCommand {
@@ -95,22 +49,6 @@ class PostedCommand {
     HWND window_ = nullptr;
     std::function<void()> action_;
 };
-
-class GridTest : public MainWindowTest {
-  protected:
-    void Xtr(const std::wstring& path, const std::string& title, const std::string& program, bool start,
-             bool stop) {
-        WriteBytes(path, title + "\r\n" + program + "\r\n" + (start ? "True" : "False") + "\r\n" +
-                             (stop ? "True" : "False") + "\r\n");
-    }
-    // Two active files (one program missing) and one inactive file.
-    void ThreeEntries() {
-        WriteBytes(host / L"tool.exe", "MZ");
-        Xtr(host / L"one.xtr", "First", "tool.exe", true, false);
-        Xtr(host / L"two.xtr", "Second", ToAnsi(host / L"Missing\\gone.exe"), false, true);
-        Xtr(InSaved(L"three.xtr"), "Third", "tool.exe", false, false);
-    }
-};
 } // namespace
 
 TEST_F(GridTest, RowRShowsEntryRUnderSixHeaders) {
@@ -133,7 +71,9 @@ TEST_F(GridTest, RowRShowsEntryRUnderSixHeaders) {
         EXPECT_EQ(ItemText(list, item, 1), entry.fileName);
         EXPECT_EQ(ItemText(list, item, 2), entry.autoStart ? L"True" : L"False");
         EXPECT_EQ(ItemText(list, item, 3), entry.autoStop ? L"True" : L"False");
-        EXPECT_EQ(ItemText(list, item, 4), ProgramPathDisplay(static_cast<std::int16_t>(r)));
+        // A path without drive shows as relative to the UI-View32 folder; one with a drive as it is.
+        EXPECT_EQ(ItemText(list, item, 4),
+                  entry.fileName == L"two.xtr" ? host / L"Missing\\gone.exe" : L"<UIView-Dir>tool.exe");
         EXPECT_EQ(ItemText(list, item, 5), entry.active ? L"True" : L"False");
     }
     EXPECT_EQ(ItemText(list, 2, 0), L"Third");
@@ -141,9 +81,9 @@ TEST_F(GridTest, RowRShowsEntryRUnderSixHeaders) {
     EXPECT_EQ(ItemText(list, 2, 5), L"False");
 
     const int dpi = SystemDpi(LOGPIXELSX);
-    EXPECT_EQ(ListView_GetColumnWidth(list, 0), TwipsToPixels(3000, dpi));
-    EXPECT_EQ(ListView_GetColumnWidth(list, 1), TwipsToPixels(2000, dpi));
-    EXPECT_EQ(ListView_GetColumnWidth(list, 4), TwipsToPixels(3000, dpi));
+    EXPECT_EQ(ListView_GetColumnWidth(list, 0), TwipsAt(3000, dpi));
+    EXPECT_EQ(ListView_GetColumnWidth(list, 1), TwipsAt(2000, dpi));
+    EXPECT_EQ(ListView_GetColumnWidth(list, 4), TwipsAt(3000, dpi));
     EXPECT_EQ(grid.ColWidth(0), 3000);
 
     // After the fill the current cell is the last row's "Active" cell, and it is the ListView's focused row.
@@ -160,41 +100,12 @@ TEST_F(GridTest, RowRShowsEntryRUnderSixHeaders) {
 }
 
 // No header is cut short, at 96, 120 and 144 dots per inch as on this screen:
+
 // each column holds its header's text between the header's margins, Description,
+
 // XTR-Filename and Application Path at 3000, 2000 and 3000 twips, and all six
+
 // fit the grid's 11295 twips beside a vertical scroll bar.
-TEST_F(GridTest, EveryHeaderShowsItsWholeTextAtThreeResolutions) {
-    ThreeEntries();
-    ASSERT_TRUE(Start());
-    const HWND list = form->grdXTRs().Window();
-    const HWND header = ListView_GetHeader(list);
-    const auto shownFont = reinterpret_cast<HFONT>(::SendMessageW(header, WM_GETFONT, 0, 0));
-    const int designed[6] = {3000, 2000, 0, 0, 3000, 0};
-    for (int col : {2, 3, 5}) {
-        EXPECT_EQ(ListView_GetColumnWidth(list, col), Grid::HeaderWidth(HeaderText(list, col), shownFont));
-    }
-    const FormFont gridFont = Form1::Controls()[1].font;
-    for (int dpi : {96, 120, 144}) {
-        UniqueGdiObject font(CreateFormFont(gridFont.face, gridFont.hundredthPoints, gridFont.weight, dpi));
-        HDC dc = ::CreateCompatibleDC(nullptr);
-        const HGDIOBJ old = ::SelectObject(dc, font.get());
-        int total = 0;
-        for (int col = 0; col < 6; ++col) {
-            const std::wstring text = kGridHeaders[static_cast<size_t>(col)];
-            const int width = designed[col] != 0 ? TwipsToPixels(designed[col], dpi)
-                                                 : Grid::HeaderWidth(text, static_cast<HFONT>(font.get()));
-            SIZE size{};
-            ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-            EXPECT_GE(width, size.cx + 2 * Header_GetBitmapMargin(header)) << ToAnsi(text) << " at " << dpi;
-            total += width;
-        }
-        ::SelectObject(dc, old);
-        ::DeleteDC(dc);
-        const int room =
-            TwipsToPixels(11295, dpi) - 2 * ::GetSystemMetrics(SM_CXEDGE) - ::GetSystemMetrics(SM_CXVSCROLL);
-        EXPECT_LE(total, room) << "at " << dpi << " dpi";
-    }
-}
 
 TEST_F(GridTest, ApplicationCellsAreGreenOrRedAndTheToolTipSticks) {
     ThreeEntries();
@@ -244,45 +155,7 @@ TEST_F(GridTest, ApplicationCellsAreGreenOrRedAndTheToolTipSticks) {
               CDRF_NOTIFYSUBITEMDRAW);
 }
 
-namespace {
-// What the grid's tooltip is told of the mouse, recorded in front of its own
-// procedure (a named CALLBACK, not a lambda: a 32-bit window procedure is stdcall).
-std::vector<std::pair<HWND, UINT>> relayed;
-WNDPROC tooltipProc = nullptr;
-LRESULT CALLBACK RecordRelays(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == TTM_RELAYEVENT) {
-        const MSG& relay = *reinterpret_cast<const MSG*>(lParam);
-        relayed.emplace_back(relay.hwnd, relay.message);
-    }
-    return ::CallWindowProcW(tooltipProc, window, message, wParam, lParam);
-}
-} // namespace
-
 // The tooltip learns of the mouse from the message loop, for the list and its header alike.
-TEST_F(GridTest, MouseMessagesReachTheToolTipThroughTheMessageLoop) {
-    ThreeEntries();
-    ASSERT_TRUE(Start());
-    const Grid& grid = form->grdXTRs();
-    relayed.clear();
-    tooltipProc = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrW(grid.ToolTipWindow(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordRelays)));
-
-    const HWND header = ListView_GetHeader(grid.Window());
-    auto pass = [&](HWND window, UINT code) {
-        MSG message{};
-        message.hwnd = window;
-        message.message = code;
-        form->PreTranslateMessage(message);
-    };
-    pass(grid.Window(), WM_MOUSEMOVE);
-    pass(header, WM_LBUTTONDOWN);
-    pass(grid.Window(), WM_KEYDOWN);
-    pass(form->Window(), WM_MOUSEMOVE);
-    ::SetWindowLongPtrW(grid.ToolTipWindow(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(tooltipProc));
-    const std::vector<std::pair<HWND, UINT>> expected{{grid.Window(), WM_MOUSEMOVE},
-                                                      {header, WM_LBUTTONDOWN}};
-    EXPECT_EQ(relayed, expected);
-}
 
 TEST_F(GridTest, NoToolTipWhileEveryProgramIsFound) {
     WriteBytes(host / L"tool.exe", "MZ");
@@ -348,72 +221,8 @@ TEST_F(GridTest, AFailedFillLeavesTheGridHiddenAndBusy) {
     EXPECT_EQ(grid.MousePointer(), Grid::kPointerHourglass);
 }
 
-TEST_F(GridTest, APressMakesItsRowCurrentAndReachesMouseDown) {
-    ThreeEntries();
-    ASSERT_TRUE(Start());
-    Grid& grid = form->grdXTRs();
-    std::vector<int> buttons;
-    POINT where{};
-    grid.MouseDown = [&](int button, POINT screenPoint) {
-        buttons.push_back(button);
-        where = screenPoint;
-    };
-    auto press = [&](UINT code, int item, int subItem) {
-        NMITEMACTIVATE activate{};
-        activate.hdr = {grid.Window(), Form1::kGrdXTRs, code};
-        activate.iItem = item;
-        activate.iSubItem = subItem;
-        activate.ptAction = {5, 7};
-        ::SendMessageW(form->Window(), WM_NOTIFY, Form1::kGrdXTRs, reinterpret_cast<LPARAM>(&activate));
-    };
-    press(NM_RCLICK, 0, 2);
-    EXPECT_EQ(buttons, std::vector<int>{2});
-    EXPECT_EQ(grid.Row(), 1);
-    EXPECT_EQ(grid.Col(), 2);
-    EXPECT_EQ(ListView_GetNextItem(grid.Window(), -1, LVNI_FOCUSED), 0);
-    EXPECT_EQ(ListView_GetSelectedCount(grid.Window()), 1u) << "the row made current before is released";
-    POINT expected{5, 7};
-    ::ClientToScreen(grid.Window(), &expected);
-    EXPECT_EQ(where.x, expected.x);
-    EXPECT_EQ(where.y, expected.y);
-
-    press(NM_CLICK, -1, 0); // below the last row: the current row stays
-    EXPECT_EQ(buttons, (std::vector<int>{2, 1}));
-    EXPECT_EQ(grid.Row(), 1);
-
-    // The keyboard (or any selection change) moves the current row too.
-    ListView_SetItemState(grid.Window(), 1, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
-    EXPECT_EQ(grid.Row(), 2);
-}
-
-TEST_F(GridTest, CellsAreAddressedThroughTheCurrentCell) {
-    ThreeEntries();
-    ASSERT_TRUE(Start());
-    Grid& grid = form->grdXTRs();
-    grid.Row(2);
-    grid.Col(1);
-    EXPECT_EQ(grid.Text(), XtrTable[2].fileName);
-    grid.Text(L"changed");
-    EXPECT_EQ(ItemText(grid.Window(), 1, 1), L"changed");
-    grid.CellBackColor(RGB(1, 2, 3));
-    EXPECT_EQ(DrawCell(*form, 1, 1).back, RGB(1, 2, 3));
-
-    EXPECT_THROW(grid.Row(4), TrapError);
-    EXPECT_THROW(grid.Col(6), TrapError);
-    EXPECT_THROW(grid.Row(-1), TrapError);
-    EXPECT_EQ(grid.Row(), 2) << "a refused row leaves the current one";
-
-    grid.Rows(2); // shrinking keeps the rows that remain
-    EXPECT_EQ(grid.TextMatrix(1, 0), L"First");
-    EXPECT_EQ(ListView_GetItemCount(grid.Window()), 1);
-    grid.Clear();
-    EXPECT_EQ(grid.TextMatrix(1, 0), L"");
-    EXPECT_EQ(HeaderText(grid.Window(), 0), L"");
-    grid.Row(1);
-    EXPECT_EQ(grid.CellBackColor(), 0u);
-}
-
 // About one man in twelve cannot tell the red cell from the green one.
+
 TEST_F(GridTest, AMissingProgramsCellCarriesASignAndATipOfItsOwn) {
     ThreeEntries();
     ASSERT_TRUE(Start());
@@ -446,7 +255,9 @@ TEST_F(GridTest, AMissingProgramsCellCarriesASignAndATipOfItsOwn) {
 }
 
 // A screen reader cannot see red or a sign: the row's accessible description
+
 // says what the pointer's tip says, kept as the rows change.
+
 TEST_F(GridTest, AMissingProgramsRowIsDescribedForScreenReaders) {
     ThreeEntries();
     ASSERT_TRUE(Start());

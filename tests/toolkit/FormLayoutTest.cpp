@@ -40,7 +40,7 @@ TEST(FormLayout, EveryLabelHoldsItsTextAtThreeResolutions) {
         for (const auto& form : forms) {
             const FormLayout layout = LayOutForm(form.controls, form.client, dpi);
             ASSERT_EQ(layout.placements.size(), form.controls.size());
-            EXPECT_GE(layout.client.cy, TwipsToPixels(form.client.cy, dpi));
+            EXPECT_GE(layout.client.cy, testsupport::TwipsAt(form.client.cy, dpi));
             for (size_t i = 0; i < form.controls.size(); ++i) {
                 const FormControl& control = form.controls[i];
                 const RECT& placed = layout.placements[i];
@@ -51,7 +51,7 @@ TEST(FormLayout, EveryLabelHoldsItsTextAtThreeResolutions) {
                 const int height = placed.bottom - placed.top;
                 EXPECT_GE(height, MeasuredHeight(control, dpi, placed.right - placed.left))
                     << form.form << " label " << control.id << " at " << dpi << " dpi";
-                EXPECT_GE(height, TwipsToPixels(control.twips.height, dpi)) << "a label never shrinks";
+                EXPECT_GE(height, testsupport::TwipsAt(control.twips.height, dpi)) << "a label never shrinks";
                 for (size_t j = 0; j < form.controls.size(); ++j) {
                     if (form.controls[j].twips.top >= control.twips.Bottom()) {
                         EXPECT_GE(layout.placements[j].top, placed.bottom)

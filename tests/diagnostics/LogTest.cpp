@@ -3,7 +3,9 @@
 #include "rules/AppInfo.h"
 #include "rules/OsName.h"
 #include "rules/Trap.h"
+#include "rules/resource.h"
 #include "support/TestSupport.h"
+#include "support/Worlds.h"
 
 #include <gtest/gtest.h>
 
@@ -41,8 +43,18 @@ std::string OsLine() {
 }
 } // namespace
 
-TEST_F(LogTest, ARunWithoutErrorsLeavesNoFile) {
-    LogCapture log;
+// A whole run without an error, from start-up through an edit saved and a
+// refresh: nothing was written to any log, and no log file was made.
+using LogRunTest = MainWindowTest;
+TEST_F(LogRunTest, ARunWithoutErrorsLeavesNoFile) {
+    WriteBytes(host / L"a.xtr", "Tool A\r\na.exe\r\nTrue\r\nFalse\r\n");
+    ASSERT_TRUE(Start());
+    Edit(L"a.xtr");
+    ::SetWindowTextW(Editor().txtTitle(), L"Tool A, edited");
+    Click(Editor().cmdOK());
+    form->OnCommand(IDM_VIEW_REFRESH);
+    ASSERT_EQ(LinesOf(host / L"a.xtr").at(0), "Tool A, edited");
+    EXPECT_FALSE(Common::LogHeaderWritten) << "nothing reached the log";
     EXPECT_FALSE(FileExists(log.Path()));
 }
 

@@ -1,0 +1,150 @@
+// The grid control itself, on the main window: its headers, tooltip, presses
+// and current cell.
+#include "rules/GridText.h"
+#include "rules/Trap.h"
+#include "support/Grids.h"
+#include "toolkit/Form.h"
+
+#include <commctrl.h>
+
+#include <utility>
+#include <vector>
+
+using namespace testsupport;
+
+TEST_F(GridTest, EveryHeaderShowsItsWholeTextAtThreeResolutions) {
+    ThreeEntries();
+    ASSERT_TRUE(Start());
+    const HWND list = form->grdXTRs().Window();
+    const HWND header = ListView_GetHeader(list);
+    const auto shownFont = reinterpret_cast<HFONT>(::SendMessageW(header, WM_GETFONT, 0, 0));
+    const int designed[6] = {3000, 2000, 0, 0, 3000, 0};
+    for (int col : {2, 3, 5}) {
+        EXPECT_EQ(ListView_GetColumnWidth(list, col), Grid::HeaderWidth(HeaderText(list, col), shownFont));
+    }
+    const FormFont gridFont{L"MS Sans Serif", 825, FW_NORMAL}; // the grid's font, 8.25 points
+    for (int dpi : {96, 120, 144}) {
+        UniqueGdiObject font(CreateFormFont(gridFont.face, gridFont.hundredthPoints, gridFont.weight, dpi));
+        HDC dc = ::CreateCompatibleDC(nullptr);
+        const HGDIOBJ old = ::SelectObject(dc, font.get());
+        int total = 0;
+        for (int col = 0; col < 6; ++col) {
+            const std::wstring text = kGridHeaders[static_cast<size_t>(col)];
+            const int width = designed[col] != 0 ? TwipsAt(designed[col], dpi)
+                                                 : Grid::HeaderWidth(text, static_cast<HFONT>(font.get()));
+            SIZE size{};
+            ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+            EXPECT_GE(width, size.cx + 2 * Header_GetBitmapMargin(header)) << ToAnsi(text) << " at " << dpi;
+            total += width;
+        }
+        ::SelectObject(dc, old);
+        ::DeleteDC(dc);
+        const int room =
+            TwipsAt(11295, dpi) - 2 * ::GetSystemMetrics(SM_CXEDGE) - ::GetSystemMetrics(SM_CXVSCROLL);
+        EXPECT_LE(total, room) << "at " << dpi << " dpi";
+    }
+}
+
+namespace {
+// What the grid's tooltip is told of the mouse, recorded in front of its own
+// procedure (a named CALLBACK, not a lambda: a 32-bit window procedure is stdcall).
+std::vector<std::pair<HWND, UINT>> relayed;
+WNDPROC tooltipProc = nullptr;
+LRESULT CALLBACK RecordRelays(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == TTM_RELAYEVENT) {
+        const MSG& relay = *reinterpret_cast<const MSG*>(lParam);
+        relayed.emplace_back(relay.hwnd, relay.message);
+    }
+    return ::CallWindowProcW(tooltipProc, window, message, wParam, lParam);
+}
+} // namespace
+
+TEST_F(GridTest, MouseMessagesReachTheToolTipThroughTheMessageLoop) {
+    ThreeEntries();
+    ASSERT_TRUE(Start());
+    const Grid& grid = form->grdXTRs();
+    relayed.clear();
+    tooltipProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(grid.ToolTipWindow(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordRelays)));
+
+    const HWND header = ListView_GetHeader(grid.Window());
+    auto pass = [&](HWND window, UINT code) {
+        MSG message{};
+        message.hwnd = window;
+        message.message = code;
+        form->PreTranslateMessage(message);
+    };
+    pass(grid.Window(), WM_MOUSEMOVE);
+    pass(header, WM_LBUTTONDOWN);
+    pass(grid.Window(), WM_KEYDOWN);
+    pass(form->Window(), WM_MOUSEMOVE);
+    ::SetWindowLongPtrW(grid.ToolTipWindow(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(tooltipProc));
+    const std::vector<std::pair<HWND, UINT>> expected{{grid.Window(), WM_MOUSEMOVE},
+                                                      {header, WM_LBUTTONDOWN}};
+    EXPECT_EQ(relayed, expected);
+}
+
+TEST_F(GridTest, APressMakesItsRowCurrentAndReachesMouseDown) {
+    ThreeEntries();
+    ASSERT_TRUE(Start());
+    Grid& grid = form->grdXTRs();
+    std::vector<int> buttons;
+    POINT where{};
+    grid.MouseDown = [&](int button, POINT screenPoint) {
+        buttons.push_back(button);
+        where = screenPoint;
+    };
+    auto press = [&](UINT code, int item, int subItem) {
+        NMITEMACTIVATE activate{};
+        activate.hdr = {grid.Window(), Form1::kGrdXTRs, code};
+        activate.iItem = item;
+        activate.iSubItem = subItem;
+        activate.ptAction = {5, 7};
+        ::SendMessageW(form->Window(), WM_NOTIFY, Form1::kGrdXTRs, reinterpret_cast<LPARAM>(&activate));
+    };
+    press(NM_RCLICK, 0, 2);
+    EXPECT_EQ(buttons, std::vector<int>{2});
+    EXPECT_EQ(grid.Row(), 1);
+    EXPECT_EQ(grid.Col(), 2);
+    EXPECT_EQ(ListView_GetNextItem(grid.Window(), -1, LVNI_FOCUSED), 0);
+    EXPECT_EQ(ListView_GetSelectedCount(grid.Window()), 1u) << "the row made current before is released";
+    POINT expected{5, 7};
+    ::ClientToScreen(grid.Window(), &expected);
+    EXPECT_EQ(where.x, expected.x);
+    EXPECT_EQ(where.y, expected.y);
+
+    press(NM_CLICK, -1, 0); // below the last row: the current row stays
+    EXPECT_EQ(buttons, (std::vector<int>{2, 1}));
+    EXPECT_EQ(grid.Row(), 1);
+
+    // The keyboard (or any selection change) moves the current row too.
+    ListView_SetItemState(grid.Window(), 1, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+    EXPECT_EQ(grid.Row(), 2);
+}
+
+TEST_F(GridTest, CellsAreAddressedThroughTheCurrentCell) {
+    ThreeEntries();
+    ASSERT_TRUE(Start());
+    Grid& grid = form->grdXTRs();
+    grid.Row(2);
+    grid.Col(1);
+    EXPECT_EQ(grid.Text(), XtrTable[2].fileName);
+    grid.Text(L"changed");
+    EXPECT_EQ(ItemText(grid.Window(), 1, 1), L"changed");
+    grid.CellBackColor(RGB(1, 2, 3));
+    EXPECT_EQ(DrawCell(*form, 1, 1).back, RGB(1, 2, 3));
+
+    EXPECT_THROW(grid.Row(4), TrapError);
+    EXPECT_THROW(grid.Col(6), TrapError);
+    EXPECT_THROW(grid.Row(-1), TrapError);
+    EXPECT_EQ(grid.Row(), 2) << "a refused row leaves the current one";
+
+    grid.Rows(2); // shrinking keeps the rows that remain
+    EXPECT_EQ(grid.TextMatrix(1, 0), L"First");
+    EXPECT_EQ(ListView_GetItemCount(grid.Window()), 1);
+    grid.Clear();
+    EXPECT_EQ(grid.TextMatrix(1, 0), L"");
+    EXPECT_EQ(HeaderText(grid.Window(), 0), L"");
+    grid.Row(1);
+    EXPECT_EQ(grid.CellBackColor(), 0u);
+}
