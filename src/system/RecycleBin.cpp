@@ -33,8 +33,8 @@ int RecycleFile(const std::wstring& path) {
 
 void MoveToRecycleBin(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        RaiseLastError();
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return;
     }
     if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         Raise(Err::PermissionDenied);

@@ -9,7 +9,8 @@
 // ErrorNumberFromShellFileCode).
 int RecycleFile(const std::wstring& path);
 
-// As RecycleFile, but raises the program's error number for a failure. A
-// read-only file is someone's on purpose: it is never binned ("Permission
-// denied"), as it could not be written over either.
+// As RecycleFile, for a file about to be replaced, but raises the program's
+// error number for a failure. No file at path (or a folder there) is nothing
+// to bin. A read-only file is someone's on purpose: it is never binned
+// ("Permission denied"), as it could not be written over either.
 void MoveToRecycleBin(const std::wstring& path);

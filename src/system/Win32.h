@@ -97,6 +97,11 @@ std::wstring CharactersTheCodePageLacks(std::wstring_view text);
 // (ordinal, the same in every locale).
 bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b);
 
+// A file time as one number: 100 ns units since 1601.
+inline unsigned long long FileTimeTicks(const FILETIME& time) {
+    return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
 // Something that is not a folder stands at path.
 bool IsFileAt(const std::wstring& path);
 

@@ -25,14 +25,14 @@ std::wstring InFolderOf(const std::wstring& path) {
                                                                 : L"in the UI-View32 folder";
 }
 
-// The one replace question, naming every file it would replace (Yes/No, No
-// the default, no icon): true for Yes.
+// The one replace question, naming every file it would replace, one in each
+// folder at the most (Yes/No, No the default, no icon): true for Yes.
 bool AskToReplace(HWND owner, const std::wstring& fileName, const std::vector<std::wstring>& paths) {
-    std::wstring where;
-    for (size_t i = 0; i < paths.size(); ++i) {
-        where += (i == 0 ? L" " : i + 1 == paths.size() ? L" and " : L", ") + InFolderOf(paths[i]);
+    std::wstring where = L" " + InFolderOf(paths.front());
+    if (paths.size() > 1) {
+        where += L" and " + InFolderOf(paths.back());
     }
-    const wchar_t* which = paths.size() == 1 ? L"it" : paths.size() == 2 ? L"both" : L"them all";
+    const wchar_t* which = paths.size() == 1 ? L"it" : L"both";
     return Ui::ShowMessage(
                owner, fileName + L" already exists" + where + L". Do you want to replace " + which + L"?",
                AppTitle, MB_YESNO | MB_DEFBUTTON2) == IDYES;
@@ -117,16 +117,14 @@ TrapResult ApplyEdit(const XtrRecord& edited, const XtrRecord& loaded, const Fil
                      const std::wstring& targetFolder, const std::vector<std::wstring>& inTheWay) {
     const EditMarks changed = MarksOf(edited, loaded);
     XtrRecord& entry = EntryOfFile(loaded.folder, loaded.fileName);
-    const bool programFound = entry.programFound;
     entry = edited;
     entry.folder = loaded.folder;
-    entry.programFound = programFound;
     // The lines the user left as they were keep the bytes of the file as it is
     // now, read whole; where it cannot be read, of what the scan kept of it.
+    entry.fileSize = entry.lastWrite = 0; // the bytes below are a whole file
     if (now.state == FileNow::State::Read) {
         entry.bytes = now.bytes;
         entry.unreadable = false;
-        entry.fileSize = entry.lastWrite = 0; // read whole
     } else {
         if (loaded.fileSize != 0 && (changed.content || changed.name)) {
             Raise(
@@ -134,7 +132,6 @@ TrapResult ApplyEdit(const XtrRecord& edited, const XtrRecord& loaded, const Fil
         }
         entry.bytes = loaded.bytes;
         entry.unreadable = loaded.unreadable;
-        entry.fileSize = entry.lastWrite = 0;
     }
 
     if (overChange) {
@@ -150,7 +147,7 @@ TrapResult ApplyEdit(const XtrRecord& edited, const XtrRecord& loaded, const Fil
         std::vector<std::wstring> leftOver = inTheWay;
         leftOver.push_back(JoinPath(loaded.folder, loaded.fileName));
         for (const std::wstring& path : leftOver) {
-            if (!EqualsIgnoringCase(path, target) && IsFileAt(path)) {
+            if (!EqualsIgnoringCase(path, target)) {
                 MoveToRecycleBin(path);
             }
         }

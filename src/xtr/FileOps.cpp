@@ -68,9 +68,7 @@ TrapResult ActiveChanged() {
             return;
         }
         // The caller has asked the user before a file of that name is replaced.
-        if (IsFileAt(destination)) {
-            MoveToRecycleBin(destination);
-        }
+        MoveToRecycleBin(destination);
         // Renamed, not rewritten: the file keeps its bytes, and is in one folder
         // or the other at every moment. Only another volume mounted at SavedXTR
         // makes it a copy, put in place whole before the source goes.

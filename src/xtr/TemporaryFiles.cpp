@@ -15,14 +15,10 @@ namespace {
 constexpr unsigned long long kTicksPerSecond = 10'000'000; // file times count 100 ns
 constexpr unsigned long long kLeftoverAge = 60 * kTicksPerSecond;
 
-unsigned long long Ticks(const FILETIME& time) {
-    return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
 unsigned long long NowTicks() {
     FILETIME now;
     ::GetSystemTimeAsFileTime(&now);
-    return Ticks(now);
+    return FileTimeTicks(now);
 }
 
 // "~Quillon-<digits>-<digits>.tmp": what earlier versions wrote while saving.
@@ -49,7 +45,7 @@ std::optional<unsigned long long> MadeAt(const std::wstring& path, std::wstring_
     if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
         return std::nullopt;
     }
-    return std::max(Ticks(data.ftCreationTime), Ticks(data.ftLastWriteTime));
+    return std::max(FileTimeTicks(data.ftCreationTime), FileTimeTicks(data.ftLastWriteTime));
 }
 
 void TidyOne(const std::wstring& folder, const std::wstring& name) {
@@ -122,7 +118,7 @@ void TemporaryFile::PutInPlace(const std::wstring& target, Replacing replacing) 
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         Raise(Err::PermissionDenied);
     }
-    if (replacing == Replacing::IntoTheBin && attributes != INVALID_FILE_ATTRIBUTES) {
+    if (replacing == Replacing::IntoTheBin) {
         MoveToRecycleBin(target);
     }
     if (!MoveInOneStep(path_, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {

@@ -21,10 +21,6 @@ namespace {
 // named *.xtr costs no more than it must.
 constexpr size_t kKeptWhole = 64 * 1024;
 
-std::uint64_t FileTimeValue(const FILETIME& time) {
-    return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
 // Size and last-write time of an open file.
 void ReadFileFacts(HANDLE file, std::uint64_t& size, std::uint64_t& lastWrite) {
     BY_HANDLE_FILE_INFORMATION information;
@@ -32,7 +28,7 @@ void ReadFileFacts(HANDLE file, std::uint64_t& size, std::uint64_t& lastWrite) {
         RaiseLastError();
     }
     size = (static_cast<std::uint64_t>(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
-    lastWrite = FileTimeValue(information.ftLastWriteTime);
+    lastWrite = FileTimeTicks(information.ftLastWriteTime);
 }
 
 // Keeps what ReadXTR keeps of an open file in entry: all of a small file;
@@ -62,9 +58,15 @@ void ReadKeptBytes(HANDLE file, XtrRecord& entry) {
     }
 }
 
+// Opened to read, as other programs, UI-View32 among them, may hold it: not
+// open when it cannot be (the thread's last error says why).
+UniqueFile OpenToRead(const std::wstring& path) {
+    return UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+}
+
 UniqueFile OpenForReading(const std::wstring& path) {
-    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    UniqueFile file = OpenToRead(path);
     if (!file) {
         RaiseLastError();
     }
@@ -129,8 +131,7 @@ std::string ClosingBytes() {
 
 FileNow ReadFileNow(const std::wstring& path) {
     FileNow now;
-    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    const UniqueFile file = OpenToRead(path);
     if (!file) {
         const DWORD code = ::GetLastError();
         now.state = ErrorNumberFromSystemCode(code) == Err::PermissionDenied ? FileNow::State::InUse

@@ -67,8 +67,5 @@ void InstallXtrFile(const std::wstring& path) {
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         ::SetFileAttributesW(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
     }
-    const std::wstring inactive = JoinPath(SavedXtrFolder(), fileName);
-    if (IsFileAt(inactive)) {
-        MoveToRecycleBin(inactive);
-    }
+    MoveToRecycleBin(JoinPath(SavedXtrFolder(), fileName));
 }
