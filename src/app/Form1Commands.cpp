@@ -8,6 +8,7 @@
 #include "rules/resource.h"
 #include "toolkit/Ui.h"
 #include "xtr/EntryChanges.h"
+#include "xtr/GridFill.h"
 
 #include <commctrl.h>
 
@@ -188,13 +189,18 @@ void Form1::mnuPopup1Delete_Click() {
         const std::wstring question = L"Are you sure you want to delete " + chosen.fileName + L" ?";
         if (Ui::ShowMessage(window_, question, AppTitle, MB_YESNO | MB_DEFBUTTON1) == IDYES) {
             DeleteEntry(window_, chosen);
+            RescanAndRebuild();
         }
     });
 }
 
 // Set Active and Set Inactive are one operation: the menu only offers the one that fits the entry.
 void Form1::InvertActive(const wchar_t* label) {
-    Trap(label, [&] { MoveEntry(window_, XtrEntry(CurrentIndex)); });
+    Trap(label, [&] {
+        if (MoveEntry(window_, XtrEntry(CurrentIndex)) != ChangeEnd::Declined) {
+            RescanAndRebuild();
+        }
+    });
 }
 
 void Form1::mnuPopup1SetActive_Click() { InvertActive(L"Form1.mnuPopup1SetActive_Click"); }

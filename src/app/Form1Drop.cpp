@@ -8,6 +8,7 @@
 #include "rules/XtrTable.h"
 #include "system/VersionInfo.h"
 #include "xtr/EntryChanges.h"
+#include "xtr/GridFill.h"
 
 namespace {
 constexpr wchar_t kLabel[] = L"Form1.Form_DragDrop";
@@ -62,7 +63,9 @@ void Form1::Form_DragDrop(HDROP drop) {
         if (paths.size() == 1 && IsProgramFile(paths[0])) {
             OpenEditorForProgram(paths[0]);
         } else {
-            InstallDroppedFiles(window_, paths);
+            const DropOutcome outcome = InstallDroppedFiles(window_, paths);
+            RescanAndRebuild();
+            TellNotInstalled(window_, outcome);
         }
     });
 }

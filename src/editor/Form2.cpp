@@ -18,6 +18,9 @@
 
 #include <initializer_list>
 
+std::int16_t CurrentIndex = 0;
+XtrRecord OldRecord;
+
 namespace {
 // The layout in twips: client area, the labels' and the boxes' left edges, one row per line.
 constexpr int kClientWidth = 8400;
@@ -180,7 +183,7 @@ void Form2::Form_Load() {
         ComboBox_SetCurSel(cmbActive(), entry.active ? 0 : 1);
         title_.Show(txtTitle(), entry.title);
         SetText(txtFilename(), entry.fileName);
-        program_.Show(txtProgram(), ProgramPathForFile(CurrentIndex));
+        program_.Show(txtProgram(), ProgramPathForFile(entry, ReadHostFolderSetting()));
     });
 }
 

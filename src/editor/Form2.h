@@ -11,6 +11,13 @@
 #include <string_view>
 #include <vector>
 
+// The windows' state: the entry the main window's commands act on (-1 while
+// the editor creates a new file), and the entry as the editor loaded it,
+// before any change. Nothing below the windows reads them: an operation is
+// told what it acts on.
+extern std::int16_t CurrentIndex;
+extern XtrRecord OldRecord;
+
 class Form2 : public Form<Form2> {
   public:
     static constexpr wchar_t kFormName[] = L"Form2";

@@ -5,8 +5,6 @@
 
 std::vector<XtrRecord> XtrTable(1);
 std::int16_t XtrCount = 0;
-std::int16_t CurrentIndex = 0;
-XtrRecord OldRecord;
 
 XtrRecord& XtrEntry(int index) {
     if (index < 0 || static_cast<size_t>(index) >= XtrTable.size()) {

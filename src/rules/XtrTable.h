@@ -6,12 +6,10 @@
 #include <vector>
 
 // Element 0 is a blank record; the entries are 1 to XtrCount, active files first.
+// Only the scan writes it; the grid fill and the windows read it. An index is
+// good until the next scan.
 extern std::vector<XtrRecord> XtrTable;
 extern std::int16_t XtrCount;
-// The entry the user works on; -1 while the editor creates a new file.
-extern std::int16_t CurrentIndex;
-// The entry as the editor loaded it, before any change.
-extern XtrRecord OldRecord;
 
 // The element at index; raises "Subscript out of range" outside the table.
 XtrRecord& XtrEntry(int index);

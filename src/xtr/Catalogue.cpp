@@ -63,6 +63,9 @@ void ScanCatalogue(std::size_t maxEntries) {
     Trap(L"Module1.ScanXTR,  Line ", marker, [&] {
         XtrCount = 0;
         XtrTable.assign(1, XtrRecord{});
+        // Read once per scan: every entry's program is taken against the same
+        // folder, and a setting that cannot be read is told once, not per entry.
+        const std::wstring setting = ReadHostFolderSetting();
         marker = 1;
 
         // Each listing is read to its end before any file is read.
@@ -73,7 +76,7 @@ void ScanCatalogue(std::size_t maxEntries) {
         for (const std::wstring& name : activeNames) {
             if (AddEntry(name, HostFolder, true, maxEntries, marker)) {
                 marker = 3;
-                ReadXTR(XtrCount);
+                ReadXTR(XtrTable.back());
                 marker = 4;
             }
         }
@@ -84,14 +87,14 @@ void ScanCatalogue(std::size_t maxEntries) {
         for (const std::wstring& name : savedNames) {
             if (AddEntry(name, savedFolder, false, maxEntries, marker)) {
                 marker = 6;
-                ReadXTR(XtrCount);
+                ReadXTR(XtrTable.back());
             }
         }
 
         marker = 7;
         const int count = XtrCount;
         for (int i = 1; i <= count; ++i) {
-            const std::wstring program = ProgramPathAbsolute(static_cast<std::int16_t>(i));
+            const std::wstring program = ProgramPathAbsolute(XtrEntry(i), setting);
             marker = 8;
             // A path the system refuses as a name (a "|" in a folder name) is that
             // entry's own problem: not found, reported, and the next entry goes on.

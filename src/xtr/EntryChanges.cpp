@@ -5,7 +5,6 @@
 #include "rules/ErrorTable.h"
 #include "rules/Trap.h"
 #include "rules/XtrNames.h"
-#include "rules/XtrTable.h"
 #include "system/RecycleBin.h"
 #include "system/Win32.h"
 #include "toolkit/Ui.h"
@@ -64,24 +63,6 @@ std::vector<std::wstring> FilesInTheWay(const std::wstring& fileName,
     return paths;
 }
 
-// The operations act on the entry at CurrentIndex: a new element after the
-// last one, for a file the table does not list (yet, or any more).
-XtrRecord& AppendEntry() {
-    if (XtrTable.size() > static_cast<size_t>(INT16_MAX)) {
-        Raise(Err::Overflow);
-    }
-    XtrTable.emplace_back();
-    CurrentIndex = static_cast<std::int16_t>(XtrTable.size() - 1);
-    return XtrTable.back();
-}
-
-// The entry of the file at folder\fileName, found again (a rescan may have
-// moved it while a question waited), or appended when no longer listed.
-XtrRecord& EntryOfFile(const std::wstring& folder, const std::wstring& fileName) {
-    CurrentIndex = IndexOfFile(folder, fileName);
-    return CurrentIndex != 0 ? XtrEntry(CurrentIndex) : AppendEntry();
-}
-
 // What the user changed in the editor; texts compared exactly, letter case counts.
 struct EditMarks {
     bool active, content, name;
@@ -101,10 +82,9 @@ ChangeEnd SaveNewEntry(HWND owner, const XtrRecord& edited) {
     if (!inTheWay.empty() && !AskToReplace(owner, edited.fileName, inTheWay)) {
         return ChangeEnd::Declined;
     }
-    XtrRecord& entry = AppendEntry();
-    entry = edited;
+    XtrRecord entry = edited;
     entry.folder = folder;
-    const TrapResult written = ContentChanged(Replacing::IntoTheBin);
+    const TrapResult written = ContentChanged(entry, ReadHostFolderSetting(), Replacing::IntoTheBin);
     if (!written) {
         TellFailure(owner, edited.fileName, L"saved", written.Error());
         return ChangeEnd::Failed;
@@ -116,8 +96,9 @@ ChangeEnd SaveNewEntry(HWND owner, const XtrRecord& edited) {
 TrapResult ApplyEdit(const XtrRecord& edited, const XtrRecord& loaded, const FileNow& now, bool overChange,
                      const std::wstring& targetFolder, const std::vector<std::wstring>& inTheWay) {
     const EditMarks changed = MarksOf(edited, loaded);
-    XtrRecord& entry = EntryOfFile(loaded.folder, loaded.fileName);
-    entry = edited;
+    // Read once for this save: the program path is stored against one folder.
+    const std::wstring setting = ReadHostFolderSetting();
+    XtrRecord entry = edited;
     entry.folder = loaded.folder;
     // The lines the user left as they were keep the bytes of the file as it is
     // now, read whole; where it cannot be read, of what the scan kept of it.
@@ -139,7 +120,7 @@ TrapResult ApplyEdit(const XtrRecord& edited, const XtrRecord& loaded, const Fil
         // the file it was loaded from and any file of its name in the other
         // folder (the user was asked about each) go into the Recycle Bin.
         entry.folder = targetFolder;
-        const TrapResult written = ContentChanged(Replacing::IntoTheBin);
+        const TrapResult written = ContentChanged(entry, setting, Replacing::IntoTheBin);
         if (!written) {
             return written;
         }
@@ -154,15 +135,17 @@ TrapResult ApplyEdit(const XtrRecord& edited, const XtrRecord& loaded, const Fil
         return written;
     }
     if (!changed.content && !changed.name) {
-        return ActiveChanged(); // moved with its bytes unchanged
+        XtrRecord moved = loaded; // moved with its bytes unchanged
+        moved.active = edited.active;
+        return ActiveChanged(moved);
     }
     if (!changed.active && !changed.name) {
-        return ContentChanged();
+        return ContentChanged(entry, setting);
     }
     // Written into the new state's folder under the new name; the old file goes
     // only once the new one exists.
     entry.folder = targetFolder;
-    return FilenameChanged();
+    return FilenameChanged(entry, loaded, setting);
 }
 } // namespace
 
@@ -208,37 +191,26 @@ ChangeEnd SaveEditedEntry(HWND owner, const XtrRecord& edited, const XtrRecord* 
     return ChangeEnd::Done;
 }
 
-ChangeEnd MoveEntry(HWND owner, XtrRecord chosen) {
+ChangeEnd MoveEntry(HWND owner, const XtrRecord& chosen) {
     const std::vector<std::wstring> inTheWay =
         FilesInTheWay(chosen.fileName, {CatalogueFolder(!chosen.active)}, {});
     if (!inTheWay.empty() && !AskToReplace(owner, chosen.fileName, inTheWay)) {
         return ChangeEnd::Declined;
     }
-    // The question waited, and meanwhile the table may have been read anew: the
-    // file it was chosen for is found again. Not listed any more, it is gone,
-    // and the folders are only read again.
-    CurrentIndex = IndexOfFile(chosen.folder, chosen.fileName);
-    if (CurrentIndex == 0) {
-        RescanAndRebuild();
-        return ChangeEnd::Done;
-    }
-    XtrRecord& entry = XtrEntry(CurrentIndex);
-    entry.active = !entry.active;
-    const TrapResult moved = ActiveChanged();
-    if (!moved) {
-        TellFailure(owner, chosen.fileName, chosen.active ? L"made inactive" : L"made active", moved.Error());
+    // A file another program took away while the question waited is not moved:
+    // the rescan that ends the command shows the disk.
+    XtrRecord moved = chosen;
+    moved.active = !chosen.active;
+    const TrapResult done = ActiveChanged(moved);
+    if (!done) {
+        TellFailure(owner, chosen.fileName, chosen.active ? L"made inactive" : L"made active", done.Error());
         return ChangeEnd::Failed;
     }
     return ChangeEnd::Done;
 }
 
-ChangeEnd DeleteEntry(HWND owner, XtrRecord chosen) {
-    CurrentIndex = IndexOfFile(chosen.folder, chosen.fileName);
-    if (CurrentIndex == 0) {
-        RescanAndRebuild();
-        return ChangeEnd::Done;
-    }
-    const TrapResult deleted = DeleteXTR();
+ChangeEnd DeleteEntry(HWND owner, const XtrRecord& chosen) {
+    const TrapResult deleted = DeleteXTR(chosen);
     if (!deleted) {
         TellFailure(owner, chosen.fileName, L"deleted", deleted.Error());
         return ChangeEnd::Failed;
@@ -246,8 +218,9 @@ ChangeEnd DeleteEntry(HWND owner, XtrRecord chosen) {
     return ChangeEnd::Done;
 }
 
-void InstallDroppedFiles(HWND owner, const std::vector<std::wstring>& paths) {
-    std::wstring notInstalled;
+DropOutcome InstallDroppedFiles(HWND owner, const std::vector<std::wstring>& paths) {
+    DropOutcome outcome;
+    std::wstring& notInstalled = outcome.notInstalled;
     for (const std::wstring& path : paths) {
         const std::wstring fileName(FileNameOf(path));
         if (!HasXtrExtension(fileName) || IsInCatalogueFolder(path)) {
@@ -270,11 +243,16 @@ void InstallDroppedFiles(HWND owner, const std::vector<std::wstring>& paths) {
         if (const TrapResult installed = Trap(kDropLabel, [&] { InstallXtrFile(path); }); !installed) {
             notInstalled += L"\n" + fileName + L": it could not be copied (" +
                             std::wstring(ErrorDescription(installed.Error())) + L")";
+        } else if (outcome.firstInstalled.empty()) {
+            outcome.firstInstalled = fileName;
         }
     }
-    RescanAndRebuild();
-    if (!notInstalled.empty()) {
-        Ui::ShowMessage(owner, L"These dropped files were not installed:\n" + notInstalled, AppTitle,
+    return outcome;
+}
+
+void TellNotInstalled(HWND owner, const DropOutcome& outcome) {
+    if (!outcome.notInstalled.empty()) {
+        Ui::ShowMessage(owner, L"These dropped files were not installed:\n" + outcome.notInstalled, AppTitle,
                         MB_OK | MB_ICONINFORMATION);
     }
 }

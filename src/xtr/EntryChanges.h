@@ -5,7 +5,9 @@
 // into the Recycle Bin, and what the user must be asked first, is settled in
 // this one place. The windows gather what the user chose and pass themselves
 // as the owner of the questions and of the message that tells why a change
-// failed; both go through Ui::ShowMessage.
+// failed; both go through Ui::ShowMessage. Each operation is told the entry
+// it acts on and says how it ended; none rescans: the command that called it
+// rescans once, at its end (Refresh is that rescan).
 //
 // Nothing the user did not ask for is lost: a file of someone else's is
 // replaced only after the user said Yes to a question naming it, and then
@@ -27,23 +29,27 @@ enum class ChangeEnd {
 
 // The editor's OK. edited holds the dialog's values; loaded is the entry as
 // the dialog loaded it, or null when the dialog was opened by New. Only what
-// the user changed is written. The caller rescans afterwards.
+// the user changed is written. Done leaves the entry in the folder its active
+// flag names, under its file name.
 ChangeEnd SaveEditedEntry(HWND owner, const XtrRecord& edited, const XtrRecord* loaded);
 
-// Set Active or Set Inactive: the chosen entry's file into the other folder,
-// then a rescan. The entry is taken as it is now: a rescan while a question
-// waits replaces the table.
-ChangeEnd MoveEntry(HWND owner, XtrRecord chosen);
+// Set Active or Set Inactive: the chosen entry's file (a copy of the entry as
+// it was chosen) into the other folder.
+ChangeEnd MoveEntry(HWND owner, const XtrRecord& chosen);
 
-// Delete, once the user has said Yes: the chosen entry's file into the
-// Recycle Bin, then a rescan.
-ChangeEnd DeleteEntry(HWND owner, XtrRecord chosen);
+// Delete, once the user has said Yes: the chosen entry's file into the Recycle Bin.
+ChangeEnd DeleteEntry(HWND owner, const XtrRecord& chosen);
 
 // Files dropped on the main window: each XTR file from elsewhere becomes an
 // active entry, a copy of its bytes; anything else dropped is ignored, and so
-// are the catalogue's own files. One message at the end names every file
-// that was skipped or could not be installed, and why.
-void InstallDroppedFiles(HWND owner, const std::vector<std::wstring>& paths);
+// are the catalogue's own files.
+struct DropOutcome {
+    std::wstring firstInstalled; // in drop order; empty when none was
+    std::wstring notInstalled;   // a line per file skipped or not installed, and why
+};
+DropOutcome InstallDroppedFiles(HWND owner, const std::vector<std::wstring>& paths);
+// One message names every file that was skipped or could not be installed, and why.
+void TellNotInstalled(HWND owner, const DropOutcome& outcome);
 
 // Refresh: both folders read again. A UI-View32 folder that is gone is told.
 void RefreshCatalogue(HWND owner);

@@ -3,11 +3,9 @@
 #include "host/HostFolder.h"
 #include "rules/ErrorTable.h"
 #include "rules/Trap.h"
-#include "rules/XtrTable.h"
 #include "system/RecycleBin.h"
 #include "system/Win32.h"
 #include "xtr/FileListing.h"
-#include "xtr/GridFill.h"
 #include "xtr/TemporaryFiles.h"
 #include "xtr/XtrFile.h"
 
@@ -55,9 +53,8 @@ void RequireFolder(const std::wstring& folder) {
 }
 } // namespace
 
-TrapResult ActiveChanged() {
-    const TrapResult moved = Trap(L"Module1.ActiveChanged", [] {
-        const XtrRecord& entry = XtrEntry(CurrentIndex);
+TrapResult ActiveChanged(const XtrRecord& entry) {
+    return Trap(L"Module1.ActiveChanged", [&] {
         const std::wstring sourceFolder = CatalogueFolder(!entry.active);
         const std::wstring source = JoinPath(sourceFolder, entry.fileName);
         const std::wstring destination = JoinPath(CatalogueFolder(entry.active), entry.fileName);
@@ -81,30 +78,25 @@ TrapResult ActiveChanged() {
             Check(::DeleteFileW(source.c_str()));
         }
     });
-    if (moved) {
-        RescanAndRebuild();
-    }
-    return moved;
 }
 
-TrapResult FilenameChanged() {
+TrapResult FilenameChanged(const XtrRecord& entry, const XtrRecord& loaded, std::wstring_view setting) {
     TrapResult written = TrapResult::Failure(0); // until the entry is written
     const TrapResult renamed = Trap(L"Module1.FilenameChanged", [&] {
-        const XtrRecord& entry = XtrEntry(CurrentIndex);
-        const std::wstring oldPath = JoinPath(OldRecord.folder, OldRecord.fileName);
+        const std::wstring oldPath = JoinPath(loaded.folder, loaded.fileName);
         const std::wstring newPath = JoinPath(entry.folder, entry.fileName);
 
         if (EqualsIgnoringCase(oldPath, newPath)) {
             // Both names denote one file: rename it to the new spelling, then rewrite it in place.
             if (oldPath != newPath) {
-                RenameLetterCase(OldRecord.folder, oldPath, entry.fileName);
+                RenameLetterCase(loaded.folder, oldPath, entry.fileName);
             }
-            written = ContentChanged();
+            written = ContentChanged(entry, setting);
             return;
         }
         // The new file first: a write that fails must not cost the old one. A
         // file of the new name is someone else's: the caller has asked the user.
-        written = ContentChanged(Replacing::IntoTheBin);
+        written = ContentChanged(entry, setting, Replacing::IntoTheBin);
         if (written && !::DeleteFileW(oldPath.c_str())) {
             const DWORD code = ::GetLastError();
             if (code != ERROR_FILE_NOT_FOUND) {
@@ -121,9 +113,8 @@ TrapResult FilenameChanged() {
     return written || renamed ? written : renamed;
 }
 
-TrapResult DeleteXTR() {
-    const TrapResult deleted = Trap(L"Module1.DeleteXTR", [] {
-        const XtrRecord& entry = XtrEntry(CurrentIndex);
+TrapResult DeleteXTR(const XtrRecord& entry) {
+    return Trap(L"Module1.DeleteXTR", [&] {
         const std::wstring folder = CatalogueFolder(entry.active);
         const std::wstring path = JoinPath(folder, entry.fileName);
         // Gone already (another program deleted it): what the user asked for is
@@ -141,8 +132,4 @@ TrapResult DeleteXTR() {
             Raise(ErrorNumberFromShellFileCode(static_cast<unsigned long>(code)));
         }
     });
-    if (deleted) {
-        RescanAndRebuild();
-    }
-    return deleted;
 }

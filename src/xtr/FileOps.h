@@ -1,21 +1,27 @@
 #pragma once
-// Moving, renaming and deleting the XTR file of the entry at CurrentIndex.
-// Every failure is logged; the results below say what the caller may rely on.
+// Moving, renaming and deleting the XTR file of an entry. None of them reads
+// the catalogue or rescans it: the command that called them rescans once, at
+// its end. Every failure is logged; the results below say what the caller may
+// rely on.
 #include "rules/Trap.h"
+#include "rules/XtrRecord.h"
 
-// Moves the file to the folder that the entry's (already changed) active flag
-// names, then rescans and rebuilds the grid. A failing step ends it without a
-// rescan, and says so.
-TrapResult ActiveChanged();
+#include <string_view>
 
-// Replaces the file named by OldRecord by the entry written under its new name.
-// The old file goes only once the new one is written; a change of letter case
-// alone leaves one file, spelled the new way. True when the entry was written
-// under its new name, even if the old file could not be removed (that is
-// reported, and both files are left).
-TrapResult FilenameChanged();
+// Moves the entry's file into the folder its active flag names (the new
+// state: the caller has set it) from the other one. A file no longer there is
+// no error: nothing is moved. A failing step ends it, and says so.
+TrapResult ActiveChanged(const XtrRecord& entry);
+
+// Replaces loaded's file (the entry as it was read) by entry written under its
+// new name, in entry's folder; setting as for ContentChanged. The old file goes
+// only once the new one is written; a change of letter case alone leaves one
+// file, spelled the new way. True when the entry was written under its new
+// name, even if the old file could not be removed (that is reported, and both
+// files are left).
+TrapResult FilenameChanged(const XtrRecord& entry, const XtrRecord& loaded, std::wstring_view setting);
 
 // Moves the file from the folder the entry's active flag names into the
-// Recycle Bin (deletes it where its drive has none), then rescans and rebuilds
-// the grid; a failure when the file could not go (no rescan then).
-TrapResult DeleteXTR();
+// Recycle Bin (deletes it where its drive has none); a failure when the file
+// could not go.
+TrapResult DeleteXTR(const XtrRecord& entry);

@@ -1,13 +1,11 @@
 #include "xtr/ProgramPaths.h"
 
-#include "host/HostFolder.h"
 #include "rules/HostPaths.h"
-#include "rules/XtrTable.h"
 
-std::wstring ProgramPathAbsolute(std::int16_t index) {
-    return ProgramPathAbsoluteOf(ProgramPathOf(XtrEntry(index)), ReadHostFolderSetting());
+std::wstring ProgramPathAbsolute(const XtrRecord& entry, std::wstring_view setting) {
+    return ProgramPathAbsoluteOf(ProgramPathOf(entry), setting);
 }
 
-std::wstring ProgramPathForFile(std::int16_t index) {
-    return ProgramPathForFileOf(ProgramPathOf(XtrEntry(index)), ReadHostFolderSetting());
+std::wstring ProgramPathForFile(const XtrRecord& entry, std::wstring_view setting) {
+    return ProgramPathForFileOf(ProgramPathOf(entry), setting);
 }

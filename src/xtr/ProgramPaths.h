@@ -1,10 +1,12 @@
 #pragma once
 // An entry's program path, absolute and as an XTR file stores it.
-#include <cstdint>
-#include <string>
+#include "rules/XtrRecord.h"
 
-// The absolute path of XtrTable[index]'s program, and the form an XTR file
-// stores it in (relative to the UI-View32 folder when it lies inside it). Both
-// read UI-View32's folder setting afresh.
-std::wstring ProgramPathAbsolute(std::int16_t index);
-std::wstring ProgramPathForFile(std::int16_t index);
+#include <string>
+#include <string_view>
+
+// The absolute path of the entry's program, and the form an XTR file stores it
+// in (relative to the UI-View32 folder when it lies inside it). setting is
+// UI-View32's folder setting as stored, read once by the scan or the save that asks.
+std::wstring ProgramPathAbsolute(const XtrRecord& entry, std::wstring_view setting);
+std::wstring ProgramPathForFile(const XtrRecord& entry, std::wstring_view setting);

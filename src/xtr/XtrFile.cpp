@@ -1,13 +1,11 @@
 #include "xtr/XtrFile.h"
 
-#include "host/HostFolder.h"
 #include "rules/AppInfo.h"
 #include "rules/ErrorTable.h"
 #include "rules/HostPaths.h"
 #include "rules/Trap.h"
 #include "rules/XtrFormat.h"
 #include "rules/XtrNames.h"
-#include "rules/XtrTable.h"
 #include "system/Win32.h"
 #include "xtr/ProgramPaths.h"
 #include "xtr/TemporaryFiles.h"
@@ -172,10 +170,9 @@ bool ChangedSince(const FileNow& now, const XtrRecord& entry) {
            std::string_view(now.bytes).substr(0, entry.bytes.size()) != entry.bytes;
 }
 
-void ReadXTR(std::int16_t index) {
+void ReadXTR(XtrRecord& entry) {
     int marker = 0;
     Trap(L"Module1.ReadXTR sourceline = ", marker, [&] {
-        XtrRecord& entry = XtrEntry(index);
         entry.unreadable = true; // until the bytes are in
         UniqueFile file = OpenForReading(JoinPath(entry.folder, entry.fileName));
         marker = 100;
@@ -205,9 +202,8 @@ void ReadXTR(std::int16_t index) {
 // changes a path that is no plain file path (a web address, "C:z.exe"). A
 // full path inside the UI-View32 folder is the exception: it is written
 // shortened, on purpose. "yes" stays "yes" while it means True.
-TrapResult ContentChanged(Replacing replacing) {
+TrapResult ContentChanged(const XtrRecord& entry, std::wstring_view setting, Replacing replacing) {
     return Trap(L"Module1.ContentChanged", [&] {
-        const XtrRecord& entry = XtrEntry(CurrentIndex);
         // A typed name could open a device (CON, COM1...) or reach another folder or stream.
         if (!IsPlainFileName(entry.fileName)) {
             Raise(Err::BadFileNameOrNumber);
@@ -225,7 +221,7 @@ TrapResult ContentChanged(Replacing replacing) {
         if (!line(0) || FromAnsi(*line(0)) != entry.title) {
             fresh[0] = ToAnsi(AsOneLine(entry.title));
         }
-        const std::wstring programPath = ProgramPathForFile(CurrentIndex);
+        const std::wstring programPath = ProgramPathForFile(entry, setting);
         const bool shortened = programPath != JoinProgramPath(L"", ProgramPathOf(entry));
         if (!line(1) || shortened || !ReadsAsTheEntrysPath(*line(1), entry)) {
             fresh[1] = ToAnsi(XtrProgramLine(programPath));

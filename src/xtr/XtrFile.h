@@ -7,12 +7,13 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
-// Reads the file named by folder and fileName of XtrTable[index] into its
-// title, program path pieces, autoStart and autoStop, and keeps what it read
-// of the file (bytes, and for a file larger than those its size and
-// last-write time), or marks it unreadable.
-void ReadXTR(std::int16_t index);
+// Reads the file named by the entry's folder and fileName into its title,
+// program path pieces, autoStart and autoStop, and keeps what it read of the
+// file (bytes, and for a file larger than those its size and last-write
+// time), or marks it unreadable.
+void ReadXTR(XtrRecord& entry);
 
 // A file as it is now, read whole, for a save to compare with what the scan
 // kept of it and to save over.
@@ -32,11 +33,14 @@ FileNow ReadFileNow(const std::wstring& path);
 // whatever must be written over it then fails and is told.
 bool ChangedSince(const FileNow& now, const XtrRecord& entry);
 
-// Writes XtrTable[CurrentIndex] to its file, creating or replacing it whole.
+// Writes the entry to the file its folder and fileName name, creating or
+// replacing it whole; setting is UI-View32's folder setting as the save read
+// it, against which the program path is stored.
 // The entry's bytes are the file saved over (empty for a new one): a line
 // whose value the entry leaves as it was keeps its bytes, and so does
 // everything after the fourth line, unless that is only the separator and
 // "created by " line the writer adds, which are renewed. A file at the
 // entry's path is replaced as `replacing` says. When it failed (and was
 // reported), the file at the entry's path is untouched.
-TrapResult ContentChanged(Replacing replacing = Replacing::OwnFile);
+TrapResult ContentChanged(const XtrRecord& entry, std::wstring_view setting,
+                          Replacing replacing = Replacing::OwnFile);

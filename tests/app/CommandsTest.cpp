@@ -161,7 +161,7 @@ TEST_F(CommandsTest, SetActiveMovesBackAndListsAmongTheActive) {
     EXPECT_NE(IndexOf(L"b.xtr", true), 0);
 }
 
-TEST_F(CommandsTest, MoveWhoseCopyFailsIsLoggedWithoutRescan) {
+TEST_F(CommandsTest, MoveThatFailsIsLoggedAndTheRescanShowsTheDisk) {
     WriteBytes(host / L"a.xtr", kActive);
     Start();
     UniqueFile held = HoldOpen(host / L"a.xtr");
@@ -171,7 +171,8 @@ TEST_F(CommandsTest, MoveWhoseCopyFailsIsLoggedWithoutRescan) {
     EXPECT_NE(log.Text().find("in module Module1.ActiveChanged: Permission denied"), std::string::npos);
     EXPECT_TRUE(FileExists(host / L"a.xtr"));
     EXPECT_FALSE(FileExists(InSaved(L"a.xtr")));
-    EXPECT_FALSE(XtrTable[1].active) << "no rescan: the flag stays inverted until the next one";
+    EXPECT_NE(IndexOf(L"a.xtr", true), 0) << "the command's rescan shows the file where it stayed";
+    EXPECT_EQ(IndexOf(L"a.xtr", false), 0);
 }
 
 // A move is one step: a file that could not be deleted after a copy is no

@@ -1,6 +1,7 @@
 #include "rules/AppInfo.h"
 #include "rules/ErrorTable.h"
 #include "support/Worlds.h"
+#include "xtr/GridFill.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -244,12 +245,14 @@ TEST_F(Form2Test, ChangeOfLetterCaseAloneIsARename) {
     EXPECT_TRUE(answers.messages.empty()) << "its own file is no other file";
 }
 
-TEST_F(Form2Test, ActiveAloneMovesTheBytesUnchanged) {
+TEST_F(Form2Test, ActiveAloneMovesTheBytesUnchangedAndRescansOnce) {
     WriteBytes(host / L"alpha.xtr", kAlpha);
     Start();
     Open(&Form1::mnuPopup1Edit_Click, L"alpha.xtr");
     Choose(Editor().cmbActive(), L"NO");
+    const std::uint32_t rescans = RescanCount();
     Click(Editor().cmdOK());
+    EXPECT_EQ(RescanCount() - rescans, 1u);
     EXPECT_FALSE(FileExists(host / L"alpha.xtr"));
     EXPECT_EQ(ReadBytes(InSaved(L"alpha.xtr")), kAlpha);
 }

@@ -1,6 +1,7 @@
 #include "rules/AppInfo.h"
 #include "rules/Trap.h"
 #include "support/Worlds.h"
+#include "xtr/Catalogue.h"
 #include "xtr/ProgramPaths.h"
 
 using namespace testsupport;
@@ -105,14 +106,21 @@ TEST_F(HostFolderTest, ARelativeSettingIsTakenFromTheStartingFolder) {
     EXPECT_TRUE(FolderExists(host / L"UIV\\SavedXTR"));
 }
 
-TEST_F(HostFolderTest, PathRoutinesReadTheSettingAtEachCall) {
-    registry.SetHostFolderSetting(L"C:\\UI-View32\\");
-    XtrTable.assign(2, XtrRecord{});
-    XtrTable[1] = Program(L"C:", L"\\UI-View32\\Addons", L"Tool.exe");
-    EXPECT_EQ(ProgramPathForFile(1), L"Addons\\Tool.exe");
-    registry.SetHostFolderSetting(L"D:\\UIV\\");
-    XtrTable[1] = Program(L"", L"Addons", L"Tool.exe");
-    EXPECT_EQ(ProgramPathAbsolute(1), L"D:\\UIV\\Addons\\Tool.exe");
-    EXPECT_THROW(ProgramPathAbsolute(2), TrapError);
-    XtrTable.assign(1, XtrRecord{});
+// HostFolder stays as start-up set it; each scan takes the programs against
+// the setting as UI-View32 keeps it then, read once for all its entries.
+TEST_F(HostFolderTest, EachScanFollowsTheSettingAsItIsThen) {
+    HostFolder = host.Path();
+    ::CreateDirectoryW((host / L"Addons").c_str(), nullptr);
+    WriteBytes(host / L"Addons\\Tool.exe", "MZ");
+    WriteBytes(host / L"a.xtr", "A\r\nAddons\\Tool.exe\r\n");
+    WriteBytes(host / L"b.xtr", "B\r\nAddons\\Tool.exe\r\n");
+    registry.SetHostFolderSetting(host.Path() + L"\\");
+    ScanXTR();
+    EXPECT_TRUE(XtrTable[1].programFound && XtrTable[2].programFound);
+    registry.SetHostFolderSetting(host / L"Elsewhere\\");
+    ScanXTR();
+    ASSERT_EQ(XtrCount, 2) << "the files stay where start-up found the folder";
+    EXPECT_FALSE(XtrTable[1].programFound || XtrTable[2].programFound);
+    EXPECT_EQ(ProgramPathForFile(Program(L"C:", L"\\UI-View32\\Addons", L"Tool.exe"), L"C:\\UI-View32\\"),
+              L"Addons\\Tool.exe");
 }

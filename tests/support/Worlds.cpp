@@ -74,8 +74,8 @@ bool MainWindowTest::ItemEnabled(std::wstring_view caption) const {
 }
 
 TrapResult MainWindowTest::Rename(int index, const std::wstring& fileName) {
-    CurrentIndex = static_cast<std::int16_t>(index);
-    OldRecord = XtrTable[static_cast<size_t>(index)];
-    XtrTable[static_cast<size_t>(index)].fileName = fileName;
-    return FilenameChanged();
+    const XtrRecord loaded = XtrTable[static_cast<size_t>(index)];
+    XtrRecord renamed = loaded;
+    renamed.fileName = fileName;
+    return FilenameChanged(renamed, loaded, ReadHostFolderSetting());
 }

@@ -72,8 +72,7 @@ class MainWindowTest : public UiViewFolderTest {
     // Whether the last context menu shown had that item (its caption as it reads) enabled.
     bool ItemEnabled(std::wstring_view caption) const;
 
-    // Gives entry `index` a new file name as the editor's OK does, OldRecord
-    // holding the entry as it was.
+    // Gives entry `index` a new file name as the editor's OK does.
     static TrapResult Rename(int index, const std::wstring& fileName);
 
     std::unique_ptr<Form1> form;

@@ -85,7 +85,7 @@ TEST_F(EntryChangesTest, OneQuestionNamesEveryFileReplacedAndYesBinsThemAll) {
     WriteBytes(outside / L"c.xtr", "Dropped C\r\n");
     ScanXTR();
     answers.messageReplies = {IDNO};
-    InstallDroppedFiles(nullptr, {outside / L"c.xtr"});
+    TellNotInstalled(nullptr, InstallDroppedFiles(nullptr, {outside / L"c.xtr"}));
     ASSERT_EQ(answers.messages.size(), 2u) << "the question, then what was not installed";
     EXPECT_EQ(answers.messages[0].text,
               L"c.xtr already exists in the UI-View32 folder and in SavedXTR. Do you want to replace both?");
@@ -187,7 +187,7 @@ TEST_F(EntryChangesTest, ABinThatKeepsTheFileIsAFailure) {
     RemoveTree(bin.WineTrash());
     EXPECT_EQ(DeleteEntry(nullptr, Scanned(L"b.xtr")), ChangeEnd::Failed);
     answers.messageReplies = {IDYES};
-    InstallDroppedFiles(nullptr, {outside / L"b.xtr"});
+    TellNotInstalled(nullptr, InstallDroppedFiles(nullptr, {outside / L"b.xtr"}));
     EXPECT_EQ(ReadBytes(host / L"b.xtr"), "B\r\n");
     ASSERT_EQ(answers.messages.size(), 3u);
     EXPECT_EQ(answers.messages[0].text, L"The XTR file b.xtr could not be deleted: Path/File access error");

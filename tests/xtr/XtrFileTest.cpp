@@ -8,20 +8,22 @@ using namespace testsupport;
 namespace {
 class XtrFileTest : public XtrFixture {
   protected:
-    // Entry 1 of the table names folder\name.
+    // The entry the test writes or reads names folder\name.
     XtrRecord& EntryFor(const std::wstring& folder, const std::wstring& name) {
-        XtrTable.assign(2, XtrRecord{});
-        XtrTable[1].folder = folder;
-        XtrTable[1].fileName = name;
-        CurrentIndex = 1;
-        return XtrTable[1];
+        entry_ = XtrRecord{};
+        entry_.folder = folder;
+        entry_.fileName = name;
+        return entry_;
     }
 
     XtrRecord ReadBack(const std::wstring& folder, const std::wstring& name) {
-        EntryFor(folder, name);
-        ReadXTR(1);
-        return XtrTable[1];
+        ReadXTR(EntryFor(folder, name));
+        return entry_;
     }
+
+    TrapResult Write() { return ContentChanged(entry_, ReadHostFolderSetting()); }
+
+    XtrRecord entry_;
 
     static std::string LocalDateAndTime() {
         SYSTEMTIME now;
@@ -77,14 +79,10 @@ TEST_F(XtrFileTest, AFileInUseIsReportedAndLeavesTheEntryAsItWas) {
     ASSERT_TRUE(static_cast<bool>(holder));
     XtrRecord& entry = EntryFor(host.Path(), L"busy.xtr");
     entry.title = L"before";
-    ReadXTR(1);
-    EXPECT_EQ(XtrTable[1].title, L"before");
+    ReadXTR(entry);
+    EXPECT_EQ(entry.title, L"before");
     ASSERT_EQ(Reports().size(), 1u);
     EXPECT_EQ(Reports()[0], "70 in module Module1.ReadXTR sourceline = 0: Permission denied");
-
-    ReadXTR(7);
-    ASSERT_EQ(Reports().size(), 2u);
-    EXPECT_EQ(Reports()[1], "9 in module Module1.ReadXTR sourceline = 0: Subscript out of range");
 }
 
 TEST_F(XtrFileTest, WrittenFileIsByteExactAndReadsBack) {
@@ -96,7 +94,7 @@ TEST_F(XtrFileTest, WrittenFileIsByteExactAndReadsBack) {
     entry.programFile = L"wx.exe";
     entry.autoStart = true;
     const std::string expectedStamp = LocalDateAndTime();
-    ContentChanged();
+    Write();
     EXPECT_TRUE(Reports().empty());
 
     const std::string bytes = ReadBytes(host / L"Wx.xtr");
@@ -127,7 +125,7 @@ TEST_F(XtrFileTest, WriterStoresPathsInsideTheHostFolderRelativeAndReplacesTheWh
     entry.programDrive = host.Path().substr(0, 2);
     entry.programDir = host.Path().substr(2) + L"\\Addons";
     entry.programFile = L"t.exe";
-    ContentChanged();
+    Write();
     const std::string bytes = ReadBytes(host / L"rel.xtr");
     EXPECT_EQ(bytes.substr(0, 16), "\r\nAddons\\t.exe\r\n");
     EXPECT_EQ(bytes.find('#'), std::string::npos) << "nothing of the old content is left";
@@ -137,7 +135,7 @@ TEST_F(XtrFileTest, WriterStoresPathsInsideTheHostFolderRelativeAndReplacesTheWh
 TEST_F(XtrFileTest, FailedWritesLeaveNoFileBehind) {
     // A folder that does not exist: no file and one report.
     EntryFor(host / L"missing", L"a.xtr").title = L"x";
-    ContentChanged();
+    Write();
     EXPECT_FALSE(FolderExists(host / L"missing"));
     ASSERT_EQ(Reports().size(), 1u);
     EXPECT_EQ(Reports()[0], "76 in module Module1.ContentChanged: Path not found");
@@ -148,7 +146,7 @@ TEST_F(XtrFileTest, FailedWritesLeaveNoFileBehind) {
         const UniqueFile holder = HoldOpen(host / L"busy.xtr");
         ASSERT_TRUE(static_cast<bool>(holder));
         EntryFor(host.Path(), L"busy.xtr").title = L"new";
-        ContentChanged();
+        Write();
     }
     EXPECT_EQ(ReadBytes(host / L"busy.xtr"), "old\r\n");
     EXPECT_EQ(Reports().size(), 2u);
@@ -156,7 +154,7 @@ TEST_F(XtrFileTest, FailedWritesLeaveNoFileBehind) {
     // A folder in the target's place.
     ::CreateDirectoryW((host / L"dir.xtr").c_str(), nullptr);
     EntryFor(host.Path(), L"dir.xtr");
-    ContentChanged();
+    Write();
     EXPECT_TRUE(FolderExists(host / L"dir.xtr"));
     EXPECT_EQ(Reports().size(), 3u);
 
@@ -167,7 +165,7 @@ TEST_F(XtrFileTest, DeviceAndUnsafeNamesAreNeverWritten) {
     for (const wchar_t* name :
          {L"CON.xtr", L"nul.xtr", L"com1.XTR", L"a.xtr:stream", L"..\\up.xtr", L"a?.xtr"}) {
         EntryFor(host.Path(), name).title = L"x";
-        ContentChanged();
+        Write();
         ASSERT_FALSE(Reports().empty()) << name;
         EXPECT_EQ(Reports().back(), "52 in module Module1.ContentChanged: Bad file name or number") << name;
     }
