@@ -23,12 +23,22 @@ std::int16_t TrappedErrorNumber(std::exception_ptr failure) noexcept {
     }
 }
 
-std::int16_t ReportTrapped(std::wstring_view label, std::exception_ptr failure) noexcept {
+unsigned long TrappedSystemCode(std::exception_ptr failure) noexcept {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const TrapError& error) {
+        return error.SystemCode();
+    } catch (...) {
+        return 0;
+    }
+}
+
+TrapResult ReportTrapped(std::wstring_view label, std::exception_ptr failure) noexcept {
     const std::int16_t number = TrappedErrorNumber(failure);
     try {
         ReportError(number, label);
     } catch (...) {
         // The log is the last resort: there is nowhere left to report to.
     }
-    return number;
+    return TrapResult::Failure(number, TrappedSystemCode(failure));
 }

@@ -14,14 +14,19 @@
 // ends the program.
 void ReportError(std::int16_t number, std::wstring_view label);
 
-// A failure carrying the program's error number (see ErrorTable.h).
+// A failure carrying the program's error number (see ErrorTable.h) and, where
+// the system gave one, its own error code: several codes share one number
+// ("Permission denied" is also a file in use), and what the user is told
+// must say which.
 class TrapError {
   public:
-    explicit TrapError(int number) : number_(number) {}
+    explicit TrapError(int number, unsigned long systemCode = 0) : number_(number), systemCode_(systemCode) {}
     int Number() const { return number_; }
+    unsigned long SystemCode() const { return systemCode_; }
 
   private:
     int number_;
+    unsigned long systemCode_;
 };
 
 [[noreturn]] inline void Raise(int number) { throw TrapError(number); }
@@ -32,25 +37,32 @@ class TrapError {
 class TrapResult {
   public:
     TrapResult() = default;
-    static TrapResult Failure(std::int16_t error) {
+    static TrapResult Failure(std::int16_t error, unsigned long systemCode = 0) {
         TrapResult result;
         result.failed_ = true;
         result.error_ = error;
+        result.systemCode_ = systemCode;
         return result;
     }
     explicit operator bool() const { return !failed_; }
     std::int16_t Error() const { return error_; }
+    // The system's error code behind the error, 0 when there was none.
+    unsigned long SystemCode() const { return systemCode_; }
 
   private:
     bool failed_ = false;
     std::int16_t error_ = 0;
+    unsigned long systemCode_ = 0;
 };
 
 // The error number of whatever was thrown, wrapped to a signed 16-bit value.
 std::int16_t TrappedErrorNumber(std::exception_ptr failure) noexcept;
 
-// Reports the failure in flight under the given label and returns its number. Never throws.
-std::int16_t ReportTrapped(std::wstring_view label, std::exception_ptr failure) noexcept;
+// The system's error code a failure carries, 0 when none.
+unsigned long TrappedSystemCode(std::exception_ptr failure) noexcept;
+
+// Reports the failure in flight under the given label and says how it ended. Never throws.
+TrapResult ReportTrapped(std::wstring_view label, std::exception_ptr failure) noexcept;
 
 // Runs body; on failure reports under label, and says so.
 template <class Body> TrapResult Trap(std::wstring_view label, Body&& body) noexcept {
@@ -58,7 +70,7 @@ template <class Body> TrapResult Trap(std::wstring_view label, Body&& body) noex
         body();
         return {};
     } catch (...) {
-        return TrapResult::Failure(ReportTrapped(label, std::current_exception()));
+        return ReportTrapped(label, std::current_exception());
     }
 }
 
@@ -77,6 +89,6 @@ TrapResult Trap(std::wstring_view labelPrefix, const int& marker, Body&& body) n
         } catch (...) {
             label = labelPrefix;
         }
-        return TrapResult::Failure(ReportTrapped(label, failure));
+        return ReportTrapped(label, failure);
     }
 }

@@ -3,7 +3,7 @@
 #include "rules/ErrorTable.h"
 #include "rules/Trap.h"
 
-void RaiseSystemError(unsigned long code) { Raise(ErrorNumberFromSystemCode(code)); }
+void RaiseSystemError(unsigned long code) { throw TrapError(ErrorNumberFromSystemCode(code), code); }
 
 void RaiseLastError() { RaiseSystemError(::GetLastError()); }
 

@@ -8,11 +8,13 @@
 #include "system/RecycleBin.h"
 #include "system/Win32.h"
 #include "toolkit/Ui.h"
-#include "xtr/Catalogue.h"
 #include "xtr/FileOps.h"
 #include "xtr/GridFill.h"
+#include "xtr/TemporaryFiles.h"
 #include "xtr/XtrFile.h"
 #include "xtr/XtrInstall.h"
+
+#include <functional>
 
 namespace {
 constexpr wchar_t kSaveLabel[] = L"Form2.cmdOK_Click";
@@ -37,11 +39,66 @@ bool AskToReplace(HWND owner, const std::wstring& fileName, const std::vector<st
                AppTitle, MB_YESNO | MB_DEFBUTTON2) == IDYES;
 }
 
-void TellFailure(HWND owner, const std::wstring& fileName, const wchar_t* notDone, std::int16_t error) {
-    Ui::ShowMessage(owner,
-                    L"The XTR file " + fileName + L" could not be " + notDone + L": " +
-                        std::wstring(ErrorDescription(error)),
-                    AppTitle, MB_OK | MB_ICONSTOP);
+// Whether the folder lets Quillon make a file in it: a file that could not be
+// written there may have been refused by the folder rather than for itself.
+bool FolderRefusesWriting(const std::wstring& folder) {
+    const TrapResult probed = Trap(L"Module1.FolderProbe", [&] {
+        MakeTemporary(folder, [](const std::wstring& path) {
+            const UniqueFile probe(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                                 FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
+                                                 nullptr));
+            return static_cast<bool>(probe);
+        });
+    });
+    return !probed && probed.SystemCode() == ERROR_ACCESS_DENIED;
+}
+
+// Why a step failed, in the user's words: what the error number alone would
+// leave unsaid (a file in use, a read-only file, a folder that refuses) is
+// told by what the system said and by a look at the files involved.
+std::wstring ReasonFor(const TrapResult& failure, const std::vector<std::wstring>& paths) {
+    const unsigned long code = failure.SystemCode();
+    if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION) {
+        return L"it is in use by another program";
+    }
+    if (failure.Error() == Err::BadFileNameOrNumber) {
+        return L"Windows cannot use that name for a file";
+    }
+    if (failure.Error() == Err::PermissionDenied) {
+        // Some steps (the shell's bin among them) say only "denied": a file
+        // that cannot even be opened to be removed is held by another program.
+        for (const std::wstring& path : paths) {
+            const UniqueFile probe(
+                ::CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+            if (!probe && ::GetLastError() == ERROR_SHARING_VIOLATION) {
+                return L"it is in use by another program";
+            }
+        }
+        for (const std::wstring& path : paths) {
+            const DWORD attributes = ::GetFileAttributesW(path.c_str());
+            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
+                (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+                return std::wstring(FileNameOf(path)) + L" " + InFolderOf(path) + L" is read-only";
+            }
+        }
+        for (const std::wstring& path : paths) {
+            const std::wstring folder(FolderOf(path));
+            if (FolderRefusesWriting(folder)) {
+                return L"the folder " + folder + L" does not let Quillon change its files";
+            }
+        }
+    }
+    return std::wstring(ErrorDescription(failure.Error()));
+}
+
+// Tells why a command the user gave could not be done; paths are the files
+// it worked on, each in its folder.
+void TellFailure(HWND owner, const std::wstring& fileName, const wchar_t* notDone, const TrapResult& failure,
+                 const std::vector<std::wstring>& paths) {
+    Ui::ShowMessage(
+        owner, L"The XTR file " + fileName + L" could not be " + notDone + L": " + ReasonFor(failure, paths),
+        AppTitle, MB_OK | MB_ICONSTOP);
 }
 
 // The files of that name that stand in the given folders and are not the
@@ -63,6 +120,66 @@ std::vector<std::wstring> FilesInTheWay(const std::wstring& fileName,
     return paths;
 }
 
+// What a file is now, as far as a question about it is concerned: a file
+// replaced while the user answered is not the one they were asked about.
+struct FileStamp {
+    DWORD attributes = INVALID_FILE_ATTRIBUTES;
+    FILETIME lastWrite{};
+    DWORD sizeLow = 0, sizeHigh = 0;
+    bool operator==(const FileStamp& other) const {
+        return attributes == other.attributes && ::CompareFileTime(&lastWrite, &other.lastWrite) == 0 &&
+               sizeLow == other.sizeLow && sizeHigh == other.sizeHigh;
+    }
+};
+std::vector<FileStamp> StampsOf(const std::vector<std::wstring>& paths) {
+    std::vector<FileStamp> stamps;
+    for (const std::wstring& path : paths) {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        FileStamp stamp;
+        if (::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+            stamp = {data.dwFileAttributes, data.ftLastWriteTime, data.nFileSizeLow, data.nFileSizeHigh};
+        }
+        stamps.push_back(stamp);
+    }
+    return stamps;
+}
+
+// Asks about the files in the way (as inTheWay finds them) until none of them
+// changed, came or went while the user answered: what is replaced is what the
+// user said Yes to. False for No; paths then holds what was asked about.
+bool ConfirmReplacing(HWND owner, const std::wstring& fileName,
+                      const std::function<std::vector<std::wstring>()>& inTheWay,
+                      std::vector<std::wstring>& paths) {
+    for (;;) {
+        paths = inTheWay();
+        if (paths.empty()) {
+            return true;
+        }
+        const std::vector<FileStamp> asked = StampsOf(paths);
+        if (!AskToReplace(owner, fileName, paths)) {
+            return false;
+        }
+        if (inTheWay() == paths && StampsOf(paths) == asked) {
+            return true;
+        }
+    }
+}
+
+// The files the entry's own file would meet under its new name: in the
+// folder it goes to, and, so that it is never both active and inactive, in
+// the other one.
+std::vector<std::wstring> BothFolders() { return {HostFolder, SavedXtrFolder()}; }
+
+// After the entry is written where it belongs, the file of its name in the
+// other folder (the user was asked about it) goes into the Recycle Bin.
+void BinTheOthers(const std::vector<std::wstring>& inTheWay, const std::wstring& target) {
+    for (const std::wstring& path : inTheWay) {
+        if (!EqualsIgnoringCase(path, target)) {
+            MoveToRecycleBin(path);
+        }
+    }
+}
+
 // What the user changed in the editor; texts compared exactly, letter case counts.
 struct EditMarks {
     bool active, content, name;
@@ -76,19 +193,22 @@ EditMarks MarksOf(const XtrRecord& edited, const XtrRecord& loaded) {
             edited.fileName != loaded.fileName};
 }
 
-ChangeEnd SaveNewEntry(HWND owner, const XtrRecord& edited) {
+// A new entry. The caller tells a failure.
+ChangeEnd SaveNewEntry(HWND owner, const XtrRecord& edited, TrapResult& saved) {
     const std::wstring folder = CatalogueFolder(edited.active);
-    const std::vector<std::wstring> inTheWay = FilesInTheWay(edited.fileName, {folder}, {});
-    if (!inTheWay.empty() && !AskToReplace(owner, edited.fileName, inTheWay)) {
+    std::vector<std::wstring> inTheWay;
+    if (!ConfirmReplacing(
+            owner, edited.fileName, [&] { return FilesInTheWay(edited.fileName, BothFolders(), {}); },
+            inTheWay)) {
         return ChangeEnd::Declined;
     }
     XtrRecord entry = edited;
     entry.folder = folder;
-    const TrapResult written = ContentChanged(entry, ReadHostFolderSetting(), Replacing::IntoTheBin);
-    if (!written) {
-        TellFailure(owner, edited.fileName, L"saved", written.Error());
+    saved = ContentChanged(entry, ReadHostFolderSetting(), Replacing::IntoTheBin);
+    if (!saved) {
         return ChangeEnd::Failed;
     }
+    BinTheOthers(inTheWay, JoinPath(folder, edited.fileName));
     return ChangeEnd::Done;
 }
 
@@ -124,77 +244,124 @@ TrapResult ApplyEdit(const XtrRecord& edited, const XtrRecord& loaded, const Fil
         if (!written) {
             return written;
         }
-        const std::wstring target = JoinPath(targetFolder, edited.fileName);
         std::vector<std::wstring> leftOver = inTheWay;
         leftOver.push_back(JoinPath(loaded.folder, loaded.fileName));
-        for (const std::wstring& path : leftOver) {
-            if (!EqualsIgnoringCase(path, target)) {
-                MoveToRecycleBin(path);
-            }
-        }
+        BinTheOthers(leftOver, JoinPath(targetFolder, edited.fileName));
         return written;
     }
+    TrapResult done;
     if (!changed.content && !changed.name) {
         XtrRecord moved = loaded; // moved with its bytes unchanged
         moved.active = edited.active;
-        return ActiveChanged(moved);
+        done = ActiveChanged(moved);
+    } else if (!changed.active && !changed.name) {
+        done = ContentChanged(entry, setting);
+    } else {
+        // Written into the new state's folder under the new name; the old file
+        // goes only once the new one exists.
+        entry.folder = targetFolder;
+        done = FilenameChanged(entry, loaded, setting);
     }
-    if (!changed.active && !changed.name) {
-        return ContentChanged(entry, setting);
+    if (done) {
+        BinTheOthers(inTheWay, JoinPath(targetFolder, edited.fileName));
     }
-    // Written into the new state's folder under the new name; the old file goes
-    // only once the new one exists.
-    entry.folder = targetFolder;
-    return FilenameChanged(entry, loaded, setting);
+    return done;
+}
+
+// The files a save works on: the one it was loaded from and the one it writes.
+std::vector<std::wstring> SavePaths(const XtrRecord& edited, const XtrRecord* loaded) {
+    std::vector<std::wstring> paths;
+    if (loaded != nullptr) {
+        paths.push_back(JoinPath(loaded->folder, loaded->fileName));
+    }
+    paths.push_back(JoinPath(CatalogueFolder(edited.active), edited.fileName));
+    return paths;
+}
+
+bool AskToSaveOver(HWND owner, const XtrRecord& loaded) {
+    // Unread, it may hold anything: the user decides without being told a
+    // change that may not have happened.
+    const std::wstring question =
+        loaded.unreadable
+            ? L"Quillon could not read " + loaded.fileName +
+                  L" when it listed it, so it cannot tell what the file holds now. Do you want to save your "
+                  L"version?"
+            : loaded.fileName + L" was changed or removed by another program since Quillon read it. Do you "
+                                L"want to save your version?";
+    return Ui::ShowMessage(owner, question, AppTitle, MB_YESNO | MB_DEFBUTTON2) == IDYES;
+}
+
+bool SameNow(const FileNow& a, const FileNow& b) {
+    return a.state == b.state && a.size == b.size && a.lastWrite == b.lastWrite && a.bytes == b.bytes;
+}
+
+ChangeEnd SaveExistingEntry(HWND owner, const XtrRecord& edited, const XtrRecord& loaded, TrapResult& saved) {
+    const EditMarks changed = MarksOf(edited, loaded);
+    if (!changed.Any()) {
+        return ChangeEnd::Done; // nothing to write
+    }
+    // A listed file whose name Windows cannot use (a "?" in a name another
+    // system gave it) cannot be read again or saved over: said at once, not
+    // taken for a change made by another program.
+    if (!IsPlainFileName(loaded.fileName)) {
+        Raise(Err::BadFileNameOrNumber);
+    }
+    const std::wstring oldPath = JoinPath(loaded.folder, loaded.fileName);
+    const std::wstring targetFolder = changed.active ? CatalogueFolder(edited.active) : loaded.folder;
+    FileNow now;
+    bool overChange = false;
+    std::vector<std::wstring> inTheWay;
+    // The questions wait for the user; another program, a second Quillon among
+    // them, may change the file meanwhile. The file is looked at again after
+    // the last answer, and asked about again when it changed.
+    for (;;) {
+        now = ReadFileNow(oldPath);
+        overChange = ChangedSince(now, loaded);
+        if (overChange && !AskToSaveOver(owner, loaded)) {
+            return ChangeEnd::Declined;
+        }
+        // A new name or folder, or a version saved over a change, must not
+        // leave the entry both active and inactive.
+        const bool elsewhere = changed.name || changed.active || overChange;
+        if (!ConfirmReplacing(
+                owner, edited.fileName,
+                [&] {
+                    return FilesInTheWay(edited.fileName,
+                                         elsewhere ? BothFolders() : std::vector{targetFolder}, oldPath);
+                },
+                inTheWay)) {
+            return ChangeEnd::Declined;
+        }
+        if (SameNow(ReadFileNow(oldPath), now)) {
+            break;
+        }
+    }
+    saved = ApplyEdit(edited, loaded, now, overChange, targetFolder, inTheWay);
+    return saved ? ChangeEnd::Done : ChangeEnd::Failed;
 }
 } // namespace
 
 ChangeEnd SaveEditedEntry(HWND owner, const XtrRecord& edited, const XtrRecord* loaded) {
-    if (loaded == nullptr) {
-        return SaveNewEntry(owner, edited);
-    }
-    if (!MarksOf(edited, *loaded).Any()) {
-        return ChangeEnd::Done; // nothing to write
-    }
-    const std::wstring oldPath = JoinPath(loaded->folder, loaded->fileName);
-    const FileNow now = ReadFileNow(oldPath);
-    // Another program, a second Quillon among them, may have changed, moved or
-    // removed the file since it was read: the user decides whether their version wins.
-    const bool overChange = ChangedSince(now, *loaded);
-    if (overChange &&
-        Ui::ShowMessage(
-            owner,
-            loaded->fileName +
-                L" was changed or removed by another program since Quillon read it. Do you want to "
-                L"save your version?",
-            AppTitle, MB_YESNO | MB_DEFBUTTON2) != IDYES) {
-        return ChangeEnd::Declined;
-    }
-    const std::wstring targetFolder =
-        edited.active != loaded->active ? CatalogueFolder(edited.active) : loaded->folder;
-    std::vector<std::wstring> folders = {targetFolder};
-    // Saved over a change, the entry must not end both active and inactive.
-    if (overChange) {
-        folders.push_back(CatalogueFolder(!EqualsIgnoringCase(targetFolder, HostFolder)));
-    }
-    const std::vector<std::wstring> inTheWay = FilesInTheWay(edited.fileName, folders, oldPath);
-    if (!inTheWay.empty() && !AskToReplace(owner, edited.fileName, inTheWay)) {
-        return ChangeEnd::Declined;
-    }
+    ChangeEnd end = ChangeEnd::Failed;
     TrapResult saved;
-    const TrapResult applied = Trap(
-        kSaveLabel, [&] { saved = ApplyEdit(edited, *loaded, now, overChange, targetFolder, inTheWay); });
-    if (!saved || !applied) {
-        TellFailure(owner, edited.fileName, L"saved", !saved ? saved.Error() : applied.Error());
+    // Every failure of the save is told, whichever step it came from.
+    const TrapResult trapped = Trap(kSaveLabel, [&] {
+        end = loaded == nullptr ? SaveNewEntry(owner, edited, saved)
+                                : SaveExistingEntry(owner, edited, *loaded, saved);
+    });
+    if (!trapped || !saved) {
+        TellFailure(owner, edited.fileName, L"saved", !saved ? saved : trapped, SavePaths(edited, loaded));
         return ChangeEnd::Failed;
     }
-    return ChangeEnd::Done;
+    return end;
 }
 
 ChangeEnd MoveEntry(HWND owner, const XtrRecord& chosen) {
-    const std::vector<std::wstring> inTheWay =
-        FilesInTheWay(chosen.fileName, {CatalogueFolder(!chosen.active)}, {});
-    if (!inTheWay.empty() && !AskToReplace(owner, chosen.fileName, inTheWay)) {
+    const std::wstring destination = CatalogueFolder(!chosen.active);
+    std::vector<std::wstring> inTheWay;
+    if (!ConfirmReplacing(
+            owner, chosen.fileName, [&] { return FilesInTheWay(chosen.fileName, {destination}, {}); },
+            inTheWay)) {
         return ChangeEnd::Declined;
     }
     // A file another program took away while the question waited is not moved:
@@ -203,7 +370,8 @@ ChangeEnd MoveEntry(HWND owner, const XtrRecord& chosen) {
     moved.active = !chosen.active;
     const TrapResult done = ActiveChanged(moved);
     if (!done) {
-        TellFailure(owner, chosen.fileName, chosen.active ? L"made inactive" : L"made active", done.Error());
+        TellFailure(owner, chosen.fileName, chosen.active ? L"made inactive" : L"made active", done,
+                    {JoinPath(chosen.folder, chosen.fileName), JoinPath(destination, chosen.fileName)});
         return ChangeEnd::Failed;
     }
     return ChangeEnd::Done;
@@ -212,7 +380,7 @@ ChangeEnd MoveEntry(HWND owner, const XtrRecord& chosen) {
 ChangeEnd DeleteEntry(HWND owner, const XtrRecord& chosen) {
     const TrapResult deleted = DeleteXTR(chosen);
     if (!deleted) {
-        TellFailure(owner, chosen.fileName, L"deleted", deleted.Error());
+        TellFailure(owner, chosen.fileName, L"deleted", deleted, {JoinPath(chosen.folder, chosen.fileName)});
         return ChangeEnd::Failed;
     }
     return ChangeEnd::Done;
@@ -223,7 +391,12 @@ DropOutcome InstallDroppedFiles(HWND owner, const std::vector<std::wstring>& pat
     std::wstring& notInstalled = outcome.notInstalled;
     for (const std::wstring& path : paths) {
         const std::wstring fileName(FileNameOf(path));
-        if (!HasXtrExtension(fileName) || IsInCatalogueFolder(path)) {
+        if (!HasXtrExtension(fileName) || EqualsIgnoringCase(FolderOf(path), HostFolder)) {
+            continue; // an active entry already
+        }
+        if (IsInCatalogueFolder(path)) {
+            notInstalled +=
+                L"\n" + fileName + L": it is an inactive entry already; Set Active makes it active";
             continue;
         }
         if (const std::optional<std::wstring> why = WhyNotAnXtrFile(path)) {
@@ -231,9 +404,9 @@ DropOutcome InstallDroppedFiles(HWND owner, const std::vector<std::wstring>& pat
             continue;
         }
         // Installed as active, the entry is listed once: a file of its name in either folder goes.
-        const std::vector<std::wstring> inTheWay =
-            FilesInTheWay(fileName, {HostFolder, SavedXtrFolder()}, {});
-        if (!inTheWay.empty() && !AskToReplace(owner, fileName, inTheWay)) {
+        std::vector<std::wstring> inTheWay;
+        if (!ConfirmReplacing(
+                owner, fileName, [&] { return FilesInTheWay(fileName, BothFolders(), {}); }, inTheWay)) {
             notInstalled +=
                 L"\n" + fileName +
                 (inTheWay.size() == 1 ? L": skipped, the file of that name already there was kept"
@@ -242,7 +415,7 @@ DropOutcome InstallDroppedFiles(HWND owner, const std::vector<std::wstring>& pat
         }
         if (const TrapResult installed = Trap(kDropLabel, [&] { InstallXtrFile(path); }); !installed) {
             notInstalled += L"\n" + fileName + L": it could not be copied (" +
-                            std::wstring(ErrorDescription(installed.Error())) + L")";
+                            ReasonFor(installed, {path, JoinPath(HostFolder, fileName)}) + L")";
         } else if (outcome.firstInstalled.empty()) {
             outcome.firstInstalled = fileName;
         }

@@ -97,7 +97,12 @@ TrapResult FilenameChanged(const XtrRecord& entry, const XtrRecord& loaded, std:
         // The new file first: a write that fails must not cost the old one. A
         // file of the new name is someone else's: the caller has asked the user.
         written = ContentChanged(entry, setting, Replacing::IntoTheBin);
-        if (written && !::DeleteFileW(oldPath.c_str())) {
+        // The old file holds what the new one carries, unless another program
+        // wrote into it since: then it goes into the Recycle Bin, not away.
+        const FileNow old = written ? ReadFileNow(oldPath) : FileNow{};
+        if (old.state == FileNow::State::Read && old.bytes != entry.bytes) {
+            MoveToRecycleBin(oldPath);
+        } else if (written && !::DeleteFileW(oldPath.c_str())) {
             const DWORD code = ::GetLastError();
             if (code != ERROR_FILE_NOT_FOUND) {
                 RaiseSystemError(code);

@@ -83,7 +83,8 @@ TEST_F(SafetyTest, AnEntryUnreadableAtTheScanIsWrittenOnlyWhenTheUserSaysSo) {
     ComboBox_SetCurSel(Editor().cmbAutoShutdown(), 0);
     PressOk();
     ASSERT_EQ(answers.messages.size(), 1u);
-    EXPECT_EQ(answers.messages[0].text, L"a.xtr" + std::wstring(kChangedQuestion));
+    EXPECT_EQ(answers.messages[0].text.find(L"Quillon could not read a.xtr when it listed it"), 0u)
+        << "no change by another program is claimed";
     EXPECT_EQ(answers.messages[0].flags, static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2));
     EXPECT_EQ(ReadBytes(host / L"a.xtr"), kA) << "No writes nothing";
     ASSERT_TRUE(Editor().IsLoaded()) << "and keeps the dialog";

@@ -362,13 +362,14 @@ TEST_F(Form2Test, ReplacingAnotherFileIsAskedAndNoWritesNothing) {
     EXPECT_FALSE(Editor().IsLoaded());
     EXPECT_EQ(LinesOf(host / L"new_xtr.xtr").at(0), "your description");
 
-    // A rename onto another entry's name.
+    // A rename onto another entry's name asks about it in both folders: the
+    // entry must not end both active and inactive.
     Open(&Form1::mnuPopup1Edit_Click, L"new_xtr.xtr");
     Type(Editor().txtFilename(), L"beta.xtr");
     Click(Editor().cmdOK());
     ASSERT_EQ(answers.messages.size(), 3u);
     EXPECT_EQ(answers.messages[2].text,
-              L"beta.xtr already exists in the UI-View32 folder. Do you want to replace it?");
+              L"beta.xtr already exists in the UI-View32 folder and in SavedXTR. Do you want to replace both?");
     EXPECT_TRUE(FileExists(host / L"new_xtr.xtr"));
     EXPECT_EQ(ReadBytes(host / L"beta.xtr"), kBeta);
     Click(Editor().cmdQuit());
@@ -393,8 +394,8 @@ TEST_F(Form2Test, AFailedWriteKeepsTheDialogAndSaysWhy) {
     EXPECT_EQ(ShownText(Editor().txtTitle()) + L"|" + ShownText(Editor().txtFilename()),
               L"Typed with care|a?b.xtr");
     ASSERT_EQ(answers.messages.size(), 1u);
-    EXPECT_EQ(answers.messages[0].text, L"The XTR file a?b.xtr could not be saved: " +
-                                            std::wstring(ErrorDescription(Err::BadFileNameOrNumber)));
+    EXPECT_EQ(answers.messages[0].text, std::wstring(L"The XTR file a?b.xtr could not be saved: ") +
+                                            L"Windows cannot use that name for a file");
     EXPECT_EQ(answers.messages[0].title, AppTitle);
     EXPECT_TRUE(answers.messages[0].flags & MB_ICONSTOP);
     EXPECT_NE(log.Text().find("Module1.ContentChanged"), std::string::npos) << log.Text();

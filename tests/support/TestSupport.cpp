@@ -178,17 +178,12 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
 
 } // namespace
 
-RecycleBinView::RecycleBinView() : wine_(UnderWine()), trash_(wine_ ? WineTrashFolder() : std::wstring()) {
-    if (!trash_.empty()) {
-        RemoveTree(trash_);
-    }
-}
+// ctest runs two test programs at a time, and both bin into the one trash of
+// the build tree: a view never empties it, and takes only what came from the
+// path asked for.
+RecycleBinView::RecycleBinView() : wine_(UnderWine()), trash_(wine_ ? WineTrashFolder() : std::wstring()) {}
 
-RecycleBinView::~RecycleBinView() {
-    if (!trash_.empty()) {
-        RemoveTree(trash_);
-    }
-}
+RecycleBinView::~RecycleBinView() = default;
 
 std::optional<std::string> RecycleBinView::Take(const std::wstring& path) const {
     if (wine_) {
@@ -197,17 +192,27 @@ std::optional<std::string> RecycleBinView::Take(const std::wstring& path) const 
         if (trash_.empty()) {
             return std::nullopt;
         }
+        // The note records the Unix path: it ends in the test's own folder and the file's name.
         const std::wstring name(FileNameOf(path));
+        const std::wstring folder(FileNameOf(path.substr(0, path.find_last_of(L'\\'))));
+        std::string tail(1, '/');
+        tail.append(ToAnsi(folder)).append(1, '/').append(ToAnsi(name));
         std::wstring kept;
         for (const std::wstring& held : NamesIn(trash_ + L"\\files")) {
-            if (held == name || held.rfind(name + L"-", 0) == 0) {
+            if (held != name && held.rfind(name + L"-", 0) != 0) {
+                continue;
+            }
+            const std::string note = ReadBytes(trash_ + L"\\info\\" + held + L".trashinfo");
+            const std::string_view recorded =
+                std::string_view(note).substr(0, note.find('\n', note.find("Path=")));
+            if (recorded.ends_with(tail)) {
                 kept = held;
                 break;
             }
         }
         const std::wstring file = trash_ + L"\\files\\" + kept;
         const std::wstring note = trash_ + L"\\info\\" + kept + L".trashinfo";
-        if (kept.empty() || !FileExists(note)) {
+        if (kept.empty()) {
             return std::nullopt;
         }
         std::string bytes = ReadBytes(file);

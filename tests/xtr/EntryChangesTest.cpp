@@ -7,6 +7,7 @@
 #include "xtr/TemporaryFiles.h"
 
 #include <algorithm>
+#include <utility>
 
 using namespace testsupport;
 
@@ -75,6 +76,60 @@ TEST_F(EntryChangesTest, AChangePastTheBytesKeptIsAskedAboutAndItsVersionBinned)
         EXPECT_TRUE(bin.Take(host / L"b.xtr") == bytes);
     }
     EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"b.xtr"}));
+}
+
+// The user answers a question about what the disk holds when it is asked: a
+// file changed meanwhile is asked about again, and its newer version is never
+// lost.
+TEST_F(EntryChangesTest, AFileChangedWhileAQuestionWaitsIsAskedAboutAgainAndKept) {
+    WriteBytes(host / L"a.xtr", "A\r\n");
+    WriteBytes(host / L"b.xtr", "B\r\n");
+    const XtrRecord loaded = Scanned(L"a.xtr");
+    XtrRecord edited = loaded;
+    edited.fileName = L"b.xtr";
+    bool changedOnce = false;
+    answers.whileMessageShown = [&] {
+        if (!std::exchange(changedOnce, true)) {
+            WriteBytes(host / L"a.xtr", "A newer\r\n");
+        }
+    };
+    answers.messageReplies = {IDYES, IDYES, IDYES};
+    EXPECT_EQ(SaveEditedEntry(nullptr, edited, &loaded), ChangeEnd::Done);
+    ASSERT_EQ(answers.messages.size(), 3u);
+    EXPECT_EQ(answers.messages[1].text, L"a.xtr" + std::wstring(kChangedQuestion));
+    EXPECT_EQ(answers.messages[2].text, answers.messages[0].text) << "b.xtr asked about again";
+    EXPECT_EQ(LinesOf(host / L"b.xtr").at(0), "A");
+    EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"b.xtr"}));
+    if (bin.Usable()) {
+        EXPECT_EQ(bin.Take(host / L"a.xtr").value_or(""), "A newer\r\n");
+        EXPECT_EQ(bin.Take(host / L"b.xtr").value_or(""), "B\r\n");
+    }
+}
+
+// New, a rename and a drop look in both folders: an entry never ends both
+// active and inactive, and a file already in SavedXTR is not taken by a drop.
+TEST_F(EntryChangesTest, AnEntryIsNeverMadeBothActiveAndInactive) {
+    WriteBytes(InSaved(L"i.xtr"), "Inactive\r\n");
+    XtrRecord edited;
+    edited.fileName = L"i.xtr";
+    edited.title = L"New";
+    edited.active = true;
+    answers.messageReplies = {IDYES};
+    EXPECT_EQ(SaveEditedEntry(nullptr, edited, nullptr), ChangeEnd::Done);
+    ASSERT_EQ(answers.messages.size(), 1u);
+    EXPECT_EQ(answers.messages[0].text, L"i.xtr already exists in SavedXTR. Do you want to replace it?");
+    EXPECT_EQ(NamesIn(Saved()), Names{});
+    EXPECT_EQ(LinesOf(host / L"i.xtr").at(0), "New");
+    if (bin.Usable()) {
+        EXPECT_EQ(bin.Take(InSaved(L"i.xtr")).value_or(""), "Inactive\r\n");
+    }
+
+    WriteBytes(InSaved(L"s.xtr"), "S\r\n");
+    TellNotInstalled(nullptr, InstallDroppedFiles(nullptr, {InSaved(L"s.xtr")}));
+    EXPECT_EQ(
+        answers.messages.back().text,
+        L"These dropped files were not installed:\n\ns.xtr: it is an inactive entry already; Set Active "
+        L"makes it active");
 }
 
 // A drop replaces the file of its name in both folders, so that the entry is

@@ -42,7 +42,8 @@ TEST_F(FileFaultsTest, DeletingAFileInUseIsReportedAndKeepsIt) {
     EXPECT_EQ(IndexOf(L"a.xtr"), 1);
     EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"a.xtr"}));
     ASSERT_EQ(answers.messages.size(), 2u) << "the question, then why it failed";
-    EXPECT_EQ(answers.messages[1].text, L"The XTR file a.xtr could not be deleted: Permission denied");
+    EXPECT_EQ(answers.messages[1].text,
+              L"The XTR file a.xtr could not be deleted: it is in use by another program");
     EXPECT_EQ(answers.messages[1].flags, static_cast<UINT>(MB_OK | MB_ICONSTOP));
 }
 
