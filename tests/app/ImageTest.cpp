@@ -8,6 +8,8 @@
 // either fact below breaks Quillon for those users, whatever Wine shows.
 // This test program carries Quillon's resources and comes from the same
 // compiler, so it reads both from its own image.
+#include "system/Win32.h"
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -68,21 +70,20 @@ TEST(Image, ManifestKeepsCommonControlsDpiAwarenessAndSupportedOs) {
 }
 
 // Windows turns virtualization on for such a program wherever the user's
-// token allows it (UAC on, not elevated), as for UI-View32, and leaves it off
-// elsewhere. Wine allows it nowhere: there this holds only that it is off.
+// token allows it (UAC on, not elevated), as for UI-View32. Where no token
+// allows it (Wine, an elevated or UAC-less Windows) there is nothing to see:
+// the test is skipped, by a name the test script knows.
 TEST(Image, VirtualizedWhereverTheSystemAllowsIt) {
     HANDLE token = nullptr;
     ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token));
+    const UniqueFile owned(token); // closed by CloseHandle, as a file is
     DWORD allowed = 0;
     DWORD enabled = 0;
     DWORD size = 0;
-    // Where the system cannot say (Wine), it allows none.
-    if (!::GetTokenInformation(token, TokenVirtualizationAllowed, &allowed, sizeof(allowed), &size)) {
-        allowed = 0;
+    if (!::GetTokenInformation(token, TokenVirtualizationAllowed, &allowed, sizeof(allowed), &size) ||
+        allowed == 0) {
+        GTEST_SKIP() << "no virtualization on this system";
     }
-    const bool readEnabled =
-        ::GetTokenInformation(token, TokenVirtualizationEnabled, &enabled, sizeof(enabled), &size) != 0;
-    ::CloseHandle(token);
-    ASSERT_TRUE(readEnabled);
-    EXPECT_EQ(enabled != 0, allowed != 0) << "virtualization allowed: " << allowed;
+    ASSERT_TRUE(::GetTokenInformation(token, TokenVirtualizationEnabled, &enabled, sizeof(enabled), &size));
+    EXPECT_NE(enabled, 0u);
 }
