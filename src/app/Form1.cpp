@@ -11,6 +11,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 bool Form1::Create(HINSTANCE hinstance) {
     FormFrame frame;
     frame.className = L"QuillonForm1";
@@ -40,6 +42,14 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
+    case WM_SIZE:
+        if (wParam != SIZE_MINIMIZED) {
+            LayOutGrid(LOWORD(lParam), HIWORD(lParam));
+        }
+        return 0;
+    case WM_GETMINMAXINFO:
+        KeepDesignedSize(*reinterpret_cast<MINMAXINFO*>(lParam));
+        return 0;
     case WM_DROPFILES:
         Form_DragDrop(reinterpret_cast<HDROP>(wParam));
         return 0;
@@ -76,8 +86,37 @@ bool Form1::OnCreate(const FormLayout& layout, int dpi) {
         ReportWindowNotMade(L"Form1", ::GetLastError());
         return false;
     }
+    const RECT& grid = layout.placements[1];
+    gridMargins_ = {grid.left, grid.top, layout.client.cx - grid.right, layout.client.cy - grid.bottom};
+    RECT frame{};
+    ::GetWindowRect(window_, &frame);
+    designedSize_ = {frame.right - frame.left, frame.bottom - frame.top};
     grdXTRs_.MouseDown = [this](int button, POINT screenPoint) { grdXTRs_MouseDown(button, screenPoint); };
     return Form_Load();
+}
+
+void Form1::LayOutGrid(int clientWidth, int clientHeight) const {
+    if (grdXTRs_.Window() == nullptr) {
+        return; // the frame is sized before the grid is made
+    }
+    const RECT& margins = gridMargins_;
+    ::MoveWindow(grdXTRs_.Window(), margins.left, margins.top,
+                 std::max(0, clientWidth - static_cast<int>(margins.left + margins.right)),
+                 std::max(0, clientHeight - static_cast<int>(margins.top + margins.bottom)), TRUE);
+}
+
+void Form1::KeepDesignedSize(MINMAXINFO& limits) const {
+    if (designedSize_.cx == 0) {
+        return; // not known yet: the window is being made
+    }
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!::GetMonitorInfoW(::MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        return;
+    }
+    const RECT& work = monitor.rcWork;
+    limits.ptMinTrackSize.x = std::min(designedSize_.cx, work.right - work.left);
+    limits.ptMinTrackSize.y = std::min(designedSize_.cy, work.bottom - work.top);
 }
 
 bool Form1::Form_Load() {
@@ -99,7 +138,7 @@ bool Form1::Form_Load() {
                 return main != nullptr ? &main->grdXTRs_ : nullptr;
             },
             &Form1::DoEvents);
-        RescanAndRebuild();
+        RescanAndRebuild(CataloguePlace{}); // the first row
     });
     return keepRunning;
 }

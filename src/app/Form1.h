@@ -74,6 +74,10 @@ class Form1 : public Form<Form1> {
     void OpenEditorForProgram(const std::wstring& path);
 
     bool OnCreate(const FormLayout& layout, int dpi);
+    // The grid fills the client area but for its designed margins.
+    void LayOutGrid(int clientWidth, int clientHeight) const;
+    // No smaller than designed, or than the screen's work area where that is smaller.
+    void KeepDesignedSize(MINMAXINFO& limits) const;
     std::optional<LRESULT> OnNotify(NMHDR& header);
     // Back from a question or another window, the keyboard finds the grid where it left it.
     HWND FocusFallback() const { return grdXTRs_.Window(); }
@@ -81,6 +85,8 @@ class Form1 : public Form<Form1> {
     bool Form_Load();
 
     Grid grdXTRs_;
+    RECT gridMargins_{};  // in pixels: the grid's designed place, and its right and bottom margins
+    SIZE designedSize_{}; // the window's, in pixels
     UniqueMenu popupMenus_;
     HACCEL accelerators_ = nullptr;
     Form2 form2_;

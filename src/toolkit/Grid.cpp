@@ -8,10 +8,12 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 // A new column's width, in twips, until it is set.
 constexpr int kDefaultColWidth = 960;
+constexpr COLORREF kGridWhite = RGB(255, 255, 255);
 
 int PixelsToTwips(int pixels, int dpi) { return ::MulDiv(pixels, 1440, dpi); }
 
@@ -28,41 +30,6 @@ void SetToolText(HWND tooltip, HWND parent, HWND tool, const std::wstring& text,
     info.lpszText = const_cast<wchar_t*>(text.c_str());
     ::SendMessageW(tooltip, message, 0, reinterpret_cast<LPARAM>(&info));
 }
-
-// The classic mouse pointer numbers; 0 leaves the ListView its own.
-const wchar_t* CursorFor(int pointer) {
-    switch (pointer) {
-    case 1:
-        return IDC_ARROW;
-    case 2:
-        return IDC_CROSS;
-    case 3:
-        return IDC_IBEAM;
-    case 5:
-    case 15:
-        return IDC_SIZEALL;
-    case 6:
-        return IDC_SIZENESW;
-    case 7:
-        return IDC_SIZENS;
-    case 8:
-        return IDC_SIZENWSE;
-    case 9:
-        return IDC_SIZEWE;
-    case 10:
-        return IDC_UPARROW;
-    case 11:
-        return IDC_WAIT;
-    case 12:
-        return IDC_NO;
-    case 13:
-        return IDC_APPSTARTING;
-    case 14:
-        return IDC_HELP;
-    default:
-        return nullptr;
-    }
-}
 } // namespace
 
 bool Grid::Create(HWND parent, int id, const RECT& placement, HFONT font) {
@@ -76,8 +43,11 @@ bool Grid::Create(HWND parent, int id, const RECT& placement, HFONT font) {
         return false;
     }
     font_ = font;
+    designedWidth_ = placement.right - placement.left;
     ::SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER);
+    ListView_SetBkColor(list_, kGridWhite);
+    ListView_SetTextBkColor(list_, kGridWhite);
     if (const WindowDC dc(list_); dc) {
         dpi_ = std::max(1, ::GetDeviceCaps(dc.get(), LOGPIXELSX));
     }
@@ -93,7 +63,6 @@ bool Grid::Create(HWND parent, int id, const RECT& placement, HFONT font) {
     for (int col = 0; col < cols_; ++col) {
         InsertListColumn(col);
     }
-    BackColor(backColor_);
     UpdateItemCount();
 
     // One tooltip for the whole grid: the list and its header are its two tools.
@@ -126,19 +95,21 @@ LRESULT CALLBACK Grid::ListProc(HWND window, UINT message, WPARAM wParam, LPARAM
             grid->OnMouseMove({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         });
         break;
+    case WM_SIZE:
+        grid->ShowColWidth(grid->stretchCol_);
+        break;
     case WM_NOTIFY:
         // The header tells only the list of a right press on it: the grid's
         // header row is pressed, and the current row stays.
         if (const NMHDR& header = *reinterpret_cast<NMHDR*>(lParam);
             header.hwndFrom == grid->header_ && header.code == static_cast<UINT>(NM_RCLICK)) {
-            Trap(L"Grid.ListProc", [grid] { grid->OnPress(2, -1, -1, grid->MessagePoint()); });
+            Trap(L"Grid.ListProc", [grid] { grid->OnPress(2, -1, grid->MessagePoint()); });
             return TRUE;
         }
         break;
     case WM_SETCURSOR:
-        if (const wchar_t* cursor = CursorFor(grid->mousePointer_);
-            cursor != nullptr && LOWORD(lParam) == HTCLIENT) {
-            ::SetCursor(::LoadCursorW(nullptr, cursor));
+        if (grid->busy_ && LOWORD(lParam) == HTCLIENT) {
+            ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
             return TRUE;
         }
         break;
@@ -162,26 +133,18 @@ void Grid::RelayToToolTip(const MSG& message) const {
     }
 }
 
-Grid::Cell& Grid::CurrentCell() {
-    if (row_ < 0 || row_ >= Rows()) {
-        Raise(kInvalidRowValue);
+Grid::Cell& Grid::At(int row, int col) {
+    if (row < 0 || row >= Rows() || col < 0 || col >= cols_) {
+        Raise(Err::SubscriptOutOfRange);
     }
-    if (col_ < 0 || col_ >= cols_) {
-        Raise(kInvalidColValue);
-    }
-    return cells_[static_cast<size_t>(row_)][static_cast<size_t>(col_)];
+    return cells_[static_cast<size_t>(row)][static_cast<size_t>(col)];
 }
 
-const Grid::Cell& Grid::CurrentCell() const { return const_cast<Grid*>(this)->CurrentCell(); }
+const Grid::Cell& Grid::At(int row, int col) const { return const_cast<Grid*>(this)->At(row, col); }
 
 void Grid::Clear() {
     for (std::vector<Cell>& row : cells_) {
-        for (Cell& cell : row) {
-            cell.text.clear();
-            cell.back = 0;
-            cell.picture = nullptr;
-            cell.toolTip.clear();
-        }
+        std::fill(row.begin(), row.end(), Cell{});
     }
     for (int col = 0; col < cols_; ++col) {
         ShowHeaderText(col);
@@ -192,22 +155,22 @@ void Grid::Clear() {
 }
 
 void Grid::Rows(int count) {
-    if (count < fixedRows_ || count < 0) {
-        Raise(kInvalidRowValue);
+    if (count < 1) {
+        Raise(Err::InvalidCall); // the header row stays
     }
     cells_.resize(static_cast<size_t>(count), std::vector<Cell>(static_cast<size_t>(cols_)));
-    row_ = std::clamp(row_, 0, std::max(0, count - 1));
+    row_ = std::min(row_, count - 1);
     UpdateItemCount();
 }
 
 void Grid::Cols(int count) {
-    if (count < 1 || count < fixedCols_) {
-        Raise(kInvalidColValue);
+    if (count < 1) {
+        Raise(Err::InvalidCall);
     }
     for (std::vector<Cell>& row : cells_) {
         row.resize(static_cast<size_t>(count));
     }
-    fitsHeader_.resize(static_cast<size_t>(count), true);
+    widths_.resize(static_cast<size_t>(count), -1);
     while (cols_ < count) {
         InsertListColumn(cols_++);
     }
@@ -217,124 +180,82 @@ void Grid::Cols(int count) {
             ListView_DeleteColumn(list_, cols_);
         }
     }
-    col_ = std::min(col_, cols_ - 1);
-}
-
-void Grid::FixedRows(int count) {
-    if (count < 0 || count > 1 || count > Rows()) {
-        Raise(kInvalidRowValue);
-    }
-    if (count == fixedRows_) {
-        return;
-    }
-    fixedRows_ = count;
-    if (list_ != nullptr) {
-        const LONG_PTR style = ::GetWindowLongPtrW(list_, GWL_STYLE);
-        ::SetWindowLongPtrW(list_, GWL_STYLE,
-                            count == 1 ? style & ~LVS_NOCOLUMNHEADER : style | LVS_NOCOLUMNHEADER);
-    }
-    for (int col = 0; col < cols_; ++col) {
-        ShowHeaderText(col);
-    }
-    UpdateItemCount();
-}
-
-void Grid::FixedCols(int count) {
-    if (count < 0 || count > cols_) {
-        Raise(kInvalidColValue);
-    }
-    fixedCols_ = count;
-    if (list_ != nullptr && visible_) {
-        ::InvalidateRect(list_, nullptr, TRUE);
-    }
 }
 
 void Grid::Row(int row) {
     if (row < 0 || row >= Rows()) {
-        Raise(kInvalidRowValue);
+        Raise(Err::SubscriptOutOfRange);
     }
     row_ = row;
-    if (visible_) {
-        ShowCurrentRow();
+    ShowCurrentRow();
+    if (list_ != nullptr && row_ > 0) {
+        ListView_EnsureVisible(list_, row_ - 1, FALSE);
     }
 }
 
-void Grid::Col(int col) {
-    if (col < 0 || col >= cols_) {
-        Raise(kInvalidColValue);
-    }
-    col_ = col;
-}
+const std::wstring& Grid::Text(int row, int col) const { return At(row, col).text; }
 
-const std::wstring& Grid::Text() const { return CurrentCell().text; }
-
-void Grid::Text(std::wstring_view text) {
-    CurrentCell().text.assign(text);
-    if (IsHeaderRow(row_)) {
-        ShowHeaderText(col_);
-    } else if (visible_) {
-        RedrawRow(row_);
+void Grid::Text(int row, int col, std::wstring_view text) {
+    At(row, col).text.assign(text);
+    if (row == 0) {
+        ShowHeaderText(col);
+    } else {
+        CellChanged(row);
     }
 }
 
-COLORREF Grid::CellBackColor() const { return CurrentCell().back; }
-
-void Grid::CellBackColor(COLORREF color) {
-    CurrentCell().back = color;
-    if (visible_) {
-        RedrawRow(row_);
-    }
+void Grid::CellBackColor(int row, int col, COLORREF color) {
+    At(row, col).back = color;
+    CellChanged(row);
 }
 
-HICON Grid::CellPicture() const { return CurrentCell().picture; }
-
-void Grid::CellPicture(HICON picture) {
-    CurrentCell().picture = picture;
-    if (visible_) {
-        RedrawRow(row_);
-    }
+void Grid::CellPicture(int row, int col, HICON picture) {
+    At(row, col).picture = picture;
+    CellChanged(row);
 }
 
-const std::wstring& Grid::CellToolTipText() const { return CurrentCell().toolTip; }
-
-void Grid::CellToolTipText(std::wstring_view text) {
-    CurrentCell().toolTip.assign(text);
+void Grid::CellToolTipText(int row, int col, std::wstring_view text) {
+    At(row, col).toolTip.assign(text);
     if (visible_) {
         ShowListToolText();
-        DescribeRow(row_);
+        DescribeRow(row);
     }
 }
 
-const std::wstring& Grid::TextMatrix(int row, int col) const {
-    if (row < 0 || row >= Rows()) {
-        Raise(kInvalidRowValue);
+// A hidden grid is redrawn once, when it shows again.
+void Grid::CellChanged(int row) {
+    if (list_ != nullptr && visible_ && row > 0) {
+        ListView_RedrawItems(list_, row - 1, row - 1);
     }
-    if (col < 0 || col >= cols_) {
-        Raise(kInvalidColValue);
-    }
-    return cells_[static_cast<size_t>(row)][static_cast<size_t>(col)].text;
-}
-
-int Grid::ColWidth(int col) const {
-    if (col < 0 || col >= cols_) {
-        Raise(kInvalidColValue);
-    }
-    return list_ != nullptr ? PixelsToTwips(ListView_GetColumnWidth(list_, col), dpi_) : 0;
 }
 
 void Grid::ColWidth(int col, int twips) {
     if (col < 0 || col >= cols_) {
-        Raise(kInvalidColValue);
+        Raise(Err::SubscriptOutOfRange);
     }
-    if (twips < -1) {
+    if (twips < 0) {
         Raise(Err::InvalidCall);
     }
-    fitsHeader_[static_cast<size_t>(col)] = twips == -1;
-    if (twips == -1) {
-        ShowHeaderText(col);
-    } else if (list_ != nullptr) {
-        ListView_SetColumnWidth(list_, col, TwipsToPixels(twips, dpi_));
+    widths_[static_cast<size_t>(col)] = twips;
+    ShowColWidth(col);
+}
+
+void Grid::StretchCol(int col) {
+    const int previous = std::exchange(stretchCol_, col);
+    ShowColWidth(previous);
+    ShowColWidth(col);
+}
+
+// A column is as wide as it was set; the stretching one takes what the grid
+// has gained besides. A grid squeezed below its designed size (a small
+// screen) keeps every width.
+void Grid::ShowColWidth(int col) {
+    if (list_ == nullptr || col < 0 || col >= cols_ || widths_[static_cast<size_t>(col)] < 0) {
+        return;
     }
+    const int gained = col == stretchCol_ ? std::max(0, PixelWidth() - designedWidth_) : 0;
+    ListView_SetColumnWidth(list_, col, TwipsToPixels(widths_[static_cast<size_t>(col)], dpi_) + gained);
+    ShowListToolText(); // a cell under the pointer may be whole now, or cut
 }
 
 int Grid::HeaderWidth(std::wstring_view text, HFONT font) {
@@ -342,53 +263,39 @@ int Grid::HeaderWidth(std::wstring_view text, HFONT font) {
     return rect.right - rect.left + 2 * 3 * ::GetSystemMetrics(SM_CXEDGE);
 }
 
-int Grid::Width() const {
+int Grid::DesignedWidth() const { return PixelsToTwips(designedWidth_, dpi_); }
+
+int Grid::PixelWidth() const {
     RECT rect{};
     if (list_ != nullptr) {
         ::GetWindowRect(list_, &rect);
     }
-    return PixelsToTwips(rect.right - rect.left, dpi_);
+    return rect.right - rect.left;
 }
 
 void Grid::Visible(bool visible) {
-    visible_ = visible;
-    if (list_ == nullptr) {
+    if (list_ == nullptr || visible == visible_) {
+        visible_ = visible;
         return;
     }
-    ::ShowWindow(list_, visible ? SW_SHOWNA : SW_HIDE);
-    if (visible) {
-        ShowCurrentRow();
-        ShowListToolText(); // the cells under a resting pointer may have changed
-        DescribeRows();
-        ::InvalidateRect(list_, nullptr, TRUE);
-        // Hiding the list sent the keyboard to its parent, which does nothing with it.
-        if (::GetFocus() == ::GetParent(list_)) {
-            ::SetFocus(list_);
-        }
+    visible_ = visible;
+    if (!visible) {
+        keyboardWasHere_ = ::GetFocus() == list_;
+        ::ShowWindow(list_, SW_HIDE);
+        return;
     }
-}
-
-void Grid::MousePointer(int pointer) {
-    if (pointer != kPointerDefault && CursorFor(pointer) == nullptr) {
-        Raise(Err::InvalidCall);
-    }
-    mousePointer_ = pointer;
-}
-
-void Grid::ScrollBars(int value) {
-    if (value != kScrollBarsBoth) {
-        Raise(Err::InvalidCall);
-    }
-}
-
-void Grid::BackColor(COLORREF color) {
-    backColor_ = color;
-    if (list_ != nullptr) {
-        ListView_SetBkColor(list_, color);
-        ListView_SetTextBkColor(list_, color);
-        if (visible_) {
-            ::InvalidateRect(list_, nullptr, TRUE);
-        }
+    ::ShowWindow(list_, SW_SHOWNA);
+    ShowCurrentRow();
+    ShowListToolText(); // the cells under a resting pointer may have changed
+    DescribeRows();
+    ::InvalidateRect(list_, nullptr, TRUE);
+    // Hiding the list sent the keyboard to its window, or (when the system
+    // would not give it there) nowhere: it comes back while the window is the active one.
+    const HWND focus = ::GetFocus();
+    const HWND parent = ::GetParent(list_);
+    if (keyboardWasHere_ && (focus == nullptr || focus == parent) &&
+        ::GetActiveWindow() == ::GetAncestor(list_, GA_ROOT)) {
+        ::SetFocus(list_);
     }
 }
 
@@ -405,11 +312,25 @@ void Grid::ToolTipText(std::wstring_view text) {
     SetToolText(tooltip_, ::GetParent(list_), list_, listToolText_);
 }
 
+// The list draws a cell's text between margins of about six pixels and ends a
+// text too long for them with an ellipsis.
+bool Grid::IsCut(int row, int col) const {
+    const std::wstring& text = At(row, col).text;
+    if (list_ == nullptr || text.empty()) {
+        return false;
+    }
+    const int room = ListView_GetColumnWidth(list_, col) - 2 * ::MulDiv(6, dpi_, 96);
+    return ListView_GetStringWidth(list_, text.c_str()) > room;
+}
+
 const std::wstring& Grid::ListToolText() const {
-    if (hoverRow_ >= 0 && hoverRow_ < Rows() && hoverCol_ >= 0 && hoverCol_ < cols_) {
-        const Cell& cell = cells_[static_cast<size_t>(hoverRow_)][static_cast<size_t>(hoverCol_)];
+    if (hoverRow_ > 0 && hoverRow_ < Rows() && hoverCol_ >= 0 && hoverCol_ < cols_) {
+        const Cell& cell = At(hoverRow_, hoverCol_);
         if (!cell.toolTip.empty()) {
             return cell.toolTip;
+        }
+        if (IsCut(hoverRow_, hoverCol_)) {
+            return cell.text;
         }
     }
     return toolTipText_;
@@ -432,15 +353,15 @@ void Grid::ShowListToolText() {
 // Told once the rows are on show, and only where a description changed: a
 // grid without any never loads what the telling needs.
 void Grid::DescribeRows() {
-    const int items = std::max(0, Rows() - fixedRows_);
+    const int items = Rows() - 1;
     for (int item = 0; item < std::max(items, static_cast<int>(described_.size())); ++item) {
-        DescribeRow(item + fixedRows_);
+        DescribeRow(item + 1);
     }
     described_.resize(static_cast<size_t>(items));
 }
 
 void Grid::DescribeRow(int row) {
-    if (list_ == nullptr || IsHeaderRow(row)) {
+    if (list_ == nullptr || row == 0) {
         return;
     }
     std::wstring description;
@@ -451,7 +372,7 @@ void Grid::DescribeRow(int row) {
             }
         }
     }
-    const auto item = static_cast<size_t>(ItemOfRow(row));
+    const auto item = static_cast<size_t>(row - 1);
     if (item >= described_.size()) {
         described_.resize(item + 1);
     }
@@ -466,7 +387,7 @@ void Grid::OnMouseMove(POINT clientPoint) {
     hit.pt = clientPoint;
     const int item = ListView_SubItemHitTest(list_, &hit);
     const bool onCell = item >= 0 && (hit.flags & LVHT_ONITEM) != 0;
-    hoverRow_ = onCell ? item + fixedRows_ : -1;
+    hoverRow_ = onCell ? item + 1 : -1;
     hoverCol_ = onCell ? hit.iSubItem : -1;
     ShowListToolText();
 }
@@ -490,20 +411,13 @@ void Grid::ShowHeaderText(int col) {
     }
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT;
-    const bool header = fixedRows_ == 1 && !cells_.empty();
-    const std::wstring& text = header ? cells_[0][static_cast<size_t>(col)].text : std::wstring();
+    const std::wstring& text = cells_[0][static_cast<size_t>(col)].text;
     column.pszText = const_cast<wchar_t*>(text.c_str());
-    if (fitsHeader_[static_cast<size_t>(col)] && !text.empty()) {
+    if (widths_[static_cast<size_t>(col)] < 0 && !text.empty()) {
         column.mask |= LVCF_WIDTH;
         column.cx = HeaderWidth(text, font_);
     }
     ListView_SetColumn(list_, col, &column);
-}
-
-void Grid::RedrawRow(int row) {
-    if (list_ != nullptr && !IsHeaderRow(row)) {
-        ListView_RedrawItems(list_, ItemOfRow(row), ItemOfRow(row));
-    }
 }
 
 void Grid::ShowCurrentRow() {
@@ -513,10 +427,10 @@ void Grid::ShowCurrentRow() {
     // Our own selection change is not a user's choice of row.
     showingRow_ = true;
     constexpr UINT kBoth = LVIS_SELECTED | LVIS_FOCUSED;
-    if (!IsHeaderRow(row_) && row_ < Rows()) {
+    if (row_ > 0) {
         // A single-selection list releases the previous row itself. Addressing
         // "every item" instead costs the ListView one call per row.
-        ListView_SetItemState(list_, ItemOfRow(row_), kBoth, kBoth);
+        ListView_SetItemState(list_, row_ - 1, kBoth, kBoth);
     } else {
         for (UINT flag : {LVNI_SELECTED, LVNI_FOCUSED}) {
             const int item = ListView_GetNextItem(list_, -1, flag);
@@ -530,19 +444,8 @@ void Grid::ShowCurrentRow() {
 
 void Grid::UpdateItemCount() {
     if (list_ != nullptr) {
-        ListView_SetItemCountEx(list_, std::max(0, Rows() - fixedRows_), LVSICF_NOSCROLL);
+        ListView_SetItemCountEx(list_, Rows() - 1, LVSICF_NOSCROLL);
     }
-}
-
-COLORREF Grid::CellColor(int row, int col) const {
-    if (row < 0 || row >= Rows() || col < 0 || col >= cols_) {
-        return backColor_;
-    }
-    const COLORREF own = cells_[static_cast<size_t>(row)][static_cast<size_t>(col)].back;
-    if (own != 0) {
-        return own;
-    }
-    return col < fixedCols_ ? ::GetSysColor(COLOR_BTNFACE) : backColor_;
 }
 
 LRESULT Grid::OnCustomDraw(NMLVCUSTOMDRAW& draw) const {
@@ -552,13 +455,13 @@ LRESULT Grid::OnCustomDraw(NMLVCUSTOMDRAW& draw) const {
     case CDDS_ITEMPREPAINT:
         return CDRF_NOTIFYSUBITEMDRAW;
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
-        const int row = static_cast<int>(draw.nmcd.dwItemSpec) + fixedRows_;
+        const int row = static_cast<int>(draw.nmcd.dwItemSpec) + 1;
         // The list's own selection colours would hide a red or green cell, so the
         // selection is drawn here, in the cells without a colour of their own.
         const bool selected =
             ListView_GetItemState(list_, static_cast<int>(draw.nmcd.dwItemSpec), LVIS_SELECTED) != 0;
         draw.nmcd.uItemState &= ~(CDIS_SELECTED | CDIS_FOCUS);
-        const Cell* cell = row >= 0 && row < Rows() && draw.iSubItem >= 0 && draw.iSubItem < cols_
+        const Cell* cell = row < Rows() && draw.iSubItem >= 0 && draw.iSubItem < cols_
                                ? &cells_[static_cast<size_t>(row)][static_cast<size_t>(draw.iSubItem)]
                                : nullptr;
         const bool ownColor = cell != nullptr && cell->back != 0;
@@ -567,7 +470,7 @@ LRESULT Grid::OnCustomDraw(NMLVCUSTOMDRAW& draw) const {
             draw.clrTextBk = ::GetSysColor(focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE);
             draw.clrText = ::GetSysColor(focused ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
         } else {
-            draw.clrTextBk = CellColor(row, draw.iSubItem);
+            draw.clrTextBk = ownColor ? cell->back : kGridWhite;
             draw.clrText = ::GetSysColor(COLOR_WINDOWTEXT);
         }
         if (cell != nullptr && cell->picture != nullptr) {
@@ -623,12 +526,9 @@ POINT Grid::MessagePoint() const {
     return point;
 }
 
-void Grid::OnPress(int button, int item, int subItem, POINT clientPoint) {
-    if (item >= 0 && item + fixedRows_ < Rows()) {
-        row_ = item + fixedRows_;
-        if (subItem >= 0 && subItem < cols_) {
-            col_ = subItem;
-        }
+void Grid::OnPress(int button, int item, POINT clientPoint) {
+    if (item >= 0 && item + 1 < Rows()) {
+        row_ = item + 1;
         ShowCurrentRow();
     }
     if (MouseDown) {
@@ -645,7 +545,7 @@ void Grid::OnPress(int button, int item, int subItem, POINT clientPoint) {
 // again (the list then asks for "b", "bb", "bbb"), moves on to the next row
 // starting with it. The list makes the row found current and scrolls to it.
 int Grid::FindTypedItem(const NMLVFINDITEMW& find) const {
-    const int count = Rows() - fixedRows_;
+    const int count = Rows() - 1;
     if (find.lvfi.psz == nullptr || find.lvfi.psz[0] == L'\0' || count <= 0) {
         return -1;
     }
@@ -660,11 +560,11 @@ int Grid::FindTypedItem(const NMLVFINDITEMW& find) const {
     if (oneLetter) {
         typed = typed.substr(0, 1);
     }
-    const int current = IsHeaderRow(row_) ? -1 : ItemOfRow(row_);
+    const int current = row_ - 1;
     const int start = oneLetter ? current + 1 : std::max(current, 0);
     for (int step = 0; step < count; ++step) {
         const int item = (start + step) % count;
-        if (startsWith(cells_[static_cast<size_t>(item + fixedRows_)][0].text, typed)) {
+        if (startsWith(cells_[static_cast<size_t>(item + 1)][0].text, typed)) {
             return item;
         }
     }
@@ -680,8 +580,8 @@ bool Grid::OnNotify(NMHDR& header, LRESULT& result) {
     case LVN_GETDISPINFOW: {
         LVITEMW& item = reinterpret_cast<NMLVDISPINFOW&>(header).item;
         if ((item.mask & LVIF_TEXT) != 0 && item.pszText != nullptr && item.cchTextMax > 0) {
-            const int row = item.iItem + fixedRows_;
-            const bool inside = row >= 0 && row < Rows() && item.iSubItem >= 0 && item.iSubItem < cols_;
+            const int row = item.iItem + 1;
+            const bool inside = row >= 1 && row < Rows() && item.iSubItem >= 0 && item.iSubItem < cols_;
             ::lstrcpynW(
                 item.pszText,
                 inside ? cells_[static_cast<size_t>(row)][static_cast<size_t>(item.iSubItem)].text.c_str()
@@ -699,20 +599,20 @@ bool Grid::OnNotify(NMHDR& header, LRESULT& result) {
     case LVN_ITEMCHANGED: {
         const NMLISTVIEW& change = reinterpret_cast<NMLISTVIEW&>(header);
         const bool focused = (change.uNewState & LVIS_FOCUSED) != 0 && (change.uOldState & LVIS_FOCUSED) == 0;
-        if (!showingRow_ && focused && change.iItem >= 0 && change.iItem + fixedRows_ < Rows()) {
-            row_ = change.iItem + fixedRows_; // the keyboard moved the current row
+        if (!showingRow_ && focused && change.iItem >= 0 && change.iItem + 1 < Rows()) {
+            row_ = change.iItem + 1; // the keyboard moved the current row
         }
         return true;
     }
     case NM_CLICK:
     case NM_RCLICK: {
         const NMITEMACTIVATE& press = reinterpret_cast<NMITEMACTIVATE&>(header);
-        OnPress(header.code == NM_CLICK ? 1 : 2, press.iItem, press.iSubItem, press.ptAction);
+        OnPress(header.code == NM_CLICK ? 1 : 2, press.iItem, press.ptAction);
         return true;
     }
     case LVN_COLUMNCLICK:
         // A left press on the header row.
-        OnPress(1, -1, reinterpret_cast<NMLISTVIEW&>(header).iSubItem, MessagePoint());
+        OnPress(1, -1, MessagePoint());
         return true;
     default:
         return false;

@@ -1,10 +1,11 @@
 #pragma once
-// A small grid over a virtual report-view ListView, offering the grid
-// operations the catalogue needs: rows and columns of cells, a fixed header row
-// (shown as the ListView's header), a current cell that is read and written
-// through Row, Col, Text, CellBackColor and CellPicture, column widths in
-// twips, one tooltip for the whole grid that a cell may override with its own,
-// type-ahead on the first column, a busy pointer and a mouse-press event.
+// The catalogue's grid over a virtual report-view ListView: a header row (the
+// ListView's header) above rows of cells, each cell written by its row and
+// column, with a background colour, a small picture and a tip of its own; a
+// current row that only the user and Row(row) move; column widths in twips,
+// one of which takes what the grid gains when its window grows; one tooltip
+// for the whole grid; type-ahead on the first column; a busy pointer and a
+// mouse-press event.
 #include "system/Win32.h"
 
 #include <commctrl.h>
@@ -16,83 +17,66 @@
 
 class Grid {
   public:
-    // The grid's own failures, numbered as grid controls have always numbered them.
-    static constexpr int kInvalidRowValue = 30009;
-    static constexpr int kInvalidColValue = 30010;
-
-    static constexpr int kPointerDefault = 0;
-    static constexpr int kPointerHourglass = 11;
-    static constexpr int kScrollBarsBoth = 3;
-
     Grid() = default;
     ~Grid();
     Grid(const Grid&) = delete;
     Grid& operator=(const Grid&) = delete;
 
-    // Creates the ListView as child id of parent at the given pixel rectangle.
-    // It dies with its parent. False (the thread's last error set) when it
-    // could not be made.
+    // Creates the ListView as child id of parent at the given pixel rectangle,
+    // the grid's designed place. It dies with its parent. False (the thread's
+    // last error set) when it could not be made.
     bool Create(HWND parent, int id, const RECT& placement, HFONT font);
     HWND Window() const { return list_; }
     HWND ToolTipWindow() const { return tooltip_; }
 
-    // Empties every cell, text and colour.
+    // Empties every cell: text, colour, picture and tip.
     void Clear();
 
+    // Row 0 is the header row; rows 1 and on are the list's items.
     int Rows() const { return static_cast<int>(cells_.size()); }
     void Rows(int count);
     int Cols() const { return cols_; }
     void Cols(int count);
-    // Rows before FixedRows form the header: 0 or 1 row.
-    int FixedRows() const { return fixedRows_; }
-    void FixedRows(int count);
-    // Columns before FixedCols are drawn in the button face colour.
-    int FixedCols() const { return fixedCols_; }
-    void FixedCols(int count);
 
-    // The current cell. A current data row is the ListView's focused, selected item.
+    // The current row: the ListView's focused, selected item, or 0 when no data
+    // row is current. Filling the cells never moves it; fewer rows bring it
+    // back to the last one.
     int Row() const { return row_; }
+    // Makes a data row current and scrolls it into view; 0 makes none current.
     void Row(int row);
-    int Col() const { return col_; }
-    void Col(int col);
 
-    const std::wstring& Text() const;
-    void Text(std::wstring_view text);
-    // 0 means the grid's background.
-    COLORREF CellBackColor() const;
-    void CellBackColor(COLORREF color);
-    // A small picture at the left of the current cell, drawn at the row's
-    // height before the text; null for none. The caller keeps the icon alive.
-    HICON CellPicture() const;
-    void CellPicture(HICON picture);
-    // What the tooltip reads while the pointer is over the current cell, in
-    // place of ToolTipText; empty for the grid's own. A screen reader is told
-    // the same: a row's cells' own tips are the row's accessible description.
-    const std::wstring& CellToolTipText() const;
-    void CellToolTipText(std::wstring_view text);
-    // A cell's text without moving the current cell.
-    const std::wstring& TextMatrix(int row, int col) const;
+    // Cells, by row and column (row 0: the header texts). A failure is Err::SubscriptOutOfRange.
+    const std::wstring& Text(int row, int col) const;
+    void Text(int row, int col, std::wstring_view text);
+    // 0 means the grid's white.
+    void CellBackColor(int row, int col, COLORREF color);
+    // A small picture at the left of the cell, drawn at the row's height
+    // before the text; null for none. The caller keeps the icon alive.
+    void CellPicture(int row, int col, HICON picture);
+    // What the tooltip reads while the pointer rests on the cell; empty for
+    // the cell's whole text when the column cuts it, else the grid's own. A
+    // screen reader is told the same: a row's cells' own tips are the row's
+    // accessible description.
+    void CellToolTipText(int row, int col, std::wstring_view text);
 
-    // In twips. A column whose width is not set (or set to -1) is as wide as
-    // its header text needs, so that no header is cut short at any DPI.
-    int ColWidth(int col) const;
+    // In twips, for the grid at its designed size. A column whose width is not
+    // set is as wide as its header text needs, so that no header is cut short at any DPI.
     void ColWidth(int col, int twips);
+    // The column that also takes the width the grid gains beyond its designed size; -1 for none.
+    void StretchCol(int col);
     // The width in pixels a header needs to show text whole in font: the text
     // as the header draws it, and the header's margin (three edges) either side.
     static int HeaderWidth(std::wstring_view text, HFONT font);
-    int Width() const;
+    // The grid's width at its designed size, in twips.
+    int DesignedWidth() const;
 
     // Shown again, the grid takes back the keyboard that hiding it sent to its window.
     bool Visible() const { return visible_; }
     void Visible(bool visible);
-    // 0 default, 11 hourglass (and the other classic pointer numbers).
-    int MousePointer() const { return mousePointer_; }
-    void MousePointer(int pointer);
-    // Only "both, when needed" (3): the way a ListView scrolls.
-    int ScrollBars() const { return kScrollBarsBoth; }
-    void ScrollBars(int value);
-    COLORREF BackColor() const { return backColor_; }
-    void BackColor(COLORREF color);
+    // The hourglass over the grid while it is busy.
+    bool Busy() const { return busy_; }
+    void Busy(bool busy) { busy_ = busy; }
+    // The tooltip of the whole grid, where no cell has its own.
     const std::wstring& ToolTipText() const { return toolTipText_; }
     void ToolTipText(std::wstring_view text);
 
@@ -118,27 +102,27 @@ class Grid {
     };
 
     static LRESULT CALLBACK ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
-    Cell& CurrentCell();
-    const Cell& CurrentCell() const;
-    bool IsHeaderRow(int row) const { return row == 0 && fixedRows_ == 1; }
-    int ItemOfRow(int row) const { return row - fixedRows_; }
+    Cell& At(int row, int col);
+    const Cell& At(int row, int col) const;
+    void CellChanged(int row);
     void InsertListColumn(int col);
     void ShowHeaderText(int col);
-    void RedrawRow(int row);
+    void ShowColWidth(int col);
     void ShowCurrentRow();
     void UpdateItemCount();
-    COLORREF CellColor(int row, int col) const;
     LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw) const;
     void DrawPictureCell(const NMLVCUSTOMDRAW& draw, const Cell& cell) const;
     void OnMouseMove(POINT clientPoint);
+    bool IsCut(int row, int col) const;
     const std::wstring& ListToolText() const;
     void ShowListToolText();
     void DescribeRows();
     void DescribeRow(int row);
-    void OnPress(int button, int item, int subItem, POINT clientPoint);
+    void OnPress(int button, int item, POINT clientPoint);
     // Where the pointer was, in the list's client area, when the message being handled was sent.
     POINT MessagePoint() const;
     int FindTypedItem(const NMLVFINDITEMW& find) const;
+    int PixelWidth() const;
 
     HWND list_ = nullptr;
     HWND header_ = nullptr;
@@ -146,17 +130,16 @@ class Grid {
     WNDPROC listProc_ = nullptr; // the ListView's own procedure, under ListProc
     int dpi_ = 96;
     HFONT font_ = nullptr;
-    std::vector<std::vector<Cell>> cells_ = std::vector<std::vector<Cell>>(2, std::vector<Cell>(2));
-    int cols_ = 2;
-    std::vector<bool> fitsHeader_ = std::vector<bool>(2, true); // per column: no width set
-    int fixedRows_ = 1;
-    int fixedCols_ = 0;
-    int row_ = 1;
-    int col_ = 0;
+    int designedWidth_ = 0; // in pixels
+    std::vector<std::vector<Cell>> cells_ = std::vector<std::vector<Cell>>(1, std::vector<Cell>(1));
+    int cols_ = 1;
+    std::vector<int> widths_ = std::vector<int>(1, -1); // per column, in twips; -1 while not set
+    int stretchCol_ = -1;
+    int row_ = 0;
     bool visible_ = true;
+    bool keyboardWasHere_ = false; // the list had the keyboard when it was hidden
     bool showingRow_ = false;
-    int mousePointer_ = kPointerDefault;
-    COLORREF backColor_ = RGB(255, 255, 255);
+    bool busy_ = false;
     std::wstring toolTipText_;
     // The cell under the pointer, for the tooltip; -1 when none.
     int hoverRow_ = -1;

@@ -10,6 +10,7 @@
 #include "toolkit/Grid.h"
 #include "xtr/Catalogue.h"
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 
@@ -28,8 +29,20 @@ HICON MissingProgramPicture() {
 bool rescanning = false;
 bool rescanAgain = false;
 std::uint32_t rescanCount = 0;
+CataloguePlace wantedPlace; // the last place asked for
 
 Grid* ShownIn() { return catalogueGrid != nullptr ? catalogueGrid() : nullptr; }
+
+// The place's entry while it is listed, else its row within the list; the
+// header row when the list is empty.
+void PutCurrentRowOn(Grid& grid, const CataloguePlace& place) {
+    const int last = grid.Rows() - 1;
+    int row = place.fileName.empty() ? 0 : IndexOfFile(place.folder, place.fileName);
+    if (row < 1 || row > last) {
+        row = std::clamp(place.row, std::min(1, last), last);
+    }
+    grid.Row(row);
+}
 } // namespace
 
 void ShowCatalogueIn(Grid* (*grid)(), void (*pump)()) {
@@ -37,7 +50,18 @@ void ShowCatalogueIn(Grid* (*grid)(), void (*pump)()) {
     letMessagesRun = pump;
 }
 
-void RescanAndRebuild() {
+CataloguePlace CurrentPlace() {
+    const Grid* grid = ShownIn();
+    const int row = grid != nullptr ? grid->Row() : 1;
+    if (row < 1 || static_cast<size_t>(row) >= XtrTable.size()) {
+        return {L"", L"", row};
+    }
+    const XtrRecord& entry = XtrTable[static_cast<size_t>(row)];
+    return {entry.folder, entry.fileName, row};
+}
+
+void RescanAndRebuild(const CataloguePlace& place) {
+    wantedPlace = place;
     if (rescanning) {
         rescanAgain = true; // merged: one more round follows the one that runs
         return;
@@ -51,8 +75,13 @@ void RescanAndRebuild() {
     } while (rescanAgain);
     rescanning = false;
     Grid* grid = ShownIn();
+    if (grid != nullptr) {
+        PutCurrentRowOn(*grid, wantedPlace);
+    }
     TellFilesLeftOut(grid != nullptr ? ::GetAncestor(grid->Window(), GA_ROOT) : nullptr);
 }
+
+void RescanAndRebuild() { RescanAndRebuild(rescanning ? wantedPlace : CurrentPlace()); }
 
 std::uint32_t RescanCount() { return rescanCount; }
 
@@ -72,22 +101,17 @@ void BuildGrid() {
         const int n = static_cast<int>(upperBound);
 
         grid.Clear();
-        grid.MousePointer(Grid::kPointerHourglass);
+        grid.Busy(true);
         grid.Rows(n + 1);
         grid.Cols(6);
-        grid.ScrollBars(Grid::kScrollBarsBoth);
-        grid.BackColor(kWhite);
         grid.Visible(false);
         if (n != 0) {
-            grid.FixedRows(1);
-            grid.FixedCols(0);
             grid.ColWidth(0, 3000);
             grid.ColWidth(1, 2000);
             grid.ColWidth(4, 3000);
-            grid.Row(0);
+            grid.StretchCol(4); // a wider window shows more of the path
             for (int col = 0; col < 6; ++col) {
-                grid.Col(col);
-                grid.Text(kGridHeaders[static_cast<size_t>(col)]);
+                grid.Text(0, col, kGridHeaders[static_cast<size_t>(col)]);
             }
             // The message loop runs between rows as often as a person could notice,
             // at most once a millisecond: under Wine every round is a trip to the
@@ -98,7 +122,6 @@ void BuildGrid() {
             LONGLONG nextRound = 0;
             std::optional<std::wstring> setting; // read at the first program not found
             for (int r = 1; r <= n; ++r) {
-                grid.Row(r);
                 LARGE_INTEGER now{};
                 ::QueryPerformanceCounter(&now);
                 if (now.QuadPart >= nextRound && letMessagesRun != nullptr) {
@@ -107,42 +130,34 @@ void BuildGrid() {
                 }
                 // Taken after the round: a command run in it may have rebuilt the table.
                 const XtrRecord& entry = XtrEntry(r);
-                grid.Col(0);
-                grid.Text(entry.title);
-                grid.Col(1);
-                grid.Text(entry.fileName);
-                grid.Col(2);
-                grid.Text(BoolText(entry.autoStart));
-                grid.Col(3);
-                grid.Text(BoolText(entry.autoStop));
-                grid.Col(4);
-                grid.Text(ProgramPathDisplay(static_cast<std::int16_t>(r)));
+                grid.Text(r, 0, entry.title);
+                grid.Text(r, 1, entry.fileName);
+                grid.Text(r, 2, BoolText(entry.autoStart));
+                grid.Text(r, 3, BoolText(entry.autoStop));
+                grid.Text(r, 4, ProgramPathDisplay(static_cast<std::int16_t>(r)));
                 if (entry.programFound) {
-                    grid.CellBackColor(kProgramFoundColor);
+                    grid.CellBackColor(r, 4, kProgramFoundColor);
                 } else {
-                    grid.CellBackColor(kProgramMissingColor);
+                    grid.CellBackColor(r, 4, kProgramMissingColor);
                     grid.ToolTipText(kInvalidPathTip); // never cleared again during the run
                     // Not told by colour alone: a warning sign, and the path looked for under the pointer.
                     if (!setting) {
                         setting = ReadHostFolderSetting();
                     }
-                    grid.CellPicture(MissingProgramPicture());
-                    grid.CellToolTipText(kProgramNotFoundTip +
-                                         ProgramPathAbsoluteOf(ProgramPathOf(entry), *setting));
+                    grid.CellPicture(r, 4, MissingProgramPicture());
+                    grid.CellToolTipText(
+                        r, 4, kProgramNotFoundTip + ProgramPathAbsoluteOf(ProgramPathOf(entry), *setting));
                 }
-                grid.Col(5);
-                grid.Text(BoolText(entry.active));
+                grid.Text(r, 5, BoolText(entry.active));
             }
         } else {
-            grid.BackColor(kWhite);
             grid.Rows(1);
             grid.Cols(1);
-            grid.ColWidth(0, grid.Width());
-            grid.Row(0);
-            grid.Col(0);
-            grid.Text(kNoXtrFilesText);
+            grid.ColWidth(0, grid.DesignedWidth());
+            grid.StretchCol(0); // as wide as the grid, whatever its size
+            grid.Text(0, 0, kNoXtrFilesText);
         }
         grid.Visible(true);
-        grid.MousePointer(Grid::kPointerDefault);
+        grid.Busy(false);
     });
 }

@@ -57,10 +57,10 @@ TEST_F(CommandsTest, LeftPressOnlyPicksTheEntry) {
     WriteBytes(host / L"a.xtr", kActive);
     WriteBytes(host / L"c.xtr", kActive);
     Start();
-    EXPECT_EQ(form->grdXTRs().Row(), 2) << "after a fill the last row is current";
-    form->grdXTRs().Row(1);
+    EXPECT_EQ(form->grdXTRs().Row(), 1) << "start-up makes the first row current";
+    form->grdXTRs().Row(2);
     form->grdXTRs_MouseDown(Form1::kLeftButton, POINT{1, 1});
-    EXPECT_EQ(CurrentIndex, 1);
+    EXPECT_EQ(CurrentIndex, 2);
     EXPECT_EQ(answers.popupCount, 0);
     EXPECT_TRUE(answers.messages.empty());
 }

@@ -1,5 +1,5 @@
-// The grid control itself, on the main window: its headers, tooltip, presses
-// and current cell.
+// The grid control itself, on the main window: its headers, tooltip, presses,
+// cells and current row.
 #include "rules/GridText.h"
 #include "rules/Trap.h"
 #include "support/Grids.h"
@@ -102,10 +102,10 @@ TEST_F(GridTest, APressMakesItsRowCurrentAndReachesMouseDown) {
         activate.ptAction = {5, 7};
         ::SendMessageW(form->Window(), WM_NOTIFY, Form1::kGrdXTRs, reinterpret_cast<LPARAM>(&activate));
     };
+    grid.Row(2);
     press(NM_RCLICK, 0, 2);
     EXPECT_EQ(buttons, std::vector<int>{2});
     EXPECT_EQ(grid.Row(), 1);
-    EXPECT_EQ(grid.Col(), 2);
     EXPECT_EQ(ListView_GetNextItem(grid.Window(), -1, LVNI_FOCUSED), 0);
     EXPECT_EQ(ListView_GetSelectedCount(grid.Window()), 1u) << "the row made current before is released";
     POINT expected{5, 7};
@@ -122,29 +122,28 @@ TEST_F(GridTest, APressMakesItsRowCurrentAndReachesMouseDown) {
     EXPECT_EQ(grid.Row(), 2);
 }
 
-TEST_F(GridTest, CellsAreAddressedThroughTheCurrentCell) {
+TEST_F(GridTest, CellsAreWrittenWhereTheyAreAndTheCurrentRowStays) {
     ThreeEntries();
     ASSERT_TRUE(Start());
     Grid& grid = form->grdXTRs();
     grid.Row(2);
-    grid.Col(1);
-    EXPECT_EQ(grid.Text(), XtrTable[2].fileName);
-    grid.Text(L"changed");
-    EXPECT_EQ(ItemText(grid.Window(), 1, 1), L"changed");
-    grid.CellBackColor(RGB(1, 2, 3));
-    EXPECT_EQ(DrawCell(*form, 1, 1).back, RGB(1, 2, 3));
+    grid.Text(1, 1, L"changed");
+    EXPECT_EQ(ItemText(grid.Window(), 0, 1), L"changed");
+    grid.CellBackColor(3, 1, RGB(1, 2, 3));
+    EXPECT_EQ(DrawCell(*form, 2, 1).back, RGB(1, 2, 3));
+    EXPECT_EQ(grid.Row(), 2);
+    EXPECT_EQ(ListView_GetNextItem(grid.Window(), -1, LVNI_FOCUSED), 1);
 
-    EXPECT_THROW(grid.Row(4), TrapError);
-    EXPECT_THROW(grid.Col(6), TrapError);
+    EXPECT_THROW(grid.Text(4, 0, L""), TrapError);
+    EXPECT_THROW(grid.Text(1, 6, L""), TrapError);
     EXPECT_THROW(grid.Row(-1), TrapError);
     EXPECT_EQ(grid.Row(), 2) << "a refused row leaves the current one";
 
-    grid.Rows(2); // shrinking keeps the rows that remain
-    EXPECT_EQ(grid.TextMatrix(1, 0), L"First");
+    grid.Rows(2); // shrinking keeps the rows that remain, the current row among them
+    EXPECT_EQ(grid.Text(1, 0), L"First");
+    EXPECT_EQ(grid.Row(), 1);
     EXPECT_EQ(ListView_GetItemCount(grid.Window()), 1);
     grid.Clear();
-    EXPECT_EQ(grid.TextMatrix(1, 0), L"");
+    EXPECT_EQ(grid.Text(1, 0), L"");
     EXPECT_EQ(HeaderText(grid.Window(), 0), L"");
-    grid.Row(1);
-    EXPECT_EQ(grid.CellBackColor(), 0u);
 }

@@ -84,18 +84,15 @@ TEST_F(GridTest, RowRShowsEntryRUnderSixHeaders) {
     EXPECT_EQ(ListView_GetColumnWidth(list, 0), TwipsAt(3000, dpi));
     EXPECT_EQ(ListView_GetColumnWidth(list, 1), TwipsAt(2000, dpi));
     EXPECT_EQ(ListView_GetColumnWidth(list, 4), TwipsAt(3000, dpi));
-    EXPECT_EQ(grid.ColWidth(0), 3000);
 
-    // After the fill the current cell is the last row's "Active" cell, and it is the ListView's focused row.
-    EXPECT_EQ(grid.Row(), 3);
-    EXPECT_EQ(grid.Col(), 5);
-    EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_FOCUSED), 2);
-    EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 2);
+    // Start-up makes the first row current, the ListView's focused and selected row.
+    EXPECT_EQ(grid.Row(), 1);
+    EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_FOCUSED), 0);
+    EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 0);
     EXPECT_EQ(ListView_GetSelectedCount(list), 1u);
     EXPECT_TRUE(grid.Visible());
     EXPECT_TRUE(::GetWindowLongPtrW(list, GWL_STYLE) & WS_VISIBLE);
-    EXPECT_EQ(grid.MousePointer(), Grid::kPointerDefault);
-    EXPECT_EQ(grid.BackColor(), RGB(255, 255, 255));
+    EXPECT_FALSE(grid.Busy());
     EXPECT_TRUE(Reports().empty());
 }
 
@@ -185,7 +182,6 @@ TEST_F(GridTest, NoFilesGiveOneCellAsWideAsTheGrid) {
     ::GetWindowRect(list, &rect);
     EXPECT_EQ(ListView_GetColumnWidth(list, 0), rect.right - rect.left);
     EXPECT_EQ(grid.Row(), 0);
-    EXPECT_EQ(grid.Col(), 0);
     EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_FOCUSED), -1);
     EXPECT_TRUE(grid.Visible());
     EXPECT_TRUE(Reports().empty());
@@ -218,20 +214,22 @@ TEST_F(GridTest, AFailedFillLeavesTheGridHiddenAndBusy) {
     const Grid& grid = form->grdXTRs();
     EXPECT_FALSE(grid.Visible());
     EXPECT_FALSE(::GetWindowLongPtrW(grid.Window(), GWL_STYLE) & WS_VISIBLE);
-    EXPECT_EQ(grid.MousePointer(), Grid::kPointerHourglass);
+    EXPECT_TRUE(grid.Busy());
 }
 
 // About one man in twelve cannot tell the red cell from the green one.
 
 TEST_F(GridTest, AMissingProgramsCellCarriesASignAndATipOfItsOwn) {
     ThreeEntries();
+    Xtr(host / L"zz.xtr", std::string(150, 'W'), "tool.exe", false, false); // cut at any font and DPI
     ASSERT_TRUE(Start());
     const Grid& grid = form->grdXTRs();
-    ASSERT_FALSE(XtrTable[2].programFound);
+    const int one = IndexOf(L"one.xtr") - 1, two = IndexOf(L"two.xtr") - 1, zz = IndexOf(L"zz.xtr") - 1;
+    ASSERT_FALSE(XtrTable[static_cast<size_t>(two) + 1].programFound);
     ::ShowWindow(form->Window(), SW_SHOWNA);
     ::RedrawWindow(form->Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     RECT cell{};
-    ListView_GetSubItemRect(grid.Window(), 1, 4, LVIR_BOUNDS, &cell);
+    ListView_GetSubItemRect(grid.Window(), two, 4, LVIR_BOUNDS, &cell);
     HDC dc = ::GetDC(grid.Window());
     int sign = 0; // pixels of the system's yellow warning sign at the cell's left
     for (LONG y = cell.top; y < cell.bottom; ++y) {
@@ -243,15 +241,20 @@ TEST_F(GridTest, AMissingProgramsCellCarriesASignAndATipOfItsOwn) {
     ::ReleaseDC(grid.Window(), dc);
     EXPECT_GT(sign, 10);
 
-    // The tooltip follows the pointer: over the red cell the path looked for, elsewhere the grid's own.
-    auto pointAt = [&](int item, int subItem) {
-        ListView_GetSubItemRect(grid.Window(), item, subItem, LVIR_BOUNDS, &cell);
-        ::SendMessageW(grid.Window(), WM_MOUSEMOVE, 0, MAKELPARAM(cell.left + 4, cell.top + 4));
-        return ShownToolTip(grid);
+    // The tooltip follows the pointer: over the red cell the path looked for,
+    // over a cut cell its whole text, elsewhere the grid's own.
+    const std::pair<POINT, std::wstring> tips[] = {
+        {{two, 4}, L"Program not found: " + (host / L"Missing\\gone.exe")},
+        {{one, 4}, kInvalidPathTip},
+        {{two, 0}, kInvalidPathTip},
+        {{zz, 0}, std::wstring(150, L'W')},
+        {{zz, 1}, kInvalidPathTip},
     };
-    EXPECT_EQ(pointAt(1, 4), L"Program not found: " + (host / L"Missing\\gone.exe"));
-    EXPECT_EQ(pointAt(0, 4), kInvalidPathTip);
-    EXPECT_EQ(pointAt(1, 0), kInvalidPathTip);
+    for (const auto& [where, tip] : tips) {
+        ListView_GetSubItemRect(grid.Window(), where.x, where.y, LVIR_BOUNDS, &cell);
+        ::SendMessageW(grid.Window(), WM_MOUSEMOVE, 0, MAKELPARAM(cell.left + 4, cell.top + 4));
+        EXPECT_EQ(ShownToolTip(grid), tip) << where.x << ", " << where.y;
+    }
 }
 
 // A screen reader cannot see red or a sign: the row's accessible description
@@ -276,4 +279,51 @@ TEST_F(GridTest, AMissingProgramsRowIsDescribedForScreenReaders) {
     ScanXTR();
     BuildGrid();
     EXPECT_EQ(answers.descriptions.back(), (Description{list, 2, L""})) << "found now: taken away";
+}
+
+// The user's place after a rebuild: the entry of the file asked for while it
+// is listed (letter case aside), else the row asked for within the list; the
+// last place asked for when commands ask during the fill; always on screen.
+TEST_F(GridTest, ARebuildPutsTheCurrentRowOnThePlaceAskedFor) {
+    for (int i = 10; i < 50; ++i) {
+        Xtr(host / (L"f" + std::to_wstring(i) + L".xtr"), "Tool", "tool.exe", true, false);
+    }
+    ASSERT_TRUE(Start());
+    ::ShowWindow(form->Window(), SW_SHOWNA);
+    Grid& grid = form->grdXTRs();
+    const std::wstring folder = EntryNamed(L"f10.xtr").folder;
+    PostedCommand command([&] { RescanAndRebuild({folder, L"f12.xtr", 1}); });
+    // Each place asked for, and the file then current, or else its row.
+    const struct {
+        CataloguePlace place;
+        const wchar_t* file;
+        int row;
+    } cases[] = {{{folder, L"f49.xtr", 1}, L"f49.xtr", 0},
+                 {{folder, L"F20.XTR", 9}, L"f20.xtr", 0},
+                 {{folder, L"gone.xtr", 5}, nullptr, 5},
+                 {{L"", L"", 99}, nullptr, 40},
+                 {{L"", L"", 0}, nullptr, 1}};
+    for (const auto& [place, file, expected] : cases) {
+        RescanAndRebuild(place);
+        const int row = file != nullptr ? IndexOf(file) : expected;
+        const int top = ListView_GetTopIndex(grid.Window());
+        EXPECT_EQ(grid.Row(), row) << ToAnsi(place.fileName) << " " << place.row;
+        EXPECT_EQ(ListView_GetNextItem(grid.Window(), -1, LVNI_FOCUSED), row - 1);
+        EXPECT_TRUE(row - 1 >= top && row - 1 < top + ListView_GetCountPerPage(grid.Window())) << "on screen";
+    }
+    const std::uint32_t rounds = RescanCount();
+    command.Post(); // a command asks for another place during the fill
+    RescanAndRebuild({folder, L"f49.xtr", 1});
+    EXPECT_EQ(grid.Row(), IndexOf(L"f12.xtr"));
+    EXPECT_EQ(RescanCount() - rounds, 2u);
+
+    // Refresh keeps the file while it is listed, else its row.
+    grid.Row(IndexOf(L"f30.xtr"));
+    ::DeleteFileW((host / L"f11.xtr").c_str());
+    RescanAndRebuild();
+    EXPECT_EQ(grid.Row(), IndexOf(L"f30.xtr"));
+    const int row = grid.Row();
+    ::DeleteFileW((host / L"f30.xtr").c_str());
+    RescanAndRebuild();
+    EXPECT_EQ(grid.Row(), row);
 }
