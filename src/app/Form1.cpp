@@ -6,6 +6,7 @@
 #include "rules/Trap.h"
 #include "rules/resource.h"
 #include "system/VersionInfo.h"
+#include "toolkit/Ui.h"
 #include "xtr/GridFill.h"
 #include "xtr/TemporaryFiles.h"
 
@@ -129,9 +130,22 @@ bool Form1::Form_Load() {
             keepRunning = false;
             return;
         }
-        // What an earlier run left half done goes first, so that the scan sees its result.
-        TidyTemporaryFiles(HostFolder);
-        TidyTemporaryFiles(SavedXtrFolder());
+        // What an earlier run left half done goes into the Recycle Bin, never into place; said once.
+        std::vector<std::wstring> binned = TidyTemporaryFiles(HostFolder);
+        for (std::wstring& name : TidyTemporaryFiles(SavedXtrFolder())) {
+            binned.push_back(std::move(name));
+        }
+        if (!binned.empty()) {
+            std::wstring names;
+            for (const std::wstring& name : binned) {
+                names += (names.empty() ? L"" : L", ") + name;
+            }
+            Ui::ShowMessage(
+                window_,
+                L"Quillon found unsaved work of an earlier run and put it into the Recycle Bin: " + names +
+                    L".",
+                AppTitle, MB_OK | MB_ICONINFORMATION);
+        }
         ShowCatalogueIn(
             [] {
                 Form1* main = Instance();

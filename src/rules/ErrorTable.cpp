@@ -31,6 +31,7 @@ constexpr ErrorText kErrorTexts[] = {
     {74, L"Can't rename with different drive"},
     {75, L"Path/File access error"},
     {76, L"Path not found"},
+    {513, L"cannot go to the Recycle Bin"},
 };
 
 struct SystemCodeMapping {

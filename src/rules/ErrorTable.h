@@ -27,6 +27,9 @@ constexpr int DiskNotReady = 71;
 constexpr int RenameAcrossDrives = 74;
 constexpr int PathFileAccessError = 75;
 constexpr int PathNotFound = 76;
+// Quillon's own: the Recycle Bin cannot take a file (its drive has none, the
+// file is too large for it, or the bin refused or would delete it).
+constexpr int NoRecycleBin = 513;
 } // namespace Err
 
 // The standard text of an error number; numbers outside the table get the

@@ -69,8 +69,8 @@ std::wstring TemporaryName(unsigned long long stamp, unsigned long processId, un
 }
 
 std::wstring TemporaryNameOnTheWay(unsigned long long stamp, unsigned long processId, unsigned counter,
-                                   std::wstring_view destination) {
-    const std::wstring stem = TemporaryStem(stamp, processId, counter) + L"=";
+                                   std::wstring_view destination, bool copy) {
+    const std::wstring stem = TemporaryStem(stamp, processId, counter) + (copy ? L"+" : L"=");
     if (stem.size() + destination.size() + kTemporaryExtension.size() > 255) {
         return stem + std::wstring(kTemporaryExtension);
     }
@@ -112,10 +112,11 @@ std::optional<TemporaryNameParts> ParseTemporaryName(std::wstring_view name) {
     if (end == name.size()) {
         return parts;
     }
-    if (name[end] != L'=') {
+    if (name[end] != L'=' && name[end] != L'+') {
         return std::nullopt;
     }
     parts.onTheWay = true;
+    parts.copy = name[end] == L'+';
     parts.destination = std::wstring(name.substr(end + 1));
     return parts;
 }

@@ -23,22 +23,25 @@ bool IsPlainFileName(std::wstring_view name) noexcept;
 // stamp (the time of making, in 100 ns units since 1601, as the system
 // counts file times) makes a name unique per run and per use together with
 // the process id and a counter, and tells a later run how old a leftover is.
-// A temporary that holds a file on its way to another name carries that name
-// (when it fits), so that it can be given its name back after a crash.
+// A temporary carries the name of the file it is made for (when it fits), so
+// that a later run can name it to the user; one that holds a copy of a file
+// that stays where it is (a drop, a move across drives) says so, as it never
+// holds the only copy of anything.
 inline constexpr wchar_t kTemporaryPrefix[] = L"~Quillon-";
 
 struct TemporaryNameParts {
     unsigned long long stamp = 0;
-    bool onTheWay = false;    // holds a file on its way to another name
+    bool onTheWay = false;    // made for another name
+    bool copy = false;        // holds a copy of a file that is still where it was
     std::wstring destination; // that name; empty when it did not fit
 };
 
-// "~Quillon-<stamp>-<process>-<counter>.tmp", or with "=<destination>" before
-// ".tmp" for a file on its way to destination (just "=" when the name would be
-// longer than a file name may be).
+// "~Quillon-<stamp>-<process>-<counter>.tmp", or with "=<destination>" (a
+// copy: "+<destination>") before ".tmp" for a file made for destination (just
+// "=" or "+" when the name would be longer than a file name may be).
 std::wstring TemporaryName(unsigned long long stamp, unsigned long processId, unsigned counter);
 std::wstring TemporaryNameOnTheWay(unsigned long long stamp, unsigned long processId, unsigned counter,
-                                   std::wstring_view destination);
+                                   std::wstring_view destination, bool copy = false);
 
 // What a name made above says; nothing for any other name (a leftover of an
 // older version among them).

@@ -1,12 +1,13 @@
 #include "system/RecycleBin.h"
 
-#include "rules/ErrorTable.h"
-#include "rules/Trap.h"
 #include "system/Win32.h"
 
 #include <shellapi.h>
 
 int RecycleFile(const std::wstring& path) {
+    if (BinDeletesForTests()) {
+        return ::DeleteFileW(path.c_str()) ? 0 : static_cast<int>(::GetLastError());
+    }
     // The shell takes a list of paths, each ended by a NUL, the list by one more.
     std::wstring from = path;
     from.push_back(L'\0');
@@ -31,15 +32,34 @@ int RecycleFile(const std::wstring& path) {
     return operation.fAnyOperationsAborted || stillThere ? kCancelled : 0;
 }
 
-void MoveToRecycleBin(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        return;
+bool& BinDeletesForTests() {
+    static bool deletes = false;
+    return deletes;
+}
+
+bool DriveHasNoBin(const std::wstring& path) {
+    wchar_t root[MAX_PATH + 1];
+    if (!::GetVolumePathNameW(path.c_str(), root, MAX_PATH + 1)) {
+        return false; // unknown: the bin itself is watched
     }
-    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        Raise(Err::PermissionDenied);
+    switch (::GetDriveTypeW(root)) {
+    case DRIVE_REMOTE:
+    case DRIVE_REMOVABLE:
+    case DRIVE_CDROM:
+    case DRIVE_RAMDISK:
+        return true;
+    default:
+        return false;
     }
-    if (const int code = RecycleFile(path); code != 0) {
-        Raise(ErrorNumberFromShellFileCode(static_cast<unsigned long>(code)));
+}
+
+unsigned long FileLinkCount(const std::wstring& path) {
+    const UniqueFile file(::CreateFileW(path.c_str(), 0,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!file || !::GetFileInformationByHandle(file.get(), &information)) {
+        return 0;
     }
+    return information.nNumberOfLinks;
 }

@@ -3,14 +3,20 @@
 #include <string>
 
 // Moves the file at path (a full path) into the Recycle Bin without asking or
-// showing anything. Where its drive has no bin (a network path, some removable
-// disks) the system deletes the file instead. Returns 0 once the file is
-// gone from path, or the shell's code for the failure (see
-// ErrorNumberFromShellFileCode).
+// showing anything. Returns 0 once the file is gone from path, or the shell's
+// code for the failure (see ErrorNumberFromShellFileCode). Where the bin
+// cannot take the file (a drive without one, a file too large for it) the
+// system deletes it for good instead and says nothing: the caller tells the
+// two apart (see FileLinkCount).
 int RecycleFile(const std::wstring& path);
 
-// As RecycleFile, for a file about to be replaced, but raises the program's
-// error number for a failure. No file at path (or a folder there) is nothing
-// to bin. A read-only file is someone's on purpose: it is never binned
-// ("Permission denied"), as it could not be written over either.
-void MoveToRecycleBin(const std::wstring& path);
+// What a test sets to make every bin behave as a drive without one does (Wine
+// cannot show such a drive): RecycleFile then deletes the file for good.
+bool& BinDeletesForTests();
+
+// The drive of path has no Recycle Bin by its kind: a network share, a
+// removable disk (a USB stick), a CD, a RAM disk.
+bool DriveHasNoBin(const std::wstring& path);
+
+// How many names (hard links) the file at path has; 0 when it cannot be read.
+unsigned long FileLinkCount(const std::wstring& path);

@@ -3,11 +3,12 @@
 #include "host/HostFolder.h"
 #include "rules/ErrorTable.h"
 #include "rules/Trap.h"
-#include "system/RecycleBin.h"
 #include "system/Win32.h"
 #include "xtr/FileListing.h"
 #include "xtr/TemporaryFiles.h"
 #include "xtr/XtrFile.h"
+
+#include <optional>
 
 namespace {
 // The listing sees ordinary files only, and letter case is ignored.
@@ -26,18 +27,29 @@ void Check(BOOL succeeded) {
     }
 }
 
-// Gives a file the new spelling of its name. A rename that changes letter case
-// only is silently ignored by some file systems (Wine's among them), so the
-// file passes through a temporary name that carries the new one: should the
-// program end half-way, the next start gives the file its name.
+// Gives a file the new spelling of its name, in one rename where the file
+// system keeps it. Some ignore a rename that changes letter case only (Wine's
+// among them); there the file passes through a temporary name that carries the
+// new one, and the next start bins it should the program end half-way.
 void RenameLetterCase(const std::wstring& folder, const std::wstring& oldPath, const std::wstring& newName) {
+    const std::wstring newPath = JoinPath(folder, newName);
+    Check(::MoveFileExW(oldPath.c_str(), newPath.c_str(), 0));
+    bool spelledAnew = false;
+    ListNormalFiles(newPath, [&](std::wstring_view name) {
+        spelledAnew = name == newName;
+        return false;
+    });
+    if (spelledAnew) {
+        return;
+    }
     const std::wstring between = MakeTemporary(
         folder,
         [&oldPath](const std::wstring& path) {
             return ::MoveFileExW(oldPath.c_str(), path.c_str(), 0) != FALSE;
         },
         newName);
-    if (!::MoveFileExW(between.c_str(), JoinPath(folder, newName).c_str(), 0)) {
+    StepReached(L"between");
+    if (!::MoveFileExW(between.c_str(), newPath.c_str(), 0)) {
         const DWORD code = ::GetLastError();
         ::MoveFileExW(between.c_str(), oldPath.c_str(), 0);
         RaiseSystemError(code);
@@ -53,7 +65,7 @@ void RequireFolder(const std::wstring& folder) {
 }
 } // namespace
 
-TrapResult ActiveChanged(const XtrRecord& entry) {
+TrapResult ActiveChanged(const XtrRecord& entry, Replacing replacing) {
     return Trap(L"Module1.ActiveChanged", [&] {
         const std::wstring sourceFolder = CatalogueFolder(!entry.active);
         const std::wstring source = JoinPath(sourceFolder, entry.fileName);
@@ -64,8 +76,14 @@ TrapResult ActiveChanged(const XtrRecord& entry) {
             RequireFolder(sourceFolder);
             return;
         }
-        // The caller has asked the user before a file of that name is replaced.
-        MoveToRecycleBin(destination);
+        // The caller has asked the user before a file of that name is replaced;
+        // it comes back should the move fail.
+        std::optional<BinnedFile> old;
+        if (replacing == Replacing::ForGood) {
+            MoveToRecycleBin(destination, true);
+        } else {
+            old.emplace(destination);
+        }
         // Renamed, not rewritten: the file keeps its bytes, and is in one folder
         // or the other at every moment. Only another volume mounted at SavedXTR
         // makes it a copy, put in place whole before the source goes.
@@ -75,12 +93,21 @@ TrapResult ActiveChanged(const XtrRecord& entry) {
                 RaiseSystemError(code);
             }
             CopyIntoPlace(source, destination);
+            if (old) {
+                old->Settled();
+            }
             Check(::DeleteFileW(source.c_str()));
+            return;
+        }
+        StepReached(L"renamed");
+        if (old) {
+            old->Settled();
         }
     });
 }
 
-TrapResult FilenameChanged(const XtrRecord& entry, const XtrRecord& loaded, std::wstring_view setting) {
+TrapResult FilenameChanged(const XtrRecord& entry, const XtrRecord& loaded, std::wstring_view setting,
+                           Replacing replacing) {
     TrapResult written = TrapResult::Failure(0); // until the entry is written
     const TrapResult renamed = Trap(L"Module1.FilenameChanged", [&] {
         const std::wstring oldPath = JoinPath(loaded.folder, loaded.fileName);
@@ -96,12 +123,12 @@ TrapResult FilenameChanged(const XtrRecord& entry, const XtrRecord& loaded, std:
         }
         // The new file first: a write that fails must not cost the old one. A
         // file of the new name is someone else's: the caller has asked the user.
-        written = ContentChanged(entry, setting, Replacing::IntoTheBin);
+        written = ContentChanged(entry, setting, replacing);
         // The old file holds what the new one carries, unless another program
         // wrote into it since: then it goes into the Recycle Bin, not away.
         const FileNow old = written ? ReadFileNow(oldPath) : FileNow{};
         if (old.state == FileNow::State::Read && old.bytes != entry.bytes) {
-            MoveToRecycleBin(oldPath);
+            MoveToRecycleBin(oldPath, replacing == Replacing::ForGood);
         } else if (written && !::DeleteFileW(oldPath.c_str())) {
             const DWORD code = ::GetLastError();
             if (code != ERROR_FILE_NOT_FOUND) {
@@ -118,7 +145,7 @@ TrapResult FilenameChanged(const XtrRecord& entry, const XtrRecord& loaded, std:
     return written || renamed ? written : renamed;
 }
 
-TrapResult DeleteXTR(const XtrRecord& entry) {
+TrapResult DeleteXTR(const XtrRecord& entry, bool forGood) {
     return Trap(L"Module1.DeleteXTR", [&] {
         const std::wstring folder = CatalogueFolder(entry.active);
         const std::wstring path = JoinPath(folder, entry.fileName);
@@ -131,10 +158,15 @@ TrapResult DeleteXTR(const XtrRecord& entry) {
                 return;
             }
         }
-        // Into the Recycle Bin, so that a delete can be taken back.
-        const int code = RecycleFile(path);
-        if (code != 0 && code != ERROR_FILE_NOT_FOUND) {
-            Raise(ErrorNumberFromShellFileCode(static_cast<unsigned long>(code)));
+        if (forGood) {
+            // The user has agreed: the bin cannot take it. A read-only mark does not keep it.
+            ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (!::DeleteFileW(path.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND) {
+                RaiseLastError();
+            }
+            return;
         }
+        // Into the Recycle Bin, so that a delete can be taken back; never for good unasked.
+        BinnedFile(path, true).Settled();
     });
 }

@@ -100,12 +100,13 @@ void WriteWhole(UniqueFile file, const std::string& bytes) {
 // reader sees the old file or the new one, never a part.
 void ReplaceFileContent(const std::wstring& target, const std::string& bytes, Replacing replacing) {
     UniqueFile file;
-    TemporaryFile temporary = TemporaryFor(target, replacing, [&file](const std::wstring& path) {
+    TemporaryFile temporary = TemporaryFor(target, [&file](const std::wstring& path) {
         file.reset(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                                  nullptr));
         return static_cast<bool>(file);
     });
     WriteWhole(std::move(file), bytes);
+    StepReached(L"written");
     temporary.PutInPlace(target, replacing);
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // XTR files that come from elsewhere (dropped on the main window): checked,
 // then copied into the UI-View32 folder as active entries.
+#include "xtr/TemporaryFiles.h"
+
 #include <optional>
 #include <string>
 
@@ -13,9 +15,12 @@ std::optional<std::wstring> WhyNotAnXtrFile(const std::wstring& path);
 // The file lies in HostFolder or in SavedXTR itself.
 bool IsInCatalogueFolder(const std::wstring& path);
 
-// Copies the file at path into HostFolder byte for byte, under a temporary
-// name that takes the place of a file of its name there in one step, then
-// moves a file of its name out of SavedXTR: the entry is then listed once, as
-// active. Files of its name that were there go into the Recycle Bin: the
-// caller has asked the user. Raises the error of the step that failed.
-void InstallXtrFile(const std::wstring& path);
+// Copies the file at path into HostFolder byte for byte, complete and flushed
+// under a temporary name, then moves a file of its name out of SavedXTR and
+// puts the copy in the place of a file of its name in HostFolder in one step:
+// the entry is then listed once, as active. Files of its name that were there
+// go as `replacing` says (the caller has asked the user): into the Recycle Bin,
+// put back should a later step fail, or with ForGood deleted for good. Raises
+// the error of the step that failed; Err::NoRecycleBin leaves both folders
+// as they were.
+void InstallXtrFile(const std::wstring& path, Replacing replacing = Replacing::IntoTheBin);

@@ -163,7 +163,11 @@ TEST_F(SafetyTest, AMoveCutShortLeavesNoPartOfAFileBehind) {
     EXPECT_EQ(ReadBytes(host / L"b.xtr"), kB);
 }
 
-TEST_F(SafetyTest, LeftoversOfEarlierRunsNeitherBlockSavesNorLoseAFile) {
+// Start-up never puts a leftover in place: one that may hold someone's only
+// copy goes into the Recycle Bin and is named once; a copy of a file that
+// stayed where it was, or a second name of one in place, simply goes.
+TEST_F(SafetyTest, LeftoversOfEarlierRunsGoIntoTheBinNamedOnceAndNeverIntoPlace) {
+    const RecycleBinView bin;
     const std::wstring pid = std::to_wstring(::GetCurrentProcessId());
     FILETIME now;
     ::GetSystemTimeAsFileTime(&now);
@@ -174,19 +178,33 @@ TEST_F(SafetyTest, LeftoversOfEarlierRunsNeitherBlockSavesNorLoseAFile) {
     const std::wstring fresh = TemporaryName(ticks, 1, 1);
     const std::wstring onTheWay = TemporaryNameOnTheWay(twoMinutesAgo, 1, 2, L"Lost.xtr");
     const std::wstring blocked = TemporaryNameOnTheWay(twoMinutesAgo, 1, 3, L"a.xtr");
-    const Names leftovers = {
-        L"~Quillon-" + pid + L"-0.tmp", L"~Quillon-" + pid + L".rename.tmp", stale, fresh, onTheWay, blocked};
+    const std::wstring copy = TemporaryNameOnTheWay(twoMinutesAgo, 1, 4, L"c.xtr", true);
+    const std::wstring secondName = TemporaryNameOnTheWay(twoMinutesAgo, 1, 5, L"a.xtr");
+    const Names leftovers = {L"~Quillon-" + pid + L"-0.tmp", L"~Quillon-" + pid + L".rename.tmp", fresh};
     for (const std::wstring& name : leftovers) {
         WriteBytes(host / name, kB);
     }
+    WriteBytes(host / stale, kB);
+    WriteBytes(host / onTheWay, kC);
+    WriteBytes(host / blocked, kC);
+    WriteBytes(host / copy, kC);
     WriteBytes(host / L"a.xtr", kA);
+    ASSERT_TRUE(::CreateHardLinkW((host / secondName).c_str(), (host / L"a.xtr").c_str(), nullptr));
     Start();
-    // The one on its way got its name back; an earlier version's rename and the
-    // young ones stay; the old one is gone.
-    Names expected = {L"SavedXTR", L"a.xtr", L"Lost.xtr", leftovers[0], leftovers[1], fresh, blocked};
+
+    Names expected = {L"SavedXTR", L"a.xtr", leftovers[0], leftovers[1], fresh};
     std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(NamesIn(host.Path()), expected);
-    EXPECT_EQ(XtrCount, 2);
+    EXPECT_EQ(NamesIn(host.Path()), expected) << "an earlier version's and the young ones stay";
+    EXPECT_EQ(ReadBytes(host / L"a.xtr"), kA);
+    EXPECT_EQ(XtrCount, 1);
+    ASSERT_EQ(answers.messages.size(), 1u);
+    EXPECT_EQ(answers.messages[0].text, L"Quillon found unsaved work of an earlier run and put it into the "
+                                        L"Recycle Bin: \"Tool B\", Lost.xtr, a.xtr.");
+    if (bin.Usable()) {
+        EXPECT_EQ(bin.Take(host / stale), kB);
+        EXPECT_EQ(bin.Take(host / onTheWay), kC);
+        EXPECT_EQ(bin.Take(host / blocked), kC);
+    }
 
     Edit(L"a.xtr");
     ::SetWindowTextW(Editor().txtFilename(), L"A.xtr");

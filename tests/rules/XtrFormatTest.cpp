@@ -211,6 +211,12 @@ TEST(TemporaryNames, SayWhenTheyWereMadeAndWhereTheyWereGoing) {
     ASSERT_TRUE(movingParts.has_value());
     EXPECT_TRUE(movingParts->onTheWay);
     EXPECT_EQ(movingParts->destination, L"Beacon.xtr");
+    EXPECT_FALSE(movingParts->copy);
+    const std::optional<TemporaryNameParts> copyParts =
+        ParseTemporaryName(TemporaryNameOnTheWay(stamp, 0x1A4, 8, L"Beacon.xtr", true));
+    ASSERT_TRUE(copyParts.has_value());
+    EXPECT_TRUE(copyParts->copy);
+    EXPECT_EQ(copyParts->destination, L"Beacon.xtr");
 
     // A destination too long to carry still marks the file as one never to delete.
     const std::wstring longest = TemporaryNameOnTheWay(stamp, 0x1A4, 8, std::wstring(251, L'n') + L".xtr");

@@ -1,6 +1,7 @@
 #include "support/Worlds.h"
 
 #include "diagnostics/Common.h"
+#include "system/RecycleBin.h"
 #include "xtr/TemporaryFiles.h"
 
 void ScratchWorldTest::SetUp() {
@@ -13,6 +14,7 @@ void ScratchWorldTest::SetUp() {
 
 void ScratchWorldTest::TearDown() {
     ReplaceStepForTests() = nullptr;
+    BinDeletesForTests() = false;
     testsupport::PumpMessages();
 }
 

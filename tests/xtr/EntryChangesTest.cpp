@@ -245,6 +245,7 @@ TEST_F(EntryChangesTest, ABinThatKeepsTheFileIsAFailure) {
     TellNotInstalled(nullptr, InstallDroppedFiles(nullptr, {outside / L"b.xtr"}));
     EXPECT_EQ(ReadBytes(host / L"b.xtr"), "B\r\n");
     ASSERT_EQ(answers.messages.size(), 3u);
-    EXPECT_EQ(answers.messages[0].text, L"The XTR file b.xtr could not be deleted: Path/File access error");
+    EXPECT_EQ(answers.messages[0].text,
+              L"The XTR file b.xtr could not be deleted: cannot go to the Recycle Bin");
     EXPECT_NE(answers.messages[2].text.find(L"b.xtr: it could not be copied"), std::wstring::npos);
 }

@@ -1,11 +1,16 @@
 // Faults of the file system under the file operations: files in use or
 // read-only, a replace cut short, SavedXTR gone, odd and huge files. Each case
 // checks the report lines and every name left on disk.
+#include "rules/ErrorTable.h"
 #include "rules/resource.h"
 #include "support/Worlds.h"
+#include "system/RecycleBin.h"
 #include "xtr/Catalogue.h"
 #include "xtr/TemporaryFiles.h"
 #include "xtr/XtrFile.h"
+#include "xtr/XtrInstall.h"
+
+#include <functional>
 
 using namespace testsupport;
 
@@ -83,8 +88,72 @@ TEST_F(FileFaultsTest, AReplaceThatFailsAfterTheTemporaryFileLeavesTheOldFileAnd
     EXPECT_FALSE(Rename(1, L"b.xtr"));
     EXPECT_EQ(ReadBytes(host / L"a.xtr"), kOld);
     EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"a.xtr"}));
+    // Replacing after a Yes, the old file went into the bin first: it comes back, not left there alone.
+    EXPECT_FALSE(ContentChanged(entry, ReadHostFolderSetting(), Replacing::IntoTheBin));
+    EXPECT_EQ(ReadBytes(host / L"a.xtr"), kOld);
+    EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"a.xtr"}));
     EXPECT_EQ(Reports(), (std::vector<std::string>{"61 in module Module1.ContentChanged: Disk full",
+                                                   "61 in module Module1.ContentChanged: Disk full",
                                                    "61 in module Module1.ContentChanged: Disk full"}));
+}
+
+// Where the bin cannot take a file it would delete it for good, as on a drive
+// without one (which Wine cannot show: the seam makes every bin do so).
+// Nothing changes then and the step says why; once the user has agreed, the
+// same step deletes for good.
+TEST_F(FileFaultsTest, WhereTheBinCannotTakeAFileNothingChangesUntilTheUserAgrees) {
+    const TempFolder outside;
+    WriteBytes(outside / L"c.xtr", "Dropped C\r\n");
+    for (const wchar_t* name : {L"a.xtr", L"b.xtr", L"c.xtr", L"d.xtr"}) {
+        WriteBytes(host / name, kOld);
+    }
+    WriteBytes(InSaved(L"b.xtr"), "Inactive B\r\n");
+    WriteBytes(InSaved(L"c.xtr"), "Inactive C\r\n");
+    Start();
+    auto disk = [this] {
+        std::vector<std::string> files;
+        for (const std::wstring& name : NamesIn(host.Path())) {
+            if (name != L"SavedXTR") {
+                files.push_back(ToAnsi(name));
+                files.push_back(ReadBytes(host / name));
+            }
+        }
+        for (const std::wstring& name : NamesIn(Saved())) {
+            files.push_back(ToAnsi(InSaved(name)));
+            files.push_back(ReadBytes(InSaved(name)));
+        }
+        return files;
+    };
+    XtrRecord inactive = EntryNamed(L"b.xtr");
+    ASSERT_TRUE(inactive.active);
+    inactive.active = false;
+    XtrRecord edited = EntryNamed(L"d.xtr");
+    edited.title = L"Mine";
+    const std::vector<std::pair<const char*, std::function<TrapResult(Replacing)>>> steps = {
+        {"delete", [&](Replacing r) { return DeleteXTR(EntryNamed(L"a.xtr"), r == Replacing::ForGood); }},
+        {"set inactive", [&](Replacing r) { return ActiveChanged(inactive, r); }},
+        {"drop", [&](Replacing r) { return Trap(L"drop", [&] { InstallXtrFile(outside / L"c.xtr", r); }); }},
+        {"save", [&](Replacing r) { return ContentChanged(edited, ReadHostFolderSetting(), r); }},
+    };
+    BinDeletesForTests() = true;
+    const std::vector<std::string> before = disk();
+    for (const auto& [name, step] : steps) {
+        const TrapResult refused = step(Replacing::IntoTheBin);
+        EXPECT_FALSE(refused) << name;
+        EXPECT_EQ(refused.Error(), Err::NoRecycleBin) << name;
+        EXPECT_EQ(disk(), before) << name;
+    }
+    for (const auto& [name, step] : steps) {
+        EXPECT_TRUE(step(Replacing::ForGood)) << name;
+    }
+    BinDeletesForTests() = false;
+    EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"c.xtr", L"d.xtr"}));
+    EXPECT_EQ(NamesIn(Saved()), Names{L"b.xtr"});
+    EXPECT_EQ(ReadBytes(InSaved(L"b.xtr")), kOld);
+    EXPECT_EQ(ReadBytes(host / L"c.xtr"), "Dropped C\r\n");
+    EXPECT_EQ(ReadBytes(host / L"d.xtr").substr(0, 6), "Mine\r\n");
+    EXPECT_EQ(Reports().size(), 4u);
+    EXPECT_EQ(Reports()[0], "513 in module Module1.DeleteXTR: cannot go to the Recycle Bin");
 }
 
 TEST_F(FileFaultsTest, RenamingAFileInUseOrReadOnlyKeepsBothAndSaysWhy) {
