@@ -199,6 +199,33 @@ TEST_F(CommandsTest, RefreshShowsFilesAddedOutside) {
     EXPECT_EQ(form->grdXTRs().Rows(), 3);
 }
 
+// The editor stays true to its entry through what Quillon does to it: it
+// follows a move, and closes for a delete, asking first for its changes.
+TEST_F(CommandsTest, TheEditorFollowsItsEntryAndClosesForItsDelete) {
+    WriteBytes(host / L"a.xtr", kActive);
+    Start();
+    Edit(L"a.xtr");
+    ::SetWindowTextW(Editor().txtTitle(), L"Mine");
+    OnEntry(L"a.xtr", true, &Form1::mnuPopup1SetInactive_Click);
+    EXPECT_EQ(ShownText(Editor().cmbActive()), L"NO");
+    OnEntry(L"a.xtr", false, &Form1::mnuPopup1SetActive_Click);
+    EXPECT_EQ(ShownText(Editor().cmbActive()), L"YES");
+    Click(Editor().cmdOK());
+    EXPECT_TRUE(answers.messages.empty()) << "no other program is blamed";
+    EXPECT_EQ(LinesOf(host / L"a.xtr").at(0), "Mine");
+
+    Edit(L"a.xtr");
+    ::SetWindowTextW(Editor().txtTitle(), L"Mine again");
+    answers.messageReplies = {IDYES, IDNO};
+    OnEntry(L"a.xtr", true, &Form1::mnuPopup1Delete_Click);
+    ASSERT_EQ(answers.messages.size(), 2u);
+    EXPECT_EQ(answers.messages[1].text, L"Do you want to drop your changes to a.xtr?");
+    EXPECT_TRUE(Editor().IsLoaded() && FileExists(host / L"a.xtr")) << "No keeps both";
+    answers.messageReplies = {IDYES, IDYES};
+    OnEntry(L"a.xtr", true, &Form1::mnuPopup1Delete_Click);
+    EXPECT_FALSE(Editor().IsLoaded() || FileExists(host / L"a.xtr"));
+}
+
 TEST_F(CommandsTest, CheckForUpdatesOnlyTells) {
     Start();
     form->OnCommand(IDM_HELP_CHECKUPDATES);

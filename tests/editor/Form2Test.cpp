@@ -123,13 +123,10 @@ TEST_F(Form2Test, AltAndALetterReachEveryBoxAndButton) {
 
 TEST_F(Form2Test, NewWithTheDefaultsIsAnActiveFile) {
     Start();
-    OldRecord = XtrRecord{};
-    OldRecord.fileName = L"untouched.xtr";
     Open(&Form1::mnuPopup1New_Click);
     EXPECT_EQ(ShownText(Editor().txtTitle()) + L"|" + ShownText(Editor().txtFilename()) + L"|" +
                   ShownText(Editor().txtProgram()),
               L"your description|new_xtr.xtr|");
-    EXPECT_EQ(OldRecord.fileName, L"untouched.xtr") << "New leaves OldRecord alone";
 
     Click(Editor().cmdOK());
     EXPECT_FALSE(Editor().IsLoaded());
@@ -283,21 +280,30 @@ TEST_F(Form2Test, ActiveWithNameAndContentLeavesOneFileInTheNewFolder) {
     EXPECT_TRUE(answers.messages.empty());
 }
 
-TEST_F(Form2Test, OkAppliesToTheLoadedEntryWhateverRowIsPressedSince) {
+// OK saves the entry last chosen by a command; a press on the grid alone chooses none.
+TEST_F(Form2Test, OkSavesTheEntryLastChosen) {
     WriteBytes(host / L"alpha.xtr", kAlpha);
     WriteBytes(host / L"beta.xtr", kBeta);
     Start();
+    Open(&Form1::mnuPopup1Edit_Click, L"alpha.xtr");
+    Open(&Form1::mnuPopup1New_Click);
+    EXPECT_TRUE(OldRecord.fileName.empty()) << "New holds no entry";
+    Type(Editor().txtFilename(), L"gamma.xtr");
+    Click(Editor().cmdOK());
+    EXPECT_EQ(LinesOf(host / L"gamma.xtr").at(0), "your description");
+
+    Open(&Form1::mnuPopup1Edit_Click, L"beta.xtr");
     Open(&Form1::mnuPopup1Edit_Click, L"alpha.xtr");
     Type(Editor().txtTitle(), L"Alpha two");
     Pick(L"beta.xtr");
     Click(Editor().cmdOK());
     EXPECT_EQ(LinesOf(host / L"alpha.xtr").at(0), "Alpha two");
     EXPECT_EQ(ReadBytes(host / L"beta.xtr"), kBeta);
+    EXPECT_TRUE(answers.messages.empty());
 }
 
-TEST_F(Form2Test, ViewCannotSaveAndReopeningKeepsTheBoxes) {
+TEST_F(Form2Test, ViewCannotSave) {
     WriteBytes(host / L"alpha.xtr", kAlpha);
-    WriteBytes(host / L"beta.xtr", kBeta);
     Start();
     Open(&Form1::mnuPopup1View_Click, L"alpha.xtr");
     EXPECT_FALSE(::IsWindowEnabled(Editor().cmdOK()));
@@ -307,17 +313,59 @@ TEST_F(Form2Test, ViewCannotSaveAndReopeningKeepsTheBoxes) {
     // Dialog navigation may send IDOK without a usable default button.
     ::SendMessageW(Editor().Window(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     EXPECT_TRUE(Editor().IsLoaded()) << "a disabled OK never acts";
-    EXPECT_EQ(ReadBytes(host / L"alpha.xtr"), kAlpha);
-
-    // Edit of another row while the dialog is open: the buttons come back, the boxes stay.
-    Open(&Form1::mnuPopup1Edit_Click, L"beta.xtr");
-    EXPECT_TRUE(::IsWindowEnabled(Editor().cmdOK()));
-    EXPECT_TRUE(::IsWindowEnabled(Editor().cmdBrowse()));
-    EXPECT_EQ(ShownText(Editor().txtTitle()) + L"|" + ShownText(Editor().txtFilename()),
-              L"Changed|alpha.xtr");
-
     Press(Editor().txtTitle(), VK_ESCAPE);
     EXPECT_FALSE(Editor().IsLoaded()) << "Esc is Quit";
+    EXPECT_EQ(ReadBytes(host / L"alpha.xtr"), kAlpha);
+}
+
+// View, Edit or New while the editor is open shows what it chose, OK as it
+// says; typing goes only when the user says so. The entry open, chosen again,
+// keeps it unasked.
+TEST_F(Form2Test, ACommandWhileOpenShowsItsEntryAndDropsTypingOnlyWhenAsked) {
+    WriteBytes(host / L"alpha.xtr", kAlpha);
+    WriteBytes(host / L"beta.xtr", kBeta);
+    Start();
+    using Command = void (Form1::*)();
+    const Command view = &Form1::mnuPopup1View_Click, edit = &Form1::mnuPopup1Edit_Click,
+                  create = &Form1::mnuPopup1New_Click;
+    const wchar_t* const aboutAlpha = L"Do you want to drop your changes to alpha.xtr?";
+    const struct {
+        Command first;
+        const wchar_t* typed;
+        Command then;
+        const wchar_t* entry;
+        int reply;
+        const wchar_t* question;
+        const wchar_t* shown;
+        bool saving;
+    } cases[] = {
+        {edit, L"Alpha", edit, L"beta.xtr", 0, nullptr, L"Beta", true},
+        {view, L"Alpha", edit, L"beta.xtr", 0, nullptr, L"Beta", true},
+        {edit, L"Alpha", create, L"", 0, nullptr, L"your description", true},
+        {edit, L"Typed", view, L"beta.xtr", IDYES, aboutAlpha, L"Beta", false},
+        {edit, L"Typed", edit, L"beta.xtr", IDNO, aboutAlpha, L"Typed", true},
+        {view, L"Typed", create, L"", IDNO, aboutAlpha, L"Typed", false},
+        {create, L"Typed", edit, L"beta.xtr", IDNO, L"Do you want to drop your changes to the new entry?",
+         L"Typed", true},
+        {edit, L"Typed", view, L"alpha.xtr", 0, nullptr, L"Typed", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToAnsi(std::wstring(c.typed) + L" then " + c.entry + L" " + c.shown));
+        Open(c.first, c.first == create ? L"" : L"alpha.xtr");
+        Type(Editor().txtTitle(), c.typed);
+        answers.messages.clear();
+        answers.messageReplies = {c.reply};
+        Open(c.then, c.entry);
+        ASSERT_EQ(answers.messages.size(), c.question ? 1u : 0u);
+        if (c.question) {
+            EXPECT_EQ(answers.messages[0].text, c.question);
+            EXPECT_EQ(answers.messages[0].flags, static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2));
+        }
+        EXPECT_EQ(ShownText(Editor().txtTitle()), c.shown);
+        EXPECT_EQ(::IsWindowEnabled(Editor().cmdOK()) != FALSE, c.saving);
+        EXPECT_EQ(::IsWindowEnabled(Editor().cmdBrowse()) != FALSE, c.saving);
+        Click(Editor().cmdQuit());
+    }
     EXPECT_EQ(ReadBytes(host / L"alpha.xtr"), kAlpha);
     EXPECT_EQ(ReadBytes(host / L"beta.xtr"), kBeta);
 }
