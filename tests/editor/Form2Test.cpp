@@ -20,6 +20,11 @@ class Form2Test : public MainWindowTest {
     static void Choose(HWND combo, const wchar_t* text) {
         ComboBox_SetCurSel(combo, ComboBox_FindStringExact(combo, -1, text));
     }
+    // The title and file name shown, and whether OK may save.
+    std::wstring Shown() {
+        return ShownText(Editor().txtTitle()) + L"|" + ShownText(Editor().txtFilename()) +
+               (::IsWindowEnabled(Editor().cmdOK()) ? L"|saving" : L"|");
+    }
     static std::wstring Chosen(HWND combo) {
         wchar_t text[16] = L"";
         ComboBox_GetLBText(combo, ComboBox_GetCurSel(combo), text);
@@ -121,8 +126,11 @@ TEST_F(Form2Test, AltAndALetterReachEveryBoxAndButton) {
     EXPECT_FALSE(Editor().IsLoaded());
 }
 
+// New while the editor shows an entry.
 TEST_F(Form2Test, NewWithTheDefaultsIsAnActiveFile) {
+    WriteBytes(host / L"alpha.xtr", kAlpha);
     Start();
+    Open(&Form1::mnuPopup1Edit_Click, L"alpha.xtr");
     Open(&Form1::mnuPopup1New_Click);
     EXPECT_EQ(ShownText(Editor().txtTitle()) + L"|" + ShownText(Editor().txtFilename()) + L"|" +
                   ShownText(Editor().txtProgram()),
@@ -139,6 +147,7 @@ TEST_F(Form2Test, NewWithTheDefaultsIsAnActiveFile) {
     ASSERT_GT(IndexOf(L"new_xtr.xtr"), 0) << "listed after the rescan";
     EXPECT_TRUE(XtrTable[static_cast<size_t>(IndexOf(L"new_xtr.xtr"))].active);
     EXPECT_TRUE(answers.messages.empty());
+    EXPECT_EQ(ReadBytes(host / L"alpha.xtr"), kAlpha);
 }
 
 TEST_F(Form2Test, NewHasTheDescriptionSelectedSoTypingReplacesIt) {
@@ -280,30 +289,21 @@ TEST_F(Form2Test, ActiveWithNameAndContentLeavesOneFileInTheNewFolder) {
     EXPECT_TRUE(answers.messages.empty());
 }
 
-// OK saves the entry last chosen by a command; a press on the grid alone chooses none.
-TEST_F(Form2Test, OkSavesTheEntryLastChosen) {
+TEST_F(Form2Test, OkAppliesToTheLoadedEntryWhateverRowIsPressedSince) {
     WriteBytes(host / L"alpha.xtr", kAlpha);
     WriteBytes(host / L"beta.xtr", kBeta);
     Start();
-    Open(&Form1::mnuPopup1Edit_Click, L"alpha.xtr");
-    Open(&Form1::mnuPopup1New_Click);
-    EXPECT_TRUE(OldRecord.fileName.empty()) << "New holds no entry";
-    Type(Editor().txtFilename(), L"gamma.xtr");
-    Click(Editor().cmdOK());
-    EXPECT_EQ(LinesOf(host / L"gamma.xtr").at(0), "your description");
-
-    Open(&Form1::mnuPopup1Edit_Click, L"beta.xtr");
     Open(&Form1::mnuPopup1Edit_Click, L"alpha.xtr");
     Type(Editor().txtTitle(), L"Alpha two");
     Pick(L"beta.xtr");
     Click(Editor().cmdOK());
     EXPECT_EQ(LinesOf(host / L"alpha.xtr").at(0), "Alpha two");
     EXPECT_EQ(ReadBytes(host / L"beta.xtr"), kBeta);
-    EXPECT_TRUE(answers.messages.empty());
 }
 
-TEST_F(Form2Test, ViewCannotSave) {
+TEST_F(Form2Test, ViewCannotSaveAndAnotherEntryTakesTheTypingOnlyWhenAsked) {
     WriteBytes(host / L"alpha.xtr", kAlpha);
+    WriteBytes(host / L"beta.xtr", kBeta);
     Start();
     Open(&Form1::mnuPopup1View_Click, L"alpha.xtr");
     EXPECT_FALSE(::IsWindowEnabled(Editor().cmdOK()));
@@ -313,59 +313,24 @@ TEST_F(Form2Test, ViewCannotSave) {
     // Dialog navigation may send IDOK without a usable default button.
     ::SendMessageW(Editor().Window(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     EXPECT_TRUE(Editor().IsLoaded()) << "a disabled OK never acts";
+
+    // Edit of the same entry keeps the typing unasked.
+    Open(&Form1::mnuPopup1Edit_Click, L"alpha.xtr");
+    EXPECT_EQ(Shown(), L"Changed|alpha.xtr|saving");
+    // Another entry: the typing goes only on Yes; No leaves the dialog as it is.
+    Open(&Form1::mnuPopup1View_Click, L"beta.xtr");
+    ASSERT_EQ(answers.messages.size(), 1u);
+    EXPECT_EQ(answers.messages[0].text, L"Do you want to drop your changes to alpha.xtr?");
+    EXPECT_EQ(answers.messages[0].flags, static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2));
+    EXPECT_EQ(Shown(), L"Changed|alpha.xtr|saving");
+    answers.messageReplies = {IDYES};
+    Open(&Form1::mnuPopup1View_Click, L"beta.xtr");
+    EXPECT_EQ(Shown(), L"Beta|beta.xtr|");
+    Open(&Form1::mnuPopup1Edit_Click, L"alpha.xtr"); // nothing typed: nothing asked
+    EXPECT_EQ(Shown(), L"Alpha|alpha.xtr|saving");
+
     Press(Editor().txtTitle(), VK_ESCAPE);
     EXPECT_FALSE(Editor().IsLoaded()) << "Esc is Quit";
-    EXPECT_EQ(ReadBytes(host / L"alpha.xtr"), kAlpha);
-}
-
-// View, Edit or New while the editor is open shows what it chose, OK as it
-// says; typing goes only when the user says so. The entry open, chosen again,
-// keeps it unasked.
-TEST_F(Form2Test, ACommandWhileOpenShowsItsEntryAndDropsTypingOnlyWhenAsked) {
-    WriteBytes(host / L"alpha.xtr", kAlpha);
-    WriteBytes(host / L"beta.xtr", kBeta);
-    Start();
-    using Command = void (Form1::*)();
-    const Command view = &Form1::mnuPopup1View_Click, edit = &Form1::mnuPopup1Edit_Click,
-                  create = &Form1::mnuPopup1New_Click;
-    const wchar_t* const aboutAlpha = L"Do you want to drop your changes to alpha.xtr?";
-    const struct {
-        Command first;
-        const wchar_t* typed;
-        Command then;
-        const wchar_t* entry;
-        int reply;
-        const wchar_t* question;
-        const wchar_t* shown;
-        bool saving;
-    } cases[] = {
-        {edit, L"Alpha", edit, L"beta.xtr", 0, nullptr, L"Beta", true},
-        {view, L"Alpha", edit, L"beta.xtr", 0, nullptr, L"Beta", true},
-        {edit, L"Alpha", create, L"", 0, nullptr, L"your description", true},
-        {edit, L"Typed", view, L"beta.xtr", IDYES, aboutAlpha, L"Beta", false},
-        {edit, L"Typed", edit, L"beta.xtr", IDNO, aboutAlpha, L"Typed", true},
-        {view, L"Typed", create, L"", IDNO, aboutAlpha, L"Typed", false},
-        {create, L"Typed", edit, L"beta.xtr", IDNO, L"Do you want to drop your changes to the new entry?",
-         L"Typed", true},
-        {edit, L"Typed", view, L"alpha.xtr", 0, nullptr, L"Typed", false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(ToAnsi(std::wstring(c.typed) + L" then " + c.entry + L" " + c.shown));
-        Open(c.first, c.first == create ? L"" : L"alpha.xtr");
-        Type(Editor().txtTitle(), c.typed);
-        answers.messages.clear();
-        answers.messageReplies = {c.reply};
-        Open(c.then, c.entry);
-        ASSERT_EQ(answers.messages.size(), c.question ? 1u : 0u);
-        if (c.question) {
-            EXPECT_EQ(answers.messages[0].text, c.question);
-            EXPECT_EQ(answers.messages[0].flags, static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2));
-        }
-        EXPECT_EQ(ShownText(Editor().txtTitle()), c.shown);
-        EXPECT_EQ(::IsWindowEnabled(Editor().cmdOK()) != FALSE, c.saving);
-        EXPECT_EQ(::IsWindowEnabled(Editor().cmdBrowse()) != FALSE, c.saving);
-        Click(Editor().cmdQuit());
-    }
     EXPECT_EQ(ReadBytes(host / L"alpha.xtr"), kAlpha);
     EXPECT_EQ(ReadBytes(host / L"beta.xtr"), kBeta);
 }
