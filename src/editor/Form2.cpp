@@ -117,7 +117,9 @@ bool Form2::CloseAsking() {
     return true;
 }
 
-bool Form2::MayDropChanges() const {
+// The question is about what the boxes show: they are in sight while it waits.
+bool Form2::MayDropChanges() {
+    Show();
     const std::wstring entry = loadedIndex_ == -1 ? L"the new entry" : OldRecord.fileName;
     return Ui::ShowMessage(window_, L"Do you want to drop your changes to " + entry + L"?", AppTitle,
                            MB_YESNO | MB_DEFBUTTON2) == IDYES;

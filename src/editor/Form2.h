@@ -106,7 +106,7 @@ class Form2 : public Form<Form2> {
     using Boxes = std::array<std::wstring, 6>;
     Boxes BoxesNow() const;
     // Yes drops the changes in the boxes, named by the entry they were made to.
-    bool MayDropChanges() const;
+    bool MayDropChanges();
 
     // A text box cannot hold every text a file may (it ends at a NUL): a box
     // the user left as it was loaded stands for the text it was loaded with,
