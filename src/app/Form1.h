@@ -70,7 +70,6 @@ class Form1 : public Form<Form1> {
     bool OnGridKeyboard(const NMHDR& header);
     void OnCurrentRow(void (Form1::*command)());
     void InvertActive(const wchar_t* label);
-    void OpenEditorForSaving();
     void OpenEditorForProgram(const std::wstring& path);
 
     bool OnCreate(const FormLayout& layout, int dpi);

@@ -148,20 +148,18 @@ std::int16_t Form1::CurrentRowIndex() const {
     return static_cast<std::int16_t>(row);
 }
 
-// The entry can be looked at, but nothing saved: OK and browse go grey once the dialog shows.
+// The entry can be looked at, but nothing saved: OK and browse are grey.
 void Form1::mnuPopup1View_Click() {
     Trap(L"Form1.mnuPopup1View_Click", [&] {
         CurrentIndex = CurrentRowIndex();
-        form2_.Show();
-        ::EnableWindow(form2_.cmdOK(), FALSE);
-        ::EnableWindow(form2_.cmdBrowse(), FALSE);
+        form2_.Open(false);
     });
 }
 
 void Form1::mnuPopup1Edit_Click() {
     Trap(L"Form1.mnuPopup1Edit_Click", [&] {
         CurrentIndex = CurrentRowIndex();
-        OpenEditorForSaving();
+        form2_.Open(true);
     });
 }
 
@@ -169,37 +167,42 @@ void Form1::mnuPopup1Edit_Click() {
 void Form1::mnuPopup1New_Click() {
     Trap(L"Form1.mnuPopup1New_Click", [&] {
         CurrentIndex = -1;
-        OpenEditorForSaving();
+        form2_.Open(true);
     });
 }
 
-// The buttons are set before the dialog shows; touching them loads it when it is not open.
-// An open dialog keeps its boxes and only comes to the front.
-void Form1::OpenEditorForSaving() {
-    form2_.Load();
-    ::EnableWindow(form2_.cmdOK(), TRUE);
-    ::EnableWindow(form2_.cmdBrowse(), TRUE);
-    form2_.Show();
-}
-
-// The entry is chosen now; what happens to its file is decided below the window.
+// The entry is chosen now; what happens to its file is decided below the
+// window. An editor open on it closes first: the user is asked before its
+// changes go, and No keeps both the editor and the file.
 void Form1::mnuPopup1Delete_Click() {
     Trap(L"Form1.mnuPopup1Delete_Click", [&] {
         const XtrRecord chosen = XtrEntry(CurrentIndex);
         const std::wstring question = L"Are you sure you want to delete " + chosen.fileName + L" ?";
-        if (Ui::ShowMessage(window_, question, AppTitle, MB_YESNO | MB_DEFBUTTON1) == IDYES) {
-            DeleteEntry(window_, chosen);
-            RescanAndRebuild();
+        if (Ui::ShowMessage(window_, question, AppTitle, MB_YESNO | MB_DEFBUTTON1) != IDYES) {
+            return;
         }
+        if (form2_.Holds(chosen) && !form2_.CloseAsking()) {
+            return;
+        }
+        DeleteEntry(window_, chosen);
+        RescanAndRebuild();
     });
 }
 
-// Set Active and Set Inactive are one operation: the menu only offers the one that fits the entry.
+// Set Active and Set Inactive are one operation: the menu only offers the one
+// that fits the entry. An editor open on it follows the file.
 void Form1::InvertActive(const wchar_t* label) {
     Trap(label, [&] {
-        if (MoveEntry(window_, XtrEntry(CurrentIndex)) != ChangeEnd::Declined) {
-            RescanAndRebuild();
+        const XtrRecord chosen = XtrEntry(CurrentIndex);
+        const bool inEditor = form2_.Holds(chosen);
+        const ChangeEnd end = MoveEntry(window_, chosen);
+        if (end == ChangeEnd::Declined) {
+            return;
         }
+        if (end == ChangeEnd::Done && inEditor) {
+            form2_.FollowMove(!chosen.active);
+        }
+        RescanAndRebuild();
     });
 }
 

@@ -71,28 +71,21 @@ void Form1::Form_DragDrop(HDROP drop) {
 }
 
 // A program dropped alone: the editor opens as New, filled in for it, and
-// nothing is written until OK. An open editor only comes to the front, its
-// boxes untouched.
+// nothing is written until OK. An open editor's changes are dropped only when
+// the user says so.
 void Form1::OpenEditorForProgram(const std::wstring& path) {
-    if (form2_.IsLoaded()) {
-        form2_.Show();
-        return;
-    }
     const std::wstring_view fileName = FileNameOf(path);
     const std::wstring name(fileName.substr(0, fileName.size() - 4)); // without ".exe"
-    std::wstring title = Trimmed(ReadVersionString(path, L"FileDescription"));
-    if (title.empty()) {
-        title = name;
+    NewEntryBoxes boxes;
+    boxes.title = Trimmed(ReadVersionString(path, L"FileDescription"));
+    if (boxes.title.empty()) {
+        boxes.title = name;
     }
+    boxes.fileName = name + L".xtr";
     // Shortened as the editor shows a program inside the UI-View32 folder.
     const ProgramPathPieces pieces = SplitProgramPath(path);
-    const std::wstring program =
-        ProgramPathForFileOf({pieces.drive, pieces.dir, pieces.file}, ReadHostFolderSetting());
+    boxes.program = ProgramPathForFileOf({pieces.drive, pieces.dir, pieces.file}, ReadHostFolderSetting());
 
     CurrentIndex = -1;
-    form2_.Load();
-    ::SetWindowTextW(form2_.txtTitle(), title.c_str());
-    ::SetWindowTextW(form2_.txtFilename(), (name + L".xtr").c_str());
-    ::SetWindowTextW(form2_.txtProgram(), program.c_str());
-    OpenEditorForSaving();
+    form2_.Open(true, boxes);
 }

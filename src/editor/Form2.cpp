@@ -7,6 +7,7 @@
 #include "rules/XtrFormat.h"
 #include "rules/XtrTable.h"
 #include "rules/resource.h"
+#include "system/Win32.h"
 #include "toolkit/Ui.h"
 #include "xtr/EntryChanges.h"
 #include "xtr/GridFill.h"
@@ -71,6 +72,64 @@ std::wstring Form2::BoxText::Text(HWND box) const {
     return text == shown_ ? meant_ : text;
 }
 
+bool Form2::Open(bool saving, const NewEntryBoxes& blank) {
+    const bool changed = IsLoaded() && BoxesNow() != loaded_;
+    // Chosen again with changes, the entry keeps them: nothing would be dropped.
+    const bool chosenAgain = CurrentIndex != -1 && Holds(XtrEntry(CurrentIndex));
+    if (changed && !chosenAgain && !MayDropChanges()) {
+        return false;
+    }
+    if (!changed || !chosenAgain) {
+        blank_ = blank;
+        if (IsLoaded()) {
+            Form_Load();
+        } else {
+            Load();
+        }
+    }
+    if (!IsLoaded()) {
+        return false;
+    }
+    ::EnableWindow(cmdOK(), saving);
+    ::EnableWindow(cmdBrowse(), saving);
+    Show();
+    return true;
+}
+
+bool Form2::Holds(const XtrRecord& entry) const {
+    return IsLoaded() && loadedIndex_ != -1 && entry.active == OldRecord.active &&
+           EqualsIgnoringCase(entry.fileName, OldRecord.fileName);
+}
+
+void Form2::FollowMove(bool active) {
+    OldRecord.active = active;
+    OldRecord.folder = CatalogueFolder(active);
+    // Of two choices, one the user made in the Active box is the one the move made.
+    ComboBox_SetCurSel(cmbActive(), active ? 0 : 1);
+    loaded_.back() = SelectedText(cmbActive());
+}
+
+bool Form2::CloseAsking() {
+    if (BoxesNow() != loaded_ && !MayDropChanges()) {
+        return false;
+    }
+    ::DestroyWindow(window_);
+    return true;
+}
+
+// The question is about what the boxes show: they are in sight while it waits.
+bool Form2::MayDropChanges() {
+    Show();
+    const std::wstring entry = loadedIndex_ == -1 ? L"the new entry" : OldRecord.fileName;
+    return Ui::ShowMessage(window_, L"Do you want to drop your changes to " + entry + L"?", AppTitle,
+                           MB_YESNO | MB_DEFBUTTON2) == IDYES;
+}
+
+Form2::Boxes Form2::BoxesNow() const {
+    return {WindowText(txtTitle()),       WindowText(txtFilename()),       WindowText(txtProgram()),
+            SelectedText(cmbAutoStart()), SelectedText(cmbAutoShutdown()), SelectedText(cmbActive())};
+}
+
 void Form2::Load() {
     if (window_ != nullptr) {
         return;
@@ -87,10 +146,6 @@ void Form2::Load() {
 }
 
 void Form2::Show() {
-    Load();
-    if (window_ == nullptr) {
-        return;
-    }
     ::ShowWindow(window_, SW_SHOW);
     ::SetForegroundWindow(window_);
     ::BringWindowToTop(window_);
@@ -167,23 +222,25 @@ void Form2::Form_Load() {
         // The dialog holds on to this entry: CurrentIndex moves with every press on the grid.
         loadedIndex_ = CurrentIndex;
         if (CurrentIndex == -1) {
+            OldRecord = XtrRecord{}; // read from no file
             for (HWND combo : {cmbAutoStart(), cmbAutoShutdown(), cmbActive()}) {
                 ComboBox_SetCurSel(combo, 0);
             }
-            title_.Show(txtTitle(), L"your description");
+            title_.Show(txtTitle(), blank_.title);
             Edit_SetSel(txtTitle(), 0, -1); // a placeholder: the first key typed replaces it
-            SetText(txtFilename(), L"new_xtr.xtr");
-            program_.Show(txtProgram(), L"");
-            return;
+            SetText(txtFilename(), blank_.fileName);
+            program_.Show(txtProgram(), blank_.program);
+        } else {
+            const XtrRecord& entry = XtrEntry(CurrentIndex);
+            OldRecord = entry;
+            ComboBox_SetCurSel(cmbAutoStart(), entry.autoStart ? 0 : 1);
+            ComboBox_SetCurSel(cmbAutoShutdown(), entry.autoStop ? 0 : 1);
+            ComboBox_SetCurSel(cmbActive(), entry.active ? 0 : 1);
+            title_.Show(txtTitle(), entry.title);
+            SetText(txtFilename(), entry.fileName);
+            program_.Show(txtProgram(), ProgramPathForFile(entry, ReadHostFolderSetting()));
         }
-        const XtrRecord& entry = XtrEntry(CurrentIndex);
-        OldRecord = entry;
-        ComboBox_SetCurSel(cmbAutoStart(), entry.autoStart ? 0 : 1);
-        ComboBox_SetCurSel(cmbAutoShutdown(), entry.autoStop ? 0 : 1);
-        ComboBox_SetCurSel(cmbActive(), entry.active ? 0 : 1);
-        title_.Show(txtTitle(), entry.title);
-        SetText(txtFilename(), entry.fileName);
-        program_.Show(txtProgram(), ProgramPathForFile(entry, ReadHostFolderSetting()));
+        loaded_ = BoxesNow();
     });
 }
 

@@ -5,6 +5,7 @@
 #include "rules/XtrRecord.h"
 #include "toolkit/Form.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -17,6 +18,13 @@
 // told what it acts on.
 extern std::int16_t CurrentIndex;
 extern XtrRecord OldRecord;
+
+// What the editor's boxes start with for a new entry.
+struct NewEntryBoxes {
+    std::wstring title = L"your description";
+    std::wstring fileName = L"new_xtr.xtr";
+    std::wstring program;
+};
 
 class Form2 : public Form<Form2> {
   public:
@@ -36,12 +44,21 @@ class Form2 : public Form<Form2> {
 
     Form2() = default;
 
-    // Loads the dialog when it is not open: the window is created and Form_Load
-    // fills it from CurrentIndex. An open dialog keeps what its boxes show.
-    void Load();
-    // Loads the dialog when needed, shows it without making it modal and brings it to the front.
-    void Show();
+    // View, Edit and New: the dialog shows CurrentIndex's entry (-1: a new
+    // one, its boxes as `blank` says), with OK and browse enabled when it may
+    // save, and comes to the front. Boxes the user changed are never dropped
+    // unasked: false when the user keeps them, and the dialog stays as it is.
+    // The entry already open, chosen again, keeps its changed boxes.
+    bool Open(bool saving, const NewEntryBoxes& blank = {});
     bool IsLoaded() const { return window_ != nullptr; }
+    // Whether the dialog is open on that entry's file (a new entry has none).
+    bool Holds(const XtrRecord& entry) const;
+    // Quillon moved the open entry's file into the other folder: the dialog
+    // follows it, so that OK sees the file where it now is.
+    void FollowMove(bool active);
+    // Closes the dialog, asking first when its boxes were changed; false when
+    // the user keeps them.
+    bool CloseAsking();
 
     HWND txtTitle() const { return Control(kTxtTitle); }
     HWND txtFilename() const { return Control(kTxtFilename); }
@@ -61,6 +78,7 @@ class Form2 : public Form<Form2> {
     // The entry OK applies to: the index the dialog loaded, or -1 when it was opened by New.
     std::int16_t TargetIndex() const { return loadedIndex_; }
 
+    // Fills the boxes from CurrentIndex; the dialog holds on to that entry.
     void Form_Load();
     void cmdBrowse_Click();
     void cmdOK_Click();
@@ -79,8 +97,16 @@ class Form2 : public Form<Form2> {
     void OnCommand(int id, int code);
     HWND FocusFallback() const { return txtTitle(); }
 
+    void Load();
+    void Show();
     XtrRecord EditedRecord() const;
     bool CodePageHolds(const XtrRecord& edited) const;
+
+    // What every box shows, the combo boxes' choices among them.
+    using Boxes = std::array<std::wstring, 6>;
+    Boxes BoxesNow() const;
+    // Yes drops the changes in the boxes, named by the entry they were made to.
+    bool MayDropChanges();
 
     // A text box cannot hold every text a file may (it ends at a NUL): a box
     // the user left as it was loaded stands for the text it was loaded with,
@@ -97,6 +123,8 @@ class Form2 : public Form<Form2> {
 
     BoxText title_;
     BoxText program_;
+    NewEntryBoxes blank_;
+    Boxes loaded_;
     std::int16_t loadedIndex_ = -1;
     bool applying_ = false;
 };

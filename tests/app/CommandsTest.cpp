@@ -76,6 +76,14 @@ TEST_F(CommandsTest, DeleteAsksAndNoLeavesEverything) {
     EXPECT_EQ(answers.messages[0].flags, static_cast<UINT>(MB_YESNO | MB_DEFBUTTON1))
         << "Yes default, no icon";
     EXPECT_TRUE(FileExists(host / L"MyApp.xtr"));
+
+    // Yes to it, then No to dropping what was typed in the editor open on the entry.
+    Edit(L"MyApp.xtr");
+    ::SetWindowTextW(Editor().txtTitle(), L"Mine");
+    answers.messageReplies = {IDYES, IDNO};
+    RightPress(1, IDM_POPUP1_DELETE);
+    EXPECT_EQ(answers.messages.at(2).text, L"Do you want to drop your changes to MyApp.xtr?");
+    EXPECT_TRUE(Editor().IsLoaded() && FileExists(host / L"MyApp.xtr"));
     EXPECT_EQ(XtrCount, 1);
     EXPECT_EQ(form->grdXTRs().Rows(), 2);
 }
@@ -84,8 +92,10 @@ TEST_F(CommandsTest, DeletingAnActiveEntryLeavesTheSameNameInSavedXtr) {
     WriteBytes(host / L"a.xtr", kActive);
     WriteBytes(InSaved(L"a.xtr"), kInactive);
     Start();
+    Edit(L"a.xtr", true); // unchanged, it closes unasked
     answers.messageReplies = {IDYES};
     RightPress(IndexOf(L"a.xtr", true), IDM_POPUP1_DELETE);
+    EXPECT_FALSE(Editor().IsLoaded());
     EXPECT_FALSE(FileExists(host / L"a.xtr"));
     EXPECT_EQ(ReadBytes(InSaved(L"a.xtr")), kInactive);
     ASSERT_EQ(XtrCount, 1);
@@ -151,14 +161,21 @@ TEST_F(CommandsTest, SetInactiveMovesTheBytesOverASameNamedFile) {
     EXPECT_EQ(form->grdXTRs().Row(), 1);
 }
 
-TEST_F(CommandsTest, SetActiveMovesBackAndListsAmongTheActive) {
+// The editor open on the entry follows it: its OK blames no other program.
+TEST_F(CommandsTest, SetActiveMovesBackAndListsAmongTheActiveAndTheEditorFollows) {
     WriteBytes(host / L"a.xtr", kActive);
     WriteBytes(InSaved(L"b.xtr"), kInactive);
     Start();
+    Edit(L"b.xtr");
+    ::SetWindowTextW(Editor().txtTitle(), L"Mine");
     RightPress(IndexOf(L"b.xtr", false), IDM_POPUP1_SETACTIVE);
     EXPECT_EQ(ReadBytes(host / L"b.xtr"), kInactive);
     EXPECT_FALSE(FileExists(InSaved(L"b.xtr")));
     EXPECT_NE(IndexOf(L"b.xtr", true), 0);
+    EXPECT_EQ(ShownText(Editor().cmbActive()), L"YES");
+    Click(Editor().cmdOK());
+    EXPECT_TRUE(answers.messages.empty());
+    EXPECT_EQ(LinesOf(host / L"b.xtr").at(0), "Mine");
 }
 
 TEST_F(CommandsTest, MoveThatFailsIsLoggedAndTheRescanShowsTheDisk) {

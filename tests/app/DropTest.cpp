@@ -102,10 +102,10 @@ TEST_F(DropTest, AProgramDroppedAloneOpensTheEditorAsNewForIt) {
     EXPECT_TRUE(::IsWindowEnabled(editor.cmdOK()));
     EXPECT_EQ(NamesIn(host.Path()), (Names{L"Addons", L"SavedXTR"})) << "nothing written before OK";
 
-    Drop({outside / L"plain.exe"}); // the open editor keeps its boxes
-    EXPECT_EQ(ShownText(editor.txtFilename()), L"Tracker.xtr");
-    Click(editor.cmdQuit());
-    Drop({outside / L"plain.exe"});
+    Drop({outside / L"plain.exe"}); // the open editor, unchanged, is filled in for it
     EXPECT_EQ(ShownText(editor.txtTitle()) + L"|" + ShownText(editor.txtProgram()),
               L"plain|" + (outside / L"plain.exe"));
+    ::SetWindowTextW(editor.txtTitle(), L"Mine");
+    Drop({host / L"Addons\\Tracker.exe"}); // changed, it is asked first; No keeps it
+    EXPECT_EQ(answers.messages.back().text, L"Do you want to drop your changes to the new entry?");
 }

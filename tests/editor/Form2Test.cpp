@@ -20,6 +20,11 @@ class Form2Test : public MainWindowTest {
     static void Choose(HWND combo, const wchar_t* text) {
         ComboBox_SetCurSel(combo, ComboBox_FindStringExact(combo, -1, text));
     }
+    // The title and file name shown, and whether OK may save.
+    std::wstring Shown() {
+        return ShownText(Editor().txtTitle()) + L"|" + ShownText(Editor().txtFilename()) +
+               (::IsWindowEnabled(Editor().cmdOK()) ? L"|saving" : L"|");
+    }
     static std::wstring Chosen(HWND combo) {
         wchar_t text[16] = L"";
         ComboBox_GetLBText(combo, ComboBox_GetCurSel(combo), text);
@@ -121,15 +126,15 @@ TEST_F(Form2Test, AltAndALetterReachEveryBoxAndButton) {
     EXPECT_FALSE(Editor().IsLoaded());
 }
 
+// New while the editor shows an entry.
 TEST_F(Form2Test, NewWithTheDefaultsIsAnActiveFile) {
+    WriteBytes(host / L"alpha.xtr", kAlpha);
     Start();
-    OldRecord = XtrRecord{};
-    OldRecord.fileName = L"untouched.xtr";
+    Open(&Form1::mnuPopup1Edit_Click, L"alpha.xtr");
     Open(&Form1::mnuPopup1New_Click);
     EXPECT_EQ(ShownText(Editor().txtTitle()) + L"|" + ShownText(Editor().txtFilename()) + L"|" +
                   ShownText(Editor().txtProgram()),
               L"your description|new_xtr.xtr|");
-    EXPECT_EQ(OldRecord.fileName, L"untouched.xtr") << "New leaves OldRecord alone";
 
     Click(Editor().cmdOK());
     EXPECT_FALSE(Editor().IsLoaded());
@@ -142,6 +147,7 @@ TEST_F(Form2Test, NewWithTheDefaultsIsAnActiveFile) {
     ASSERT_GT(IndexOf(L"new_xtr.xtr"), 0) << "listed after the rescan";
     EXPECT_TRUE(XtrTable[static_cast<size_t>(IndexOf(L"new_xtr.xtr"))].active);
     EXPECT_TRUE(answers.messages.empty());
+    EXPECT_EQ(ReadBytes(host / L"alpha.xtr"), kAlpha);
 }
 
 TEST_F(Form2Test, NewHasTheDescriptionSelectedSoTypingReplacesIt) {
@@ -295,7 +301,7 @@ TEST_F(Form2Test, OkAppliesToTheLoadedEntryWhateverRowIsPressedSince) {
     EXPECT_EQ(ReadBytes(host / L"beta.xtr"), kBeta);
 }
 
-TEST_F(Form2Test, ViewCannotSaveAndReopeningKeepsTheBoxes) {
+TEST_F(Form2Test, ViewCannotSaveAndAnotherEntryTakesTheTypingOnlyWhenAsked) {
     WriteBytes(host / L"alpha.xtr", kAlpha);
     WriteBytes(host / L"beta.xtr", kBeta);
     Start();
@@ -307,14 +313,21 @@ TEST_F(Form2Test, ViewCannotSaveAndReopeningKeepsTheBoxes) {
     // Dialog navigation may send IDOK without a usable default button.
     ::SendMessageW(Editor().Window(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     EXPECT_TRUE(Editor().IsLoaded()) << "a disabled OK never acts";
-    EXPECT_EQ(ReadBytes(host / L"alpha.xtr"), kAlpha);
 
-    // Edit of another row while the dialog is open: the buttons come back, the boxes stay.
-    Open(&Form1::mnuPopup1Edit_Click, L"beta.xtr");
-    EXPECT_TRUE(::IsWindowEnabled(Editor().cmdOK()));
-    EXPECT_TRUE(::IsWindowEnabled(Editor().cmdBrowse()));
-    EXPECT_EQ(ShownText(Editor().txtTitle()) + L"|" + ShownText(Editor().txtFilename()),
-              L"Changed|alpha.xtr");
+    // Edit of the same entry keeps the typing unasked.
+    Open(&Form1::mnuPopup1Edit_Click, L"alpha.xtr");
+    EXPECT_EQ(Shown(), L"Changed|alpha.xtr|saving");
+    // Another entry: the typing goes only on Yes; No leaves the dialog as it is.
+    Open(&Form1::mnuPopup1View_Click, L"beta.xtr");
+    ASSERT_EQ(answers.messages.size(), 1u);
+    EXPECT_EQ(answers.messages[0].text, L"Do you want to drop your changes to alpha.xtr?");
+    EXPECT_EQ(answers.messages[0].flags, static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2));
+    EXPECT_EQ(Shown(), L"Changed|alpha.xtr|saving");
+    answers.messageReplies = {IDYES};
+    Open(&Form1::mnuPopup1View_Click, L"beta.xtr");
+    EXPECT_EQ(Shown(), L"Beta|beta.xtr|");
+    Open(&Form1::mnuPopup1Edit_Click, L"alpha.xtr"); // nothing typed: nothing asked
+    EXPECT_EQ(Shown(), L"Alpha|alpha.xtr|saving");
 
     Press(Editor().txtTitle(), VK_ESCAPE);
     EXPECT_FALSE(Editor().IsLoaded()) << "Esc is Quit";
