@@ -9,11 +9,19 @@
 # anything (seen once in about 2,000 test runs: "Failed" after 0.01 s, no
 # output). Such a start is made once more, and said on stderr. A program that
 # printed anything is never started again, so a failing test still fails.
+# Each test program gets a trash of its own inside the one ctest names (Wine's
+# Recycle Bin is $XDG_DATA_HOME/Trash): two programs that ctest runs at once
+# never see each other's deletes, and a test may take its trash away.
 set -u
 wine=$1
 shift
 printed=$(mktemp)
-trap 'rm -f "$printed"' EXIT
+own_data=""
+if [ -n "${XDG_DATA_HOME:-}" ] && [ -d "$XDG_DATA_HOME" ]; then
+  own_data=$(mktemp -d -p "$XDG_DATA_HOME")
+  export XDG_DATA_HOME="$own_data"
+fi
+trap 'rm -f "$printed"; [ -z "$own_data" ] || rm -rf "$own_data"' EXIT
 for attempt in 1 2; do
   "$wine" "$@" </dev/null >"$printed" 2>&1
   status=$?

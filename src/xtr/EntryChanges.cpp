@@ -15,6 +15,7 @@
 #include "xtr/XtrInstall.h"
 
 #include <functional>
+#include <optional>
 
 namespace {
 constexpr wchar_t kSaveLabel[] = L"Form2.cmdOK_Click";
@@ -170,14 +171,35 @@ bool ConfirmReplacing(HWND owner, const std::wstring& fileName,
 // the other one.
 std::vector<std::wstring> BothFolders() { return {HostFolder, SavedXtrFolder()}; }
 
-// After the entry is written where it belongs, the file of its name in the
-// other folder (the user was asked about it) goes into the Recycle Bin.
-void BinTheOthers(const std::vector<std::wstring>& inTheWay, const std::wstring& target) {
-    for (const std::wstring& path : inTheWay) {
-        if (!EqualsIgnoringCase(path, target)) {
-            MoveToRecycleBin(path);
+// The file of the entry's new name in the other folder (the user was asked
+// about it) goes into the Recycle Bin first: should the bin refuse it, nothing
+// has changed yet.
+TrapResult BinTheOthers(const std::vector<std::wstring>& inTheWay, const std::wstring& target,
+                        Replacing replacing) {
+    return Trap(kSaveLabel, [&] {
+        for (const std::wstring& path : inTheWay) {
+            if (!EqualsIgnoringCase(path, target)) {
+                MoveToRecycleBin(path, replacing == Replacing::ForGood);
+            }
         }
+    });
+}
+
+// Runs a step that puts into the Recycle Bin what it replaces or removes.
+// Where the bin cannot take a file, nothing has changed: the user is asked
+// whether to delete it for good, and on Yes the step runs again so. Nothing
+// when the user said No.
+std::optional<TrapResult> BinningOrAsking(HWND owner, const std::wstring& fileName,
+                                          const std::function<TrapResult(Replacing)>& step) {
+    const TrapResult binned = step(Replacing::IntoTheBin);
+    if (binned || binned.Error() != Err::NoRecycleBin) {
+        return binned;
     }
+    if (Ui::ShowMessage(owner, fileName + L" cannot go to the Recycle Bin. Delete it for good?", AppTitle,
+                        MB_YESNO | MB_DEFBUTTON2) != IDYES) {
+        return std::nullopt;
+    }
+    return step(Replacing::ForGood);
 }
 
 // What the user changed in the editor; texts compared exactly, letter case counts.
@@ -204,17 +226,23 @@ ChangeEnd SaveNewEntry(HWND owner, const XtrRecord& edited, TrapResult& saved) {
     }
     XtrRecord entry = edited;
     entry.folder = folder;
-    saved = ContentChanged(entry, ReadHostFolderSetting(), Replacing::IntoTheBin);
-    if (!saved) {
-        return ChangeEnd::Failed;
+    const std::wstring setting = ReadHostFolderSetting();
+    const std::optional<TrapResult> done = BinningOrAsking(owner, edited.fileName, [&](Replacing replacing) {
+        const TrapResult others = BinTheOthers(inTheWay, JoinPath(folder, edited.fileName), replacing);
+        return others ? ContentChanged(entry, setting, replacing) : others;
+    });
+    if (!done) {
+        return ChangeEnd::Declined;
     }
-    BinTheOthers(inTheWay, JoinPath(folder, edited.fileName));
-    return ChangeEnd::Done;
+    saved = *done;
+    return saved ? ChangeEnd::Done : ChangeEnd::Failed;
 }
 
-// What a save of an existing entry does, once the user has answered every question.
+// What a save of an existing entry does, once the user has answered every
+// question; replacing says what becomes of the files it replaces.
 TrapResult ApplyEdit(const XtrRecord& edited, const XtrRecord& loaded, const FileNow& now, bool overChange,
-                     const std::wstring& targetFolder, const std::vector<std::wstring>& inTheWay) {
+                     const std::wstring& targetFolder, const std::vector<std::wstring>& inTheWay,
+                     Replacing replacing) {
     const EditMarks changed = MarksOf(edited, loaded);
     // Read once for this save: the program path is stored against one folder.
     const std::wstring setting = ReadHostFolderSetting();
@@ -228,44 +256,40 @@ TrapResult ApplyEdit(const XtrRecord& edited, const XtrRecord& loaded, const Fil
         entry.unreadable = false;
     } else {
         if (loaded.fileSize != 0 && (changed.content || changed.name)) {
-            Raise(
-                Err::PermissionDenied); // in use, and more to it than the scan kept: it cannot be saved over
+            // In use, and more to it than the scan kept: it cannot be saved over.
+            ReportError(Err::PermissionDenied, kSaveLabel);
+            return TrapResult::Failure(Err::PermissionDenied, ERROR_SHARING_VIOLATION);
         }
         entry.bytes = loaded.bytes;
         entry.unreadable = loaded.unreadable;
     }
-
+    const std::wstring target = JoinPath(targetFolder, edited.fileName);
+    if (const TrapResult others = BinTheOthers(inTheWay, target, replacing); !others) {
+        return others;
+    }
     if (overChange) {
         // The dialog's version goes where the dialog says; whatever stood there,
-        // the file it was loaded from and any file of its name in the other
-        // folder (the user was asked about each) go into the Recycle Bin.
+        // and the file it was loaded from, go into the Recycle Bin.
         entry.folder = targetFolder;
-        const TrapResult written = ContentChanged(entry, setting, Replacing::IntoTheBin);
+        const TrapResult written = ContentChanged(entry, setting, replacing);
         if (!written) {
             return written;
         }
-        std::vector<std::wstring> leftOver = inTheWay;
-        leftOver.push_back(JoinPath(loaded.folder, loaded.fileName));
-        BinTheOthers(leftOver, JoinPath(targetFolder, edited.fileName));
-        return written;
+        const TrapResult old = BinTheOthers({JoinPath(loaded.folder, loaded.fileName)}, target, replacing);
+        return old;
     }
-    TrapResult done;
     if (!changed.content && !changed.name) {
         XtrRecord moved = loaded; // moved with its bytes unchanged
         moved.active = edited.active;
-        done = ActiveChanged(moved);
-    } else if (!changed.active && !changed.name) {
-        done = ContentChanged(entry, setting);
-    } else {
-        // Written into the new state's folder under the new name; the old file
-        // goes only once the new one exists.
-        entry.folder = targetFolder;
-        done = FilenameChanged(entry, loaded, setting);
+        return ActiveChanged(moved, replacing);
     }
-    if (done) {
-        BinTheOthers(inTheWay, JoinPath(targetFolder, edited.fileName));
+    if (!changed.active && !changed.name) {
+        return ContentChanged(entry, setting);
     }
-    return done;
+    // Written into the new state's folder under the new name; the old file
+    // goes only once the new one exists.
+    entry.folder = targetFolder;
+    return FilenameChanged(entry, loaded, setting, replacing);
 }
 
 // The files a save works on: the one it was loaded from and the one it writes.
@@ -336,7 +360,13 @@ ChangeEnd SaveExistingEntry(HWND owner, const XtrRecord& edited, const XtrRecord
             break;
         }
     }
-    saved = ApplyEdit(edited, loaded, now, overChange, targetFolder, inTheWay);
+    const std::optional<TrapResult> done = BinningOrAsking(owner, edited.fileName, [&](Replacing replacing) {
+        return ApplyEdit(edited, loaded, now, overChange, targetFolder, inTheWay, replacing);
+    });
+    if (!done) {
+        return ChangeEnd::Declined;
+    }
+    saved = *done;
     return saved ? ChangeEnd::Done : ChangeEnd::Failed;
 }
 } // namespace
@@ -368,7 +398,12 @@ ChangeEnd MoveEntry(HWND owner, const XtrRecord& chosen) {
     // the rescan that ends the command shows the disk.
     XtrRecord moved = chosen;
     moved.active = !chosen.active;
-    const TrapResult done = ActiveChanged(moved);
+    const std::optional<TrapResult> asked = BinningOrAsking(
+        owner, chosen.fileName, [&](Replacing replacing) { return ActiveChanged(moved, replacing); });
+    if (!asked) {
+        return ChangeEnd::Declined;
+    }
+    const TrapResult& done = *asked;
     if (!done) {
         TellFailure(owner, chosen.fileName, chosen.active ? L"made inactive" : L"made active", done,
                     {JoinPath(chosen.folder, chosen.fileName), JoinPath(destination, chosen.fileName)});
@@ -378,7 +413,13 @@ ChangeEnd MoveEntry(HWND owner, const XtrRecord& chosen) {
 }
 
 ChangeEnd DeleteEntry(HWND owner, const XtrRecord& chosen) {
-    const TrapResult deleted = DeleteXTR(chosen);
+    const std::optional<TrapResult> asked = BinningOrAsking(owner, chosen.fileName, [&](Replacing replacing) {
+        return DeleteXTR(chosen, replacing == Replacing::ForGood);
+    });
+    if (!asked) {
+        return ChangeEnd::Declined;
+    }
+    const TrapResult& deleted = *asked;
     if (!deleted) {
         TellFailure(owner, chosen.fileName, L"deleted", deleted, {JoinPath(chosen.folder, chosen.fileName)});
         return ChangeEnd::Failed;
@@ -413,7 +454,13 @@ DropOutcome InstallDroppedFiles(HWND owner, const std::vector<std::wstring>& pat
                                       : L": skipped, the files of that name already there were kept");
             continue;
         }
-        if (const TrapResult installed = Trap(kDropLabel, [&] { InstallXtrFile(path); }); !installed) {
+        const std::optional<TrapResult> asked = BinningOrAsking(owner, fileName, [&](Replacing replacing) {
+            return Trap(kDropLabel, [&] { InstallXtrFile(path, replacing); });
+        });
+        if (!asked) {
+            notInstalled +=
+                L"\n" + fileName + L": skipped, what stood in its way could not go to the Recycle Bin";
+        } else if (const TrapResult& installed = *asked; !installed) {
             notInstalled += L"\n" + fileName + L": it could not be copied (" +
                             ReasonFor(installed, {path, JoinPath(HostFolder, fileName)}) + L")";
         } else if (outcome.firstInstalled.empty()) {

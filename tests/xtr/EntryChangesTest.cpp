@@ -229,9 +229,9 @@ TEST_F(EntryChangesTest, FilesPastTheTablesRoomAreLeftOutAndTold) {
     EXPECT_EQ(answers.messages.size(), 1u) << "nothing to tell when every file is listed";
 }
 
-// A bin that cannot take a file may say it did: the file is then neither
-// replaced nor deleted, and the user is told.
-TEST_F(EntryChangesTest, ABinThatKeepsTheFileIsAFailure) {
+// A bin that cannot take a file (under Wine: a trash taken away) deletes
+// nothing by itself: the user is asked, and No keeps the file.
+TEST_F(EntryChangesTest, ABinThatCannotTakeAFileDeletesNothingUnasked) {
     if (bin.WineTrash().empty()) {
         GTEST_SKIP() << "only the tests' own trash can be taken away";
     }
@@ -240,12 +240,12 @@ TEST_F(EntryChangesTest, ABinThatKeepsTheFileIsAFailure) {
     WriteBytes(outside / L"b.xtr", "Dropped B\r\n");
     EXPECT_EQ(DeleteEntry(nullptr, Scanned(L"a.xtr")), ChangeEnd::Done); // the bin is set up
     RemoveTree(bin.WineTrash());
-    EXPECT_EQ(DeleteEntry(nullptr, Scanned(L"b.xtr")), ChangeEnd::Failed);
-    answers.messageReplies = {IDYES};
+    EXPECT_EQ(DeleteEntry(nullptr, Scanned(L"b.xtr")), ChangeEnd::Declined);
+    answers.messageReplies = {IDYES, IDNO};
     TellNotInstalled(nullptr, InstallDroppedFiles(nullptr, {outside / L"b.xtr"}));
     EXPECT_EQ(ReadBytes(host / L"b.xtr"), "B\r\n");
-    ASSERT_EQ(answers.messages.size(), 3u);
-    EXPECT_EQ(answers.messages[0].text,
-              L"The XTR file b.xtr could not be deleted: cannot go to the Recycle Bin");
-    EXPECT_NE(answers.messages[2].text.find(L"b.xtr: it could not be copied"), std::wstring::npos);
+    ASSERT_EQ(answers.messages.size(), 4u);
+    EXPECT_EQ(answers.messages[0].text, L"b.xtr cannot go to the Recycle Bin. Delete it for good?");
+    EXPECT_EQ(answers.messages[2].text, answers.messages[0].text);
+    EXPECT_NE(answers.messages[3].text.find(L"b.xtr: skipped"), std::wstring::npos);
 }
