@@ -1,6 +1,7 @@
 // The main window's commands: the grid's context menu, its keyboard and the menu bar.
 #include "about/frm_About.h"
 #include "app/Form1.h"
+#include "host/HostFolder.h"
 #include "rules/AppInfo.h"
 #include "rules/ErrorTable.h"
 #include "rules/Trap.h"
@@ -184,8 +185,10 @@ void Form1::mnuPopup1Delete_Click() {
         if (form2_.Holds(chosen) && !form2_.CloseAsking()) {
             return;
         }
-        DeleteEntry(window_, chosen);
-        RescanAndRebuild();
+        // Deleted, its row goes to the entry that takes its place; kept, it stays on it.
+        const CataloguePlace place{chosen.folder, chosen.fileName, CurrentIndex};
+        const ChangeEnd end = DeleteEntry(window_, chosen);
+        RescanAndRebuild(end == ChangeEnd::Done ? CataloguePlace{L"", L"", place.row} : place);
     });
 }
 
@@ -202,7 +205,9 @@ void Form1::InvertActive(const wchar_t* label) {
         if (end == ChangeEnd::Done && inEditor) {
             form2_.FollowMove(!chosen.active);
         }
-        RescanAndRebuild();
+        // The user's place follows the entry into its new folder.
+        RescanAndRebuild({end == ChangeEnd::Done ? CatalogueFolder(!chosen.active) : chosen.folder,
+                          chosen.fileName, CurrentIndex});
     });
 }
 

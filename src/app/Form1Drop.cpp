@@ -64,7 +64,11 @@ void Form1::Form_DragDrop(HDROP drop) {
             OpenEditorForProgram(paths[0]);
         } else {
             const DropOutcome outcome = InstallDroppedFiles(window_, paths);
-            RescanAndRebuild();
+            if (outcome.firstInstalled.empty()) {
+                RescanAndRebuild();
+            } else {
+                RescanAndRebuild({HostFolder, outcome.firstInstalled, CurrentPlace().row});
+            }
             TellNotInstalled(window_, outcome);
         }
     });

@@ -283,10 +283,19 @@ void Form2::cmdOK_Click() {
             return; // nothing was written; the dialog stays as it is
         }
         // A save that failed was told; the typing stays in the open dialog, to be mended.
+        // The user's place goes to the saved entry, where it now is; after a
+        // failure, back to the entry the editor was opened on.
+        const bool creating = loadedIndex_ == -1;
+        CataloguePlace place = CurrentPlace();
         if (end == ChangeEnd::Done) {
+            place.folder = CatalogueFolder(edited.active);
+            place.fileName = edited.fileName;
             ::DestroyWindow(window_);
+        } else if (!creating) {
+            place.folder = OldRecord.folder;
+            place.fileName = OldRecord.fileName;
         }
-        RescanAndRebuild();
+        RescanAndRebuild(place);
     });
 }
 

@@ -329,3 +329,33 @@ TEST_F(CommandsTest, OneLetterTypedAgainMovesToTheNextRowStartingWithIt) {
     Type(*form, L"x"); // "bbbx" begins no Description: the row stays
     EXPECT_EQ(form->grdXTRs().Row(), first);
 }
+
+// After each command the current row is the entry the command leaves the
+// user on, whatever order the folders list their files in.
+TEST_F(CommandsTest, TheCurrentRowFollowsTheEntryOfEachCommand) {
+    for (const wchar_t* name : {L"a.xtr", L"b.xtr", L"c.xtr"}) {
+        WriteBytes(host / name, kActive);
+    }
+    Start();
+    const Grid& grid = form->grdXTRs();
+    auto current = [&] {
+        const XtrRecord& entry = XtrTable.at(static_cast<size_t>(grid.Row()));
+        return entry.fileName + (entry.active ? L" active" : L" inactive");
+    };
+    EXPECT_EQ(grid.Row(), 1) << "start-up: the first row";
+    OnEntry(L"b.xtr", true, &Form1::mnuPopup1SetInactive_Click);
+    EXPECT_EQ(current(), L"b.xtr inactive");
+    OnEntry(L"b.xtr", false, &Form1::mnuPopup1SetActive_Click);
+    EXPECT_EQ(current(), L"b.xtr active");
+    form->OnCommand(IDM_VIEW_REFRESH);
+    EXPECT_EQ(current(), L"b.xtr active") << "F5 keeps the entry";
+
+    // Delete: the next entry takes the place, or the one before at the end.
+    for (const int row : {1, 2}) {
+        const std::wstring taking =
+            XtrTable.at(static_cast<size_t>(row == XtrCount ? row - 1 : row + 1)).fileName;
+        answers.messageReplies = {IDYES};
+        OnEntry(XtrTable.at(static_cast<size_t>(row)).fileName, true, &Form1::mnuPopup1Delete_Click);
+        EXPECT_EQ(current(), taking + L" active") << "deleting row " << row;
+    }
+}

@@ -56,13 +56,15 @@ TEST_F(DropTest, XtrFilesAreInstalledByteForByteAndWhatIsNotIsNamedInOneMessage)
     EXPECT_EQ(NamesIn(host.Path()), (Names{L"Odd.XTR", L"SavedXTR", L"busy.xtr"}))
         << "nothing else, no temporary";
     EXPECT_NE(IndexOf(L"Odd.XTR", true), 0);
+    EXPECT_EQ(form->grdXTRs().Row(), IndexOf(L"Odd.XTR", true)) << "the first file installed is current";
     EXPECT_EQ(RescanCount() - rescans, 1u);
     EXPECT_EQ(Reports(), std::vector<std::string>{"70 in module Form1.Form_DragDrop: Permission denied"});
     ASSERT_EQ(answers.messages.size(), 2u) << "the question for busy.xtr, then one message";
     EXPECT_EQ(answers.messages[1].flags, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
     const std::wstring& told = answers.messages[1].text;
-    for (const wchar_t* line : {L"\nempty.xtr: ", L"\nlong.xtr: ", L"\nfolder.xtr: ",
-                                L"\nbusy.xtr: it could not be copied (busy.xtr in the UI-View32 folder is read-only)"}) {
+    for (const wchar_t* line :
+         {L"\nempty.xtr: ", L"\nlong.xtr: ", L"\nfolder.xtr: ",
+          L"\nbusy.xtr: it could not be copied (busy.xtr in the UI-View32 folder is read-only)"}) {
         EXPECT_NE(told.find(line), std::wstring::npos) << ToAnsi(line);
     }
     EXPECT_EQ(std::count(told.begin(), told.end(), L'\n'), 5) << "a line per file";

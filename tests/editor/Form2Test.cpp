@@ -278,6 +278,7 @@ TEST_F(Form2Test, ActiveWithNameAndContentLeavesOneFileInTheNewFolder) {
               (std::vector<std::string>{"Renamed", "C:\\tools\\alpha.exe", "True", "False",
                                         std::string(29, '-'), LinesOf(InSaved(L"moved.xtr")).back()}));
     EXPECT_EQ(ReadBytes(InSaved(L"beta.xtr")), kBeta) << "no other file is changed";
+    EXPECT_EQ(form->grdXTRs().Row(), IndexOf(L"moved.xtr", false)) << "the saved entry is current";
 
     // Back into the active folder with new content: rewritten there, gone from SavedXTR.
     Open(&Form1::mnuPopup1Edit_Click, L"beta.xtr");
@@ -381,8 +382,9 @@ TEST_F(Form2Test, ReplacingAnotherFileIsAskedAndNoWritesNothing) {
     Type(Editor().txtFilename(), L"beta.xtr");
     Click(Editor().cmdOK());
     ASSERT_EQ(answers.messages.size(), 3u);
-    EXPECT_EQ(answers.messages[2].text,
-              L"beta.xtr already exists in the UI-View32 folder and in SavedXTR. Do you want to replace both?");
+    EXPECT_EQ(
+        answers.messages[2].text,
+        L"beta.xtr already exists in the UI-View32 folder and in SavedXTR. Do you want to replace both?");
     EXPECT_TRUE(FileExists(host / L"new_xtr.xtr"));
     EXPECT_EQ(ReadBytes(host / L"beta.xtr"), kBeta);
     Click(Editor().cmdQuit());
