@@ -8,6 +8,7 @@
 #include "system/Win32.h"
 #include "toolkit/Ui.h"
 #include "xtr/FileListing.h"
+#include "xtr/ProgramCheck.h"
 #include "xtr/ProgramPaths.h"
 #include "xtr/XtrFile.h"
 
@@ -96,7 +97,8 @@ void ScanCatalogue(std::size_t maxEntries) {
             // A path the system refuses as a name (a "|" in a folder name) is that
             // entry's own problem: not found, reported, and the next entry goes on.
             bool found = false;
-            Trap(L"Module1.ScanXTR,  Line ", marker, [&] { found = AnyNormalFile(program); });
+            Trap(L"Module1.ScanXTR,  Line ", marker,
+                 [&] { found = ProgramFound(static_cast<std::int16_t>(i), program); });
             if (!found) {
                 marker = 9;
             }

@@ -128,7 +128,8 @@ void BuildGrid() {
                     }
                     grid.CellPicture(MissingProgramPicture());
                     grid.CellToolTipText(kProgramNotFoundTip +
-                                         ProgramPathAbsoluteOf(ProgramPathOf(entry), *setting));
+                                         ProgramPathAbsoluteOf(ProgramPathOf(entry), *setting) +
+                                         (entry.serverSilent ? kServerSilentTip : L""));
                 }
                 grid.Col(5);
                 grid.Text(BoolText(entry.active));

@@ -1,7 +1,10 @@
 #include "XtrFixture.h"
 #include "xtr/Catalogue.h"
+#include "xtr/ProgramCheck.h"
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
 
 using namespace testsupport;
 
@@ -119,6 +122,44 @@ TEST_F(CatalogueTest, ProgramExistenceIsADirectoryListingOfNormalFiles) {
     EXPECT_FALSE(EntryNamed(L"nodrive.xtr").programFound);
     EXPECT_TRUE(EntryNamed(L"wild.xtr").programFound) << "a pattern counts as found when a file matches";
     EXPECT_TRUE(EntryNamed(L"empty.xtr").programFound) << "an empty path lists the UI-View32 folder itself";
+    EXPECT_TRUE(Reports().empty());
+}
+
+// A server that does not answer is waited for about half a second once per
+// scan, not a network timeout per entry. Wine has no shares: a probe stands
+// for the first look on each server, one blocking ten seconds, one at once.
+TEST_F(CatalogueTest, AServerThatDoesNotAnswerIsWaitedForOnceAndItsProgramsAreNotFound) {
+    struct Servers {
+        std::atomic<bool> released{false};
+        std::atomic<int> looks{0};
+    };
+    const auto servers = std::make_shared<Servers>(); // the silent look may outlive the test
+    ProgramProbeForTests() = [servers](const std::wstring& program) {
+        ++servers->looks;
+        if (program.starts_with(L"\\\\silent\\")) {
+            for (int tenths = 0; tenths < 100 && !servers->released; ++tenths) {
+                ::Sleep(100);
+            }
+        }
+        return true;
+    };
+    WriteBytes(host / L"tool.exe", "MZ");
+    Xtr(host / L"silent1.xtr", "\\\\silent\\share\\x.exe");
+    Xtr(InSaved(L"silent2.xtr"), "\\\\SILENT\\other\\y.exe");
+    Xtr(host / L"quick.xtr", "\\\\quick\\share\\x.exe");
+    Xtr(host / L"local.xtr", "tool.exe");
+    ScanXTR();
+    servers->released = true;
+    ProgramProbeForTests() = nullptr;
+
+    ASSERT_EQ(XtrCount, 4);
+    for (const wchar_t* name : {L"silent1.xtr", L"silent2.xtr"}) {
+        EXPECT_FALSE(EntryNamed(name).programFound) << name;
+        EXPECT_TRUE(EntryNamed(name).serverSilent) << name;
+    }
+    EXPECT_TRUE(EntryNamed(L"quick.xtr").programFound && !EntryNamed(L"quick.xtr").serverSilent);
+    EXPECT_TRUE(EntryNamed(L"local.xtr").programFound && !EntryNamed(L"local.xtr").serverSilent);
+    EXPECT_EQ(servers->looks, 2) << "one first look per server, none for a local program";
     EXPECT_TRUE(Reports().empty());
 }
 
