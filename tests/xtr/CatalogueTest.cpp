@@ -129,15 +129,13 @@ TEST_F(CatalogueTest, ProgramExistenceIsADirectoryListingOfNormalFiles) {
 // scan, not a network timeout per entry. Wine has no shares: a probe stands
 // for the first look on each server, one blocking ten seconds, one at once.
 TEST_F(CatalogueTest, AServerThatDoesNotAnswerIsWaitedForOnceAndItsProgramsAreNotFound) {
-    struct Servers {
-        std::atomic<bool> released{false};
-        std::atomic<int> looks{0};
-    };
-    const auto servers = std::make_shared<Servers>(); // the silent look may outlive the test
-    ProgramProbeForTests() = [servers](const std::wstring& program) {
-        ++servers->looks;
+    // Shared: the silent look may outlive the test.
+    const auto released = std::make_shared<std::atomic<bool>>(false);
+    const auto looks = std::make_shared<std::atomic<int>>(0);
+    ProgramProbeForTests() = [released, looks](const std::wstring& program) {
+        ++*looks;
         if (program.starts_with(L"\\\\silent\\")) {
-            for (int tenths = 0; tenths < 100 && !servers->released; ++tenths) {
+            for (int tenths = 0; tenths < 100 && !*released; ++tenths) {
                 ::Sleep(100);
             }
         }
@@ -149,17 +147,16 @@ TEST_F(CatalogueTest, AServerThatDoesNotAnswerIsWaitedForOnceAndItsProgramsAreNo
     Xtr(host / L"quick.xtr", "\\\\quick\\share\\x.exe");
     Xtr(host / L"local.xtr", "tool.exe");
     ScanXTR();
-    servers->released = true;
+    *released = true;
     ProgramProbeForTests() = nullptr;
 
     ASSERT_EQ(XtrCount, 4);
-    for (const wchar_t* name : {L"silent1.xtr", L"silent2.xtr"}) {
-        EXPECT_FALSE(EntryNamed(name).programFound) << name;
-        EXPECT_TRUE(EntryNamed(name).serverSilent) << name;
+    for (const auto& [name, silent] : {std::pair{L"silent1.xtr", true}, std::pair{L"silent2.xtr", true},
+                                       std::pair{L"quick.xtr", false}, std::pair{L"local.xtr", false}}) {
+        EXPECT_EQ(EntryNamed(name).programFound, !silent) << name;
+        EXPECT_EQ(EntryNamed(name).serverSilent, silent) << name;
     }
-    EXPECT_TRUE(EntryNamed(L"quick.xtr").programFound && !EntryNamed(L"quick.xtr").serverSilent);
-    EXPECT_TRUE(EntryNamed(L"local.xtr").programFound && !EntryNamed(L"local.xtr").serverSilent);
-    EXPECT_EQ(servers->looks, 2) << "one first look per server, none for a local program";
+    EXPECT_EQ(*looks, 2) << "one first look per server, none for a local program";
     EXPECT_TRUE(Reports().empty());
 }
 
