@@ -135,19 +135,20 @@ void CheckPathRoutines(const std::wstring& path, const std::wstring& setting) {
 
     // With no setting nothing is stripped: this is the path the pieces make.
     const std::wstring full = ProgramPathForFileOf(ProgramPathOf(entry), L"");
+    const std::wstring folder = WithoutTrailingBackslash(setting);
     const std::wstring forFile = ProgramPathForFileOf(ProgramPathOf(entry), setting);
-    Require(forFile == full || (!setting.empty() && setting + forFile == full),
-            "the stored path is the full path, or the full path without the setting in front");
+    Require(forFile == full || (!folder.empty() && folder + L"\\" + forFile == full),
+            "the stored path is the full path, or the full path without the folder and its separator");
     const std::wstring absolute = ProgramPathAbsoluteOf(ProgramPathOf(entry), setting);
-    if (!entry.programDrive.empty()) {
-        Require(absolute == full, "a path with a drive is absolute already");
-    } else if (entry.programDir.starts_with(L"\\\\")) {
-        Require(absolute == full, "a network path is absolute already");
+    const bool absoluteAlready = !entry.programDrive.empty() || entry.programDir.starts_with(L"\\\\");
+    if (absoluteAlready || setting.empty()) {
+        Require(absolute == full, "a path with a drive, a network path or a path without a setting stays");
     } else {
-        Require(absolute.starts_with(setting), "a path without a drive lies in the UI-View32 folder");
+        Require(absolute == folder + L"\\" + (full.starts_with(L'\\') ? full.substr(1) : full),
+                "a path without a drive joins the UI-View32 folder at one separator");
     }
-    Require(ProgramPathDisplayOf(entry) == ProgramPathAbsoluteOf(ProgramPathOf(entry), L"<UIView-Dir>"),
-            "the grid shows the absolute path with the folder's stand-in");
+    Require(ProgramPathDisplayOf(entry) == (absoluteAlready ? full : L"<UIView-Dir>" + full),
+            "the grid shows a path without drive after the folder's stand-in");
 }
 
 void CheckBooleans(std::wstring_view text) {

@@ -38,7 +38,7 @@ void GetOSVersion() {
 #endif
         ::GetVersionExW(&info);
         osBuild = static_cast<std::int32_t>(info.dwBuildNumber);
-        osName = OsNameFor(info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion);
+        osName = OsNameFor(info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber);
     });
 }
 

@@ -28,13 +28,30 @@ std::wstring JoinProgramPath(std::wstring_view base, ProgramPathView path) {
 }
 
 std::wstring ProgramPathAbsoluteOf(ProgramPathView path, std::wstring_view setting) {
-    return JoinProgramPath(setting, path);
+    std::wstring joined = JoinProgramPath(L"", path);
+    if (setting.empty() || !path.drive.empty() || path.dir.starts_with(L"\\\\")) {
+        return joined;
+    }
+    std::wstring folder = WithoutTrailingBackslash(setting);
+    folder += L'\\';
+    return folder.append(std::wstring_view(joined).substr(joined.starts_with(L'\\') ? 1 : 0));
 }
 
 std::wstring ProgramPathForFileOf(ProgramPathView path, std::wstring_view setting) {
     std::wstring joined = JoinProgramPath(L"", path);
-    if (!setting.empty() && joined.starts_with(setting)) {
-        joined.erase(0, setting.size());
+    const std::wstring folder = WithoutTrailingBackslash(setting);
+    if (!folder.empty() && joined.size() > folder.size() && joined.starts_with(folder) &&
+        joined[folder.size()] == L'\\') {
+        joined.erase(0, folder.size() + 1);
     }
     return joined;
+}
+
+std::wstring_view NetworkServerOf(std::wstring_view path) noexcept {
+    if (!path.starts_with(L"\\\\")) {
+        return {};
+    }
+    path.remove_prefix(2);
+    const std::wstring_view server = path.substr(0, path.find(L'\\'));
+    return server == L"?" || server == L"." ? std::wstring_view() : server;
 }

@@ -25,9 +25,18 @@ bool IsFullPath(std::wstring_view path) noexcept;
 std::wstring JoinProgramPath(std::wstring_view base, ProgramPathView path);
 
 // The absolute path of the program; a path without drive is relative to the
-// UI-View32 folder, whose setting is joined as stored.
+// UI-View32 folder and joined to it at the folder's boundary: one "\" between
+// them whether or not the setting ends in one, and a leading "\" of the
+// directory ("\Addons") does not double it. Without a setting the path stays
+// relative.
 std::wstring ProgramPathAbsoluteOf(ProgramPathView path, std::wstring_view setting);
 
 // The program path as an XTR file stores it: relative to the UI-View32 folder
-// when it begins with the setting (compared case-sensitively).
+// when it lies inside that folder, the setting compared case-sensitively and
+// followed by a "\" in the path ("C:\UI-View32 Tools\x.exe" is not inside
+// "C:\UI-View32").
 std::wstring ProgramPathForFileOf(ProgramPathView path, std::wstring_view setting);
+
+// The server of a network path "\\server\share\...", as written; empty for
+// any other path, and for the device forms "\\?\..." and "\\.\...".
+std::wstring_view NetworkServerOf(std::wstring_view path) noexcept;

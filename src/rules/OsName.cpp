@@ -1,6 +1,7 @@
 #include "rules/OsName.h"
 
-std::wstring OsNameFor(unsigned long platformId, unsigned long major, unsigned long minor) {
+std::wstring OsNameFor(unsigned long platformId, unsigned long major, unsigned long minor,
+                       unsigned long build) {
     if (platformId == 1) { // the Windows 9x family: only the minor version tells them apart
         switch (minor) {
         case 0:
@@ -31,7 +32,23 @@ std::wstring OsNameFor(unsigned long platformId, unsigned long major, unsigned l
                 return L"unknown";
             }
         case 6:
-            return L"Vista";
+            switch (minor) {
+            case 0:
+                return L"Vista";
+            case 1:
+                return L"Windows 7";
+            case 2:
+                return L"Windows 8";
+            case 3:
+                return L"Windows 8.1";
+            default:
+                return L"unknown";
+            }
+        case 10:
+            if (minor != 0) {
+                return L"unknown";
+            }
+            return build >= 22000 ? L"Windows 11" : L"Windows 10";
         default:
             return L"unknown";
         }

@@ -15,6 +15,7 @@ struct XtrRecord {
     std::wstring programDir;   // between drive and file name, no trailing "\"; may begin with "\"
     std::wstring programFile;
     bool programFound = false; // set by the scan, never stored in the file
+    bool serverSilent = false; // the program's server did not answer the scan in time; never stored
     bool active = false;       // the file lives in HostFolder; the folder alone records it
 
     // What the scan read of the file (see ReadXTR), so that a save can tell

@@ -8,6 +8,7 @@
 #include "system/Win32.h"
 #include "toolkit/Ui.h"
 #include "xtr/FileListing.h"
+#include "xtr/ProgramCheck.h"
 #include "xtr/ProgramPaths.h"
 #include "xtr/XtrFile.h"
 
@@ -93,17 +94,29 @@ void ScanCatalogue(std::size_t maxEntries) {
 
         marker = 7;
         const int count = XtrCount;
+        std::vector<std::wstring> programs;
+        programs.reserve(static_cast<size_t>(count));
         for (int i = 1; i <= count; ++i) {
-            const std::wstring program = ProgramPathAbsolute(XtrEntry(i), setting);
+            programs.push_back(ProgramPathAbsolute(XtrEntry(i), setting));
+        }
+        // A server that does not answer costs the scan one short wait, not a
+        // network timeout for each of its programs.
+        const ServerCheck servers(programs);
+        for (int i = 1; i <= count; ++i) {
+            const std::wstring& program = programs[static_cast<size_t>(i - 1)];
+            XtrRecord& entry = XtrEntry(i);
             marker = 8;
+            entry.serverSilent = servers.Silent(program);
             // A path the system refuses as a name (a "|" in a folder name) is that
             // entry's own problem: not found, reported, and the next entry goes on.
             bool found = false;
-            Trap(L"Module1.ScanXTR,  Line ", marker, [&] { found = AnyNormalFile(program); });
+            if (!entry.serverSilent) {
+                Trap(L"Module1.ScanXTR,  Line ", marker, [&] { found = ProgramExists(program); });
+            }
             if (!found) {
                 marker = 9;
             }
-            XtrEntry(i).programFound = found;
+            entry.programFound = found;
             marker = 8;
         }
     });

@@ -38,8 +38,9 @@ std::string OsLine() {
 #pragma warning(suppress : 4996)
 #endif
     ::GetVersionExW(&info);
-    return AnsiBytes(OsNameFor(info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion)) + " build " +
-           std::to_string(info.dwBuildNumber);
+    return AnsiBytes(
+               OsNameFor(info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber)) +
+           " build " + std::to_string(info.dwBuildNumber);
 }
 } // namespace
 

@@ -9,26 +9,32 @@ TEST(HostPaths, OneTrailingBackslashIsRemoved) {
     EXPECT_EQ(WithoutTrailingBackslash(L""), L"");
 }
 
-TEST(HostPaths, AbsolutePathJoinsTheSettingAsStored) {
-    const std::wstring setting = L"C:\\UI-View32\\";
-    EXPECT_EQ(ProgramPathAbsoluteOf({L"D:", L"\\Tools", L"a.exe"}, setting), L"D:\\Tools\\a.exe");
-    EXPECT_EQ(ProgramPathAbsoluteOf({L"", L"Addons", L"Tool.exe"}, setting),
-              L"C:\\UI-View32\\Addons\\Tool.exe");
-    EXPECT_EQ(ProgramPathAbsoluteOf({L"", L"", L"Tool.exe"}, setting), L"C:\\UI-View32\\Tool.exe");
-    EXPECT_EQ(ProgramPathAbsoluteOf({L"", L"", L""}, setting), setting);
-    // A network path is absolute as written.
-    EXPECT_EQ(ProgramPathAbsoluteOf({L"", L"\\\\server\\share", L"tool.exe"}, setting),
-              L"\\\\server\\share\\tool.exe");
-}
-
-TEST(HostPaths, PathForFileDropsTheFolderOnlyWhenSpelledTheSame) {
-    const std::wstring setting = L"C:\\UI-View32\\";
-    EXPECT_EQ(ProgramPathForFileOf({L"C:", L"\\UI-View32\\Addons", L"Tool.exe"}, setting),
-              L"Addons\\Tool.exe");
-    EXPECT_EQ(ProgramPathForFileOf({L"c:", L"\\ui-view32\\Addons", L"Tool.exe"}, setting),
-              L"c:\\ui-view32\\Addons\\Tool.exe");
-    EXPECT_EQ(ProgramPathForFileOf({L"D:", L"\\Tools", L"a.exe"}, setting), L"D:\\Tools\\a.exe");
-    EXPECT_EQ(ProgramPathForFileOf({L"", L"", L"a.exe"}, setting), L"a.exe");
+// Each row holds with the setting stored with and without its trailing backslash.
+TEST(HostPaths, TheFolderIsJoinedAndStrippedOnlyAtItsBoundary) {
+    struct Row {
+        ProgramPathView path;
+        const wchar_t *absolute, *forFile;
+    };
+    const Row rows[] = {
+        {{L"C:", L"\\UI-View32\\Addons", L"x.exe"}, L"C:\\UI-View32\\Addons\\x.exe", L"Addons\\x.exe"},
+        {{L"C:", L"\\UI-View32 Tools", L"x"}, L"C:\\UI-View32 Tools\\x", L"C:\\UI-View32 Tools\\x"},
+        {{L"C:", L"", L"UI-View32x.exe"}, L"C:\\UI-View32x.exe", L"C:\\UI-View32x.exe"},
+        {{L"c:", L"\\ui-view32", L"x.exe"}, L"c:\\ui-view32\\x.exe", L"c:\\ui-view32\\x.exe"}, // letter case
+        {{L"", L"Addons", L"x.exe"}, L"C:\\UI-View32\\Addons\\x.exe", L"Addons\\x.exe"},
+        {{L"", L"\\Addons", L"a.exe"}, L"C:\\UI-View32\\Addons\\a.exe", L"\\Addons\\a.exe"},
+        {{L"", L"", L"a.exe"}, L"C:\\UI-View32\\a.exe", L"a.exe"},
+        {{L"", L"", L""}, L"C:\\UI-View32\\", L""},
+        {{L"", L"\\\\server\\share", L"a.exe"}, L"\\\\server\\share\\a.exe", L"\\\\server\\share\\a.exe"},
+    };
+    for (const wchar_t* setting : {L"C:\\UI-View32\\", L"C:\\UI-View32"}) {
+        for (const Row& row : rows) {
+            EXPECT_EQ(ProgramPathAbsoluteOf(row.path, setting), row.absolute)
+                << setting << " " << row.absolute;
+            EXPECT_EQ(ProgramPathForFileOf(row.path, setting), row.forFile) << setting << " " << row.absolute;
+        }
+    }
+    // Without a setting the path stays as it was written.
+    EXPECT_EQ(ProgramPathAbsoluteOf({L"", L"Addons", L"a.exe"}, L""), L"Addons\\a.exe");
     EXPECT_EQ(ProgramPathForFileOf({L"", L"Addons", L"a.exe"}, L""), L"Addons\\a.exe");
 }
 
@@ -38,5 +44,12 @@ TEST(HostPaths, OnlyADriveWithItsRootOrANetworkPathIsFull) {
     }
     for (const wchar_t* path : {L"UI-View32\\", L"\\UI-View32", L"C:UIV", L"C:", L"\"C:\\UIV\\\"", L""}) {
         EXPECT_FALSE(IsFullPath(path)) << path;
+    }
+}
+
+TEST(HostPaths, OnlyANetworkPathHasAServer) {
+    EXPECT_EQ(std::wstring(NetworkServerOf(L"\\\\Server\\share\\x.exe")), L"Server");
+    for (const wchar_t* path : {L"C:\\x.exe", L"\\x.exe", L"\\\\?\\C:\\x.exe", L"\\\\.\\pipe\\x", L""}) {
+        EXPECT_TRUE(NetworkServerOf(path).empty()) << path;
     }
 }

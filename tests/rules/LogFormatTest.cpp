@@ -116,14 +116,18 @@ TEST(ErrorTable, ShellFileCodesAreReadBeforeSystemCodes) {
     EXPECT_EQ(ErrorNumberFromShellFileCode(32), 70) << "a system code: ERROR_SHARING_VIOLATION";
 }
 
-TEST(OsName, DecisionTableEdges) {
-    EXPECT_EQ(OsNameFor(2, 5, 2), L"Windows Server");
-    EXPECT_EQ(OsNameFor(2, 5, 3), L"unknown");
-    EXPECT_EQ(OsNameFor(2, 6, 1), L"Vista");
-    EXPECT_EQ(OsNameFor(2, 6, 3), L"Vista");
-    EXPECT_EQ(OsNameFor(2, 10, 0), L"unknown");
-    EXPECT_EQ(OsNameFor(1, 7, 10), L"Windows 98");
-    EXPECT_EQ(OsNameFor(1, 4, 3), L"unknown");
-    EXPECT_EQ(OsNameFor(0, 5, 1), L"unknown");
-    EXPECT_EQ(OsNameFor(2, 3, 99), L"Windows NT 3.51");
+TEST(OsName, DecisionTable) {
+    struct Case {
+        unsigned long platform, major, minor, build;
+        const wchar_t* name;
+    };
+    const Case cases[] = {
+        {1, 7, 10, 0, L"Windows 98"},     {1, 4, 3, 0, L"unknown"},         {2, 3, 99, 0, L"Windows NT 3.51"},
+        {2, 5, 2, 0, L"Windows Server"},  {2, 5, 3, 0, L"unknown"},         {2, 6, 0, 6002, L"Vista"},
+        {2, 6, 1, 7601, L"Windows 7"},    {2, 6, 2, 9200, L"Windows 8"},    {2, 6, 3, 9600, L"Windows 8.1"},
+        {2, 10, 0, 21999, L"Windows 10"}, {2, 10, 0, 22000, L"Windows 11"}, {0, 5, 1, 0, L"unknown"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(OsNameFor(c.platform, c.major, c.minor, c.build), c.name) << c.major << "." << c.minor;
+    }
 }

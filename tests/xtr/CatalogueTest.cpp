@@ -1,7 +1,10 @@
 #include "XtrFixture.h"
 #include "xtr/Catalogue.h"
+#include "xtr/ProgramCheck.h"
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
 
 using namespace testsupport;
 
@@ -119,6 +122,41 @@ TEST_F(CatalogueTest, ProgramExistenceIsADirectoryListingOfNormalFiles) {
     EXPECT_FALSE(EntryNamed(L"nodrive.xtr").programFound);
     EXPECT_TRUE(EntryNamed(L"wild.xtr").programFound) << "a pattern counts as found when a file matches";
     EXPECT_TRUE(EntryNamed(L"empty.xtr").programFound) << "an empty path lists the UI-View32 folder itself";
+    EXPECT_TRUE(Reports().empty());
+}
+
+// A server that does not answer is waited for about half a second once per
+// scan, not a network timeout per entry. Wine has no shares: a probe stands
+// for the first look on each server, one blocking ten seconds, one at once.
+TEST_F(CatalogueTest, AServerThatDoesNotAnswerIsWaitedForOnceAndItsProgramsAreNotFound) {
+    // Shared: the silent look may outlive the test.
+    const auto released = std::make_shared<std::atomic<bool>>(false);
+    const auto looks = std::make_shared<std::atomic<int>>(0);
+    ProgramProbeForTests() = [released, looks](const std::wstring& program) {
+        ++*looks;
+        if (program.starts_with(L"\\\\silent\\")) {
+            for (int tenths = 0; tenths < 100 && !*released; ++tenths) {
+                ::Sleep(100);
+            }
+        }
+        return true;
+    };
+    WriteBytes(host / L"tool.exe", "MZ");
+    Xtr(host / L"silent1.xtr", "\\\\silent\\share\\x.exe");
+    Xtr(InSaved(L"silent2.xtr"), "\\\\SILENT\\other\\y.exe");
+    Xtr(host / L"quick.xtr", "\\\\quick\\share\\x.exe");
+    Xtr(host / L"local.xtr", "tool.exe");
+    ScanXTR();
+    *released = true;
+    ProgramProbeForTests() = nullptr;
+
+    ASSERT_EQ(XtrCount, 4);
+    for (const auto& [name, silent] : {std::pair{L"silent1.xtr", true}, std::pair{L"silent2.xtr", true},
+                                       std::pair{L"quick.xtr", false}, std::pair{L"local.xtr", false}}) {
+        EXPECT_EQ(EntryNamed(name).programFound, !silent) << name;
+        EXPECT_EQ(EntryNamed(name).serverSilent, silent) << name;
+    }
+    EXPECT_EQ(*looks, 3) << "one first look per server, then each program of a server that answered";
     EXPECT_TRUE(Reports().empty());
 }
 
