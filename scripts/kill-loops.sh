@@ -7,7 +7,7 @@
 # quillon_kill_driver, and is ended at one of its named steps
 # (QUILLON_END_AT_STEP: TerminateProcess, as a crash ends it) or killed from
 # outside with SIGKILL a random moment after its temporary file appears
-# (/work/shared/tools/kill_at_step.py, or KILL_AT_STEP). Once every run is
+# (../shared/tools/kill_at_step.py beside the repository, or KILL_AT_STEP). Once every run is
 # over a minute old, the next start-up's tidying runs in each, and the
 # folders and the bin are checked: partial (an XTR file in place that is no
 # whole version), resurrected (start-up created or changed an XTR file),
@@ -22,7 +22,7 @@ cmake --build --preset mingw --target quillon_kill_driver >/dev/null
 source scripts/wine-env.sh build/mingw/kill-prefix
 trap wine_stop EXIT
 export KILL_RUNS=${1:-30}
-export KILL_AT_STEP=${KILL_AT_STEP:-/work/shared/tools/kill_at_step.py}
+export KILL_AT_STEP=${KILL_AT_STEP:-$(realpath -m ../shared/tools/kill_at_step.py)}
 python3 - <<'EOF'
 import os, random, shutil, subprocess, sys, time
 
