@@ -80,7 +80,8 @@ timed() {
 if ! command -v debootstrap >/dev/null; then
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends debootstrap </dev/null >/dev/null
 fi
-timed "debootstrap --variant=minbase trixie" debootstrap --variant=minbase trixie "$root" "$mirror" >/dev/null
+make_base() { debootstrap --variant=minbase trixie "$root" "$mirror" >/dev/null; }
+timed "debootstrap --variant=minbase trixie" make_base
 [ "$status" -eq 0 ] || { printf '%s\n' "${times[@]}"; exit 1; }
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 # Slave mounts: an unmount in the chroot never reaches the host's own mounts.
