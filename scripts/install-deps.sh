@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Installs what building, testing, the demo and the native sanitizer and fuzz
-# build need on Debian 12, when missing, and the Japanese locale under which
-# the tests run once more (Wine takes its ANSI code page from it: 932).
+# build need on Debian 12 or later, when missing, and the Japanese locale under
+# which the tests run once more (Wine takes its ANSI code page from it: 932).
 # Quillon.exe is a 32-bit program: Wine runs it through its 32-bit part,
 # wine32:i386, which needs the i386 architecture added to dpkg first.
+# Clang comes by its unversioned names: each release has its own clang-N
+# (Debian 12 clang-14, Debian 13 clang-19), and apt installs nothing at all
+# when one package named is missing.
 set -euo pipefail
 packages=(cmake make g++-mingw-w64-i686-posix wine wine64 wine32:i386 fonts-wine googletest xvfb xauth xdotool
-  imagemagick zip clang-14 libclang-rt-14-dev locales fonts-ipafont-gothic)
+  imagemagick zip clang libclang-rt-dev locales fonts-ipafont-gothic)
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 if ! dpkg --print-foreign-architectures | grep -qx i386; then

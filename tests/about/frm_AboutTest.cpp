@@ -5,6 +5,8 @@
 #include "support/Worlds.h"
 #include "system/VersionInfo.h"
 
+#include <algorithm>
+
 using namespace testsupport;
 
 namespace {
