@@ -198,6 +198,13 @@ void Form1::InvertActive(const wchar_t* label) {
     Trap(label, [&] {
         const XtrRecord chosen = XtrEntry(CurrentIndex);
         const bool inEditor = form2_.Holds(chosen);
+        // A file of its name in the other folder would be replaced: an editor
+        // open on that one closes first, asking before its changes go.
+        XtrRecord replaced = chosen;
+        replaced.active = !chosen.active;
+        if (form2_.Holds(replaced) && !form2_.CloseAsking()) {
+            return;
+        }
         const ChangeEnd end = MoveEntry(window_, chosen);
         if (end == ChangeEnd::Declined) {
             return;

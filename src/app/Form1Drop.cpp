@@ -9,6 +9,7 @@
 #include "system/VersionInfo.h"
 #include "xtr/EntryChanges.h"
 #include "xtr/GridFill.h"
+#include "xtr/XtrInstall.h"
 
 namespace {
 constexpr wchar_t kLabel[] = L"Form1.Form_DragDrop";
@@ -63,6 +64,21 @@ void Form1::Form_DragDrop(HDROP drop) {
         if (paths.size() == 1 && IsProgramFile(paths[0])) {
             OpenEditorForProgram(paths[0]);
         } else {
+            // A dropped file replaces the entries of its name: an editor open on
+            // one of them closes first, asking before its changes go.
+            for (const std::wstring& path : paths) {
+                if (IsInCatalogueFolder(path)) {
+                    continue; // not installed: it replaces nothing
+                }
+                XtrRecord dropped;
+                dropped.fileName = FileNameOf(path);
+                for (const bool active : {true, false}) {
+                    dropped.active = active;
+                    if (form2_.Holds(dropped) && !form2_.CloseAsking()) {
+                        return;
+                    }
+                }
+            }
             const DropOutcome outcome = InstallDroppedFiles(window_, paths);
             if (outcome.firstInstalled.empty()) {
                 RescanAndRebuild();

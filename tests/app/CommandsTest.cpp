@@ -359,3 +359,18 @@ TEST_F(CommandsTest, TheCurrentRowFollowsTheEntryOfEachCommand) {
         EXPECT_EQ(current(), taking + L" active") << "deleting row " << row;
     }
 }
+
+// Set Active onto a same-named active file replaces the file an open editor
+// holds: the editor closes first (asking, had it been changed), and nothing
+// afterwards blames another program for Quillon's own command.
+TEST_F(CommandsTest, AnEditorOnTheFileAMoveReplacesClosesFirst) {
+    WriteBytes(host / L"b.xtr", kActive);
+    WriteBytes(InSaved(L"b.xtr"), kInactive);
+    Start();
+    Edit(L"b.xtr", true);
+    answers.messageReplies = {IDYES};
+    OnEntry(L"b.xtr", false, &Form1::mnuPopup1SetActive_Click);
+    EXPECT_FALSE(Editor().IsLoaded());
+    ASSERT_EQ(answers.messages.size(), 1u) << "only the replace question";
+    EXPECT_EQ(ReadBytes(host / L"b.xtr"), kInactive);
+}
