@@ -236,7 +236,7 @@ TEST_F(AboutTest, AClickAnywhereOnTheWebAddressOpensItWithAHandPointer) {
     EXPECT_EQ(log.Text(), "");
 }
 
-TEST_F(AboutTest, TheWebAddressIsReachedWithTabAndOpenedWithEnterOrSpace) {
+TEST_F(AboutTest, TheKeyboardReachesTheWebAddressWithTabAndOpensItWithEnterOrSpace) {
     frm_About& about = Open();
     HWND link = about.Control(frm_About::kLblWebURL);
     HWND ok = about.Control(frm_About::kCommand1);

@@ -95,7 +95,7 @@ TEST_F(Form2Test, LayoutCaptionsAndKeyboard) {
 
 // As in any Windows dialog: Alt and a label's letter lead to the box beside the
 // label, with its text selected; browse and Quit answer to theirs.
-TEST_F(Form2Test, AltAndALetterReachEveryBoxAndButton) {
+TEST_F(Form2Test, AltAndALetterTakeTheKeyboardToEveryBoxAndButton) {
     Start();
     Open(&Form1::mnuPopup1New_Click);
     std::map<std::wstring, wchar_t> keys; // by caption as it reads
@@ -150,7 +150,7 @@ TEST_F(Form2Test, NewWithTheDefaultsIsAnActiveFile) {
     EXPECT_EQ(ReadBytes(host / L"alpha.xtr"), kAlpha);
 }
 
-TEST_F(Form2Test, NewHasTheDescriptionSelectedSoTypingReplacesIt) {
+TEST_F(Form2Test, NewHasTheKeyboardOnTheDescriptionSelectedSoTypingReplacesIt) {
     Start();
     Open(&Form1::mnuPopup1New_Click);
     ASSERT_EQ(::GetFocus(), Editor().txtTitle());

@@ -131,10 +131,12 @@ TEST_F(CatalogueTest, ProgramExistenceIsADirectoryListingOfNormalFiles) {
 TEST_F(CatalogueTest, AServerThatDoesNotAnswerIsWaitedForOnceAndItsProgramsAreNotFound) {
     // Shared: the silent look may outlive the test.
     const auto released = std::make_shared<std::atomic<bool>>(false);
-    const auto looks = std::make_shared<std::atomic<int>>(0);
-    ProgramProbeForTests() = [released, looks](const std::wstring& program) {
-        ++*looks;
-        if (program.starts_with(L"\\\\silent\\")) {
+    const auto silentLooks = std::make_shared<std::atomic<int>>(0);
+    const auto quickLooks = std::make_shared<std::atomic<int>>(0);
+    ProgramProbeForTests() = [released, silentLooks, quickLooks](const std::wstring& program) {
+        const bool silent = EqualsIgnoringCase(program.substr(0, 9), L"\\\\silent\\");
+        ++*(silent ? silentLooks : quickLooks);
+        if (silent) {
             for (int tenths = 0; tenths < 100 && !*released; ++tenths) {
                 ::Sleep(100);
             }
@@ -156,7 +158,9 @@ TEST_F(CatalogueTest, AServerThatDoesNotAnswerIsWaitedForOnceAndItsProgramsAreNo
         EXPECT_EQ(EntryNamed(name).programFound, !silent) << name;
         EXPECT_EQ(EntryNamed(name).serverSilent, silent) << name;
     }
-    EXPECT_EQ(*looks, 3) << "one first look per server, then each program of a server that answered";
+    // On a busy machine the silent server's one look may not even have begun.
+    EXPECT_LE(*silentLooks, 1) << "a silent server is looked at once, not once per program";
+    EXPECT_EQ(*quickLooks, 2) << "a first look at the server, then the program itself";
     EXPECT_TRUE(Reports().empty());
 }
 
