@@ -18,7 +18,6 @@ inline constexpr wchar_t kServerSilentTip[] = L" (the server did not answer)";
 // Colour values as 0x00BBGGRR.
 inline constexpr std::uint32_t kProgramFoundColor = 0x0000FF00;   // pure green, 65280
 inline constexpr std::uint32_t kProgramMissingColor = 0x000000FF; // pure red, 255
-inline constexpr std::uint32_t kWhite = 0x00FFFFFF;
 
 // "<UIView-Dir>" stands for the UI-View32 folder in front of a path without drive.
 std::wstring ProgramPathDisplayOf(const XtrRecord& entry);

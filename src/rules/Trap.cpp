@@ -5,40 +5,34 @@
 #include <new>
 #include <stdexcept>
 
-std::int16_t TrappedErrorNumber(std::exception_ptr failure) noexcept {
+namespace {
+// What was thrown, as the program's error number (wrapped to a signed 16-bit
+// value) and the system's code behind it.
+TrapResult FailureOf(std::exception_ptr failure) noexcept {
     try {
         std::rethrow_exception(failure);
     } catch (const TrapError& error) {
-        return ToErrorNumber16(error.Number());
+        return TrapResult::Failure(ToErrorNumber16(error.Number()), error.SystemCode());
     } catch (const std::bad_alloc&) {
-        return Err::OutOfMemory;
+        return TrapResult::Failure(Err::OutOfMemory);
     } catch (const std::length_error&) {
-        return Err::OutOfMemory;
+        return TrapResult::Failure(Err::OutOfMemory);
     } catch (const std::out_of_range&) {
-        return Err::SubscriptOutOfRange;
+        return TrapResult::Failure(Err::SubscriptOutOfRange);
     } catch (const std::overflow_error&) {
-        return Err::Overflow;
+        return TrapResult::Failure(Err::Overflow);
     } catch (...) {
-        return Err::InternalError;
+        return TrapResult::Failure(Err::InternalError);
     }
 }
-
-unsigned long TrappedSystemCode(std::exception_ptr failure) noexcept {
-    try {
-        std::rethrow_exception(failure);
-    } catch (const TrapError& error) {
-        return error.SystemCode();
-    } catch (...) {
-        return 0;
-    }
-}
+} // namespace
 
 TrapResult ReportTrapped(std::wstring_view label, std::exception_ptr failure) noexcept {
-    const std::int16_t number = TrappedErrorNumber(failure);
+    const TrapResult result = FailureOf(failure);
     try {
-        ReportError(number, label);
+        ReportError(result.Error(), label);
     } catch (...) {
         // The log is the last resort: there is nowhere left to report to.
     }
-    return TrapResult::Failure(number, TrappedSystemCode(failure));
+    return result;
 }

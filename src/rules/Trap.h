@@ -55,12 +55,6 @@ class TrapResult {
     unsigned long systemCode_ = 0;
 };
 
-// The error number of whatever was thrown, wrapped to a signed 16-bit value.
-std::int16_t TrappedErrorNumber(std::exception_ptr failure) noexcept;
-
-// The system's error code a failure carries, 0 when none.
-unsigned long TrappedSystemCode(std::exception_ptr failure) noexcept;
-
 // Reports the failure in flight under the given label and says how it ended. Never throws.
 TrapResult ReportTrapped(std::wstring_view label, std::exception_ptr failure) noexcept;
 

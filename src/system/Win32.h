@@ -105,6 +105,9 @@ inline unsigned long long FileTimeTicks(const FILETIME& time) {
 // Something that is not a folder stands at path.
 bool IsFileAt(const std::wstring& path);
 
+// A file marked read-only stands at path (a folder is not one).
+bool IsReadOnlyFile(const std::wstring& path);
+
 // folder + "\" + name: how every path of the program is formed.
 std::wstring JoinPath(std::wstring_view folder, std::wstring_view name);
 

@@ -77,9 +77,7 @@ std::wstring ReasonFor(const TrapResult& failure, const std::vector<std::wstring
             }
         }
         for (const std::wstring& path : paths) {
-            const DWORD attributes = ::GetFileAttributesW(path.c_str());
-            if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
-                (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            if (IsReadOnlyFile(path)) {
                 return std::wstring(FileNameOf(path)) + L" " + InFolderOf(path) + L" is read-only";
             }
         }
@@ -125,12 +123,9 @@ std::vector<std::wstring> FilesInTheWay(const std::wstring& fileName,
 // replaced while the user answered is not the one they were asked about.
 struct FileStamp {
     DWORD attributes = INVALID_FILE_ATTRIBUTES;
-    FILETIME lastWrite{};
+    unsigned long long lastWrite = 0;
     DWORD sizeLow = 0, sizeHigh = 0;
-    bool operator==(const FileStamp& other) const {
-        return attributes == other.attributes && ::CompareFileTime(&lastWrite, &other.lastWrite) == 0 &&
-               sizeLow == other.sizeLow && sizeHigh == other.sizeHigh;
-    }
+    bool operator==(const FileStamp&) const = default;
 };
 std::vector<FileStamp> StampsOf(const std::vector<std::wstring>& paths) {
     std::vector<FileStamp> stamps;
@@ -138,7 +133,8 @@ std::vector<FileStamp> StampsOf(const std::vector<std::wstring>& paths) {
         WIN32_FILE_ATTRIBUTE_DATA data{};
         FileStamp stamp;
         if (::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
-            stamp = {data.dwFileAttributes, data.ftLastWriteTime, data.nFileSizeLow, data.nFileSizeHigh};
+            stamp = {data.dwFileAttributes, FileTimeTicks(data.ftLastWriteTime), data.nFileSizeLow,
+                     data.nFileSizeHigh};
         }
         stamps.push_back(stamp);
     }
@@ -275,8 +271,7 @@ TrapResult ApplyEdit(const XtrRecord& edited, const XtrRecord& loaded, const Fil
         if (!written) {
             return written;
         }
-        const TrapResult old = BinTheOthers({JoinPath(loaded.folder, loaded.fileName)}, target, replacing);
-        return old;
+        return BinTheOthers({JoinPath(loaded.folder, loaded.fileName)}, target, replacing);
     }
     if (!changed.content && !changed.name) {
         XtrRecord moved = loaded; // moved with its bytes unchanged
@@ -313,10 +308,6 @@ bool AskToSaveOver(HWND owner, const XtrRecord& loaded) {
             : loaded.fileName + L" was changed or removed by another program since Quillon read it. Do you "
                                 L"want to save your version?";
     return Ui::ShowMessage(owner, question, AppTitle, MB_YESNO | MB_DEFBUTTON2) == IDYES;
-}
-
-bool SameNow(const FileNow& a, const FileNow& b) {
-    return a.state == b.state && a.size == b.size && a.lastWrite == b.lastWrite && a.bytes == b.bytes;
 }
 
 ChangeEnd SaveExistingEntry(HWND owner, const XtrRecord& edited, const XtrRecord& loaded, TrapResult& saved) {
@@ -356,7 +347,7 @@ ChangeEnd SaveExistingEntry(HWND owner, const XtrRecord& edited, const XtrRecord
                 inTheWay)) {
             return ChangeEnd::Declined;
         }
-        if (SameNow(ReadFileNow(oldPath), now)) {
+        if (ReadFileNow(oldPath) == now) {
             break;
         }
     }

@@ -192,8 +192,7 @@ void MoveToRecycleBin(const std::wstring& path, bool forGood) {
         BinnedFile(path).Settled();
         return;
     }
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if ((attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0)) {
+    if (IsReadOnlyFile(path)) {
         Raise(Err::PermissionDenied);
     }
     if (!::DeleteFileW(path.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND) {
@@ -212,8 +211,7 @@ TemporaryFile::~TemporaryFile() {
 void TemporaryFile::PutInPlace(const std::wstring& target, Replacing replacing) {
     // A one-step replace succeeds over a read-only file on some file systems
     // (Wine's among them) and fails on others: a read-only file is never replaced.
-    const DWORD attributes = ::GetFileAttributesW(target.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    if (IsReadOnlyFile(target)) {
         Raise(Err::PermissionDenied);
     }
     std::optional<BinnedFile> old;

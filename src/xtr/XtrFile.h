@@ -23,6 +23,7 @@ struct FileNow {
     std::string bytes; // the whole file, when Read
     std::uint64_t size = 0;
     std::uint64_t lastWrite = 0;
+    bool operator==(const FileNow&) const = default;
 };
 FileNow ReadFileNow(const std::wstring& path);
 
