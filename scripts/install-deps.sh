@@ -25,6 +25,13 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
+# Where the machine runs no 32-bit code, the tests are built for x86-64 (scripts/wine-arch.sh).
+source "$(dirname "${BASH_SOURCE[0]}")/wine-arch.sh"
+if [ "$quillon_arch" = x86_64 ] && ! dpkg-query -W -f='${Status}' g++-mingw-w64-x86-64-posix 2>/dev/null |
+  grep -q "install ok installed"; then
+  echo "Installing: g++-mingw-w64-x86-64-posix (this machine runs no 32-bit code)"
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends g++-mingw-w64-x86-64-posix >/dev/null
+fi
 if ! locale -a 2>/dev/null | grep -qx 'ja_JP.utf8'; then
   echo "Generating the locale ja_JP.UTF-8"
   if grep -q '^# *ja_JP.UTF-8 UTF-8' /etc/locale.gen; then

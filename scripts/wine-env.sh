@@ -5,11 +5,12 @@ export WINEPREFIX="$(realpath -m "$1")"
 export WINEDEBUG=-all
 export WINEARCH=win64
 export WINEDLLOVERRIDES="mscoree,mshtml="
+source "$(dirname "${BASH_SOURCE[0]}")/wine-arch.sh"
 # Wine starts no 32-bit program (such as Quillon.exe) in a prefix first booted
-# before its 32-bit part was installed ("could not load kernel32.dll"). Such a
-# prefix, made by an earlier version of the scripts, lacks this script's mark
-# and is made afresh.
-wine_mark="$WINEPREFIX/.booted-with-wine32"
+# before its 32-bit part was installed ("could not load kernel32.dll"). A
+# prefix booted otherwise than this machine runs Quillon lacks this script's
+# mark and is made afresh.
+wine_mark="$WINEPREFIX/.booted-for-$quillon_arch"
 if [ -e "$WINEPREFIX/system.reg" ] && [ ! -e "$wine_mark" ]; then
   wineserver -k >/dev/null 2>&1 || true
   rm -rf "$WINEPREFIX"
