@@ -11,7 +11,7 @@
 #include "system/Win32.h"
 #include "toolkit/Ui.h"
 #include "xtr/EntryChanges.h"
-#include "xtr/TemporaryFiles.h"
+#include "xtr/FileChange.h"
 #include "xtr/XtrFile.h"
 
 #include <cstdio>
@@ -45,11 +45,11 @@ XtrRecord Read(const std::wstring& folder, const std::wstring& fileName, bool ac
 
 int Run(const std::wstring& operation, const std::wstring& argument) {
     if (operation == L"start") {
-        std::vector<std::wstring> binned = TidyTemporaryFiles(HostFolder);
-        for (std::wstring& name : TidyTemporaryFiles(SavedXtrFolder())) {
-            binned.push_back(std::move(name));
+        const Tidied tidied = TidyLeftovers();
+        for (const Leftover& stuck : tidied.stuck) {
+            std::printf("stuck %s\n", ToUtf8(stuck.known).c_str());
         }
-        for (const std::wstring& name : binned) {
+        for (const std::wstring& name : tidied.binned) {
             std::printf("binned %s\n", ToUtf8(name).c_str());
         }
         return 0;

@@ -8,7 +8,7 @@
 #include "system/VersionInfo.h"
 #include "toolkit/Ui.h"
 #include "xtr/GridFill.h"
-#include "xtr/TemporaryFiles.h"
+#include "xtr/FileChange.h"
 
 #include <commctrl.h>
 
@@ -130,14 +130,20 @@ bool Form1::Form_Load() {
             keepRunning = false;
             return;
         }
-        // What an earlier run left half done goes into the Recycle Bin, never into place; said once.
-        std::vector<std::wstring> binned = TidyTemporaryFiles(HostFolder);
-        for (std::wstring& name : TidyTemporaryFiles(SavedXtrFolder())) {
-            binned.push_back(std::move(name));
+        // What an earlier run left half done goes into the Recycle Bin, never into
+        // place; said once. What the bin cannot take is asked about at every start.
+        const Tidied tidied = TidyLeftovers();
+        for (const Leftover& stuck : tidied.stuck) {
+            if (Ui::ShowMessage(window_,
+                                L"Quillon found unsaved work of an earlier run, " + stuck.known +
+                                    L", that cannot go to the Recycle Bin. Delete it for good?",
+                                AppTitle, MB_YESNO | MB_DEFBUTTON2 | MB_ICONQUESTION) == IDYES) {
+                DeleteLeftover(stuck.path);
+            }
         }
-        if (!binned.empty()) {
+        if (!tidied.binned.empty()) {
             std::wstring names;
-            for (const std::wstring& name : binned) {
+            for (const std::wstring& name : tidied.binned) {
                 names += (names.empty() ? L"" : L", ") + name;
             }
             Ui::ShowMessage(

@@ -32,6 +32,8 @@ constexpr ErrorText kErrorTexts[] = {
     {75, L"Path/File access error"},
     {76, L"Path not found"},
     {513, L"cannot go to the Recycle Bin"},
+    {514, L"the folder does not let Quillon change its files"},
+    {515, L"changed while Quillon asked"},
 };
 
 struct SystemCodeMapping {

@@ -30,6 +30,11 @@ constexpr int PathNotFound = 76;
 // Quillon's own: the Recycle Bin cannot take a file (its drive has none, the
 // file is too large for it, or the bin refused or would delete it).
 constexpr int NoRecycleBin = 513;
+// A folder refused a new file of Quillon's while the files in it were neither
+// read-only nor in use: it does not let Quillon change its files.
+constexpr int FolderRefused = 514;
+// A file the user agreed to delete for good changed before it went: it is asked about again.
+constexpr int ChangedMeanwhile = 515;
 } // namespace Err
 
 // The standard text of an error number; numbers outside the table get the

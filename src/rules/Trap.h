@@ -17,16 +17,20 @@ void ReportError(std::int16_t number, std::wstring_view label);
 // A failure carrying the program's error number (see ErrorTable.h) and, where
 // the system gave one, its own error code: several codes share one number
 // ("Permission denied" is also a file in use), and what the user is told
-// must say which.
+// must say which, and where the failure lay when that is not the file itself
+// (the folder that refused).
 class TrapError {
   public:
-    explicit TrapError(int number, unsigned long systemCode = 0) : number_(number), systemCode_(systemCode) {}
+    explicit TrapError(int number, unsigned long systemCode = 0, std::wstring where = {})
+        : number_(number), systemCode_(systemCode), where_(std::move(where)) {}
     int Number() const { return number_; }
     unsigned long SystemCode() const { return systemCode_; }
+    const std::wstring& Where() const { return where_; }
 
   private:
     int number_;
     unsigned long systemCode_;
+    std::wstring where_;
 };
 
 [[noreturn]] inline void Raise(int number) { throw TrapError(number); }
@@ -37,22 +41,25 @@ class TrapError {
 class TrapResult {
   public:
     TrapResult() = default;
-    static TrapResult Failure(std::int16_t error, unsigned long systemCode = 0) {
+    static TrapResult Failure(std::int16_t error, unsigned long systemCode = 0, std::wstring where = {}) {
         TrapResult result;
         result.failed_ = true;
         result.error_ = error;
         result.systemCode_ = systemCode;
+        result.where_ = std::move(where);
         return result;
     }
     explicit operator bool() const { return !failed_; }
     std::int16_t Error() const { return error_; }
     // The system's error code behind the error, 0 when there was none.
     unsigned long SystemCode() const { return systemCode_; }
+    const std::wstring& Where() const { return where_; }
 
   private:
     bool failed_ = false;
     std::int16_t error_ = 0;
     unsigned long systemCode_ = 0;
+    std::wstring where_;
 };
 
 // Reports the failure in flight under the given label and says how it ended. Never throws.

@@ -69,8 +69,8 @@ std::wstring TemporaryName(unsigned long long stamp, unsigned long processId, un
 }
 
 std::wstring TemporaryNameOnTheWay(unsigned long long stamp, unsigned long processId, unsigned counter,
-                                   std::wstring_view destination, bool copy) {
-    const std::wstring stem = TemporaryStem(stamp, processId, counter) + (copy ? L"+" : L"=");
+                                   std::wstring_view destination, Held held) {
+    const std::wstring stem = TemporaryStem(stamp, processId, counter) + static_cast<wchar_t>(held);
     if (stem.size() + destination.size() + kTemporaryExtension.size() > 255) {
         return stem + std::wstring(kTemporaryExtension);
     }
@@ -112,11 +112,11 @@ std::optional<TemporaryNameParts> ParseTemporaryName(std::wstring_view name) {
     if (end == name.size()) {
         return parts;
     }
-    if (name[end] != L'=' && name[end] != L'+') {
+    const auto held = static_cast<Held>(name[end]);
+    if (held != Held::NewVersion && held != Held::Copy && held != Held::SetAside) {
         return std::nullopt;
     }
-    parts.onTheWay = true;
-    parts.copy = name[end] == L'+';
+    parts.held = held;
     parts.destination = std::wstring(name.substr(end + 1));
     return parts;
 }

@@ -24,24 +24,27 @@ bool IsPlainFileName(std::wstring_view name) noexcept;
 // counts file times) makes a name unique per run and per use together with
 // the process id and a counter, and tells a later run how old a leftover is.
 // A temporary carries the name of the file it is made for (when it fits), so
-// that a later run can name it to the user; one that holds a copy of a file
-// that stays where it is (a drop, a move across drives) says so, as it never
-// holds the only copy of anything.
+// that a later run can name it to the user, and what it holds.
 inline constexpr wchar_t kTemporaryPrefix[] = L"~Quillon-";
+
+enum class Held : wchar_t {
+    NewVersion = L'=', // a new version on its way to that name
+    Copy = L'+',       // a copy of a file that stays where it is: never the only copy of anything
+    SetAside = L'!',   // the file of that name itself, set aside until the change that moved it ends
+};
 
 struct TemporaryNameParts {
     unsigned long long stamp = 0;
-    bool onTheWay = false;    // made for another name
-    bool copy = false;        // holds a copy of a file that is still where it was
-    std::wstring destination; // that name; empty when it did not fit
+    std::optional<Held> held; // nothing: a plain temporary, made for no name
+    std::wstring destination; // the name it carries; empty when it did not fit
 };
 
-// "~Quillon-<stamp>-<process>-<counter>.tmp", or with "=<destination>" (a
-// copy: "+<destination>") before ".tmp" for a file made for destination (just
-// "=" or "+" when the name would be longer than a file name may be).
+// "~Quillon-<stamp>-<process>-<counter>.tmp", or with the mark of what it
+// holds and the destination's name before ".tmp" (just the mark when the name
+// would be longer than a file name may be).
 std::wstring TemporaryName(unsigned long long stamp, unsigned long processId, unsigned counter);
 std::wstring TemporaryNameOnTheWay(unsigned long long stamp, unsigned long processId, unsigned counter,
-                                   std::wstring_view destination, bool copy = false);
+                                   std::wstring_view destination, Held held = Held::NewVersion);
 
 // What a name made above says; nothing for any other name (a leftover of an
 // older version among them).

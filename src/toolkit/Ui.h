@@ -1,11 +1,11 @@
 #pragma once
 // The modal loops of the program (message boxes, the popup menu, the file
 // dialog) all go through here, so that a test can answer them instead of a
-// person; so do the two things a test cannot let happen or cannot change for
-// real: handing an address to the shell (which would start a browser) and the
-// program's own version resource; and what a screen reader is told, which Wine
-// does not carry. Besides these, only the one file step that puts a finished
-// temporary in place (TemporaryFiles.h) is replaced in tests.
+// person; so do the things a test cannot let happen or cannot have for real
+// under Wine: handing an address to the shell (which would start a browser),
+// the program's own version resource, what a screen reader is told, a Recycle
+// Bin that deletes for good, and a rename that fails at the worst moment.
+// Hooks is the one seam of the program.
 #include <windows.h>
 
 #include <functional>
@@ -54,7 +54,11 @@ bool DescribeAccessibleItem(HWND window, long child, std::wstring_view text);
 // A string entry of the running program's version resource; empty when missing.
 std::wstring ProgramVersionString(const wchar_t* name);
 
-// Hooks a test installs to answer the modal loops; empty members mean the real thing.
+// What the Recycle Bin did with a file: took it, left it where it was, or
+// (a drive without a bin, a file too large for it) deleted it for good.
+enum class BinAnswer { Binned, Refused, DeletedForGood };
+
+// Hooks a test installs; empty members mean the real thing.
 struct Hooks {
     std::function<int(HWND owner, std::wstring_view text, std::wstring_view title, UINT flags)> showMessage;
     std::function<UINT(HMENU menu, int x, int y, HWND owner)> showPopupMenu;
@@ -62,6 +66,9 @@ struct Hooks {
     std::function<INT_PTR(const ShellRequest&)> executeShell;
     std::function<std::wstring(const wchar_t* name)> programVersionString;
     std::function<bool(HWND window, long child, std::wstring_view text)> describeAccessibleItem;
+    std::function<BinAnswer(const std::wstring& path)> recycleFile;
+    // The one rename of the file steps (a new version into place, a file moved).
+    std::function<bool(const std::wstring& source, const std::wstring& target)> moveFile;
 };
 Hooks& TestHooks();
 } // namespace Ui

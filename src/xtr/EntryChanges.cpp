@@ -5,12 +5,11 @@
 #include "rules/ErrorTable.h"
 #include "rules/Trap.h"
 #include "rules/XtrNames.h"
-#include "system/RecycleBin.h"
 #include "system/Win32.h"
 #include "toolkit/Ui.h"
 #include "xtr/FileOps.h"
+#include "xtr/FileChange.h"
 #include "xtr/GridFill.h"
-#include "xtr/TemporaryFiles.h"
 #include "xtr/XtrFile.h"
 #include "xtr/XtrInstall.h"
 
@@ -40,20 +39,6 @@ bool AskToReplace(HWND owner, const std::wstring& fileName, const std::vector<st
                AppTitle, MB_YESNO | MB_DEFBUTTON2) == IDYES;
 }
 
-// Whether the folder lets Quillon make a file in it: a file that could not be
-// written there may have been refused by the folder rather than for itself.
-bool FolderRefusesWriting(const std::wstring& folder) {
-    const TrapResult probed = Trap(L"Module1.FolderProbe", [&] {
-        MakeTemporary(folder, [](const std::wstring& path) {
-            const UniqueFile probe(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                                 FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
-                                                 nullptr));
-            return static_cast<bool>(probe);
-        });
-    });
-    return !probed && probed.SystemCode() == ERROR_ACCESS_DENIED;
-}
-
 // Why a step failed, in the user's words: what the error number alone would
 // leave unsaid (a file in use, a read-only file, a folder that refuses) is
 // told by what the system said and by a look at the files involved.
@@ -64,6 +49,9 @@ std::wstring ReasonFor(const TrapResult& failure, const std::vector<std::wstring
     }
     if (failure.Error() == Err::BadFileNameOrNumber) {
         return L"Windows cannot use that name for a file";
+    }
+    if (failure.Error() == Err::FolderRefused) {
+        return L"the folder " + failure.Where() + L" does not let Quillon change its files";
     }
     if (failure.Error() == Err::PermissionDenied) {
         // Some steps (the shell's bin among them) say only "denied": a file
@@ -81,12 +69,9 @@ std::wstring ReasonFor(const TrapResult& failure, const std::vector<std::wstring
                 return std::wstring(FileNameOf(path)) + L" " + InFolderOf(path) + L" is read-only";
             }
         }
-        for (const std::wstring& path : paths) {
-            const std::wstring folder(FolderOf(path));
-            if (FolderRefusesWriting(folder)) {
-                return L"the folder " + folder + L" does not let Quillon change its files";
-            }
-        }
+        // Neither in use nor read-only: the folder refused (a read-only disk).
+        return L"the folder " + std::wstring(FolderOf(paths.front())) +
+               L" does not let Quillon change its files";
     }
     return std::wstring(ErrorDescription(failure.Error()));
 }
@@ -94,10 +79,12 @@ std::wstring ReasonFor(const TrapResult& failure, const std::vector<std::wstring
 // Tells why a command the user gave could not be done; paths are the files
 // it worked on, each in its folder.
 void TellFailure(HWND owner, const std::wstring& fileName, const wchar_t* notDone, const TrapResult& failure,
-                 const std::vector<std::wstring>& paths) {
-    Ui::ShowMessage(
-        owner, L"The XTR file " + fileName + L" could not be " + notDone + L": " + ReasonFor(failure, paths),
-        AppTitle, MB_OK | MB_ICONSTOP);
+                 const std::vector<std::wstring>& paths, bool binKeptCopy = false) {
+    Ui::ShowMessage(owner,
+                    L"The XTR file " + fileName + L" could not be " + notDone + L": " +
+                        ReasonFor(failure, paths) +
+                        (binKeptCopy ? L". The Recycle Bin also holds a copy of what it put back." : L""),
+                    AppTitle, MB_OK | MB_ICONSTOP);
 }
 
 // The files of that name that stand in the given folders and are not the
@@ -117,28 +104,6 @@ std::vector<std::wstring> FilesInTheWay(const std::wstring& fileName,
         }
     }
     return paths;
-}
-
-// What a file is now, as far as a question about it is concerned: a file
-// replaced while the user answered is not the one they were asked about.
-struct FileStamp {
-    DWORD attributes = INVALID_FILE_ATTRIBUTES;
-    unsigned long long lastWrite = 0;
-    DWORD sizeLow = 0, sizeHigh = 0;
-    bool operator==(const FileStamp&) const = default;
-};
-std::vector<FileStamp> StampsOf(const std::vector<std::wstring>& paths) {
-    std::vector<FileStamp> stamps;
-    for (const std::wstring& path : paths) {
-        WIN32_FILE_ATTRIBUTE_DATA data{};
-        FileStamp stamp;
-        if (::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
-            stamp = {data.dwFileAttributes, FileTimeTicks(data.ftLastWriteTime), data.nFileSizeLow,
-                     data.nFileSizeHigh};
-        }
-        stamps.push_back(stamp);
-    }
-    return stamps;
 }
 
 // Asks about the files in the way (as inTheWay finds them) until none of them
@@ -167,35 +132,41 @@ bool ConfirmReplacing(HWND owner, const std::wstring& fileName,
 // the other one.
 std::vector<std::wstring> BothFolders() { return {HostFolder, SavedXtrFolder()}; }
 
-// The file of the entry's new name in the other folder (the user was asked
-// about it) goes into the Recycle Bin first: should the bin refuse it, nothing
-// has changed yet.
-TrapResult BinTheOthers(const std::vector<std::wstring>& inTheWay, const std::wstring& target,
-                        Replacing replacing) {
-    return Trap(kSaveLabel, [&] {
-        for (const std::wstring& path : inTheWay) {
-            if (!EqualsIgnoringCase(path, target)) {
-                MoveToRecycleBin(path, replacing == Replacing::ForGood);
-            }
+// The files of that path list that are not the target: those in the other
+// folder, which go with the change.
+std::vector<std::wstring> OthersThan(const std::vector<std::wstring>& inTheWay, const std::wstring& target) {
+    std::vector<std::wstring> others;
+    for (const std::wstring& path : inTheWay) {
+        if (!EqualsIgnoringCase(path, target)) {
+            others.push_back(path);
         }
-    });
+    }
+    return others;
 }
 
-// Runs a step that puts into the Recycle Bin what it replaces or removes.
-// Where the bin cannot take a file, nothing has changed: the user is asked
-// whether to delete it for good, and on Yes the step runs again so. Nothing
-// when the user said No.
+// Runs a change that puts into the Recycle Bin what it replaces or removes
+// (going). Where the bin cannot take a file, nothing has changed: the user is
+// asked whether to delete it for good, and on Yes the change runs again so,
+// for the very versions the question showed: a file changed while the user
+// answered fails with Err::ChangedMeanwhile (unlogged), for the caller to ask
+// again. Nothing when the user said No.
 std::optional<TrapResult> BinningOrAsking(HWND owner, const std::wstring& fileName,
-                                          const std::function<TrapResult(Replacing)>& step) {
-    const TrapResult binned = step(Replacing::IntoTheBin);
+                                          const std::vector<std::wstring>& going,
+                                          const std::function<TrapResult(const Replacing&)>& step) {
+    Replacing replacing{Fate::IntoTheBin, {}, {}};
+    const TrapResult binned = step(replacing);
     if (binned || binned.Error() != Err::NoRecycleBin) {
         return binned;
     }
+    replacing = {Fate::ForGood, StampsOf(going), {}};
     if (Ui::ShowMessage(owner, fileName + L" cannot go to the Recycle Bin. Delete it for good?", AppTitle,
                         MB_YESNO | MB_DEFBUTTON2) != IDYES) {
         return std::nullopt;
     }
-    return step(Replacing::ForGood);
+    if (StampsOf(going) != replacing.asked) {
+        return TrapResult::Failure(Err::ChangedMeanwhile);
+    }
+    return step(replacing);
 }
 
 // What the user changed in the editor; texts compared exactly, letter case counts.
@@ -213,32 +184,40 @@ EditMarks MarksOf(const XtrRecord& edited, const XtrRecord& loaded) {
 
 // A new entry. The caller tells a failure.
 ChangeEnd SaveNewEntry(HWND owner, const XtrRecord& edited, TrapResult& saved) {
-    const std::wstring folder = CatalogueFolder(edited.active);
-    std::vector<std::wstring> inTheWay;
-    if (!ConfirmReplacing(
-            owner, edited.fileName, [&] { return FilesInTheWay(edited.fileName, BothFolders(), {}); },
-            inTheWay)) {
-        return ChangeEnd::Declined;
-    }
     XtrRecord entry = edited;
-    entry.folder = folder;
+    entry.folder = CatalogueFolder(edited.active);
+    const std::wstring target = JoinPath(entry.folder, edited.fileName);
     const std::wstring setting = ReadHostFolderSetting();
-    const std::optional<TrapResult> done = BinningOrAsking(owner, edited.fileName, [&](Replacing replacing) {
-        const TrapResult others = BinTheOthers(inTheWay, JoinPath(folder, edited.fileName), replacing);
-        return others ? ContentChanged(entry, setting, replacing) : others;
-    });
-    if (!done) {
-        return ChangeEnd::Declined;
+    for (;;) {
+        std::vector<std::wstring> inTheWay;
+        if (!ConfirmReplacing(
+                owner, edited.fileName, [&] { return FilesInTheWay(edited.fileName, BothFolders(), {}); },
+                inTheWay)) {
+            return ChangeEnd::Declined;
+        }
+        const std::optional<TrapResult> done =
+            BinningOrAsking(owner, edited.fileName, inTheWay, [&](const Replacing& asked) {
+                Replacing replacing = asked;
+                replacing.others = inTheWay;
+                FileChange change(replacing);
+                TrapResult written = ContentChanged(entry, setting, &change);
+                return written ? Trap(kSaveLabel, [&] { change.Commit(); }) : written;
+            });
+        if (!done) {
+            return ChangeEnd::Declined;
+        }
+        if (done->Error() != Err::ChangedMeanwhile) {
+            saved = *done;
+            return saved ? ChangeEnd::Done : ChangeEnd::Failed;
+        }
     }
-    saved = *done;
-    return saved ? ChangeEnd::Done : ChangeEnd::Failed;
 }
 
 // What a save of an existing entry does, once the user has answered every
 // question; replacing says what becomes of the files it replaces.
 TrapResult ApplyEdit(const XtrRecord& edited, const XtrRecord& loaded, const FileNow& now, bool overChange,
                      const std::wstring& targetFolder, const std::vector<std::wstring>& inTheWay,
-                     Replacing replacing) {
+                     const Replacing& asked) {
     const EditMarks changed = MarksOf(edited, loaded);
     // Read once for this save: the program path is stored against one folder.
     const std::wstring setting = ReadHostFolderSetting();
@@ -260,18 +239,22 @@ TrapResult ApplyEdit(const XtrRecord& edited, const XtrRecord& loaded, const Fil
         entry.unreadable = loaded.unreadable;
     }
     const std::wstring target = JoinPath(targetFolder, edited.fileName);
-    if (const TrapResult others = BinTheOthers(inTheWay, target, replacing); !others) {
-        return others;
-    }
+    const std::wstring loadedPath = JoinPath(loaded.folder, loaded.fileName);
+    Replacing replacing = asked;
+    replacing.others = OthersThan(inTheWay, target);
     if (overChange) {
         // The dialog's version goes where the dialog says; whatever stood there,
         // and the file it was loaded from, go into the Recycle Bin.
         entry.folder = targetFolder;
-        const TrapResult written = ContentChanged(entry, setting, replacing);
-        if (!written) {
-            return written;
+        FileChange change(replacing);
+        if (IsFileAt(target)) {
+            change.Replace(target);
         }
-        return BinTheOthers({JoinPath(loaded.folder, loaded.fileName)}, target, replacing);
+        if (IsFileAt(loadedPath) && !EqualsIgnoringCase(loadedPath, target)) {
+            change.Replace(loadedPath);
+        }
+        const TrapResult written = ContentChanged(entry, setting, &change);
+        return written ? Trap(kSaveLabel, [&] { change.Commit(); }) : written;
     }
     if (!changed.content && !changed.name) {
         XtrRecord moved = loaded; // moved with its bytes unchanged
@@ -282,7 +265,7 @@ TrapResult ApplyEdit(const XtrRecord& edited, const XtrRecord& loaded, const Fil
         return ContentChanged(entry, setting);
     }
     // Written into the new state's folder under the new name; the old file
-    // goes only once the new one exists.
+    // goes in the same change.
     entry.folder = targetFolder;
     return FilenameChanged(entry, loaded, setting, replacing);
 }
@@ -323,42 +306,50 @@ ChangeEnd SaveExistingEntry(HWND owner, const XtrRecord& edited, const XtrRecord
     }
     const std::wstring oldPath = JoinPath(loaded.folder, loaded.fileName);
     const std::wstring targetFolder = changed.active ? CatalogueFolder(edited.active) : loaded.folder;
-    FileNow now;
-    bool overChange = false;
-    std::vector<std::wstring> inTheWay;
     // The questions wait for the user; another program, a second Quillon among
     // them, may change the file meanwhile. The file is looked at again after
-    // the last answer, and asked about again when it changed.
+    // every answer, and asked about again when it changed.
     for (;;) {
-        now = ReadFileNow(oldPath);
-        overChange = ChangedSince(now, loaded);
-        if (overChange && !AskToSaveOver(owner, loaded)) {
+        FileNow now;
+        bool overChange = false;
+        std::vector<std::wstring> inTheWay;
+        do {
+            now = ReadFileNow(oldPath);
+            overChange = ChangedSince(now, loaded);
+            if (overChange && !AskToSaveOver(owner, loaded)) {
+                return ChangeEnd::Declined;
+            }
+            // A new name or folder, or a version saved over a change, must not
+            // leave the entry both active and inactive.
+            const bool elsewhere = changed.name || changed.active || overChange;
+            if (!ConfirmReplacing(
+                    owner, edited.fileName,
+                    [&] {
+                        return FilesInTheWay(edited.fileName,
+                                             elsewhere ? BothFolders() : std::vector{targetFolder}, oldPath);
+                    },
+                    inTheWay)) {
+                return ChangeEnd::Declined;
+            }
+        } while (!(ReadFileNow(oldPath) == now));
+        std::vector<std::wstring> going = inTheWay;
+        if (overChange) {
+            going.push_back(oldPath);
+        }
+        const std::optional<TrapResult> done =
+            BinningOrAsking(owner, edited.fileName, going, [&](const Replacing& replacing) {
+                return ApplyEdit(edited, loaded, now, overChange, targetFolder, inTheWay, replacing);
+            });
+        if (!done) {
             return ChangeEnd::Declined;
         }
-        // A new name or folder, or a version saved over a change, must not
-        // leave the entry both active and inactive.
-        const bool elsewhere = changed.name || changed.active || overChange;
-        if (!ConfirmReplacing(
-                owner, edited.fileName,
-                [&] {
-                    return FilesInTheWay(edited.fileName,
-                                         elsewhere ? BothFolders() : std::vector{targetFolder}, oldPath);
-                },
-                inTheWay)) {
-            return ChangeEnd::Declined;
-        }
-        if (ReadFileNow(oldPath) == now) {
-            break;
+        // After "Delete it for good?" the file is read again: a change meanwhile is asked about.
+        if (done->Error() != Err::ChangedMeanwhile &&
+            (!*done || done->Error() != Err::NoRecycleBin || ReadFileNow(oldPath) == now)) {
+            saved = *done;
+            return saved ? ChangeEnd::Done : ChangeEnd::Failed;
         }
     }
-    const std::optional<TrapResult> done = BinningOrAsking(owner, edited.fileName, [&](Replacing replacing) {
-        return ApplyEdit(edited, loaded, now, overChange, targetFolder, inTheWay, replacing);
-    });
-    if (!done) {
-        return ChangeEnd::Declined;
-    }
-    saved = *done;
-    return saved ? ChangeEnd::Done : ChangeEnd::Failed;
 }
 } // namespace
 
@@ -379,43 +370,53 @@ ChangeEnd SaveEditedEntry(HWND owner, const XtrRecord& edited, const XtrRecord* 
 
 ChangeEnd MoveEntry(HWND owner, const XtrRecord& chosen) {
     const std::wstring destination = CatalogueFolder(!chosen.active);
-    std::vector<std::wstring> inTheWay;
-    if (!ConfirmReplacing(
-            owner, chosen.fileName, [&] { return FilesInTheWay(chosen.fileName, {destination}, {}); },
-            inTheWay)) {
-        return ChangeEnd::Declined;
-    }
-    // A file another program took away while the question waited is not moved:
-    // the rescan that ends the command shows the disk.
     XtrRecord moved = chosen;
     moved.active = !chosen.active;
-    const std::optional<TrapResult> asked = BinningOrAsking(
-        owner, chosen.fileName, [&](Replacing replacing) { return ActiveChanged(moved, replacing); });
-    if (!asked) {
-        return ChangeEnd::Declined;
+    for (;;) {
+        std::vector<std::wstring> inTheWay;
+        if (!ConfirmReplacing(
+                owner, chosen.fileName, [&] { return FilesInTheWay(chosen.fileName, {destination}, {}); },
+                inTheWay)) {
+            return ChangeEnd::Declined;
+        }
+        // A file another program took away while the question waited is not moved:
+        // the rescan that ends the command shows the disk.
+        const std::optional<TrapResult> asked =
+            BinningOrAsking(owner, chosen.fileName, inTheWay,
+                            [&](const Replacing& replacing) { return ActiveChanged(moved, replacing); });
+        if (!asked) {
+            return ChangeEnd::Declined;
+        }
+        if (asked->Error() == Err::ChangedMeanwhile) {
+            continue;
+        }
+        if (!*asked) {
+            TellFailure(owner, chosen.fileName, chosen.active ? L"made inactive" : L"made active", *asked,
+                        {JoinPath(chosen.folder, chosen.fileName), JoinPath(destination, chosen.fileName)});
+            return ChangeEnd::Failed;
+        }
+        return ChangeEnd::Done;
     }
-    const TrapResult& done = *asked;
-    if (!done) {
-        TellFailure(owner, chosen.fileName, chosen.active ? L"made inactive" : L"made active", done,
-                    {JoinPath(chosen.folder, chosen.fileName), JoinPath(destination, chosen.fileName)});
-        return ChangeEnd::Failed;
-    }
-    return ChangeEnd::Done;
 }
 
 ChangeEnd DeleteEntry(HWND owner, const XtrRecord& chosen) {
-    const std::optional<TrapResult> asked = BinningOrAsking(owner, chosen.fileName, [&](Replacing replacing) {
-        return DeleteXTR(chosen, replacing == Replacing::ForGood);
-    });
-    if (!asked) {
-        return ChangeEnd::Declined;
+    const std::wstring path = JoinPath(chosen.folder, chosen.fileName);
+    for (;;) {
+        const std::optional<TrapResult> asked =
+            BinningOrAsking(owner, chosen.fileName, {path},
+                            [&](const Replacing& replacing) { return DeleteXTR(chosen, replacing); });
+        if (!asked) {
+            return ChangeEnd::Declined;
+        }
+        if (asked->Error() == Err::ChangedMeanwhile) {
+            continue;
+        }
+        if (!*asked) {
+            TellFailure(owner, chosen.fileName, L"deleted", *asked, {path});
+            return ChangeEnd::Failed;
+        }
+        return ChangeEnd::Done;
     }
-    const TrapResult& deleted = *asked;
-    if (!deleted) {
-        TellFailure(owner, chosen.fileName, L"deleted", deleted, {JoinPath(chosen.folder, chosen.fileName)});
-        return ChangeEnd::Failed;
-    }
-    return ChangeEnd::Done;
 }
 
 DropOutcome InstallDroppedFiles(HWND owner, const std::vector<std::wstring>& paths) {
@@ -436,19 +437,23 @@ DropOutcome InstallDroppedFiles(HWND owner, const std::vector<std::wstring>& pat
             continue;
         }
         // Installed as active, the entry is listed once: a file of its name in either folder goes.
+        std::optional<TrapResult> asked;
         std::vector<std::wstring> inTheWay;
-        if (!ConfirmReplacing(
-                owner, fileName, [&] { return FilesInTheWay(fileName, BothFolders(), {}); }, inTheWay)) {
+        bool replacing = true;
+        do {
+            replacing = ConfirmReplacing(
+                owner, fileName, [&] { return FilesInTheWay(fileName, BothFolders(), {}); }, inTheWay);
+            asked = !replacing ? std::nullopt
+                               : BinningOrAsking(owner, fileName, inTheWay, [&](const Replacing& fates) {
+                                     return Trap(kDropLabel, [&] { InstallXtrFile(path, fates); });
+                                 });
+        } while (asked && asked->Error() == Err::ChangedMeanwhile);
+        if (!replacing) {
             notInstalled +=
                 L"\n" + fileName +
                 (inTheWay.size() == 1 ? L": skipped, the file of that name already there was kept"
                                       : L": skipped, the files of that name already there were kept");
-            continue;
-        }
-        const std::optional<TrapResult> asked = BinningOrAsking(owner, fileName, [&](Replacing replacing) {
-            return Trap(kDropLabel, [&] { InstallXtrFile(path, replacing); });
-        });
-        if (!asked) {
+        } else if (!asked) {
             notInstalled +=
                 L"\n" + fileName + L": skipped, what stood in its way could not go to the Recycle Bin";
         } else if (const TrapResult& installed = *asked; !installed) {

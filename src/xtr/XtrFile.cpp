@@ -8,7 +8,6 @@
 #include "rules/XtrNames.h"
 #include "system/Win32.h"
 #include "xtr/ProgramPaths.h"
-#include "xtr/TemporaryFiles.h"
 
 #include <algorithm>
 #include <vector>
@@ -96,9 +95,9 @@ void WriteWhole(UniqueFile file, const std::string& bytes) {
 }
 
 // UI-View32 may read an XTR file at any moment, so the new text goes to a
-// temporary file beside the target first and then replaces it in one step: a
-// reader sees the old file or the new one, never a part.
-void ReplaceFileContent(const std::wstring& target, const std::string& bytes, Replacing replacing) {
+// temporary file beside the target first, which then replaces it in one step:
+// a reader sees the old file or the new one, never a part.
+TemporaryFile WrittenTemporary(const std::wstring& target, const std::string& bytes) {
     UniqueFile file;
     TemporaryFile temporary = TemporaryFor(target, [&file](const std::wstring& path) {
         file.reset(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
@@ -107,7 +106,7 @@ void ReplaceFileContent(const std::wstring& target, const std::string& bytes, Re
     });
     WriteWhole(std::move(file), bytes);
     StepReached(L"written");
-    temporary.PutInPlace(target, replacing);
+    return temporary;
 }
 
 // The line, read as line 2 of a file, gives the entry's program path pieces.
@@ -203,7 +202,7 @@ void ReadXTR(XtrRecord& entry) {
 // changes a path that is no plain file path (a web address, "C:z.exe"). A
 // full path inside the UI-View32 folder is the exception: it is written
 // shortened, on purpose. "yes" stays "yes" while it means True.
-TrapResult ContentChanged(const XtrRecord& entry, std::wstring_view setting, Replacing replacing) {
+TrapResult ContentChanged(const XtrRecord& entry, std::wstring_view setting, FileChange* change) {
     return Trap(L"Module1.ContentChanged", [&] {
         // A typed name could open a device (CON, COM1...) or reach another folder or stream.
         if (!IsPlainFileName(entry.fileName)) {
@@ -233,7 +232,14 @@ TrapResult ContentChanged(const XtrRecord& entry, std::wstring_view setting, Rep
         if (!line(3) || IsitTrue(FromAnsi(*line(3))) != entry.autoStop) {
             fresh[3] = ToAnsi(BoolText(entry.autoStop));
         }
-        ReplaceFileContent(JoinPath(entry.folder, entry.fileName), JoinSavedXtr(base, fresh, ClosingBytes()),
-                           replacing);
+        const std::wstring target = JoinPath(entry.folder, entry.fileName);
+        TemporaryFile written = WrittenTemporary(target, JoinSavedXtr(base, fresh, ClosingBytes()));
+        if (change != nullptr) {
+            change->Put(std::move(written), target);
+            return;
+        }
+        FileChange own;
+        own.Put(std::move(written), target, true);
+        own.Commit();
     });
 }

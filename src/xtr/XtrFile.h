@@ -3,7 +3,7 @@
 // return normally.
 #include "rules/Trap.h"
 #include "rules/XtrRecord.h"
-#include "xtr/TemporaryFiles.h"
+#include "xtr/FileChange.h"
 
 #include <cstdint>
 #include <string>
@@ -40,8 +40,9 @@ bool ChangedSince(const FileNow& now, const XtrRecord& entry);
 // The entry's bytes are the file saved over (empty for a new one): a line
 // whose value the entry leaves as it was keeps its bytes, and so does
 // everything after the fourth line, unless that is only the separator and
-// "created by " line the writer adds, which are renewed. A file at the
-// entry's path is replaced as `replacing` says. When it failed (and was
-// reported), the file at the entry's path is untouched.
-TrapResult ContentChanged(const XtrRecord& entry, std::wstring_view setting,
-                          Replacing replacing = Replacing::OwnFile);
+// "created by " line the writer adds, which are renewed. Without a change,
+// the entry's own file at that path is replaced; with one, the new version
+// joins it, to take its place when the caller commits it (the caller says
+// what becomes of a file at that path). When it failed (and was reported),
+// the file at the entry's path is untouched.
+TrapResult ContentChanged(const XtrRecord& entry, std::wstring_view setting, FileChange* change = nullptr);

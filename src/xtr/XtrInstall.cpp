@@ -5,7 +5,6 @@
 #include "rules/Trap.h"
 #include "rules/XtrNames.h"
 #include "system/Win32.h"
-#include "xtr/TemporaryFiles.h"
 
 #include <cstring>
 
@@ -57,26 +56,15 @@ bool IsInCatalogueFolder(const std::wstring& path) {
     return EqualsIgnoringCase(folder, HostFolder) || EqualsIgnoringCase(folder, SavedXtrFolder());
 }
 
-void InstallXtrFile(const std::wstring& path, Replacing replacing) {
+void InstallXtrFile(const std::wstring& path, const Replacing& replacing) {
     const std::wstring fileName(FileNameOf(path));
     const std::wstring target = JoinPath(HostFolder, fileName);
-    TemporaryFile copy = CopyToTemporary(path, target);
-    // A copy keeps its source's read-only mark (a file from a CD): the entry must stay editable.
-    const DWORD attributes = ::GetFileAttributesW(copy.Path().c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        ::SetFileAttributesW(copy.Path().c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    FileChange change(replacing);
+    for (const std::wstring& other : {target, JoinPath(SavedXtrFolder(), fileName)}) {
+        if (IsFileAt(other)) {
+            change.Replace(other);
+        }
     }
-    // The inactive file of its name goes first: at no moment is the entry
-    // both active and inactive. It comes back should a later step fail.
-    const std::wstring inactive = JoinPath(SavedXtrFolder(), fileName);
-    std::optional<BinnedFile> binned;
-    if (replacing == Replacing::ForGood) {
-        MoveToRecycleBin(inactive, true);
-    } else {
-        binned.emplace(inactive);
-    }
-    copy.PutInPlace(target, replacing);
-    if (binned) {
-        binned->Settled();
-    }
+    change.Put(CopyToTemporary(path, target), target);
+    change.Commit();
 }

@@ -1,7 +1,7 @@
 #pragma once
 // XTR files that come from elsewhere (dropped on the main window): checked,
 // then copied into the UI-View32 folder as active entries.
-#include "xtr/TemporaryFiles.h"
+#include "xtr/FileChange.h"
 
 #include <optional>
 #include <string>
@@ -16,11 +16,9 @@ std::optional<std::wstring> WhyNotAnXtrFile(const std::wstring& path);
 bool IsInCatalogueFolder(const std::wstring& path);
 
 // Copies the file at path into HostFolder byte for byte, complete and flushed
-// under a temporary name, then moves a file of its name out of SavedXTR and
-// puts the copy in the place of a file of its name in HostFolder in one step:
-// the entry is then listed once, as active. Files of its name that were there
-// go as `replacing` says (the caller has asked the user): into the Recycle Bin,
-// put back should a later step fail, or with ForGood deleted for good. Raises
-// the error of the step that failed; Err::NoRecycleBin leaves both folders
-// as they were.
-void InstallXtrFile(const std::wstring& path, Replacing replacing = Replacing::IntoTheBin);
+// under a temporary name, which takes the place of a file of its name there
+// in one change with a file of its name in SavedXTR going: the entry is then
+// listed once, as active. Files of its name that were there go as replacing
+// says (the caller has asked the user). Raises the error of the step that
+// failed, both folders as they were.
+void InstallXtrFile(const std::wstring& path, const Replacing& replacing = {});

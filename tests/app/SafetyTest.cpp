@@ -5,7 +5,7 @@
 #include "rules/resource.h"
 #include "support/Worlds.h"
 #include "xtr/GridFill.h"
-#include "xtr/TemporaryFiles.h"
+#include "xtr/FileChange.h"
 
 #include <windowsx.h>
 
@@ -153,7 +153,7 @@ TEST_F(SafetyTest, AMoveOntoASameNamedFileAskedNoChangesNothing) {
 TEST_F(SafetyTest, AMoveCutShortLeavesNoPartOfAFileBehind) {
     WriteBytes(host / L"b.xtr", kB);
     Start();
-    ReplaceStepForTests() = [](const std::wstring&, const std::wstring&) {
+    Ui::TestHooks().moveFile = [](const std::wstring&, const std::wstring&) {
         ::SetLastError(ERROR_DISK_FULL);
         return false;
     };
@@ -165,11 +165,12 @@ TEST_F(SafetyTest, AMoveCutShortLeavesNoPartOfAFileBehind) {
     EXPECT_EQ(ReadBytes(host / L"b.xtr"), kB);
 }
 
-// Start-up never puts a leftover in place: one that may hold someone's only
-// copy goes into the Recycle Bin and is named once; a copy of a file that
-// stayed where it was, or a second name of one in place, simply goes.
-TEST_F(SafetyTest, LeftoversOfEarlierRunsGoIntoTheBinNamedOnceAndNeverIntoPlace) {
-    const RecycleBinView bin;
+// Start-up puts no new version in place: a leftover that may hold someone's
+// only copy goes into the Recycle Bin (read-only or not) and is named once; one
+// the bin cannot take is asked about; a copy of a file that stayed where it
+// was, or a second name of one in place, simply goes; a file set aside by a
+// change that never finished goes back to its name, unless its twin stands.
+TEST_F(SafetyTest, LeftoversOfEarlierRunsGoIntoTheBinOrBackWhereTheyWereSetAside) {
     const std::wstring pid = std::to_wstring(::GetCurrentProcessId());
     FILETIME now;
     ::GetSystemTimeAsFileTime(&now);
@@ -180,8 +181,13 @@ TEST_F(SafetyTest, LeftoversOfEarlierRunsGoIntoTheBinNamedOnceAndNeverIntoPlace)
     const std::wstring fresh = TemporaryName(ticks, 1, 1);
     const std::wstring onTheWay = TemporaryNameOnTheWay(twoMinutesAgo, 1, 2, L"Lost.xtr");
     const std::wstring blocked = TemporaryNameOnTheWay(twoMinutesAgo, 1, 3, L"a.xtr");
-    const std::wstring copy = TemporaryNameOnTheWay(twoMinutesAgo, 1, 4, L"c.xtr", true);
+    const std::wstring copy = TemporaryNameOnTheWay(twoMinutesAgo, 1, 4, L"c.xtr", Held::Copy);
     const std::wstring secondName = TemporaryNameOnTheWay(twoMinutesAgo, 1, 5, L"a.xtr");
+    // Set aside by a change that never finished: back to its free name; beside its twin, gone.
+    const std::wstring asideFree = TemporaryNameOnTheWay(twoMinutesAgo, 1, 6, L"back.xtr", Held::SetAside);
+    const std::wstring asideTwin = TemporaryNameOnTheWay(twoMinutesAgo, 1, 7, L"a.xtr", Held::SetAside);
+    const std::wstring readOnly = TemporaryNameOnTheWay(twoMinutesAgo, 1, 8, L"ro.xtr");
+    const std::wstring stuck = TemporaryNameOnTheWay(twoMinutesAgo, 1, 9, L"stuck.xtr");
     const Names leftovers = {L"~Quillon-" + pid + L"-0.tmp", L"~Quillon-" + pid + L".rename.tmp", fresh};
     for (const std::wstring& name : leftovers) {
         WriteBytes(host / name, kB);
@@ -192,21 +198,45 @@ TEST_F(SafetyTest, LeftoversOfEarlierRunsGoIntoTheBinNamedOnceAndNeverIntoPlace)
     WriteBytes(host / copy, kC);
     WriteBytes(host / L"a.xtr", kA);
     ASSERT_TRUE(::CreateHardLinkW((host / secondName).c_str(), (host / L"a.xtr").c_str(), nullptr));
+    WriteBytes(InSaved(asideFree), kC);
+    WriteBytes(host / asideTwin, kA);
+    WriteBytes(host / readOnly, kB);
+    ::SetFileAttributesW((host / readOnly).c_str(), FILE_ATTRIBUTE_READONLY);
+    WriteBytes(host / stuck, kB);
+    Ui::TestHooks().recycleFile = [](const std::wstring& path) {
+        if (path.find(L"stuck") != std::wstring::npos) {
+            return Ui::BinAnswer::Refused;
+        }
+        return ::MoveFileW(path.c_str(), (path + L".binned").c_str()) ? Ui::BinAnswer::Binned
+                                                                      : Ui::BinAnswer::Refused;
+    };
     Start();
 
-    Names expected = {L"SavedXTR", L"a.xtr", leftovers[0], leftovers[1], fresh};
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(NamesIn(host.Path()), expected) << "an earlier version's and the young ones stay";
-    EXPECT_EQ(ReadBytes(host / L"a.xtr"), kA);
-    EXPECT_EQ(XtrCount, 1);
-    ASSERT_EQ(answers.messages.size(), 1u);
-    EXPECT_EQ(answers.messages[0].text, L"Quillon found unsaved work of an earlier run and put it into the "
-                                        L"Recycle Bin: \"Tool B\", Lost.xtr, a.xtr.");
-    if (bin.Usable()) {
-        EXPECT_EQ(bin.Take(host / stale), kB);
-        EXPECT_EQ(bin.Take(host / onTheWay), kC);
-        EXPECT_EQ(bin.Take(host / blocked), kC);
+    Names expected = {L"SavedXTR", L"a.xtr", leftovers[0], leftovers[1], fresh, stuck};
+    for (const std::wstring& binned : {stale, onTheWay, blocked, readOnly}) {
+        expected.push_back(binned + L".binned");
     }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(NamesIn(host.Path()), expected)
+        << "an earlier version's, the young ones and the stuck one stay";
+    EXPECT_EQ(NamesIn(Saved()), Names{L"back.xtr"});
+    EXPECT_EQ(ReadBytes(InSaved(L"back.xtr")), kC);
+    EXPECT_EQ(ReadBytes(host / L"a.xtr"), kA);
+    EXPECT_EQ(XtrCount, 2);
+    ASSERT_EQ(answers.messages.size(), 2u);
+    EXPECT_EQ(answers.messages[0].text,
+              L"Quillon found unsaved work of an earlier run, stuck.xtr, that cannot "
+              L"go to the Recycle Bin. Delete it for good?");
+    EXPECT_EQ(answers.messages[1].text, L"Quillon found unsaved work of an earlier run and put it into the "
+                                        L"Recycle Bin: \"Tool B\", Lost.xtr, a.xtr, ro.xtr.");
+    for (const std::wstring& binned : {stale, onTheWay, blocked, readOnly}) {
+        ::SetFileAttributesW((host / (binned + L".binned")).c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileW((host / (binned + L".binned")).c_str());
+    }
+    Ui::TestHooks().recycleFile = nullptr;
+    ::DeleteFileW((host / stuck).c_str());
+    expected = {L"SavedXTR", L"a.xtr", leftovers[0], leftovers[1], fresh};
+    std::sort(expected.begin(), expected.end());
 
     Edit(L"a.xtr");
     ::SetWindowTextW(Editor().txtFilename(), L"A.xtr");

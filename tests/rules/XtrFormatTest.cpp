@@ -202,28 +202,29 @@ TEST(TemporaryNames, SayWhenTheyWereMadeAndWhereTheyWereGoing) {
     const std::optional<TemporaryNameParts> parts = ParseTemporaryName(plain);
     ASSERT_TRUE(parts.has_value());
     EXPECT_EQ(parts->stamp, stamp);
-    EXPECT_FALSE(parts->onTheWay);
+    EXPECT_FALSE(parts->held.has_value());
 
     const std::wstring moving = TemporaryNameOnTheWay(stamp, 0x1A4, 8, L"Beacon.xtr");
     EXPECT_FALSE(HasXtrExtension(moving));
     EXPECT_NE(moving, TemporaryNameOnTheWay(stamp, 0x1A4, 9, L"Beacon.xtr"));
     const std::optional<TemporaryNameParts> movingParts = ParseTemporaryName(moving);
     ASSERT_TRUE(movingParts.has_value());
-    EXPECT_TRUE(movingParts->onTheWay);
+    EXPECT_EQ(movingParts->held, Held::NewVersion);
     EXPECT_EQ(movingParts->destination, L"Beacon.xtr");
-    EXPECT_FALSE(movingParts->copy);
-    const std::optional<TemporaryNameParts> copyParts =
-        ParseTemporaryName(TemporaryNameOnTheWay(stamp, 0x1A4, 8, L"Beacon.xtr", true));
-    ASSERT_TRUE(copyParts.has_value());
-    EXPECT_TRUE(copyParts->copy);
-    EXPECT_EQ(copyParts->destination, L"Beacon.xtr");
+    for (const Held held : {Held::Copy, Held::SetAside}) {
+        const std::optional<TemporaryNameParts> heldParts =
+            ParseTemporaryName(TemporaryNameOnTheWay(stamp, 0x1A4, 8, L"Beacon.xtr", held));
+        ASSERT_TRUE(heldParts.has_value());
+        EXPECT_EQ(heldParts->held, held);
+        EXPECT_EQ(heldParts->destination, L"Beacon.xtr");
+    }
 
     // A destination too long to carry still marks the file as one never to delete.
     const std::wstring longest = TemporaryNameOnTheWay(stamp, 0x1A4, 8, std::wstring(251, L'n') + L".xtr");
     EXPECT_LE(longest.size(), 255u);
     const std::optional<TemporaryNameParts> longestParts = ParseTemporaryName(longest);
     ASSERT_TRUE(longestParts.has_value());
-    EXPECT_TRUE(longestParts->onTheWay);
+    EXPECT_EQ(longestParts->held, Held::NewVersion);
     EXPECT_TRUE(longestParts->destination.empty());
 
     for (const wchar_t* other :

@@ -1,8 +1,7 @@
 #include "support/Worlds.h"
 
 #include "diagnostics/Common.h"
-#include "system/RecycleBin.h"
-#include "xtr/TemporaryFiles.h"
+#include "xtr/FileChange.h"
 
 void ScratchWorldTest::SetUp() {
     HostFolder.clear();
@@ -13,8 +12,8 @@ void ScratchWorldTest::SetUp() {
 }
 
 void ScratchWorldTest::TearDown() {
-    ReplaceStepForTests() = nullptr;
-    BinDeletesForTests() = false;
+    Ui::TestHooks().moveFile = nullptr;
+    Ui::TestHooks().recycleFile = nullptr;
     testsupport::PumpMessages();
 }
 

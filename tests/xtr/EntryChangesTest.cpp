@@ -4,7 +4,7 @@
 #include "rules/XtrNames.h"
 #include "xtr/Catalogue.h"
 #include "xtr/EntryChanges.h"
-#include "xtr/TemporaryFiles.h"
+#include "xtr/FileChange.h"
 
 #include <algorithm>
 #include <utility>
@@ -151,7 +151,7 @@ TEST_F(EntryChangesTest, OneQuestionNamesEveryFileReplacedAndYesBinsThemAll) {
     // bin already, and the only copy of the new one carries the name it goes
     // to, for the next start to put in place should the run end there.
     std::vector<std::wstring> onTheWayTo;
-    ReplaceStepForTests() = [&](const std::wstring& source, const std::wstring& target) {
+    Ui::TestHooks().moveFile = [&](const std::wstring& source, const std::wstring& target) {
         const std::optional<TemporaryNameParts> parts = ParseTemporaryName(FileNameOf(source));
         onTheWayTo.push_back(parts && !FileExists(target) ? parts->destination : L"?");
         return ::MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
@@ -175,7 +175,7 @@ TEST_F(EntryChangesTest, AMoveIsOneRename) {
     WriteBytes(host / L"a.xtr", "A\r\n");
     const XtrRecord chosen = Scanned(L"a.xtr");
     std::vector<std::pair<std::wstring, std::wstring>> steps;
-    ReplaceStepForTests() = [&](const std::wstring& source, const std::wstring& target) {
+    Ui::TestHooks().moveFile = [&](const std::wstring& source, const std::wstring& target) {
         steps.emplace_back(source, target);
         return ::MoveFileExW(source.c_str(), target.c_str(), 0) != FALSE;
     };

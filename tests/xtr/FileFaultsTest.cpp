@@ -4,15 +4,15 @@
 #include "rules/ErrorTable.h"
 #include "rules/resource.h"
 #include "support/Worlds.h"
-#include "system/RecycleBin.h"
 #include "xtr/Catalogue.h"
 #include "xtr/EntryChanges.h"
-#include "xtr/TemporaryFiles.h"
+#include "xtr/FileChange.h"
 #include "xtr/XtrFile.h"
 #include "xtr/XtrInstall.h"
 
 #include <functional>
 #include <tuple>
+#include <utility>
 
 using namespace testsupport;
 
@@ -74,7 +74,7 @@ TEST_F(FileFaultsTest, AReplaceThatFailsAfterTheTemporaryFileLeavesTheOldFileAnd
     WriteBytes(host / L"a.xtr", kOld);
     Start();
     std::vector<std::wstring> replaced;
-    ReplaceStepForTests() = [&](const std::wstring& source, const std::wstring& target) {
+    Ui::TestHooks().moveFile = [&](const std::wstring& source, const std::wstring& target) {
         replaced.push_back(ReadBytes(source).substr(0, 9) == "New title" ? target : L"?");
         ::SetLastError(ERROR_DISK_FULL);
         return false;
@@ -90,13 +90,18 @@ TEST_F(FileFaultsTest, AReplaceThatFailsAfterTheTemporaryFileLeavesTheOldFileAnd
     EXPECT_FALSE(Rename(1, L"b.xtr"));
     EXPECT_EQ(ReadBytes(host / L"a.xtr"), kOld);
     EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"a.xtr"}));
-    // Replacing after a Yes, the old file went into the bin first: it comes back, not left there alone.
-    EXPECT_FALSE(ContentChanged(entry, ReadHostFolderSetting(), Replacing::IntoTheBin));
+    // Replacing after a Yes, the old file went into the bin first: it comes
+    // back, and the change says the bin holds a copy of it.
+    FileChange change;
+    change.Replace(host / L"a.xtr");
+    ASSERT_TRUE(ContentChanged(entry, ReadHostFolderSetting(), &change));
+    EXPECT_FALSE(Trap(L"Module1.FileChange", [&] { change.Commit(); }));
+    EXPECT_TRUE(change.BinKeptCopy());
     EXPECT_EQ(ReadBytes(host / L"a.xtr"), kOld);
     EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"a.xtr"}));
     EXPECT_EQ(Reports(), (std::vector<std::string>{"61 in module Module1.ContentChanged: Disk full",
-                                                   "61 in module Module1.ContentChanged: Disk full",
-                                                   "61 in module Module1.ContentChanged: Disk full"}));
+                                                   "61 in module Module1.FilenameChanged: Disk full",
+                                                   "61 in module Module1.FileChange: Disk full"}));
 }
 
 // Where the bin cannot take a file it would delete it for good, as on a drive
@@ -130,30 +135,55 @@ TEST_F(FileFaultsTest, WhereTheBinCannotTakeAFileNothingChangesUntilTheUserAgree
     fresh.fileName = L"d.xtr";
     fresh.title = L"Mine";
     fresh.active = true;
-    // Each command, its file, the replace questions it asks before the bin's.
-    const std::vector<std::tuple<const char*, std::wstring, int, std::function<void()>>> commands = {
-        {"delete", L"a.xtr", 0, [&] { DeleteEntry(nullptr, EntryNamed(L"a.xtr")); }},
-        {"set inactive", L"b.xtr", 1, [&] { MoveEntry(nullptr, EntryNamed(L"b.xtr")); }},
-        {"drop", L"c.xtr", 1, [&] { InstallDroppedFiles(nullptr, {outside / L"c.xtr"}); }},
-        {"new", L"d.xtr", 1, [&] { SaveEditedEntry(nullptr, fresh, nullptr); }},
+    // Each command, its file, the replace questions it asks before the bin's,
+    // and a file it would delete for good.
+    const std::vector<std::tuple<const char*, std::wstring, int, std::wstring, std::function<void()>>>
+        commands = {
+            {"delete", L"a.xtr", 0, host / L"a.xtr", [&] { DeleteEntry(nullptr, EntryNamed(L"a.xtr")); }},
+            {"set inactive", L"b.xtr", 1, InSaved(L"b.xtr"),
+             [&] { MoveEntry(nullptr, EntryNamed(L"b.xtr")); }},
+            {"drop", L"c.xtr", 1, InSaved(L"c.xtr"),
+             [&] { InstallDroppedFiles(nullptr, {outside / L"c.xtr"}); }},
+            {"new", L"d.xtr", 1, host / L"d.xtr", [&] { SaveEditedEntry(nullptr, fresh, nullptr); }},
+        };
+    Ui::TestHooks().recycleFile = [](const std::wstring& path) {
+        ::DeleteFileW(path.c_str());
+        return Ui::BinAnswer::DeletedForGood;
     };
-    BinDeletesForTests() = true;
-    const std::vector<std::string> before = disk();
-    for (const int answer : {IDNO, IDYES}) {
-        for (const auto& [name, fileName, replaceQuestions, run] : commands) {
+    // First another program writes the file while "Delete it for good?" waits:
+    // Yes is not for that version, which is asked about again (and kept on No).
+    constexpr int kChangedMeanwhile = 0;
+    std::vector<std::string> before;
+    for (const int answer : {kChangedMeanwhile, IDNO, IDYES}) {
+        for (const auto& [name, fileName, replaceQuestions, going, run] : commands) {
+            const std::wstring forGood = fileName + L" cannot go to the Recycle Bin. Delete it for good?";
             answers.messages.clear();
             answers.messageReplies.assign(static_cast<size_t>(replaceQuestions), IDYES);
-            answers.messageReplies.push_back(answer);
+            answers.messageReplies.push_back(answer == kChangedMeanwhile ? IDYES : answer);
+            if (answer == kChangedMeanwhile) {
+                answers.messageReplies.insert(answers.messageReplies.end(),
+                                              static_cast<size_t>(replaceQuestions), IDYES);
+                answers.messageReplies.push_back(IDNO);
+                answers.whileMessageShown = [&, path = going, written = false]() mutable {
+                    if (answers.messages.back().text == forGood && !std::exchange(written, true)) {
+                        WriteBytes(path, "Newer\r\n");
+                    }
+                };
+            }
             run();
-            ASSERT_EQ(answers.messages.size(), static_cast<size_t>(replaceQuestions) + 1) << name;
-            EXPECT_EQ(answers.messages.back().text,
-                      fileName + L" cannot go to the Recycle Bin. Delete it for good?");
-            if (answer == IDNO) {
+            answers.whileMessageShown = nullptr;
+            const size_t asked = static_cast<size_t>(replaceQuestions) + 1;
+            ASSERT_EQ(answers.messages.size(), answer == kChangedMeanwhile ? 2 * asked : asked) << name;
+            EXPECT_EQ(answers.messages.back().text, forGood);
+            if (answer == kChangedMeanwhile) {
+                EXPECT_EQ(ReadBytes(going), "Newer\r\n") << name;
+            } else if (answer == IDNO) {
                 EXPECT_EQ(disk(), before) << name << ": No changes nothing";
             }
         }
+        before = disk();
     }
-    BinDeletesForTests() = false;
+    Ui::TestHooks().recycleFile = nullptr;
     EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"c.xtr", L"d.xtr"}));
     EXPECT_EQ(NamesIn(Saved()), Names{L"b.xtr"});
     EXPECT_EQ(ReadBytes(InSaved(L"b.xtr")), kOld);
@@ -163,22 +193,21 @@ TEST_F(FileFaultsTest, WhereTheBinCannotTakeAFileNothingChangesUntilTheUserAgree
     EXPECT_EQ(Reports()[0], "513 in module Module1.DeleteXTR: cannot go to the Recycle Bin");
 }
 
-TEST_F(FileFaultsTest, RenamingAFileInUseOrReadOnlyKeepsBothAndSaysWhy) {
+// A rename is one change: an old file that cannot go (in use, read-only)
+// fails it before anything is written, and says why.
+TEST_F(FileFaultsTest, RenamingAFileInUseOrReadOnlyChangesNothingAndSaysWhy) {
     ASSERT_NO_FATAL_FAILURE(StartWithReadOnlyAndBusy());
     for (const std::wstring name : {L"busy", L"ro"}) {
-        EXPECT_TRUE(Rename(IndexOf(name + L".xtr", true), name + L"-new.xtr"))
-            << "the entry is saved under its new name";
+        EXPECT_FALSE(Rename(IndexOf(name + L".xtr", true), name + L"-new.xtr")) << ToAnsi(name);
     }
     busy.reset();
     for (const std::wstring name : {L"busy", L"ro"}) {
         EXPECT_EQ(ReadBytes(host / (name + L".xtr")), kOld) << "the old file stays whole";
-        EXPECT_EQ(ReadBytes(host / (name + L"-new.xtr")).substr(0, 18), "Old tool\r\nC:\\tools");
     }
     EXPECT_EQ(Reports(),
               (std::vector<std::string>{"70 in module Module1.FilenameChanged: Permission denied",
                                         "70 in module Module1.FilenameChanged: Permission denied"}));
-    EXPECT_EQ(NamesIn(host.Path()),
-              (Names{L"SavedXTR", L"busy-new.xtr", L"busy.xtr", L"ro-new.xtr", L"ro.xtr"}));
+    EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"busy.xtr", L"ro.xtr"}));
 }
 
 TEST_F(FileFaultsTest, ChangingTheLetterCaseOfAFileInUseLeavesItAsItWas) {
@@ -301,4 +330,55 @@ TEST_F(FileFaultsTest, ANameOfTheLongestLengthIsWrittenAndRenamedInItsOwnCase) {
     EXPECT_EQ(NamesIn(host.Path()), (Names{upper, L"SavedXTR"}));
     EXPECT_EQ(ReadBytes(host / upper).substr(0, 10), "Old tool\r\n");
     EXPECT_TRUE(Reports().empty());
+}
+
+// Across volumes a move is a copy: the source is set aside before the copy
+// takes its place, so that the entry is in one folder at every moment; a
+// read-only source, which could not go, is refused before anything is copied.
+TEST_F(FileFaultsTest, AMoveAcrossVolumesLeavesTheEntryInOneFolder) {
+    WriteBytes(host / L"a.xtr", kOld);
+    WriteBytes(host / L"ro.xtr", kOld);
+    Start();
+    ::SetFileAttributesW((host / L"ro.xtr").c_str(), FILE_ATTRIBUTE_READONLY);
+    std::vector<std::pair<bool, bool>> seen; // (source still listed, target there) at each main step
+    Ui::TestHooks().moveFile = [&](const std::wstring& source, const std::wstring& target) {
+        if (!FileNameOf(source).starts_with(kTemporaryPrefix)) {
+            ::SetLastError(ERROR_NOT_SAME_DEVICE); // the entry's own file: another volume
+            return false;
+        }
+        seen.emplace_back(FileExists(host / FileNameOf(target)), FileExists(target));
+        return ::MoveFileExW(source.c_str(), target.c_str(), 0) != FALSE;
+    };
+    EXPECT_EQ(MoveEntry(nullptr, EntryNamed(L"a.xtr")), ChangeEnd::Done);
+    EXPECT_EQ(seen, (std::vector<std::pair<bool, bool>>{{false, false}}));
+    EXPECT_EQ(MoveEntry(nullptr, EntryNamed(L"ro.xtr")), ChangeEnd::Failed);
+    ASSERT_EQ(answers.messages.size(), 1u);
+    EXPECT_EQ(answers.messages[0].text,
+              L"The XTR file ro.xtr could not be made inactive: ro.xtr in the UI-View32 folder is read-only");
+    EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"ro.xtr"}));
+    EXPECT_EQ(NamesIn(Saved()), Names{L"a.xtr"});
+    EXPECT_EQ(ReadBytes(InSaved(L"a.xtr")), kOld);
+}
+
+// A file the user agreed to delete for good goes only once the rest of the
+// command has succeeded: a move that fails (its file in use) keeps it.
+TEST_F(FileFaultsTest, ForGoodWaitsForTheCommandToSucceed) {
+    WriteBytes(host / L"b.xtr", kOld);
+    WriteBytes(InSaved(L"b.xtr"), "Inactive B\r\n");
+    Start();
+    Ui::TestHooks().recycleFile = [](const std::wstring&) { return Ui::BinAnswer::Refused; };
+    answers.messageReplies = {IDYES, IDYES};
+    UniqueFile holder; // another program opens b.xtr while "Delete it for good?" waits
+    answers.whileMessageShown = [&] {
+        if (answers.messages.size() == 2) {
+            holder = HoldOpen(host / L"b.xtr");
+        }
+    };
+    EXPECT_EQ(MoveEntry(nullptr, EntryNamed(L"b.xtr")), ChangeEnd::Failed);
+    holder.reset();
+    ASSERT_EQ(answers.messages.size(), 3u);
+    EXPECT_EQ(answers.messages[2].text,
+              L"The XTR file b.xtr could not be made inactive: it is in use by another program");
+    EXPECT_EQ(ReadBytes(InSaved(L"b.xtr")), "Inactive B\r\n");
+    EXPECT_EQ(NamesIn(Saved()), Names{L"b.xtr"});
 }
