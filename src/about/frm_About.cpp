@@ -4,8 +4,6 @@
 #include "rules/AppInfo.h"
 #include "toolkit/Ui.h"
 
-#include <windowsx.h>
-
 #include <memory>
 
 namespace {
@@ -96,11 +94,6 @@ LRESULT frm_About::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcW(window_, message, wParam, lParam);
 }
 
-bool frm_About::OnCreate(const FormLayout&, int) {
-    ::SetWindowSubclass(Control(kLblWebURL), &frm_About::WebUrlProc, 0, reinterpret_cast<DWORD_PTR>(this));
-    return true;
-}
-
 void frm_About::Form_Load() {
     ::SetWindowTextW(Control(kLabel7), L"");
 
@@ -137,62 +130,11 @@ void frm_About::Command1_Click() { ::DestroyWindow(window_); }
 
 void frm_About::lblWebURL_Click() { OpenUrl(AppWebAddress); }
 
+// The link control itself tells of a click on the address and of Enter.
 std::optional<LRESULT> frm_About::OnNotify(NMHDR& header) {
     if (header.idFrom == kLblWebURL && (header.code == NM_RETURN || header.code == NM_CLICK)) {
         lblWebURL_Click();
         return 0;
     }
     return std::nullopt;
-}
-
-LRESULT CALLBACK frm_About::WebUrlProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                       DWORD_PTR self) noexcept {
-    try {
-        return reinterpret_cast<frm_About*>(self)->OnWebUrlMessage(label, message, wParam, lParam);
-    } catch (...) {
-        ReportEscapedFailure(kFormName, std::current_exception());
-        return ::DefSubclassProc(label, message, wParam, lParam);
-    }
-}
-
-// The link control only answers the mouse over its text; the address behaves as
-// one label over its whole area instead: hand pointer, and a click is a press
-// and release on it. Space opens it as Enter does.
-LRESULT frm_About::OnWebUrlMessage(HWND label, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_NCHITTEST:
-        return HTCLIENT;
-    case WM_SETCURSOR:
-        ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
-        return TRUE;
-    case WM_LBUTTONDOWN:
-        ::SetFocus(label);
-        ::SetCapture(label);
-        return 0;
-    case WM_LBUTTONUP: {
-        if (::GetCapture() != label) {
-            return 0;
-        }
-        ::ReleaseCapture();
-        RECT client;
-        ::GetClientRect(label, &client);
-        const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        if (::PtInRect(&client, at)) {
-            lblWebURL_Click();
-        }
-        return 0;
-    }
-    case WM_KEYDOWN:
-        if (wParam == VK_SPACE) {
-            lblWebURL_Click();
-            return 0;
-        }
-        break;
-    case WM_NCDESTROY:
-        ::RemoveWindowSubclass(label, &frm_About::WebUrlProc, 0);
-        break;
-    default:
-        break;
-    }
-    return ::DefSubclassProc(label, message, wParam, lParam);
 }

@@ -44,7 +44,6 @@ class frm_About : public Form<frm_About> {
     friend class Form<frm_About>;
     frm_About() = default;
     bool Create();
-    bool OnCreate(const FormLayout& layout, int dpi);
     // OK, and Enter (outside the link) and Esc.
     void OnOK() { Command1_Click(); }
     void OnCancel() { Command1_Click(); }
@@ -52,9 +51,6 @@ class frm_About : public Form<frm_About> {
     HWND FocusFallback() const { return Control(kCommand1); }
     void OnFinalMessage();
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK WebUrlProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                       DWORD_PTR self) noexcept;
-    LRESULT OnWebUrlMessage(HWND label, UINT message, WPARAM wParam, LPARAM lParam);
     void Form_Load();
     void Form_Unload();
 

@@ -69,12 +69,12 @@ void Form1::OnCommand(int id, int /*code: menu or accelerator alike*/) {
 // the menu offers New alone: that is where a first entry starts.
 void Form1::grdXTRs_MouseDown(int button, POINT screenPoint) {
     Trap(L"Form1.grdXTRs_MouseDown", [&] {
-        CurrentIndex = CurrentRowIndex();
+        const std::int16_t row = CurrentRowIndex();
         if (button != kRightButton) {
             return;
         }
-        const bool onEntry = grdXTRs().Row() != 0;
-        const bool active = onEntry && XtrEntry(CurrentIndex).active;
+        const bool onEntry = row != 0;
+        const bool active = onEntry && XtrEntry(row).active;
         HMENU popup = Popup1();
         auto offer = [popup](UINT id, bool enabled) {
             ::EnableMenuItem(popup, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
@@ -137,7 +137,6 @@ void Form1::OnCurrentRow(void (Form1::*command)()) {
     if (row == 0) {
         return; // the header row: no entry
     }
-    CurrentIndex = static_cast<std::int16_t>(row); // the grid holds at most 32,767 entries
     (this->*command)();
 }
 
@@ -152,24 +151,21 @@ std::int16_t Form1::CurrentRowIndex() const {
 // The entry can be looked at, but nothing saved: OK and browse are grey.
 void Form1::mnuPopup1View_Click() {
     Trap(L"Form1.mnuPopup1View_Click", [&] {
-        CurrentIndex = CurrentRowIndex();
-        form2_.Open(false);
+        const std::int16_t row = CurrentRowIndex();
+        form2_.Open(row, &XtrEntry(row), false);
     });
 }
 
 void Form1::mnuPopup1Edit_Click() {
     Trap(L"Form1.mnuPopup1Edit_Click", [&] {
-        CurrentIndex = CurrentRowIndex();
-        form2_.Open(true);
+        const std::int16_t row = CurrentRowIndex();
+        form2_.Open(row, &XtrEntry(row), true);
     });
 }
 
-// CurrentIndex -1 tells the dialog to start a new entry.
+// No entry tells the dialog to start a new one.
 void Form1::mnuPopup1New_Click() {
-    Trap(L"Form1.mnuPopup1New_Click", [&] {
-        CurrentIndex = -1;
-        form2_.Open(true);
-    });
+    Trap(L"Form1.mnuPopup1New_Click", [&] { form2_.Open(-1, nullptr, true); });
 }
 
 // The entry is chosen now; what happens to its file is decided below the
@@ -177,7 +173,8 @@ void Form1::mnuPopup1New_Click() {
 // changes go, and No keeps both the editor and the file.
 void Form1::mnuPopup1Delete_Click() {
     Trap(L"Form1.mnuPopup1Delete_Click", [&] {
-        const XtrRecord chosen = XtrEntry(CurrentIndex);
+        const std::int16_t row = CurrentRowIndex();
+        const XtrRecord chosen = XtrEntry(row);
         const std::wstring question = L"Are you sure you want to delete " + chosen.fileName + L" ?";
         if (Ui::ShowMessage(window_, question, AppTitle, MB_YESNO | MB_DEFBUTTON1) != IDYES) {
             return;
@@ -186,7 +183,7 @@ void Form1::mnuPopup1Delete_Click() {
             return;
         }
         // Deleted, its row goes to the entry that takes its place; kept, it stays on it.
-        const CataloguePlace place{chosen.folder, chosen.fileName, CurrentIndex};
+        const CataloguePlace place{chosen.folder, chosen.fileName, row};
         const ChangeEnd end = DeleteEntry(window_, chosen);
         RescanAndRebuild(end == ChangeEnd::Done ? CataloguePlace{L"", L"", place.row} : place);
     });
@@ -196,7 +193,8 @@ void Form1::mnuPopup1Delete_Click() {
 // that fits the entry. An editor open on it follows the file.
 void Form1::InvertActive(const wchar_t* label) {
     Trap(label, [&] {
-        const XtrRecord chosen = XtrEntry(CurrentIndex);
+        const std::int16_t row = CurrentRowIndex();
+        const XtrRecord chosen = XtrEntry(row);
         const bool inEditor = form2_.Holds(chosen);
         // A file of its name in the other folder would be replaced: an editor
         // open on that one closes first, asking before its changes go.
@@ -213,8 +211,8 @@ void Form1::InvertActive(const wchar_t* label) {
             form2_.FollowMove(!chosen.active);
         }
         // The user's place follows the entry into its new folder.
-        RescanAndRebuild({end == ChangeEnd::Done ? CatalogueFolder(!chosen.active) : chosen.folder,
-                          chosen.fileName, CurrentIndex});
+        RescanAndRebuild(
+            {end == ChangeEnd::Done ? CatalogueFolder(!chosen.active) : chosen.folder, chosen.fileName, row});
     });
 }
 

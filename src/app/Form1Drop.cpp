@@ -106,6 +106,5 @@ void Form1::OpenEditorForProgram(const std::wstring& path) {
     const ProgramPathPieces pieces = SplitProgramPath(path);
     boxes.program = ProgramPathForFileOf({pieces.drive, pieces.dir, pieces.file}, ReadHostFolderSetting());
 
-    CurrentIndex = -1;
-    form2_.Open(true, boxes);
+    form2_.Open(-1, nullptr, true, boxes);
 }

@@ -5,7 +5,6 @@
 #include "rules/EditorInput.h"
 #include "rules/Trap.h"
 #include "rules/XtrFormat.h"
-#include "rules/XtrTable.h"
 #include "rules/resource.h"
 #include "system/Win32.h"
 #include "toolkit/Ui.h"
@@ -18,9 +17,6 @@
 #include <windowsx.h>
 
 #include <initializer_list>
-
-std::int16_t CurrentIndex = 0;
-XtrRecord OldRecord;
 
 namespace {
 // The layout in twips: client area, the labels' and the boxes' left edges, one row per line.
@@ -72,15 +68,17 @@ std::wstring Form2::BoxText::Text(HWND box) const {
     return text == shown_ ? meant_ : text;
 }
 
-bool Form2::Open(bool saving, const NewEntryBoxes& blank) {
+bool Form2::Open(std::int16_t index, const XtrRecord* entry, bool saving, const NewEntryBoxes& blank) {
     const bool changed = IsLoaded() && BoxesNow() != loaded_;
     // Chosen again with changes, the entry keeps them: nothing would be dropped.
-    const bool chosenAgain = CurrentIndex != -1 && Holds(XtrEntry(CurrentIndex));
+    const bool chosenAgain = entry != nullptr && Holds(*entry);
     if (changed && !chosenAgain && !MayDropChanges()) {
         return false;
     }
     if (!changed || !chosenAgain) {
         blank_ = blank;
+        CurrentIndex = entry != nullptr ? index : -1;
+        OldRecord = entry != nullptr ? *entry : XtrRecord{}; // a new one is read from no file
         if (IsLoaded()) {
             Form_Load();
         } else {
@@ -97,7 +95,7 @@ bool Form2::Open(bool saving, const NewEntryBoxes& blank) {
 }
 
 bool Form2::Holds(const XtrRecord& entry) const {
-    return IsLoaded() && loadedIndex_ != -1 && entry.active == OldRecord.active &&
+    return IsLoaded() && CurrentIndex != -1 && entry.active == OldRecord.active &&
            EqualsIgnoringCase(entry.fileName, OldRecord.fileName);
 }
 
@@ -120,7 +118,7 @@ bool Form2::CloseAsking() {
 // The question is about what the boxes show: they are in sight while it waits.
 bool Form2::MayDropChanges() {
     Show();
-    const std::wstring entry = loadedIndex_ == -1 ? L"the new entry" : OldRecord.fileName;
+    const std::wstring entry = CurrentIndex == -1 ? L"the new entry" : OldRecord.fileName;
     return Ui::ShowMessage(window_, L"Do you want to drop your changes to " + entry + L"?", AppTitle,
                            MB_YESNO | MB_DEFBUTTON2) == IDYES;
 }
@@ -219,10 +217,7 @@ void Form2::Form_Load() {
             ComboBox_AddString(combo, L"YES");
             ComboBox_AddString(combo, L"NO");
         }
-        // The dialog holds on to this entry: CurrentIndex moves with every press on the grid.
-        loadedIndex_ = CurrentIndex;
         if (CurrentIndex == -1) {
-            OldRecord = XtrRecord{}; // read from no file
             for (HWND combo : {cmbAutoStart(), cmbAutoShutdown(), cmbActive()}) {
                 ComboBox_SetCurSel(combo, 0);
             }
@@ -231,8 +226,7 @@ void Form2::Form_Load() {
             SetText(txtFilename(), blank_.fileName);
             program_.Show(txtProgram(), blank_.program);
         } else {
-            const XtrRecord& entry = XtrEntry(CurrentIndex);
-            OldRecord = entry;
+            const XtrRecord& entry = OldRecord;
             ComboBox_SetCurSel(cmbAutoStart(), entry.autoStart ? 0 : 1);
             ComboBox_SetCurSel(cmbAutoShutdown(), entry.autoStop ? 0 : 1);
             ComboBox_SetCurSel(cmbActive(), entry.active ? 0 : 1);
@@ -278,14 +272,14 @@ void Form2::cmdOK_Click() {
         if (!CodePageHolds(edited)) {
             return; // the typing stays, to be mended
         }
-        const ChangeEnd end = SaveEditedEntry(window_, edited, loadedIndex_ == -1 ? nullptr : &OldRecord);
+        const ChangeEnd end = SaveEditedEntry(window_, edited, CurrentIndex == -1 ? nullptr : &OldRecord);
         if (end == ChangeEnd::Declined) {
             return; // nothing was written; the dialog stays as it is
         }
         // A save that failed was told; the typing stays in the open dialog, to be mended.
         // The user's place goes to the saved entry, where it now is; after a
         // failure, back to the entry the editor was opened on.
-        const bool creating = loadedIndex_ == -1;
+        const bool creating = CurrentIndex == -1;
         CataloguePlace place = CurrentPlace();
         if (end == ChangeEnd::Done) {
             place.folder = CatalogueFolder(edited.active);
@@ -333,7 +327,7 @@ XtrRecord Form2::EditedRecord() const {
 // typing is refused, never altered. A field left as it was loaded is never
 // in the way: an existing file keeps its name and its bytes.
 bool Form2::CodePageHolds(const XtrRecord& edited) const {
-    const bool creating = loadedIndex_ == -1;
+    const bool creating = CurrentIndex == -1;
     const bool pathChanged = edited.programDrive != OldRecord.programDrive ||
                              edited.programDir != OldRecord.programDir ||
                              edited.programFile != OldRecord.programFile;

@@ -12,13 +12,6 @@
 #include <string_view>
 #include <vector>
 
-// The windows' state: the entry the main window's commands act on (-1 while
-// the editor creates a new file), and the entry as the editor loaded it,
-// before any change. Nothing below the windows reads them: an operation is
-// told what it acts on.
-extern std::int16_t CurrentIndex;
-extern XtrRecord OldRecord;
-
 // What the editor's boxes start with for a new entry.
 struct NewEntryBoxes {
     std::wstring title = L"your description";
@@ -44,12 +37,13 @@ class Form2 : public Form<Form2> {
 
     Form2() = default;
 
-    // View, Edit and New: the dialog shows CurrentIndex's entry (-1: a new
-    // one, its boxes as `blank` says), with OK and browse enabled when it may
-    // save, and comes to the front. Boxes the user changed are never dropped
-    // unasked: false when the user keeps them, and the dialog stays as it is.
-    // The entry already open, chosen again, keeps its changed boxes.
-    bool Open(bool saving, const NewEntryBoxes& blank = {});
+    // View, Edit and New: the dialog shows entry, the catalogue's entry at
+    // index (-1 and null: a new one, its boxes as `blank` says), with OK and
+    // browse enabled when it may save, and comes to the front. Boxes the user
+    // changed are never dropped unasked: false when the user keeps them, and
+    // the dialog stays as it is. The entry already open, chosen again, keeps
+    // its changed boxes.
+    bool Open(std::int16_t index, const XtrRecord* entry, bool saving, const NewEntryBoxes& blank = {});
     bool IsLoaded() const { return window_ != nullptr; }
     // Whether the dialog is open on that entry's file (a new entry has none).
     bool Holds(const XtrRecord& entry) const;
@@ -75,10 +69,13 @@ class Form2 : public Form<Form2> {
     static std::vector<FormControl> Controls();
     static SIZE ClientTwips();
 
-    // The entry OK applies to: the index the dialog loaded, or -1 when it was opened by New.
-    std::int16_t TargetIndex() const { return loadedIndex_; }
+    // What the dialog holds: the index of the entry it loaded (-1 while it
+    // creates a new one), and that entry as loaded, before any change. The
+    // main window's presses do not move them: OK applies to this entry.
+    std::int16_t CurrentIndex = -1;
+    XtrRecord OldRecord;
 
-    // Fills the boxes from CurrentIndex; the dialog holds on to that entry.
+    // Fills the boxes from OldRecord, or blank ones for a new entry.
     void Form_Load();
     void cmdBrowse_Click();
     void cmdOK_Click();
@@ -125,6 +122,5 @@ class Form2 : public Form<Form2> {
     BoxText program_;
     NewEntryBoxes blank_;
     Boxes loaded_;
-    std::int16_t loadedIndex_ = -1;
     bool applying_ = false;
 };

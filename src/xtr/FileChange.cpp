@@ -106,8 +106,8 @@ void CheckCanGo(const std::wstring& path, bool readOnlyToo) {
         throw TrapError(Err::PermissionDenied, ERROR_FILE_READ_ONLY);
     }
     if (!UniqueFile(::CreateFileW(Long(path).c_str(), DELETE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr))) {
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))) {
         RaiseLastError();
     }
 }
@@ -144,7 +144,8 @@ class DeleteSink final : public IFileOperationProgressSink {
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; } // on the stack: outlives the operation
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE PostDeleteItem(DWORD, IShellItem*, HRESULT deleted, IShellItem* inBin) override {
+    HRESULT STDMETHODCALLTYPE PostDeleteItem(DWORD, IShellItem*, HRESULT deleted,
+                                             IShellItem* inBin) override {
         called = true;
         result = deleted;
         binned = inBin != nullptr;
@@ -183,8 +184,8 @@ class DeleteSink final : public IFileOperationProgressSink {
 std::optional<Ui::BinAnswer> RecycleThroughFileOperation(const std::wstring& path) {
     const auto initialize = SystemFunction<decltype(::CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
     const auto create = SystemFunction<decltype(::CoCreateInstance)>(L"ole32.dll", "CoCreateInstance");
-    const auto itemOf = SystemFunction<decltype(::SHCreateItemFromParsingName)>(L"shell32.dll",
-                                                                                "SHCreateItemFromParsingName");
+    const auto itemOf = SystemFunction<decltype(::SHCreateItemFromParsingName)>(
+        L"shell32.dll", "SHCreateItemFromParsingName");
     if (initialize == nullptr || create == nullptr || itemOf == nullptr) {
         return std::nullopt;
     }
@@ -260,7 +261,8 @@ std::optional<std::set<std::wstring>> WineTrashNames() {
 }
 
 Ui::BinAnswer RecycleThroughFileOperationStruct(const std::wstring& path) {
-    const auto fileOperation = SystemFunction<decltype(::SHFileOperationW)>(L"shell32.dll", "SHFileOperationW");
+    const auto fileOperation =
+        SystemFunction<decltype(::SHFileOperationW)>(L"shell32.dll", "SHFileOperationW");
     if (fileOperation == nullptr) {
         return Ui::BinAnswer::Refused;
     }
@@ -279,7 +281,8 @@ Ui::BinAnswer RecycleThroughFileOperationStruct(const std::wstring& path) {
     // Wine's shell deletes for good, without a word, what its trash cannot take.
     if (before) {
         const std::optional<std::set<std::wstring>> after = WineTrashNames();
-        return after && after->size() > before->size() ? Ui::BinAnswer::Binned : Ui::BinAnswer::DeletedForGood;
+        return after && after->size() > before->size() ? Ui::BinAnswer::Binned
+                                                       : Ui::BinAnswer::DeletedForGood;
     }
     return Ui::BinAnswer::Binned;
 }
@@ -638,19 +641,21 @@ LeftoverEnd TidyOne(const std::wstring& folder, const std::wstring& otherFolder,
         return LeftoverEnd::Stays;
     }
     const Held held = parts && parts->held ? *parts->held : Held::NewVersion;
-    if (held == Held::Copy || LinkCount(path) > 1) {
-        return DeleteOwn(path) ? LeftoverEnd::Gone : LeftoverEnd::Stuck;
-    }
     if (held == Held::SetAside && !parts->destination.empty()) {
         const std::wstring here = JoinPath(folder, parts->destination);
         const std::wstring there = JoinPath(otherFolder, parts->destination);
-        if ((Exists(here) && SameBytes(path, here)) ||
-            (Exists(there) && SameBytes(path, there))) {
-            return DeleteOwn(path) ? LeftoverEnd::Gone : LeftoverEnd::Stuck; // its twin stands, or is in the bin
+        if ((Exists(here) && SameBytes(path, here)) || (Exists(there) && SameBytes(path, there))) {
+            return DeleteOwn(path) ? LeftoverEnd::Gone : LeftoverEnd::Stuck; // its twin stands
         }
+        // Set aside by a change that never finished: back to its name, the
+        // entry as it was before (the bin may hold a copy too).
         if (!Exists(here) && !Exists(there) && MoveFile(path, here)) {
-            return LeftoverEnd::Gone; // set aside by a change that never finished: back to its name
+            return LeftoverEnd::Gone;
         }
+    }
+    // A copy, or a second name of a file that stands elsewhere (in the bin).
+    if (held == Held::Copy || LinkCount(path) > 1) {
+        return DeleteOwn(path) ? LeftoverEnd::Gone : LeftoverEnd::Stuck;
     }
     ::SetFileAttributesW(Long(path).c_str(), FILE_ATTRIBUTE_NORMAL); // ours, though a copy kept a mark
     return RecycleFile(path) == Ui::BinAnswer::Binned ? LeftoverEnd::Binned : LeftoverEnd::Stuck;
@@ -668,7 +673,8 @@ void TidyFolder(const std::wstring& folder, const std::wstring& otherFolder, Tid
     for (const std::wstring& name : names) {
         const std::optional<TemporaryNameParts> parts = ParseTemporaryName(name);
         const std::wstring path = JoinPath(folder, name);
-        const std::wstring known = parts && !parts->destination.empty() ? parts->destination : QuotedTitle(path);
+        const std::wstring known =
+            parts && !parts->destination.empty() ? parts->destination : QuotedTitle(path);
         switch (TidyOne(folder, otherFolder, name)) {
         case LeftoverEnd::Binned:
             tidied.binned.push_back(known);

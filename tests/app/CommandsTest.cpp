@@ -60,7 +60,6 @@ TEST_F(CommandsTest, LeftPressOnlyPicksTheEntry) {
     EXPECT_EQ(form->grdXTRs().Row(), 1) << "start-up makes the first row current";
     form->grdXTRs().Row(2);
     form->grdXTRs_MouseDown(Form1::kLeftButton, POINT{1, 1});
-    EXPECT_EQ(CurrentIndex, 2);
     EXPECT_EQ(answers.popupCount, 0);
     EXPECT_TRUE(answers.messages.empty());
 }
@@ -232,7 +231,6 @@ TEST_F(CommandsTest, KeyboardReachesTheMenuAndDelete) {
     form->grdXTRs().Row(1);
     ::SendMessageW(form->Window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form->grdXTRs().Window()), -1);
     EXPECT_EQ(answers.popupCount, 1) << "the context-menu key opens the menu";
-    EXPECT_EQ(CurrentIndex, 1);
 
     answers.messageReplies = {IDNO};
     form->grdXTRs().Row(2);
@@ -306,7 +304,6 @@ TEST_F(CommandsTest, TypedLettersMakeTheRowWhoseDescriptionStartsWithThemCurrent
 
     // The row found acts as a clicked one: the context-menu key, Delete and Enter.
     ::SendMessageW(form->Window(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), -1);
-    EXPECT_EQ(CurrentIndex, zulu);
     ::SendMessageW(list, WM_KEYDOWN, VK_DELETE, 1);
     ASSERT_EQ(answers.messages.size(), 1u);
     EXPECT_EQ(answers.messages[0].text, L"Are you sure you want to delete zulu.xtr ?");

@@ -99,7 +99,7 @@ TEST_F(DropTest, AProgramDroppedAloneOpensTheEditorAsNewForIt) {
     Start();
     Drop({host / L"Addons\\Tracker.exe"});
     Form2& editor = Editor();
-    EXPECT_EQ(editor.TargetIndex(), -1) << "a new entry";
+    EXPECT_EQ(editor.CurrentIndex, -1) << "a new entry";
     EXPECT_EQ(ShownText(editor.txtTitle()), ReadProgramVersionString(L"FileDescription"));
     EXPECT_EQ(ShownText(editor.txtFilename()), L"Tracker.xtr");
     EXPECT_EQ(ShownText(editor.txtProgram()), L"Addons\\Tracker.exe");

@@ -222,7 +222,7 @@ TEST_F(Form2Test, EditAndOkWithoutChangesWritesNothing) {
     EXPECT_EQ(Chosen(Editor().cmbAutoStart()) + Chosen(Editor().cmbAutoShutdown()) +
                   Chosen(Editor().cmbActive()),
               L"YESNOYES");
-    EXPECT_EQ(OldRecord.title, L"Alpha");
+    EXPECT_EQ(Editor().OldRecord.title, L"Alpha");
     Click(Editor().cmdOK());
     EXPECT_FALSE(Editor().IsLoaded());
     EXPECT_EQ(ReadBytes(host / L"alpha.xtr"), kAlpha);

@@ -7,8 +7,6 @@ void ScratchWorldTest::SetUp() {
     HostFolder.clear();
     XtrTable.assign(1, XtrRecord{});
     XtrCount = 0;
-    CurrentIndex = 0;
-    OldRecord = XtrRecord{};
 }
 
 void ScratchWorldTest::TearDown() {
@@ -41,7 +39,7 @@ void MainWindowTest::Pick(std::wstring_view fileName, std::optional<bool> active
     ASSERT_GT(row, 0) << ToAnsi(fileName) << " is not listed";
     form->grdXTRs().Row(row);
     form->grdXTRs_MouseDown(Form1::kLeftButton, {0, 0});
-    ASSERT_EQ(CurrentIndex, row);
+    ASSERT_EQ(form->grdXTRs().Row(), row);
 }
 
 void MainWindowTest::OnEntry(std::wstring_view fileName, std::optional<bool> active,
