@@ -7,7 +7,8 @@
 #include "rules/resource.h"
 #include "system/VersionInfo.h"
 #include "toolkit/Ui.h"
-#include "xtr/GridFill.h"
+#include "rules/GridText.h"
+#include "rules/XtrFormat.h"
 #include "xtr/FileChange.h"
 
 #include <commctrl.h>
@@ -93,6 +94,8 @@ bool Form1::OnCreate(const FormLayout& layout, int dpi) {
     ::GetWindowRect(window_, &frame);
     designedSize_ = {frame.right - frame.left, frame.bottom - frame.top};
     grdXTRs_.MouseDown = [this](int button, POINT screenPoint) { grdXTRs_MouseDown(button, screenPoint); };
+    grdXTRs_.CellAt = [this](int row, int col) { return CellAt(row, col); };
+    form2_.Applied = [this](const CataloguePlace& place) { Rescan(place); };
     return Form_Load();
 }
 
@@ -152,13 +155,7 @@ bool Form1::Form_Load() {
                     L".",
                 AppTitle, MB_OK | MB_ICONINFORMATION);
         }
-        ShowCatalogueIn(
-            [] {
-                Form1* main = Instance();
-                return main != nullptr ? &main->grdXTRs_ : nullptr;
-            },
-            &Form1::DoEvents);
-        RescanAndRebuild(CataloguePlace{}); // the first row
+        Rescan(CataloguePlace{}); // the first row
     });
     return keepRunning;
 }
@@ -176,22 +173,6 @@ bool Form1::PreTranslateMessage(MSG& message) const {
     return root != nullptr && ::IsDialogMessageW(root, &message) != 0;
 }
 
-// One round of the message loop: whatever is pending (a repaint, a command the
-// user chose) runs now. An empty queue costs one PeekMessage.
-void Form1::DoEvents() {
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            ::PostQuitMessage(static_cast<int>(message.wParam)); // the main loop must still see it
-            return;
-        }
-        if (Instance() == nullptr || !Instance()->PreTranslateMessage(message)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageW(&message);
-        }
-    }
-}
-
 int Form1::RunMessageLoop() {
     MSG message;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
@@ -201,4 +182,98 @@ int Form1::RunMessageLoop() {
         }
     }
     return static_cast<int>(message.wParam);
+}
+
+namespace {
+// The system's small warning sign: shared, loaded once and never destroyed.
+HICON MissingProgramPicture() {
+    static const HICON picture =
+        static_cast<HICON>(::LoadImageW(nullptr, IDI_WARNING, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                        ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    return picture;
+}
+} // namespace
+
+// Grid row r shows entry r. A program not found is not told by colour alone:
+// a warning sign, and the path looked for under the pointer.
+GridCell Form1::CellAt(int row, int col) const {
+    const XtrRecord& entry = catalogue_.XtrTable[static_cast<size_t>(row)];
+    GridCell cell;
+    switch (col) {
+    case 0:
+        cell.text = entry.title;
+        return cell;
+    case 1:
+        cell.text = entry.fileName;
+        return cell;
+    case 2:
+    case 3:
+    case 5:
+        cell.text = BoolText(col == 2 ? entry.autoStart : col == 3 ? entry.autoStop : entry.active);
+        return cell;
+    default:
+        break;
+    }
+    cell.text = ProgramPathDisplayOf(entry);
+    cell.back = entry.programFound ? kProgramFoundColor : kProgramMissingColor;
+    if (!entry.programFound) {
+        cell.picture = MissingProgramPicture();
+        cell.toolTip =
+            kProgramNotFoundTip + entry.programAbsolute + (entry.serverSilent ? kServerSilentTip : L"");
+    }
+    return cell;
+}
+
+// The header row and a row per entry; with none, one cell as wide as the grid
+// says so. The tooltip of the whole grid, once set, stays for the run.
+void Form1::ShowCatalogue() {
+    if (catalogue_.XtrCount == 0) {
+        grdXTRs_.Show({{kNoXtrFilesText, GridColumn::kListWide}}, 0, -1);
+        return;
+    }
+    constexpr int kAsHeader = GridColumn::kHeaderWide;
+    const int twips[6] = {3000, 2000, kAsHeader, kAsHeader, 3000, kAsHeader};
+    std::vector<GridColumn> columns;
+    for (size_t col = 0; col < 6; ++col) {
+        columns.push_back({kGridHeaders[col], twips[col]});
+    }
+    grdXTRs_.Show(std::move(columns), catalogue_.XtrCount, 4); // a wider window shows more of the path
+    for (const XtrRecord& entry : catalogue_.XtrTable) {
+        if (&entry != &catalogue_.XtrTable.front() && !entry.programFound) {
+            grdXTRs_.ToolTipText(kInvalidPathTip);
+            break;
+        }
+    }
+}
+
+void Form1::Rescan(CataloguePlace place) {
+    const CataloguePlace now = CurrentPlace();
+    if (place.row == 0) {
+        place.row = now.row;
+    }
+    // The scan, not the grid, takes time (servers, many files): the busy pointer shows it.
+    ++rescans_;
+    const HCURSOR pointer = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    XtrCatalogue scanned = ScanXTR(ReadHostFolderSetting());
+    ::SetCursor(pointer);
+    Trap(L"Module1.BuildGrid", [&] {
+        catalogue_ = std::move(scanned);
+        ShowCatalogue();
+        const int last = catalogue_.XtrCount;
+        int row = place.fileName.empty() ? 0 : catalogue_.IndexOfFile(place.folder, place.fileName);
+        if (row < 1) {
+            row = std::clamp(place.row, std::min(1, last), last);
+        }
+        grdXTRs_.Row(row);
+    });
+    TellFilesLeftOut(window_, catalogue_);
+}
+
+CataloguePlace Form1::CurrentPlace() const {
+    const int row = grdXTRs_.Row();
+    if (row < 1 || row > catalogue_.XtrCount) {
+        return {L"", L"", row};
+    }
+    const XtrRecord& entry = catalogue_.XtrTable[static_cast<size_t>(row)];
+    return {entry.folder, entry.fileName, row};
 }

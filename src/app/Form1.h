@@ -3,6 +3,7 @@
 #include "editor/Form2.h"
 #include "toolkit/Form.h"
 #include "toolkit/Grid.h"
+#include "xtr/Catalogue.h"
 
 #include <shellapi.h>
 
@@ -41,8 +42,17 @@ class Form1 : public Form<Form1> {
 
     // Runs the message loop until the program ends; returns the exit code.
     int RunMessageLoop();
-    // One round of it, for work that lets the user act while it runs (the grid fill).
-    static void DoEvents();
+
+    // The catalogue shown, as the last scan found it: grid row r shows entry r.
+    const XtrCatalogue& Catalogue() const { return catalogue_; }
+    // Reads both folders again and shows them with the current row on place:
+    // what ends start-up, Refresh and every command that changes files. The
+    // grid shows the old rows until the new ones are complete, in one step.
+    void Rescan(CataloguePlace place);
+    // The place of the current row now: its entry's folder and file name, and the row.
+    CataloguePlace CurrentPlace() const;
+    // How many rescans this window has made: a command makes one, at its end.
+    std::uint32_t RescanCount() const { return rescans_; }
 
     // Commands, as the menus, the grid and the keyboard reach them.
     static constexpr int kLeftButton = 1;
@@ -67,6 +77,8 @@ class Form1 : public Form<Form1> {
   private:
     friend class Form<Form1>;
     std::int16_t CurrentRowIndex() const;
+    GridCell CellAt(int row, int col) const;
+    void ShowCatalogue();
     bool OnGridKeyboard(const NMHDR& header);
     void OnCurrentRow(void (Form1::*command)());
     void InvertActive(const wchar_t* label);
@@ -89,4 +101,6 @@ class Form1 : public Form<Form1> {
     UniqueMenu popupMenus_;
     HACCEL accelerators_ = nullptr;
     Form2 form2_;
+    XtrCatalogue catalogue_;
+    std::uint32_t rescans_ = 0;
 };

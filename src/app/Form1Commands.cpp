@@ -5,11 +5,9 @@
 #include "rules/AppInfo.h"
 #include "rules/ErrorTable.h"
 #include "rules/Trap.h"
-#include "rules/XtrTable.h"
 #include "rules/resource.h"
 #include "toolkit/Ui.h"
 #include "xtr/EntryChanges.h"
-#include "xtr/GridFill.h"
 
 #include <commctrl.h>
 
@@ -74,7 +72,7 @@ void Form1::grdXTRs_MouseDown(int button, POINT screenPoint) {
             return;
         }
         const bool onEntry = row != 0;
-        const bool active = onEntry && XtrEntry(row).active;
+        const bool active = onEntry && catalogue_.Entry(row).active;
         HMENU popup = Popup1();
         auto offer = [popup](UINT id, bool enabled) {
             ::EnableMenuItem(popup, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
@@ -152,14 +150,14 @@ std::int16_t Form1::CurrentRowIndex() const {
 void Form1::mnuPopup1View_Click() {
     Trap(L"Form1.mnuPopup1View_Click", [&] {
         const std::int16_t row = CurrentRowIndex();
-        form2_.Open(row, &XtrEntry(row), false);
+        form2_.Open(row, &catalogue_.Entry(row), false);
     });
 }
 
 void Form1::mnuPopup1Edit_Click() {
     Trap(L"Form1.mnuPopup1Edit_Click", [&] {
         const std::int16_t row = CurrentRowIndex();
-        form2_.Open(row, &XtrEntry(row), true);
+        form2_.Open(row, &catalogue_.Entry(row), true);
     });
 }
 
@@ -174,7 +172,7 @@ void Form1::mnuPopup1New_Click() {
 void Form1::mnuPopup1Delete_Click() {
     Trap(L"Form1.mnuPopup1Delete_Click", [&] {
         const std::int16_t row = CurrentRowIndex();
-        const XtrRecord chosen = XtrEntry(row);
+        const XtrRecord chosen = catalogue_.Entry(row);
         const std::wstring question = L"Are you sure you want to delete " + chosen.fileName + L" ?";
         if (Ui::ShowMessage(window_, question, AppTitle, MB_YESNO | MB_DEFBUTTON1) != IDYES) {
             return;
@@ -185,7 +183,7 @@ void Form1::mnuPopup1Delete_Click() {
         // Deleted, its row goes to the entry that takes its place; kept, it stays on it.
         const CataloguePlace place{chosen.folder, chosen.fileName, row};
         const ChangeEnd end = DeleteEntry(window_, chosen);
-        RescanAndRebuild(end == ChangeEnd::Done ? CataloguePlace{L"", L"", place.row} : place);
+        Rescan(end == ChangeEnd::Done ? CataloguePlace{L"", L"", place.row} : place);
     });
 }
 
@@ -194,7 +192,7 @@ void Form1::mnuPopup1Delete_Click() {
 void Form1::InvertActive(const wchar_t* label) {
     Trap(label, [&] {
         const std::int16_t row = CurrentRowIndex();
-        const XtrRecord chosen = XtrEntry(row);
+        const XtrRecord chosen = catalogue_.Entry(row);
         const bool inEditor = form2_.Holds(chosen);
         // A file of its name in the other folder would be replaced: an editor
         // open on that one closes first, asking before its changes go.
@@ -211,7 +209,7 @@ void Form1::InvertActive(const wchar_t* label) {
             form2_.FollowMove(!chosen.active);
         }
         // The user's place follows the entry into its new folder.
-        RescanAndRebuild(
+        Rescan(
             {end == ChangeEnd::Done ? CatalogueFolder(!chosen.active) : chosen.folder, chosen.fileName, row});
     });
 }
@@ -221,7 +219,10 @@ void Form1::mnuPopup1SetActive_Click() { InvertActive(L"Form1.mnuPopup1SetActive
 void Form1::mnuPopup1SetInactive_Click() { InvertActive(L"Form1.mnuPopup1SetInactive_Click"); }
 
 void Form1::mnuViewRefresh_Click() {
-    Trap(L"Form1.mnuViewRefresh_Click", [&] { RefreshCatalogue(window_); });
+    Trap(L"Form1.mnuViewRefresh_Click", [&] {
+        Rescan(CurrentPlace());
+        TellFolderGone(window_);
+    });
 }
 
 void Form1::mnuHelpCheckUpdates_Click() {

@@ -5,10 +5,8 @@
 #include "rules/HostPaths.h"
 #include "rules/Trap.h"
 #include "rules/XtrFormat.h"
-#include "rules/XtrTable.h"
 #include "system/VersionInfo.h"
 #include "xtr/EntryChanges.h"
-#include "xtr/GridFill.h"
 #include "xtr/XtrInstall.h"
 
 namespace {
@@ -81,9 +79,9 @@ void Form1::Form_DragDrop(HDROP drop) {
             }
             const DropOutcome outcome = InstallDroppedFiles(window_, paths);
             if (outcome.firstInstalled.empty()) {
-                RescanAndRebuild();
+                Rescan(CurrentPlace());
             } else {
-                RescanAndRebuild({HostFolder, outcome.firstInstalled, CurrentPlace().row});
+                Rescan({HostFolder, outcome.firstInstalled, CurrentPlace().row});
             }
             TellNotInstalled(window_, outcome);
         }

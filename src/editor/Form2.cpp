@@ -9,8 +9,7 @@
 #include "system/Win32.h"
 #include "toolkit/Ui.h"
 #include "xtr/EntryChanges.h"
-#include "xtr/GridFill.h"
-#include "xtr/ProgramPaths.h"
+#include "xtr/Catalogue.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -232,7 +231,7 @@ void Form2::Form_Load() {
             ComboBox_SetCurSel(cmbActive(), entry.active ? 0 : 1);
             title_.Show(txtTitle(), entry.title);
             SetText(txtFilename(), entry.fileName);
-            program_.Show(txtProgram(), ProgramPathForFile(entry, ReadHostFolderSetting()));
+            program_.Show(txtProgram(), ProgramPathForFileOf(ProgramPathOf(entry), ReadHostFolderSetting()));
         }
         loaded_ = BoxesNow();
     });
@@ -279,17 +278,16 @@ void Form2::cmdOK_Click() {
         // A save that failed was told; the typing stays in the open dialog, to be mended.
         // The user's place goes to the saved entry, where it now is; after a
         // failure, back to the entry the editor was opened on.
-        const bool creating = CurrentIndex == -1;
-        CataloguePlace place = CurrentPlace();
+        CataloguePlace place{L"", L"", 0};
         if (end == ChangeEnd::Done) {
-            place.folder = CatalogueFolder(edited.active);
-            place.fileName = edited.fileName;
+            place = {CatalogueFolder(edited.active), edited.fileName, 0};
             ::DestroyWindow(window_);
-        } else if (!creating) {
-            place.folder = OldRecord.folder;
-            place.fileName = OldRecord.fileName;
+        } else if (CurrentIndex != -1) {
+            place = {OldRecord.folder, OldRecord.fileName, 0};
         }
-        RescanAndRebuild(place);
+        if (Applied) {
+            Applied(place);
+        }
     });
 }
 

@@ -4,8 +4,10 @@
 #include "rules/Trap.h"
 #include "rules/XtrRecord.h"
 #include "toolkit/Form.h"
+#include "xtr/Catalogue.h"
 
 #include <array>
+#include <functional>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -74,6 +76,11 @@ class Form2 : public Form<Form2> {
     // main window's presses do not move them: OK applies to this entry.
     std::int16_t CurrentIndex = -1;
     XtrRecord OldRecord;
+
+    // Told once OK has changed files, or failed to: the main window rescans,
+    // the user's place on the entry saved (or, after a failure, the one loaded;
+    // row 0: the current row).
+    std::function<void(const CataloguePlace&)> Applied;
 
     // Fills the boxes from OldRecord, or blank ones for a new entry.
     void Form_Load();

@@ -19,5 +19,8 @@ inline constexpr wchar_t kServerSilentTip[] = L" (the server did not answer)";
 inline constexpr std::uint32_t kProgramFoundColor = 0x0000FF00;   // pure green, 65280
 inline constexpr std::uint32_t kProgramMissingColor = 0x000000FF; // pure red, 255
 
-// "<UIView-Dir>" stands for the UI-View32 folder in front of a path without drive.
-std::wstring ProgramPathDisplayOf(const XtrRecord& entry);
+// "<UIView-Dir>" stands for the UI-View32 folder in front of a path without
+// drive, with no separator of its own: programDir keeps its leading "\" when it had one.
+inline std::wstring ProgramPathDisplayOf(const XtrRecord& entry) {
+    return JoinProgramPath(L"<UIView-Dir>", ProgramPathOf(entry));
+}

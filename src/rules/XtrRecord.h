@@ -14,9 +14,10 @@ struct XtrRecord {
     std::wstring programDrive; // "C:" or empty
     std::wstring programDir;   // between drive and file name, no trailing "\"; may begin with "\"
     std::wstring programFile;
-    bool programFound = false; // set by the scan, never stored in the file
-    bool serverSilent = false; // the program's server did not answer the scan in time; never stored
-    bool active = false;       // the file lives in HostFolder; the folder alone records it
+    std::wstring programAbsolute; // the path the scan looked for; never stored in the file
+    bool programFound = false;    // set by the scan, never stored in the file
+    bool serverSilent = false;    // the program's server did not answer the scan in time; never stored
+    bool active = false;          // the file lives in HostFolder; the folder alone records it
 
     // What the scan read of the file (see ReadXTR), so that a save can tell
     // whether another program has changed it since; unreadable when the scan

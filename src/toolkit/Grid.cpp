@@ -11,11 +11,7 @@
 #include <utility>
 
 namespace {
-// A new column's width, in twips, until it is set.
-constexpr int kDefaultColWidth = 960;
 constexpr COLORREF kGridWhite = RGB(255, 255, 255);
-
-int PixelsToTwips(int pixels, int dpi) { return ::MulDiv(pixels, 1440, dpi); }
 
 // The tooltip's tools are the list and its header, each known by its window,
 // both registered with the grid's parent: message is TTM_ADDTOOLW for a new
@@ -60,10 +56,6 @@ bool Grid::Create(HWND parent, int id, const RECT& placement, HFONT font) {
     listProc_ = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(list_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Grid::ListProc)));
     header_ = ListView_GetHeader(list_);
-    for (int col = 0; col < cols_; ++col) {
-        InsertListColumn(col);
-    }
-    UpdateItemCount();
 
     // One tooltip for the whole grid: the list and its header are its two tools.
     tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
@@ -107,12 +99,6 @@ LRESULT CALLBACK Grid::ListProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return TRUE;
         }
         break;
-    case WM_SETCURSOR:
-        if (grid->busy_ && LOWORD(lParam) == HTCLIENT) {
-            ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-            return TRUE;
-        }
-        break;
     case WM_NCDESTROY:
         ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc));
         // The tooltip belongs to the same parent and goes with it.
@@ -133,57 +119,45 @@ void Grid::RelayToToolTip(const MSG& message) const {
     }
 }
 
-Grid::Cell& Grid::At(int row, int col) {
-    if (row < 0 || row >= Rows() || col < 0 || col >= cols_) {
-        Raise(Err::SubscriptOutOfRange);
-    }
-    return cells_[static_cast<size_t>(row)][static_cast<size_t>(col)];
+GridCell Grid::Cell(int row, int col) const {
+    return CellAt && row >= 1 && row <= rows_ && col >= 0 && col < Cols() ? CellAt(row, col) : GridCell{};
 }
 
-const Grid::Cell& Grid::At(int row, int col) const { return const_cast<Grid*>(this)->At(row, col); }
-
-void Grid::Clear() {
-    for (std::vector<Cell>& row : cells_) {
-        std::fill(row.begin(), row.end(), Cell{});
+// The list draws nothing while it changes, and asks for its cells afresh once shown.
+void Grid::Show(std::vector<GridColumn> columns, int rows, int stretchCol) {
+    ::SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+    while (Cols() > static_cast<int>(columns.size())) {
+        columns_.pop_back();
+        ListView_DeleteColumn(list_, Cols());
     }
-    for (int col = 0; col < cols_; ++col) {
-        ShowHeaderText(col);
-    }
-    if (list_ != nullptr && visible_) {
-        ::InvalidateRect(list_, nullptr, TRUE);
-    }
-}
-
-void Grid::Rows(int count) {
-    if (count < 1) {
-        Raise(Err::InvalidCall); // the header row stays
-    }
-    cells_.resize(static_cast<size_t>(count), std::vector<Cell>(static_cast<size_t>(cols_)));
-    row_ = std::min(row_, count - 1);
-    UpdateItemCount();
-}
-
-void Grid::Cols(int count) {
-    if (count < 1) {
-        Raise(Err::InvalidCall);
-    }
-    for (std::vector<Cell>& row : cells_) {
-        row.resize(static_cast<size_t>(count));
-    }
-    widths_.resize(static_cast<size_t>(count), -1);
-    while (cols_ < count) {
-        InsertListColumn(cols_++);
-    }
-    while (cols_ > count) {
-        --cols_;
-        if (list_ != nullptr) {
-            ListView_DeleteColumn(list_, cols_);
+    for (int col = 0; col < static_cast<int>(columns.size()); ++col) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_SUBITEM;
+        column.pszText = const_cast<wchar_t*>(columns[static_cast<size_t>(col)].header.c_str());
+        column.iSubItem = col;
+        if (col < Cols()) {
+            ListView_SetColumn(list_, col, &column);
+        } else {
+            ListView_InsertColumn(list_, col, &column);
         }
     }
+    columns_ = std::move(columns);
+    stretchCol_ = stretchCol;
+    rows_ = rows;
+    row_ = std::min(row_, rows_);
+    ListView_SetItemCountEx(list_, rows_, LVSICF_NOSCROLL);
+    for (int col = 0; col < Cols(); ++col) {
+        ShowColWidth(col);
+    }
+    ShowCurrentRow();
+    ::SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(list_, nullptr, TRUE);
+    ShowListToolText(); // the cells under a resting pointer may have changed
+    DescribeRows();
 }
 
 void Grid::Row(int row) {
-    if (row < 0 || row >= Rows()) {
+    if (row < 0 || row > rows_) {
         Raise(Err::SubscriptOutOfRange);
     }
     row_ = row;
@@ -193,68 +167,24 @@ void Grid::Row(int row) {
     }
 }
 
-const std::wstring& Grid::Text(int row, int col) const { return At(row, col).text; }
-
-void Grid::Text(int row, int col, std::wstring_view text) {
-    At(row, col).text.assign(text);
-    if (row == 0) {
-        ShowHeaderText(col);
-    } else {
-        CellChanged(row);
-    }
-}
-
-void Grid::CellBackColor(int row, int col, COLORREF color) {
-    At(row, col).back = color;
-    CellChanged(row);
-}
-
-void Grid::CellPicture(int row, int col, HICON picture) {
-    At(row, col).picture = picture;
-    CellChanged(row);
-}
-
-void Grid::CellToolTipText(int row, int col, std::wstring_view text) {
-    At(row, col).toolTip.assign(text);
-    if (visible_) {
-        ShowListToolText();
-        DescribeRow(row);
-    }
-}
-
-// A hidden grid is redrawn once, when it shows again.
-void Grid::CellChanged(int row) {
-    if (list_ != nullptr && visible_ && row > 0) {
-        ListView_RedrawItems(list_, row - 1, row - 1);
-    }
-}
-
-void Grid::ColWidth(int col, int twips) {
-    if (col < 0 || col >= cols_) {
-        Raise(Err::SubscriptOutOfRange);
-    }
-    if (twips < 0) {
-        Raise(Err::InvalidCall);
-    }
-    widths_[static_cast<size_t>(col)] = twips;
-    ShowColWidth(col);
-}
-
-void Grid::StretchCol(int col) {
-    const int previous = std::exchange(stretchCol_, col);
-    ShowColWidth(previous);
-    ShowColWidth(col);
-}
-
 // A column is as wide as it was set; the stretching one takes what the grid
 // has gained besides. A grid squeezed below its designed size (a small
 // screen) keeps every width.
 void Grid::ShowColWidth(int col) {
-    if (list_ == nullptr || col < 0 || col >= cols_ || widths_[static_cast<size_t>(col)] < 0) {
+    if (list_ == nullptr || col < 0 || col >= Cols()) {
         return;
     }
-    const int gained = col == stretchCol_ ? std::max(0, PixelWidth() - designedWidth_) : 0;
-    ListView_SetColumnWidth(list_, col, TwipsToPixels(widths_[static_cast<size_t>(col)], dpi_) + gained);
+    const GridColumn& column = columns_[static_cast<size_t>(col)];
+    int width = column.twips == GridColumn::kHeaderWide ? HeaderWidth(column.header, font_)
+                                                        : TwipsToPixels(column.twips, dpi_);
+    if (column.twips == GridColumn::kListWide) {
+        RECT client{};
+        ::GetClientRect(list_, &client);
+        width = client.right; // not a pixel more: no scroll bar that scrolls nothing
+    } else if (col == stretchCol_) {
+        width += std::max(0, PixelWidth() - designedWidth_);
+    }
+    ListView_SetColumnWidth(list_, col, width);
     ShowListToolText(); // a cell under the pointer may be whole now, or cut
 }
 
@@ -262,8 +192,6 @@ int Grid::HeaderWidth(std::wstring_view text, HFONT font) {
     const RECT rect = MeasuredText(text, font, DT_SINGLELINE | DT_NOPREFIX);
     return rect.right - rect.left + 2 * 3 * ::GetSystemMetrics(SM_CXEDGE);
 }
-
-int Grid::DesignedWidth() const { return PixelsToTwips(designedWidth_, dpi_); }
 
 int Grid::PixelWidth() const {
     RECT rect{};
@@ -273,36 +201,7 @@ int Grid::PixelWidth() const {
     return rect.right - rect.left;
 }
 
-void Grid::Visible(bool visible) {
-    if (list_ == nullptr || visible == visible_) {
-        visible_ = visible;
-        return;
-    }
-    visible_ = visible;
-    if (!visible) {
-        keyboardWasHere_ = ::GetFocus() == list_;
-        ::ShowWindow(list_, SW_HIDE);
-        return;
-    }
-    ::ShowWindow(list_, SW_SHOWNA);
-    ShowCurrentRow();
-    ShowListToolText(); // the cells under a resting pointer may have changed
-    DescribeRows();
-    ::InvalidateRect(list_, nullptr, TRUE);
-    // Hiding the list sent the keyboard to its window, or (when the system
-    // would not give it there) nowhere: it comes back while the window is the active one.
-    const HWND focus = ::GetFocus();
-    const HWND parent = ::GetParent(list_);
-    if (keyboardWasHere_ && (focus == nullptr || focus == parent) &&
-        ::GetActiveWindow() == ::GetAncestor(list_, GA_ROOT)) {
-        ::SetFocus(list_);
-    }
-}
-
 void Grid::ToolTipText(std::wstring_view text) {
-    if (text == toolTipText_) {
-        return; // set once per red row during a fill: keep that cheap
-    }
     toolTipText_.assign(text);
     if (tooltip_ == nullptr || list_ == nullptr) {
         return;
@@ -313,25 +212,17 @@ void Grid::ToolTipText(std::wstring_view text) {
 }
 
 // The list draws a cell's text between margins of about six pixels and ends a
-// text too long for them with an ellipsis.
-bool Grid::IsCut(int row, int col) const {
-    const std::wstring& text = At(row, col).text;
-    if (list_ == nullptr || text.empty()) {
-        return false;
+// text too long for them with an ellipsis: the tip then shows it whole.
+std::wstring Grid::ListToolText() const {
+    GridCell cell = Cell(hoverRow_, hoverCol_);
+    if (!cell.toolTip.empty()) {
+        return cell.toolTip;
     }
-    const int room = ListView_GetColumnWidth(list_, col) - 2 * ::MulDiv(6, dpi_, 96);
-    return ListView_GetStringWidth(list_, text.c_str()) > room;
-}
-
-const std::wstring& Grid::ListToolText() const {
-    if (hoverRow_ > 0 && hoverRow_ < Rows() && hoverCol_ >= 0 && hoverCol_ < cols_) {
-        const Cell& cell = At(hoverRow_, hoverCol_);
-        if (!cell.toolTip.empty()) {
-            return cell.toolTip;
-        }
-        if (IsCut(hoverRow_, hoverCol_)) {
-            return cell.text;
-        }
+    const int room = list_ != nullptr && hoverCol_ >= 0 && hoverCol_ < Cols()
+                         ? ListView_GetColumnWidth(list_, hoverCol_) - 2 * ::MulDiv(6, dpi_, 96)
+                         : 0;
+    if (!cell.text.empty() && ListView_GetStringWidth(list_, cell.text.c_str()) > room) {
+        return cell.text;
     }
     return toolTipText_;
 }
@@ -353,33 +244,22 @@ void Grid::ShowListToolText() {
 // Told once the rows are on show, and only where a description changed: a
 // grid without any never loads what the telling needs.
 void Grid::DescribeRows() {
-    const int items = Rows() - 1;
-    for (int item = 0; item < std::max(items, static_cast<int>(described_.size())); ++item) {
-        DescribeRow(item + 1);
-    }
-    described_.resize(static_cast<size_t>(items));
-}
-
-void Grid::DescribeRow(int row) {
-    if (list_ == nullptr || row == 0) {
-        return;
-    }
-    std::wstring description;
-    if (row < Rows()) {
-        for (const Cell& cell : cells_[static_cast<size_t>(row)]) {
-            if (!cell.toolTip.empty()) {
-                description += (description.empty() ? L"" : L"; ") + cell.toolTip;
+    const size_t items = static_cast<size_t>(rows_);
+    described_.resize(std::max(items, described_.size()));
+    for (size_t item = 0; item < described_.size(); ++item) {
+        std::wstring description;
+        for (int col = 0; col < Cols() && item < items; ++col) {
+            const std::wstring tip = Cell(static_cast<int>(item) + 1, col).toolTip;
+            if (!tip.empty()) {
+                description += (description.empty() ? L"" : L"; ") + tip;
             }
         }
+        if (description != described_[item]) {
+            Ui::DescribeAccessibleItem(list_, static_cast<long>(item) + 1, description);
+            described_[item] = std::move(description);
+        }
     }
-    const auto item = static_cast<size_t>(row - 1);
-    if (item >= described_.size()) {
-        described_.resize(item + 1);
-    }
-    if (description != described_[item]) {
-        Ui::DescribeAccessibleItem(list_, static_cast<long>(item) + 1, description);
-        described_[item] = std::move(description);
-    }
+    described_.resize(items);
 }
 
 void Grid::OnMouseMove(POINT clientPoint) {
@@ -390,34 +270,6 @@ void Grid::OnMouseMove(POINT clientPoint) {
     hoverRow_ = onCell ? item + 1 : -1;
     hoverCol_ = onCell ? hit.iSubItem : -1;
     ShowListToolText();
-}
-
-void Grid::InsertListColumn(int col) {
-    if (list_ == nullptr) {
-        return;
-    }
-    LVCOLUMNW column{};
-    column.mask = LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.cx = TwipsToPixels(kDefaultColWidth, dpi_);
-    column.pszText = const_cast<wchar_t*>(L"");
-    column.iSubItem = col;
-    ListView_InsertColumn(list_, col, &column);
-    ShowHeaderText(col);
-}
-
-void Grid::ShowHeaderText(int col) {
-    if (list_ == nullptr) {
-        return;
-    }
-    LVCOLUMNW column{};
-    column.mask = LVCF_TEXT;
-    const std::wstring& text = cells_[0][static_cast<size_t>(col)].text;
-    column.pszText = const_cast<wchar_t*>(text.c_str());
-    if (widths_[static_cast<size_t>(col)] < 0 && !text.empty()) {
-        column.mask |= LVCF_WIDTH;
-        column.cx = HeaderWidth(text, font_);
-    }
-    ListView_SetColumn(list_, col, &column);
 }
 
 void Grid::ShowCurrentRow() {
@@ -442,12 +294,6 @@ void Grid::ShowCurrentRow() {
     showingRow_ = false;
 }
 
-void Grid::UpdateItemCount() {
-    if (list_ != nullptr) {
-        ListView_SetItemCountEx(list_, Rows() - 1, LVSICF_NOSCROLL);
-    }
-}
-
 LRESULT Grid::OnCustomDraw(NMLVCUSTOMDRAW& draw) const {
     switch (draw.nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
@@ -461,20 +307,18 @@ LRESULT Grid::OnCustomDraw(NMLVCUSTOMDRAW& draw) const {
         const bool selected =
             ListView_GetItemState(list_, static_cast<int>(draw.nmcd.dwItemSpec), LVIS_SELECTED) != 0;
         draw.nmcd.uItemState &= ~(CDIS_SELECTED | CDIS_FOCUS);
-        const Cell* cell = row < Rows() && draw.iSubItem >= 0 && draw.iSubItem < cols_
-                               ? &cells_[static_cast<size_t>(row)][static_cast<size_t>(draw.iSubItem)]
-                               : nullptr;
-        const bool ownColor = cell != nullptr && cell->back != 0;
+        const GridCell cell = Cell(row, draw.iSubItem);
+        const bool ownColor = cell.back != 0;
         if (selected && !ownColor) {
             const bool focused = ::GetFocus() == list_;
             draw.clrTextBk = ::GetSysColor(focused ? COLOR_HIGHLIGHT : COLOR_BTNFACE);
             draw.clrText = ::GetSysColor(focused ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
         } else {
-            draw.clrTextBk = ownColor ? cell->back : kGridWhite;
+            draw.clrTextBk = ownColor ? cell.back : kGridWhite;
             draw.clrText = ::GetSysColor(COLOR_WINDOWTEXT);
         }
-        if (cell != nullptr && cell->picture != nullptr) {
-            DrawPictureCell(draw, *cell);
+        if (cell.picture != nullptr) {
+            DrawPictureCell(draw, cell);
             return CDRF_SKIPDEFAULT;
         }
         return CDRF_NEWFONT;
@@ -487,7 +331,7 @@ LRESULT Grid::OnCustomDraw(NMLVCUSTOMDRAW& draw) const {
 // The ListView draws no picture in a cell but the first, so a cell with one is
 // drawn here whole: its background, the picture at its left scaled to the row's
 // height (which follows the font, and so the screen's DPI), then its text.
-void Grid::DrawPictureCell(const NMLVCUSTOMDRAW& draw, const Cell& cell) const {
+void Grid::DrawPictureCell(const NMLVCUSTOMDRAW& draw, const GridCell& cell) const {
     const int item = static_cast<int>(draw.nmcd.dwItemSpec);
     RECT bounds{};
     if (!ListView_GetSubItemRect(list_, item, draw.iSubItem, draw.iSubItem == 0 ? LVIR_LABEL : LVIR_BOUNDS,
@@ -527,7 +371,7 @@ POINT Grid::MessagePoint() const {
 }
 
 void Grid::OnPress(int button, int item, POINT clientPoint) {
-    if (item >= 0 && item + 1 < Rows()) {
+    if (item >= 0 && item < rows_) {
         row_ = item + 1;
         ShowCurrentRow();
     }
@@ -545,7 +389,7 @@ void Grid::OnPress(int button, int item, POINT clientPoint) {
 // again (the list then asks for "b", "bb", "bbb"), moves on to the next row
 // starting with it. The list makes the row found current and scrolls to it.
 int Grid::FindTypedItem(const NMLVFINDITEMW& find) const {
-    const int count = Rows() - 1;
+    const int count = rows_;
     if (find.lvfi.psz == nullptr || find.lvfi.psz[0] == L'\0' || count <= 0) {
         return -1;
     }
@@ -564,7 +408,7 @@ int Grid::FindTypedItem(const NMLVFINDITEMW& find) const {
     const int start = oneLetter ? current + 1 : std::max(current, 0);
     for (int step = 0; step < count; ++step) {
         const int item = (start + step) % count;
-        if (startsWith(cells_[static_cast<size_t>(item + 1)][0].text, typed)) {
+        if (startsWith(Cell(item + 1, 0).text, typed)) {
             return item;
         }
     }
@@ -580,13 +424,7 @@ bool Grid::OnNotify(NMHDR& header, LRESULT& result) {
     case LVN_GETDISPINFOW: {
         LVITEMW& item = reinterpret_cast<NMLVDISPINFOW&>(header).item;
         if ((item.mask & LVIF_TEXT) != 0 && item.pszText != nullptr && item.cchTextMax > 0) {
-            const int row = item.iItem + 1;
-            const bool inside = row >= 1 && row < Rows() && item.iSubItem >= 0 && item.iSubItem < cols_;
-            ::lstrcpynW(
-                item.pszText,
-                inside ? cells_[static_cast<size_t>(row)][static_cast<size_t>(item.iSubItem)].text.c_str()
-                       : L"",
-                item.cchTextMax);
+            ::lstrcpynW(item.pszText, Cell(item.iItem + 1, item.iSubItem).text.c_str(), item.cchTextMax);
         }
         return true;
     }
@@ -599,7 +437,7 @@ bool Grid::OnNotify(NMHDR& header, LRESULT& result) {
     case LVN_ITEMCHANGED: {
         const NMLISTVIEW& change = reinterpret_cast<NMLISTVIEW&>(header);
         const bool focused = (change.uNewState & LVIS_FOCUSED) != 0 && (change.uOldState & LVIS_FOCUSED) == 0;
-        if (!showingRow_ && focused && change.iItem >= 0 && change.iItem + 1 < Rows()) {
+        if (!showingRow_ && focused && change.iItem >= 0 && change.iItem < rows_) {
             row_ = change.iItem + 1; // the keyboard moved the current row
         }
         return true;

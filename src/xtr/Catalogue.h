@@ -1,29 +1,53 @@
 #pragma once
-// The catalogue scan: XtrTable rebuilt from both folders.
+// The catalogue: every XTR file of the UI-View32 folder and of SavedXTR, as
+// one scan found them. It is a value: the main window owns the one it shows
+// and hands its entries to the commands and the editor; a scan makes a new one.
+#include "rules/XtrRecord.h"
 
 #include <windows.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
+#include <string_view>
+#include <vector>
+
+// The table is indexed by a signed 16-bit number: one entry more is an overflow.
+inline constexpr std::size_t kMaxXtrEntries = std::numeric_limits<std::int16_t>::max();
+
+struct XtrCatalogue {
+    // Element 0 is a blank record; the entries are 1 to XtrCount, active files
+    // first, each in the order its folder's listing gave it.
+    std::vector<XtrRecord> XtrTable = std::vector<XtrRecord>(1);
+    std::int16_t XtrCount = 0;
+    // How many XTR files the scan found in both folders, listed or not.
+    std::size_t filesFound = 0;
+
+    // The entry at index; raises "Subscript out of range" outside the table.
+    const XtrRecord& Entry(int index) const;
+    // The index of the entry whose file is folder\fileName (letter case
+    // aside), or 0 when no such file is listed.
+    std::int16_t IndexOfFile(const std::wstring& folder, const std::wstring& fileName) const;
+};
 
 // Lists HostFolder (active files first) and SavedXTR, reads every XTR file and
-// tests whether each entry's application exists. Reports its own failures.
-// The table holds at most 32,767 entries: files beyond that are left out
+// tests whether each entry's application exists; setting is UI-View32's folder
+// setting as stored, read once by the caller, against which every program path
+// is taken (the entry keeps the absolute path it looked for). Reports its own
+// failures. At most maxEntries are listed: files beyond that are left out
 // (reported once), and every entry listed is still tested.
-void ScanXTR();
+XtrCatalogue ScanXTR(std::wstring_view setting, std::size_t maxEntries = kMaxXtrEntries);
 
-// The scan with room for at most maxEntries entries.
-void ScanCatalogue(std::size_t maxEntries);
+// When the scan left files out, one message says how many of how many are listed.
+void TellFilesLeftOut(HWND owner, const XtrCatalogue& catalogue);
 
-// How many XTR files the last scan found in both folders, listed or not.
-std::size_t XtrFilesFound();
-
-// When the last scan left files out, one message says how many of how many
-// are listed.
-void TellFilesLeftOut(HWND owner);
-
-// The index of the entry whose file is folder\fileName (letter case aside),
-// or 0 when the table lists no such file. An index is only good until the next
-// scan; the file is what a command was chosen for.
-std::int16_t IndexOfFile(const std::wstring& folder, const std::wstring& fileName);
+// Where the user's place is to be after a rescan: the entry of the file
+// folder\fileName (letter case aside) while it is listed; else the data row
+// `row`, clamped to the list (so after a delete the next entry takes the
+// place, or the one before at the end); row 0 is the row current now.
+struct CataloguePlace {
+    std::wstring folder;
+    std::wstring fileName;
+    int row = 1;
+};

@@ -9,7 +9,6 @@
 #include "toolkit/Ui.h"
 #include "xtr/FileOps.h"
 #include "xtr/FileChange.h"
-#include "xtr/GridFill.h"
 #include "xtr/XtrFile.h"
 #include "xtr/XtrInstall.h"
 
@@ -473,10 +472,7 @@ void TellNotInstalled(HWND owner, const DropOutcome& outcome) {
     }
 }
 
-void RefreshCatalogue(HWND owner) {
-    RescanAndRebuild();
-    // A folder that is gone lists nothing, which is no failure to the scan; to
-    // the user who asked for the list it is.
+void TellFolderGone(HWND owner) {
     if (const std::optional<NoFolder> problem = WhyNoFolderAt(HostFolder)) {
         Ui::ShowMessage(
             owner, L"Quillon cannot read the UI-View32 folder " + HostFolder + L": " + problem->reason + L".",

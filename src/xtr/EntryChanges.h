@@ -7,7 +7,7 @@
 // as the owner of the questions and of the message that tells why a change
 // failed; both go through Ui::ShowMessage. Each operation is told the entry
 // it acts on and says how it ended; none rescans: the command that called it
-// rescans once, at its end (Refresh is that rescan).
+// rescans once, at its end.
 //
 // Nothing the user did not ask for is lost: a file of someone else's is
 // replaced only after the user said Yes to a question naming it, and then
@@ -51,5 +51,6 @@ DropOutcome InstallDroppedFiles(HWND owner, const std::vector<std::wstring>& pat
 // One message names every file that was skipped or could not be installed, and why.
 void TellNotInstalled(HWND owner, const DropOutcome& outcome);
 
-// Refresh: both folders read again. A UI-View32 folder that is gone is told.
-void RefreshCatalogue(HWND owner);
+// After Refresh: a UI-View32 folder that is gone lists nothing, which is no
+// failure to the scan; to the user who asked for the list it is, and is told.
+void TellFolderGone(HWND owner);

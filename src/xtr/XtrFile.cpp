@@ -7,7 +7,6 @@
 #include "rules/XtrFormat.h"
 #include "rules/XtrNames.h"
 #include "system/Win32.h"
-#include "xtr/ProgramPaths.h"
 
 #include <algorithm>
 #include <vector>
@@ -221,7 +220,7 @@ TrapResult ContentChanged(const XtrRecord& entry, std::wstring_view setting, Fil
         if (!line(0) || FromAnsi(*line(0)) != entry.title) {
             fresh[0] = ToAnsi(AsOneLine(entry.title));
         }
-        const std::wstring programPath = ProgramPathForFile(entry, setting);
+        const std::wstring programPath = ProgramPathForFileOf(ProgramPathOf(entry), setting);
         const bool shortened = programPath != JoinProgramPath(L"", ProgramPathOf(entry));
         if (!line(1) || shortened || !ReadsAsTheEntrysPath(*line(1), entry)) {
             fresh[1] = ToAnsi(XtrProgramLine(programPath));

@@ -83,7 +83,7 @@ TEST_F(CommandsTest, DeleteAsksAndNoLeavesEverything) {
     RightPress(1, IDM_POPUP1_DELETE);
     EXPECT_EQ(answers.messages.at(2).text, L"Do you want to drop your changes to MyApp.xtr?");
     EXPECT_TRUE(Editor().IsLoaded() && FileExists(host / L"MyApp.xtr"));
-    EXPECT_EQ(XtrCount, 1);
+    EXPECT_EQ(Catalogue().XtrCount, 1);
     EXPECT_EQ(form->grdXTRs().Rows(), 2);
 }
 
@@ -97,8 +97,8 @@ TEST_F(CommandsTest, DeletingAnActiveEntryLeavesTheSameNameInSavedXtr) {
     EXPECT_FALSE(Editor().IsLoaded());
     EXPECT_FALSE(FileExists(host / L"a.xtr"));
     EXPECT_EQ(ReadBytes(InSaved(L"a.xtr")), kInactive);
-    ASSERT_EQ(XtrCount, 1);
-    EXPECT_FALSE(XtrTable[1].active);
+    ASSERT_EQ(Catalogue().XtrCount, 1);
+    EXPECT_FALSE(Catalogue().XtrTable[1].active);
     EXPECT_EQ(form->grdXTRs().Rows(), 2);
 }
 
@@ -138,7 +138,7 @@ TEST_F(CommandsTest, SetActiveOnAVanishedFileJustRescans) {
     RightPress(IndexOf(L"b.xtr", false), IDM_POPUP1_SETACTIVE);
     EXPECT_TRUE(answers.messages.empty());
     EXPECT_FALSE(FileExists(host / L"b.xtr"));
-    EXPECT_EQ(XtrCount, 1);
+    EXPECT_EQ(Catalogue().XtrCount, 1);
     EXPECT_EQ(form->grdXTRs().Rows(), 2);
     EXPECT_FALSE(FileExists(log.Path())) << "a missing source is no error";
 }
@@ -155,8 +155,8 @@ TEST_F(CommandsTest, SetInactiveMovesTheBytesOverASameNamedFile) {
     EXPECT_EQ(answers.messages[0].flags, static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2));
     EXPECT_FALSE(FileExists(host / L"a.xtr"));
     EXPECT_EQ(ReadBytes(InSaved(L"a.xtr")), bytes) << "moved byte for byte, over the older file";
-    ASSERT_EQ(XtrCount, 1);
-    EXPECT_FALSE(XtrTable[1].active);
+    ASSERT_EQ(Catalogue().XtrCount, 1);
+    EXPECT_FALSE(Catalogue().XtrTable[1].active);
     EXPECT_EQ(form->grdXTRs().Row(), 1);
 }
 
@@ -200,18 +200,18 @@ TEST_F(CommandsTest, AReadOnlyFileMovesIntoOneFolderOnly) {
     RightPress(1, IDM_POPUP1_SETINACTIVE);
     EXPECT_FALSE(FileExists(log.Path()));
     form->OnCommand(IDM_VIEW_REFRESH);
-    EXPECT_EQ(XtrCount, 1);
+    EXPECT_EQ(Catalogue().XtrCount, 1);
     EXPECT_EQ(IndexOf(L"a.xtr", true), 0);
     EXPECT_EQ(ReadBytes(InSaved(L"a.xtr")), kActive);
 }
 
 TEST_F(CommandsTest, RefreshShowsFilesAddedOutside) {
     Start();
-    EXPECT_EQ(XtrCount, 0);
+    EXPECT_EQ(Catalogue().XtrCount, 0);
     WriteBytes(host / L"new.xtr", kActive);
     WriteBytes(InSaved(L"old.xtr"), kInactive);
     form->OnCommand(IDM_VIEW_REFRESH);
-    EXPECT_EQ(XtrCount, 2);
+    EXPECT_EQ(Catalogue().XtrCount, 2);
     EXPECT_EQ(form->grdXTRs().Rows(), 3);
 }
 
@@ -336,7 +336,7 @@ TEST_F(CommandsTest, TheCurrentRowFollowsTheEntryOfEachCommand) {
     Start();
     const Grid& grid = form->grdXTRs();
     auto current = [&] {
-        const XtrRecord& entry = XtrTable.at(static_cast<size_t>(grid.Row()));
+        const XtrRecord& entry = Catalogue().XtrTable.at(static_cast<size_t>(grid.Row()));
         return entry.fileName + (entry.active ? L" active" : L" inactive");
     };
     EXPECT_EQ(grid.Row(), 1) << "start-up: the first row";
@@ -350,9 +350,12 @@ TEST_F(CommandsTest, TheCurrentRowFollowsTheEntryOfEachCommand) {
     // Delete: the next entry takes the place, or the one before at the end.
     for (const int row : {1, 2}) {
         const std::wstring taking =
-            XtrTable.at(static_cast<size_t>(row == XtrCount ? row - 1 : row + 1)).fileName;
+            Catalogue()
+                .XtrTable.at(static_cast<size_t>(row == Catalogue().XtrCount ? row - 1 : row + 1))
+                .fileName;
         answers.messageReplies = {IDYES};
-        OnEntry(XtrTable.at(static_cast<size_t>(row)).fileName, true, &Form1::mnuPopup1Delete_Click);
+        OnEntry(Catalogue().XtrTable.at(static_cast<size_t>(row)).fileName, true,
+                &Form1::mnuPopup1Delete_Click);
         EXPECT_EQ(current(), taking + L" active") << "deleting row " << row;
     }
 }

@@ -3,7 +3,7 @@
 #include "rules/AppInfo.h"
 #include "support/Worlds.h"
 #include "system/VersionInfo.h"
-#include "xtr/GridFill.h"
+#include "xtr/Catalogue.h"
 
 #include <shlobj.h>
 
@@ -49,7 +49,7 @@ TEST_F(DropTest, XtrFilesAreInstalledByteForByteAndWhatIsNotIsNamedInOneMessage)
     Start();
     ::SetFileAttributesW((host / L"busy.xtr").c_str(), FILE_ATTRIBUTE_READONLY); // cannot be replaced
     answers.messageReplies = {IDYES};
-    const std::uint32_t rescans = RescanCount();
+    const std::uint32_t rescans = form->RescanCount();
     Drop({outside / L"empty.xtr", outside / L"Odd.XTR", outside / L"notes.txt", outside / L"long.xtr",
           outside / L"folder.xtr", outside / L"busy.xtr", host / L"busy.xtr"});
 
@@ -59,7 +59,7 @@ TEST_F(DropTest, XtrFilesAreInstalledByteForByteAndWhatIsNotIsNamedInOneMessage)
         << "nothing else, no temporary";
     EXPECT_NE(IndexOf(L"Odd.XTR", true), 0);
     EXPECT_EQ(form->grdXTRs().Row(), IndexOf(L"Odd.XTR", true)) << "the first file installed is current";
-    EXPECT_EQ(RescanCount() - rescans, 1u);
+    EXPECT_EQ(form->RescanCount() - rescans, 1u);
     EXPECT_EQ(Reports(), std::vector<std::string>{"70 in module Form1.Form_DragDrop: Permission denied"});
     ASSERT_EQ(answers.messages.size(), 2u) << "the question for busy.xtr, then one message";
     EXPECT_EQ(answers.messages[1].flags, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));

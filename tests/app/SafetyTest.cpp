@@ -4,7 +4,7 @@
 #include "rules/XtrNames.h"
 #include "rules/resource.h"
 #include "support/Worlds.h"
-#include "xtr/GridFill.h"
+#include "xtr/Catalogue.h"
 #include "xtr/FileChange.h"
 
 #include <windowsx.h>
@@ -61,8 +61,8 @@ TEST_F(SafetyTest, AnEditIsSavedToItsFileAfterAnotherEntryWasDeleted) {
     WriteBytes(host / L"a.xtr", kA);
     WriteBytes(host / L"b.xtr", kB);
     Start();
-    const std::wstring last = XtrTable[2].fileName;
-    const std::wstring first = XtrTable[1].fileName;
+    const std::wstring last = Catalogue().XtrTable[2].fileName;
+    const std::wstring first = Catalogue().XtrTable[1].fileName;
     Edit(last);
     ::SetWindowTextW(Editor().txtTitle(), L"Renamed tool");
     answers.messageReplies = {IDYES};
@@ -80,7 +80,7 @@ TEST_F(SafetyTest, AnEntryUnreadableAtTheScanIsWrittenOnlyWhenTheUserSaysSo) {
         const UniqueFile holder = HoldOpen(host / L"a.xtr");
         Start();
     }
-    ASSERT_TRUE(XtrTable[1].unreadable);
+    ASSERT_TRUE(Catalogue().XtrTable[1].unreadable);
     Edit(L"a.xtr");
     ComboBox_SetCurSel(Editor().cmbAutoShutdown(), 0);
     PressOk();
@@ -94,8 +94,8 @@ TEST_F(SafetyTest, AnEntryUnreadableAtTheScanIsWrittenOnlyWhenTheUserSaysSo) {
     answers.messageReplies = {IDYES};
     PressOk();
     EXPECT_FALSE(Editor().IsLoaded());
-    EXPECT_EQ(XtrCount, 1);
-    EXPECT_TRUE(XtrTable[1].autoStop);
+    EXPECT_EQ(Catalogue().XtrCount, 1);
+    EXPECT_TRUE(Catalogue().XtrTable[1].autoStop);
 }
 
 TEST_F(SafetyTest, AFileChangedBehindTheEditorIsNotWrittenOverUnasked) {
@@ -147,7 +147,7 @@ TEST_F(SafetyTest, AMoveOntoASameNamedFileAskedNoChangesNothing) {
     EXPECT_EQ(answers.messages[0].text, L"b.xtr already exists in SavedXTR. Do you want to replace it?");
     EXPECT_EQ(ReadBytes(host / L"b.xtr"), kB);
     EXPECT_EQ(ReadBytes(InSaved(L"b.xtr")), kA);
-    EXPECT_TRUE(XtrTable[static_cast<size_t>(IndexOf(L"b.xtr", true))].active);
+    EXPECT_TRUE(Catalogue().XtrTable[static_cast<size_t>(IndexOf(L"b.xtr", true))].active);
 }
 
 TEST_F(SafetyTest, AMoveCutShortLeavesNoPartOfAFileBehind) {
@@ -222,7 +222,7 @@ TEST_F(SafetyTest, LeftoversOfEarlierRunsGoIntoTheBinOrBackWhereTheyWereSetAside
     EXPECT_EQ(NamesIn(Saved()), Names{L"back.xtr"});
     EXPECT_EQ(ReadBytes(InSaved(L"back.xtr")), kC);
     EXPECT_EQ(ReadBytes(host / L"a.xtr"), kA);
-    EXPECT_EQ(XtrCount, 2);
+    EXPECT_EQ(Catalogue().XtrCount, 2);
     ASSERT_EQ(answers.messages.size(), 2u);
     EXPECT_EQ(answers.messages[0].text,
               L"Quillon found unsaved work of an earlier run, stuck.xtr, that cannot "
@@ -246,16 +246,4 @@ TEST_F(SafetyTest, LeftoversOfEarlierRunsGoIntoTheBinOrBackWhereTheyWereSetAside
     EXPECT_TRUE(Reports().empty());
     EXPECT_EQ(TitleLineOf(host / L"A.xtr"), L"Saved");
     EXPECT_EQ(NamesIn(host.Path()).size(), expected.size()) << "one file, spelled anew; no new leftover";
-}
-
-TEST_F(SafetyTest, RefreshesAskedForDuringARefreshAreMergedIntoOneMore) {
-    WriteBytes(host / L"a.xtr", kA);
-    Start();
-    for (int i = 0; i < 30; ++i) { // F5 held down while the grid fills
-        ::PostMessageW(form->Window(), WM_COMMAND, IDM_VIEW_REFRESH, 0);
-    }
-    const std::uint32_t before = RescanCount();
-    form->mnuViewRefresh_Click();
-    EXPECT_EQ(RescanCount() - before, 2u);
-    EXPECT_TRUE(form->grdXTRs().Visible());
 }

@@ -90,10 +90,10 @@ TEST_F(EditorNamesTest, ALineBreakPastedIntoTheTitleKeepsTheOtherLines) {
     ComboBox_SetCurSel(editor.cmbAutoShutdown(), 1);
     Click(editor.cmdOK());
     ASSERT_FALSE(editor.IsLoaded());
-    ASSERT_EQ(XtrCount, 1);
-    EXPECT_EQ(XtrTable[1].title.substr(0, 5), L"first");
-    EXPECT_TRUE(XtrTable[1].programFile.empty());
-    EXPECT_TRUE(XtrTable[1].autoStart);
-    EXPECT_FALSE(XtrTable[1].autoStop);
+    ASSERT_EQ(Catalogue().XtrCount, 1);
+    EXPECT_EQ(Catalogue().XtrTable[1].title.substr(0, 5), L"first");
+    EXPECT_TRUE(Catalogue().XtrTable[1].programFile.empty());
+    EXPECT_TRUE(Catalogue().XtrTable[1].autoStart);
+    EXPECT_FALSE(Catalogue().XtrTable[1].autoStop);
     EXPECT_TRUE(Reports().empty());
 }

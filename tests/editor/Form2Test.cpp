@@ -1,7 +1,7 @@
 #include "rules/AppInfo.h"
 #include "rules/ErrorTable.h"
 #include "support/Worlds.h"
-#include "xtr/GridFill.h"
+#include "xtr/Catalogue.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -145,7 +145,7 @@ TEST_F(Form2Test, NewWithTheDefaultsIsAnActiveFile) {
     EXPECT_EQ(lines[2] + lines[3], "TrueTrue");
     EXPECT_EQ(lines[5].rfind("created by " + ToAnsi(AppTitle) + " on ", 0), 0u) << lines[5];
     ASSERT_GT(IndexOf(L"new_xtr.xtr"), 0) << "listed after the rescan";
-    EXPECT_TRUE(XtrTable[static_cast<size_t>(IndexOf(L"new_xtr.xtr"))].active);
+    EXPECT_TRUE(Catalogue().XtrTable[static_cast<size_t>(IndexOf(L"new_xtr.xtr"))].active);
     EXPECT_TRUE(answers.messages.empty());
     EXPECT_EQ(ReadBytes(host / L"alpha.xtr"), kAlpha);
 }
@@ -174,8 +174,8 @@ TEST_F(Form2Test, NewInactiveGoesToSavedXtrAndANameWithoutXtrGetsIt) {
     Click(Editor().cmdOK());
     EXPECT_FALSE(Editor().IsLoaded());
     EXPECT_EQ(NamesIn(host.Path()), (Names{L"Mapper.xtr", L"SavedXTR"}));
-    ASSERT_EQ(XtrCount, 2);
-    EXPECT_TRUE(XtrTable[static_cast<size_t>(IndexOf(L"Mapper.xtr"))].active)
+    ASSERT_EQ(Catalogue().XtrCount, 2);
+    EXPECT_TRUE(Catalogue().XtrTable[static_cast<size_t>(IndexOf(L"Mapper.xtr"))].active)
         << "listed as UI-View32 reads it";
     EXPECT_TRUE(answers.messages.empty());
 }
@@ -207,9 +207,9 @@ TEST_F(Form2Test, PathPastedWithItsQuotesIsSavedOnceQuoted) {
     Type(Editor().txtProgram(), L"\"C:\\Program Files\\APRS Tool\\tool.exe\"");
     Click(Editor().cmdOK());
     EXPECT_EQ(LinesOf(host / L"new_xtr.xtr").at(1), "\"C:\\Program Files\\APRS Tool\\tool.exe\"");
-    ASSERT_EQ(XtrCount, 1);
-    EXPECT_EQ(XtrTable[1].programDrive, L"C:");
-    EXPECT_EQ(XtrTable[1].programFile, L"tool.exe");
+    ASSERT_EQ(Catalogue().XtrCount, 1);
+    EXPECT_EQ(Catalogue().XtrTable[1].programDrive, L"C:");
+    EXPECT_EQ(Catalogue().XtrTable[1].programFile, L"tool.exe");
 }
 
 TEST_F(Form2Test, EditAndOkWithoutChangesWritesNothing) {
@@ -256,9 +256,9 @@ TEST_F(Form2Test, ActiveAloneMovesTheBytesUnchangedAndRescansOnce) {
     Start();
     Open(&Form1::mnuPopup1Edit_Click, L"alpha.xtr");
     Choose(Editor().cmbActive(), L"NO");
-    const std::uint32_t rescans = RescanCount();
+    const std::uint32_t rescans = form->RescanCount();
     Click(Editor().cmdOK());
-    EXPECT_EQ(RescanCount() - rescans, 1u);
+    EXPECT_EQ(form->RescanCount() - rescans, 1u);
     EXPECT_FALSE(FileExists(host / L"alpha.xtr"));
     EXPECT_EQ(ReadBytes(InSaved(L"alpha.xtr")), kAlpha);
 }
@@ -370,7 +370,7 @@ TEST_F(Form2Test, ReplacingAnotherFileIsAskedAndNoWritesNothing) {
     EXPECT_TRUE(Editor().IsLoaded());
     EXPECT_EQ(ShownText(Editor().txtTitle()), L"your description");
     EXPECT_EQ(ReadBytes(host / L"new_xtr.xtr"), kAlpha);
-    EXPECT_EQ(static_cast<int>(XtrTable.size()), XtrCount + 1) << "no entry added";
+    EXPECT_EQ(static_cast<int>(Catalogue().XtrTable.size()), Catalogue().XtrCount + 1) << "no entry added";
     answers.messageReplies = {IDYES};
     Click(Editor().cmdOK());
     EXPECT_FALSE(Editor().IsLoaded());
@@ -414,7 +414,8 @@ TEST_F(Form2Test, AFailedWriteKeepsTheDialogAndSaysWhy) {
     EXPECT_EQ(answers.messages[0].title, AppTitle);
     EXPECT_TRUE(answers.messages[0].flags & MB_ICONSTOP);
     EXPECT_NE(log.Text().find("Module1.ContentChanged"), std::string::npos) << log.Text();
-    EXPECT_EQ(static_cast<int>(XtrTable.size()), XtrCount + 1) << "the appended entry is dropped again";
+    EXPECT_EQ(static_cast<int>(Catalogue().XtrTable.size()), Catalogue().XtrCount + 1)
+        << "the appended entry is dropped again";
 
     // Mended by the user, the same dialog saves.
     Type(Editor().txtFilename(), L"ab.xtr");

@@ -20,8 +20,8 @@ TEST_F(HostFaultsTest, AMissingOrQuotedUiView32FolderIsOneReportOneMessageAndAnE
         answers.messages.clear();
         const size_t reportsBefore = Reports().size();
         EXPECT_TRUE(CheckEnv());
-        ScanXTR();
-        EXPECT_EQ(XtrCount, 0);
+        Scan();
+        EXPECT_EQ(Catalogue().XtrCount, 0);
         ASSERT_GT(Reports().size(), reportsBefore) << ToAnsi(recorded);
         EXPECT_NE(Reports()[reportsBefore].find(" in module Module1.CheckEnv: "), std::string::npos);
         ASSERT_EQ(answers.messages.size(), 1u) << ToAnsi(recorded);
@@ -37,8 +37,8 @@ TEST_F(HostFaultsTest, ASettingNamingAFileIsReportedOnceAndNothingIsWritten) {
     WriteBytes(host / L"uiview.exe", "MZ");
     registry.SetHostFolderSetting(host / L"uiview.exe");
     EXPECT_TRUE(CheckEnv());
-    ScanXTR();
-    EXPECT_EQ(XtrCount, 0);
+    Scan();
+    EXPECT_EQ(Catalogue().XtrCount, 0);
     ASSERT_EQ(Reports().size(), 1u) << "the scan lists nothing there, it does not fail";
     EXPECT_EQ(Reports()[0].substr(0, 31), "76 in module Module1.CheckEnv: ");
     ASSERT_EQ(answers.messages.size(), 1u);
@@ -61,12 +61,12 @@ TEST_F(HostFaultsTest, TwoTrailingBackslashesStillFindTheFolder) {
     registry.SetHostFolderSetting(host.Path() + L"\\\\");
     Start();
     EXPECT_EQ(HostFolder, host.Path() + L"\\");
-    ASSERT_EQ(XtrCount, 1);
+    ASSERT_EQ(Catalogue().XtrCount, 1);
     OnEntry(L"a.xtr", true, &Form1::mnuPopup1SetInactive_Click);
     EXPECT_EQ(NamesIn(Saved()), Names{L"a.xtr"});
     EXPECT_EQ(NamesIn(host.Path()), Names{L"SavedXTR"});
-    ASSERT_EQ(XtrCount, 1);
-    EXPECT_FALSE(XtrTable[1].active);
+    ASSERT_EQ(Catalogue().XtrCount, 1);
+    EXPECT_FALSE(Catalogue().XtrTable[1].active);
     EXPECT_TRUE(Reports().empty());
     EXPECT_TRUE(answers.messages.empty());
 }
@@ -92,7 +92,7 @@ TEST_F(HostFaultsTest, WithNeitherLogPlaceWritableTheProgramGoesOnSilently) {
         EXPECT_TRUE(FileExists(host / L"a.xtr"));
 
         form->OnCommand(IDM_VIEW_REFRESH); // the program still answers
-        EXPECT_EQ(XtrCount, 1);
+        EXPECT_EQ(Catalogue().XtrCount, 1);
     }
     EXPECT_FALSE(FolderExists(host / L"no-such-folder"));
     EXPECT_EQ(ReadBytes(fallback), before) << "the line is lost, not half written";

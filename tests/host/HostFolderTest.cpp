@@ -2,7 +2,7 @@
 #include "rules/Trap.h"
 #include "support/Worlds.h"
 #include "xtr/Catalogue.h"
-#include "xtr/ProgramPaths.h"
+#include "rules/HostPaths.h"
 
 using namespace testsupport;
 
@@ -115,12 +115,13 @@ TEST_F(HostFolderTest, EachScanFollowsTheSettingAsItIsThen) {
     WriteBytes(host / L"a.xtr", "A\r\nAddons\\Tool.exe\r\n");
     WriteBytes(host / L"b.xtr", "B\r\nAddons\\Tool.exe\r\n");
     registry.SetHostFolderSetting(host.Path() + L"\\");
-    ScanXTR();
-    EXPECT_TRUE(XtrTable[1].programFound && XtrTable[2].programFound);
+    Scan();
+    EXPECT_TRUE(Catalogue().XtrTable[1].programFound && Catalogue().XtrTable[2].programFound);
     registry.SetHostFolderSetting(host / L"Elsewhere\\");
-    ScanXTR();
-    ASSERT_EQ(XtrCount, 2) << "the files stay where start-up found the folder";
-    EXPECT_FALSE(XtrTable[1].programFound || XtrTable[2].programFound);
-    EXPECT_EQ(ProgramPathForFile(Program(L"C:", L"\\UI-View32\\Addons", L"Tool.exe"), L"C:\\UI-View32\\"),
+    Scan();
+    ASSERT_EQ(Catalogue().XtrCount, 2) << "the files stay where start-up found the folder";
+    EXPECT_FALSE(Catalogue().XtrTable[1].programFound || Catalogue().XtrTable[2].programFound);
+    EXPECT_EQ(ProgramPathForFileOf(ProgramPathOf(Program(L"C:", L"\\UI-View32\\Addons", L"Tool.exe")),
+                                   L"C:\\UI-View32\\"),
               L"Addons\\Tool.exe");
 }

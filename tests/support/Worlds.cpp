@@ -3,10 +3,28 @@
 #include "diagnostics/Common.h"
 #include "xtr/FileChange.h"
 
-void ScratchWorldTest::SetUp() {
-    HostFolder.clear();
-    XtrTable.assign(1, XtrRecord{});
-    XtrCount = 0;
+void ScratchWorldTest::SetUp() { HostFolder.clear(); }
+
+const XtrCatalogue& ScratchWorldTest::Scan() {
+    scanned = ScanXTR(ReadHostFolderSetting());
+    return scanned;
+}
+
+int ScratchWorldTest::IndexOf(std::wstring_view fileName, std::optional<bool> active) const {
+    const XtrCatalogue& catalogue = Catalogue();
+    for (int i = 1; i <= catalogue.XtrCount; ++i) {
+        const XtrRecord& entry = catalogue.XtrTable[static_cast<size_t>(i)];
+        if (entry.fileName == fileName && (!active || entry.active == *active)) {
+            return i;
+        }
+    }
+    return 0;
+}
+
+const XtrRecord& ScratchWorldTest::EntryNamed(std::wstring_view fileName) const {
+    const int index = IndexOf(fileName);
+    EXPECT_GT(index, 0) << "no entry " << testing::PrintToString(std::wstring(fileName));
+    return Catalogue().XtrTable[static_cast<size_t>(index)];
 }
 
 void ScratchWorldTest::TearDown() {
@@ -35,7 +53,7 @@ bool MainWindowTest::Start() {
 }
 
 void MainWindowTest::Pick(std::wstring_view fileName, std::optional<bool> active) {
-    const int row = testsupport::IndexOf(fileName, active);
+    const int row = IndexOf(fileName, active);
     ASSERT_GT(row, 0) << ToAnsi(fileName) << " is not listed";
     form->grdXTRs().Row(row);
     form->grdXTRs_MouseDown(Form1::kLeftButton, {0, 0});
@@ -72,8 +90,8 @@ bool MainWindowTest::ItemEnabled(std::wstring_view caption) const {
     return false;
 }
 
-TrapResult MainWindowTest::Rename(int index, const std::wstring& fileName) {
-    const XtrRecord loaded = XtrTable[static_cast<size_t>(index)];
+TrapResult MainWindowTest::Rename(int index, const std::wstring& fileName) const {
+    const XtrRecord loaded = form->Catalogue().XtrTable[static_cast<size_t>(index)];
     XtrRecord renamed = loaded;
     renamed.fileName = fileName;
     return FilenameChanged(renamed, loaded, ReadHostFolderSetting());

@@ -24,8 +24,8 @@
 
 class ScratchWorldTest : public testing::Test {
   protected:
-    // Clears the program's globals that a test changes: the catalogue, the
-    // UI-View32 folder, the file step a test makes fail.
+    // Clears the program's globals that a test changes: the UI-View32 folder,
+    // the seams a test fills.
     void SetUp() override;
     void TearDown() override;
 
@@ -33,10 +33,22 @@ class ScratchWorldTest : public testing::Test {
     std::wstring InSaved(std::wstring_view name) const { return Saved() + L"\\" + std::wstring(name); }
     std::vector<std::string> Reports() const { return log.Reports(); }
 
+    // The catalogue shown (the main window's), or the one the last Scan() found.
+    virtual const XtrCatalogue& Catalogue() const { return scanned; }
+    // Scans both folders as a command's rescan does, for a test without a window.
+    const XtrCatalogue& Scan();
+    // The index of the first entry of that file name (and that active flag, when
+    // one is given); 0 when none is listed.
+    int IndexOf(std::wstring_view fileName, std::optional<bool> active = std::nullopt) const;
+    // The first entry of that file name; the blank element 0, and a failure of
+    // the test, when none is listed.
+    const XtrRecord& EntryNamed(std::wstring_view fileName) const;
+
     testsupport::TempFolder host;
     testsupport::ScratchRegistry registry;
     testsupport::ModalAnswers answers;
     testsupport::LogCapture log;
+    XtrCatalogue scanned;
 };
 
 class UiViewFolderTest : public ScratchWorldTest {
@@ -47,6 +59,7 @@ class UiViewFolderTest : public ScratchWorldTest {
 class MainWindowTest : public UiViewFolderTest {
   protected:
     void TearDown() override;
+    const XtrCatalogue& Catalogue() const override { return form ? form->Catalogue() : scanned; }
 
     // Start-up as the program runs it; the log then goes back to the test's
     // own file, which start-up moved beside the program. False (and a failure)
@@ -73,7 +86,7 @@ class MainWindowTest : public UiViewFolderTest {
     bool ItemEnabled(std::wstring_view caption) const;
 
     // Gives entry `index` a new file name as the editor's OK does.
-    static TrapResult Rename(int index, const std::wstring& fileName);
+    TrapResult Rename(int index, const std::wstring& fileName) const;
 
     std::unique_ptr<Form1> form;
 };

@@ -122,28 +122,28 @@ TEST_F(GridTest, APressMakesItsRowCurrentAndReachesMouseDown) {
     EXPECT_EQ(grid.Row(), 2);
 }
 
-TEST_F(GridTest, CellsAreWrittenWhereTheyAreAndTheCurrentRowStays) {
+// The list keeps no cells: it asks its owner whenever it shows one. A shorter
+// list brings the current row back within it.
+TEST_F(GridTest, CellsComeFromTheOwnerAndTheCurrentRowStaysWithinTheList) {
     ThreeEntries();
     ASSERT_TRUE(Start());
     Grid& grid = form->grdXTRs();
-    grid.Row(2);
-    grid.Text(1, 1, L"changed");
-    EXPECT_EQ(ItemText(grid.Window(), 0, 1), L"changed");
-    grid.CellBackColor(3, 1, RGB(1, 2, 3));
-    EXPECT_EQ(DrawCell(*form, 2, 1).back, RGB(1, 2, 3));
+    grid.Row(3);
+    EXPECT_THROW(grid.Row(4), TrapError);
+    EXPECT_THROW(grid.Row(-1), TrapError);
+    EXPECT_EQ(grid.Row(), 3) << "a refused row leaves the current one";
+
+    grid.CellAt = [](int row, int col) {
+        GridCell cell;
+        cell.text = std::to_wstring(row) + L"," + std::to_wstring(col);
+        cell.back = col == 1 ? RGB(1, 2, 3) : 0;
+        return cell;
+    };
+    grid.Show({{L"A"}, {L"B"}}, 2, -1);
     EXPECT_EQ(grid.Row(), 2);
     EXPECT_EQ(ListView_GetNextItem(grid.Window(), -1, LVNI_FOCUSED), 1);
-
-    EXPECT_THROW(grid.Text(4, 0, L""), TrapError);
-    EXPECT_THROW(grid.Text(1, 6, L""), TrapError);
-    EXPECT_THROW(grid.Row(-1), TrapError);
-    EXPECT_EQ(grid.Row(), 2) << "a refused row leaves the current one";
-
-    grid.Rows(2); // shrinking keeps the rows that remain, the current row among them
-    EXPECT_EQ(grid.Text(1, 0), L"First");
-    EXPECT_EQ(grid.Row(), 1);
-    EXPECT_EQ(ListView_GetItemCount(grid.Window()), 1);
-    grid.Clear();
-    EXPECT_EQ(grid.Text(1, 0), L"");
-    EXPECT_EQ(HeaderText(grid.Window(), 0), L"");
+    EXPECT_EQ(ListView_GetItemCount(grid.Window()), 2);
+    EXPECT_EQ(HeaderCount(grid.Window()), 2);
+    EXPECT_EQ(ItemText(grid.Window(), 1, 1), L"2,1");
+    EXPECT_EQ(DrawCell(*form, 0, 1).back, RGB(1, 2, 3));
 }

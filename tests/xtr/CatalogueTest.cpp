@@ -16,10 +16,10 @@ class CatalogueTest : public XtrFixture {
     }
 
     // The file names of the entries, in the catalogue's order.
-    static Names ListedNames() {
+    Names ListedNames() const {
         Names names;
-        for (int i = 1; i <= XtrCount; ++i) {
-            names.push_back(XtrTable[static_cast<size_t>(i)].fileName);
+        for (int i = 1; i <= Catalogue().XtrCount; ++i) {
+            names.push_back(Catalogue().XtrTable[static_cast<size_t>(i)].fileName);
         }
         return names;
     }
@@ -27,12 +27,12 @@ class CatalogueTest : public XtrFixture {
 } // namespace
 
 TEST_F(CatalogueTest, NoFilesLeavesOnlyTheBlankElement) {
-    XtrTable.resize(5);
-    XtrCount = 4;
-    ScanXTR();
-    EXPECT_EQ(XtrCount, 0);
-    ASSERT_EQ(XtrTable.size(), 1u);
-    EXPECT_EQ(XtrTable[0], XtrRecord{});
+    scanned.XtrTable.resize(5);
+    scanned.XtrCount = 4;
+    Scan();
+    EXPECT_EQ(Catalogue().XtrCount, 0);
+    ASSERT_EQ(Catalogue().XtrTable.size(), 1u);
+    EXPECT_EQ(Catalogue().XtrTable[0], XtrRecord{});
     EXPECT_TRUE(Reports().empty());
 }
 
@@ -41,16 +41,16 @@ TEST_F(CatalogueTest, ActiveFilesComeFirstAndBothFoldersAreListed) {
     Xtr(host / L"zzz.xtr", "x.exe");
     Xtr(host / L"yyy.XTR", "x.exe");
     Xtr(InSaved(L"zzz.xtr"), "x.exe", "saved copy");
-    ScanXTR();
-    ASSERT_EQ(XtrCount, 4);
-    EXPECT_EQ(XtrTable.size(), 5u) << "the upper bound equals the count";
+    Scan();
+    ASSERT_EQ(Catalogue().XtrCount, 4);
+    EXPECT_EQ(Catalogue().XtrTable.size(), 5u) << "the upper bound equals the count";
     for (int i = 1; i <= 2; ++i) {
-        EXPECT_TRUE(XtrTable[i].active) << i;
-        EXPECT_EQ(XtrTable[i].folder, host.Path());
+        EXPECT_TRUE(Catalogue().XtrTable[i].active) << i;
+        EXPECT_EQ(Catalogue().XtrTable[i].folder, host.Path());
     }
     for (int i = 3; i <= 4; ++i) {
-        EXPECT_FALSE(XtrTable[i].active) << i;
-        EXPECT_EQ(XtrTable[i].folder, Saved());
+        EXPECT_FALSE(Catalogue().XtrTable[i].active) << i;
+        EXPECT_EQ(Catalogue().XtrTable[i].folder, Saved());
     }
     const std::vector<std::wstring> names = ListedNames();
     std::vector<std::wstring> active(names.begin(), names.begin() + 2);
@@ -58,11 +58,13 @@ TEST_F(CatalogueTest, ActiveFilesComeFirstAndBothFoldersAreListed) {
     EXPECT_EQ(active, (std::vector<std::wstring>{L"yyy.XTR", L"zzz.xtr"}));
     // The same name in both folders gives two entries, each read from its own folder.
     EXPECT_EQ(std::count(names.begin(), names.end(), L"zzz.xtr"), 2);
-    EXPECT_EQ(XtrTable[3].fileName == L"zzz.xtr" ? XtrTable[3].title : XtrTable[4].title, L"saved copy");
+    EXPECT_EQ(Catalogue().XtrTable[3].fileName == L"zzz.xtr" ? Catalogue().XtrTable[3].title
+                                                             : Catalogue().XtrTable[4].title,
+              L"saved copy");
 
-    const std::vector<XtrRecord> first = XtrTable;
-    ScanXTR();
-    EXPECT_EQ(XtrTable, first) << "a second scan with no change gives the same table";
+    const std::vector<XtrRecord> first = Catalogue().XtrTable;
+    Scan();
+    EXPECT_EQ(Catalogue().XtrTable, first) << "a second scan with no change gives the same table";
 }
 
 TEST_F(CatalogueTest, OnlyNormalFilesWithTheXtrExtensionAreListed) {
@@ -77,7 +79,7 @@ TEST_F(CatalogueTest, OnlyNormalFilesWithTheXtrExtensionAreListed) {
     Xtr(host / L"notes.xtra", "x.exe");
     Xtr(host / L"a-rather-long-name.xtrx", "x.exe");
     Xtr(InSaved(L"other.txt"), "x.exe");
-    ScanXTR();
+    Scan();
     std::vector<std::wstring> names = ListedNames();
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::wstring>{L"readonly.xtr", L"real.xtr"}));
@@ -88,10 +90,10 @@ TEST_F(CatalogueTest, AnUnreadableFileIsListedAndReported) {
     Xtr(host / L"busy.xtr", "x.exe");
     const UniqueFile holder = HoldOpen(host / L"busy.xtr");
     ASSERT_TRUE(static_cast<bool>(holder));
-    ScanXTR();
-    ASSERT_EQ(XtrCount, 1);
-    EXPECT_EQ(XtrTable[1].fileName, L"busy.xtr");
-    EXPECT_TRUE(XtrTable[1].title.empty());
+    Scan();
+    ASSERT_EQ(Catalogue().XtrCount, 1);
+    EXPECT_EQ(Catalogue().XtrTable[1].fileName, L"busy.xtr");
+    EXPECT_TRUE(Catalogue().XtrTable[1].title.empty());
     EXPECT_EQ(Reports(),
               std::vector<std::string>{"70 in module Module1.ReadXTR sourceline = 0: Permission denied"});
 }
@@ -110,8 +112,8 @@ TEST_F(CatalogueTest, ProgramExistenceIsADirectoryListingOfNormalFiles) {
     Xtr(host / L"nodrive.xtr", "Q:\\tool.exe");
     Xtr(InSaved(L"wild.xtr"), ToAnsi(host / L"*.exe"));
     Xtr(InSaved(L"empty.xtr"), "");
-    ScanXTR();
-    ASSERT_EQ(XtrCount, 9);
+    Scan();
+    ASSERT_EQ(Catalogue().XtrCount, 9);
     EXPECT_TRUE(EntryNamed(L"existing.xtr").programFound);
     EXPECT_TRUE(EntryNamed(L"relative.xtr").programFound)
         << "a path without drive lies in the UI-View32 folder";
@@ -148,11 +150,11 @@ TEST_F(CatalogueTest, AServerThatDoesNotAnswerIsWaitedForOnceAndItsProgramsAreNo
     Xtr(InSaved(L"silent2.xtr"), "\\\\SILENT\\other\\y.exe");
     Xtr(host / L"quick.xtr", "\\\\quick\\share\\x.exe");
     Xtr(host / L"local.xtr", "tool.exe");
-    ScanXTR();
+    Scan();
     *released = true;
     ProgramProbeForTests() = nullptr;
 
-    ASSERT_EQ(XtrCount, 4);
+    ASSERT_EQ(Catalogue().XtrCount, 4);
     for (const auto& [name, silent] : {std::pair{L"silent1.xtr", true}, std::pair{L"silent2.xtr", true},
                                        std::pair{L"quick.xtr", false}, std::pair{L"local.xtr", false}}) {
         EXPECT_EQ(EntryNamed(name).programFound, !silent) << name;
@@ -170,16 +172,17 @@ TEST_F(CatalogueTest, AnOddProgramPathIsThatEntrysOwnProblem) {
     for (const wchar_t* name : {L"e1.xtr", L"e2.xtr", L"e3.xtr", L"e4.xtr", L"e5.xtr"}) {
         Xtr(host / name, "tool.exe");
     }
-    ScanXTR();
-    ASSERT_EQ(XtrCount, 5);
-    const std::wstring third = XtrTable[3].fileName;
+    Scan();
+    ASSERT_EQ(Catalogue().XtrCount, 5);
+    const std::wstring third = Catalogue().XtrTable[3].fileName;
     Xtr(host / third, "C:\\wild?\\tool.exe"); // a wildcard in a folder name is a bad name
-    ScanXTR();
-    ASSERT_EQ(XtrCount, 5);
-    ASSERT_EQ(XtrTable[3].fileName, third);
-    EXPECT_TRUE(XtrTable[1].programFound && XtrTable[2].programFound);
-    EXPECT_FALSE(XtrTable[3].programFound);
-    EXPECT_TRUE(XtrTable[4].programFound && XtrTable[5].programFound) << "the scan goes on after it";
+    Scan();
+    ASSERT_EQ(Catalogue().XtrCount, 5);
+    ASSERT_EQ(Catalogue().XtrTable[3].fileName, third);
+    EXPECT_TRUE(Catalogue().XtrTable[1].programFound && Catalogue().XtrTable[2].programFound);
+    EXPECT_FALSE(Catalogue().XtrTable[3].programFound);
+    EXPECT_TRUE(Catalogue().XtrTable[4].programFound && Catalogue().XtrTable[5].programFound)
+        << "the scan goes on after it";
     EXPECT_EQ(Reports(),
               std::vector<std::string>{"52 in module Module1.ScanXTR,  Line 8: Bad file name or number"});
 }

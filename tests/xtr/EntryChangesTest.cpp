@@ -18,8 +18,8 @@ constexpr wchar_t kChangedQuestion[] =
 class EntryChangesTest : public XtrFixture {
   protected:
     // The entry as the scan reads it from the file, for the editor to load.
-    static XtrRecord Scanned(std::wstring_view fileName) {
-        ScanXTR();
+    XtrRecord Scanned(std::wstring_view fileName) {
+        Scan();
         return EntryNamed(fileName);
     }
 
@@ -138,7 +138,7 @@ TEST_F(EntryChangesTest, OneQuestionNamesEveryFileReplacedAndYesBinsThemAll) {
     WriteBytes(host / L"c.xtr", "Active C\r\n");
     WriteBytes(InSaved(L"c.xtr"), "Inactive C\r\n");
     WriteBytes(outside / L"c.xtr", "Dropped C\r\n");
-    ScanXTR();
+    Scan();
     answers.messageReplies = {IDNO};
     TellNotInstalled(nullptr, InstallDroppedFiles(nullptr, {outside / L"c.xtr"}));
     ASSERT_EQ(answers.messages.size(), 2u) << "the question, then what was not installed";
@@ -196,7 +196,7 @@ TEST_F(EntryChangesTest, CommandsOnAFolderThatIsGoneSaySo) {
     answers.messageReplies = {};
     EXPECT_EQ(DeleteEntry(nullptr, chosen), ChangeEnd::Failed);
     EXPECT_EQ(MoveEntry(nullptr, chosen), ChangeEnd::Failed);
-    RefreshCatalogue(nullptr);
+    TellFolderGone(nullptr);
     ASSERT_TRUE(::MoveFileW(away.c_str(), host.Path().c_str()));
 
     ASSERT_EQ(answers.messages.size(), 3u);
@@ -215,17 +215,17 @@ TEST_F(EntryChangesTest, FilesPastTheTablesRoomAreLeftOutAndTold) {
     for (const wchar_t* name : {L"a.xtr", L"b.xtr", L"c.xtr"}) {
         WriteBytes(host / name, "T\r\ntool.exe\r\nTrue\r\nTrue\r\n");
     }
-    ScanCatalogue(2);
-    ASSERT_EQ(XtrCount, 2);
-    EXPECT_TRUE(XtrTable[1].programFound && XtrTable[2].programFound) << "red only when not found";
+    scanned = ScanXTR(ReadHostFolderSetting(), 2);
+    ASSERT_EQ(Catalogue().XtrCount, 2);
+    EXPECT_TRUE(Catalogue().XtrTable[1].programFound && Catalogue().XtrTable[2].programFound)
+        << "red only when not found";
     ASSERT_EQ(Reports().size(), 1u);
     EXPECT_EQ(Reports()[0].rfind("6 in module Module1.ScanXTR,  Line ", 0), 0u) << Reports()[0];
-    TellFilesLeftOut(nullptr);
+    TellFilesLeftOut(nullptr, Catalogue());
     ASSERT_EQ(answers.messages.size(), 1u);
     EXPECT_EQ(answers.messages[0].text.substr(0, 35), L"Quillon lists 2 of the 3 XTR files ");
 
-    ScanXTR();
-    TellFilesLeftOut(nullptr);
+    TellFilesLeftOut(nullptr, Scan());
     EXPECT_EQ(answers.messages.size(), 1u) << "nothing to tell when every file is listed";
 }
 

@@ -79,7 +79,7 @@ TEST_F(FileFaultsTest, AReplaceThatFailsAfterTheTemporaryFileLeavesTheOldFileAnd
         ::SetLastError(ERROR_DISK_FULL);
         return false;
     };
-    XtrRecord entry = XtrTable[1];
+    XtrRecord entry = Catalogue().XtrTable[1];
     entry.title = L"New title";
     EXPECT_FALSE(ContentChanged(entry, ReadHostFolderSetting()));
     ASSERT_EQ(replaced, Names{host / L"a.xtr"}) << "the temporary file held the whole new text";
@@ -250,8 +250,8 @@ TEST_F(FileFaultsTest, APlainFileNamedSavedXtrIsAnEmptyFolderToTheScan) {
     WriteBytes(host / L"a.xtr", "Tool\r\ntool.exe\r\nTrue\r\nTrue\r\n");
     Start();
     form->OnCommand(IDM_VIEW_REFRESH);
-    ASSERT_EQ(XtrCount, 1);
-    EXPECT_TRUE(XtrTable[1].programFound) << "the scan ran to its end";
+    ASSERT_EQ(Catalogue().XtrCount, 1);
+    EXPECT_TRUE(Catalogue().XtrTable[1].programFound) << "the scan ran to its end";
     EXPECT_EQ(Reports(), std::vector<std::string>{});
     EXPECT_EQ(answers.messages.size(), 1u) << "told once, at start-up";
 }
@@ -267,7 +267,7 @@ TEST_F(FileFaultsTest, OddFilesAreListedAndReadWithoutAReportAndNeverRewrittenUn
     WriteBytes(host / L"many.xtr", many);
     Start();
 
-    ASSERT_EQ(XtrCount, 4);
+    ASSERT_EQ(Catalogue().XtrCount, 4);
     EXPECT_EQ(form->grdXTRs().Rows(), 5);
     const XtrRecord& binary = EntryNamed(L"binary.xtr");
     EXPECT_EQ(binary.title, std::wstring(L"A\0B", 3));
@@ -302,10 +302,10 @@ TEST_F(FileFaultsTest, ATenMegabyteTitleIsReadWholeAndNeverRewrittenUnchanged) {
     const std::string bytes = hugeTitle + "\r\nC:\\a.exe\r\nyes\r\non\r\n";
     WriteBytes(host / L"huge.xtr", bytes);
     Start();
-    ASSERT_EQ(XtrCount, 1);
-    EXPECT_EQ(XtrTable[1].title.size(), hugeTitle.size());
-    EXPECT_EQ(XtrTable[1].programFile, L"a.exe");
-    EXPECT_TRUE(XtrTable[1].autoStart && XtrTable[1].autoStop);
+    ASSERT_EQ(Catalogue().XtrCount, 1);
+    EXPECT_EQ(Catalogue().XtrTable[1].title.size(), hugeTitle.size());
+    EXPECT_EQ(Catalogue().XtrTable[1].programFile, L"a.exe");
+    EXPECT_TRUE(Catalogue().XtrTable[1].autoStart && Catalogue().XtrTable[1].autoStop);
 
     OnEntry(L"huge.xtr", true, &Form1::mnuPopup1Edit_Click);
     ASSERT_TRUE(Editor().IsLoaded());
@@ -322,7 +322,7 @@ TEST_F(FileFaultsTest, ANameOfTheLongestLengthIsWrittenAndRenamedInItsOwnCase) {
     Start();
     EXPECT_TRUE(Rename(1, longest));
     EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", longest}));
-    ScanXTR(); // as the save's command ends
+    form->Rescan(form->CurrentPlace()); // as the save's command ends
 
     std::wstring upper = longest;
     upper[0] = L'N';

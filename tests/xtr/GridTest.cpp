@@ -5,7 +5,6 @@
 #include "support/Grids.h"
 #include "support/Worlds.h"
 #include "xtr/Catalogue.h"
-#include "xtr/GridFill.h"
 
 #include <commctrl.h>
 
@@ -56,7 +55,7 @@ TEST_F(GridTest, RowRShowsEntryRUnderSixHeaders) {
     ASSERT_TRUE(Start());
     const Grid& grid = form->grdXTRs();
     const HWND list = grid.Window();
-    ASSERT_EQ(XtrCount, 3);
+    ASSERT_EQ(Catalogue().XtrCount, 3);
     EXPECT_EQ(grid.Rows(), 4);
     EXPECT_EQ(grid.Cols(), 6);
     EXPECT_EQ(ListView_GetItemCount(list), 3) << "row 0 is the header";
@@ -65,7 +64,7 @@ TEST_F(GridTest, RowRShowsEntryRUnderSixHeaders) {
         EXPECT_EQ(HeaderText(list, col), kGridHeaders[static_cast<size_t>(col)]);
     }
     for (int r = 1; r <= 3; ++r) {
-        const XtrRecord& entry = XtrTable[static_cast<size_t>(r)];
+        const XtrRecord& entry = Catalogue().XtrTable[static_cast<size_t>(r)];
         const int item = r - 1;
         EXPECT_EQ(ItemText(list, item, 0), entry.title);
         EXPECT_EQ(ItemText(list, item, 1), entry.fileName);
@@ -90,9 +89,7 @@ TEST_F(GridTest, RowRShowsEntryRUnderSixHeaders) {
     EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_FOCUSED), 0);
     EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 0);
     EXPECT_EQ(ListView_GetSelectedCount(list), 1u);
-    EXPECT_TRUE(grid.Visible());
     EXPECT_TRUE(::GetWindowLongPtrW(list, GWL_STYLE) & WS_VISIBLE);
-    EXPECT_FALSE(grid.Busy());
     EXPECT_TRUE(Reports().empty());
 }
 
@@ -110,7 +107,7 @@ TEST_F(GridTest, ApplicationCellsAreGreenOrRedAndTheToolTipSticks) {
     Grid& grid = form->grdXTRs();
     int missing = 0;
     for (int r = 1; r <= 3; ++r) {
-        const bool found = XtrTable[static_cast<size_t>(r)].programFound;
+        const bool found = Catalogue().XtrTable[static_cast<size_t>(r)].programFound;
         missing += found ? 0 : 1;
         const DrawAnswer path = DrawCell(*form, r - 1, 4);
         EXPECT_EQ(path.back, found ? RGB(0, 255, 0) : RGB(255, 0, 0)) << r;
@@ -125,15 +122,14 @@ TEST_F(GridTest, ApplicationCellsAreGreenOrRedAndTheToolTipSticks) {
         }
     }
     ASSERT_EQ(missing, 1);
-    EXPECT_EQ(DrawCell(*form, 0, 4).back == RGB(0, 255, 0), XtrTable[1].programFound);
+    EXPECT_EQ(DrawCell(*form, 0, 4).back == RGB(0, 255, 0), Catalogue().XtrTable[1].programFound);
     EXPECT_EQ(grid.ToolTipText(), kInvalidPathTip);
     EXPECT_EQ(ShownToolTip(grid), kInvalidPathTip);
 
     // Every program found now: all green, and the tooltip is still there.
     ::CreateDirectoryW((host / L"Missing").c_str(), nullptr);
     WriteBytes(host / L"Missing\\gone.exe", "MZ");
-    ScanXTR();
-    BuildGrid();
+    form->Rescan(form->CurrentPlace());
     for (int item = 0; item < 3; ++item) {
         EXPECT_EQ(DrawCell(*form, item, 4).back, RGB(0, 255, 0)) << item;
         EXPECT_EQ(DrawCell(*form, item, 4).result, CDRF_NEWFONT) << "no sign left";
@@ -168,8 +164,7 @@ TEST_F(GridTest, NoFilesGiveOneCellAsWideAsTheGrid) {
     ::DeleteFileW((host / L"one.xtr").c_str());
     ::DeleteFileW((host / L"two.xtr").c_str());
     ::DeleteFileW(InSaved(L"three.xtr").c_str());
-    ScanXTR();
-    BuildGrid();
+    form->Rescan(form->CurrentPlace());
 
     const Grid& grid = form->grdXTRs();
     const HWND list = grid.Window();
@@ -179,42 +174,30 @@ TEST_F(GridTest, NoFilesGiveOneCellAsWideAsTheGrid) {
     ASSERT_EQ(HeaderCount(list), 1);
     EXPECT_EQ(HeaderText(list, 0), L"Sorry, No XTR files found...");
     RECT rect;
-    ::GetWindowRect(list, &rect);
-    EXPECT_EQ(ListView_GetColumnWidth(list, 0), rect.right - rect.left);
+    ::GetClientRect(list, &rect);
+    EXPECT_EQ(ListView_GetColumnWidth(list, 0), rect.right) << "no scroll bar that scrolls nothing";
+    EXPECT_FALSE(::GetWindowLongPtrW(list, GWL_STYLE) & WS_HSCROLL);
     EXPECT_EQ(grid.Row(), 0);
     EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_FOCUSED), -1);
-    EXPECT_TRUE(grid.Visible());
     EXPECT_TRUE(Reports().empty());
 }
 
-TEST_F(GridTest, MessagesRunOncePerRowWhileTheGridIsHidden) {
+// A rescan swaps the catalogue and the row count in one step, with no message
+// round in between: nothing can paint or click a half-filled or stale grid.
+TEST_F(GridTest, ARescanShowsTheNewRowsInOneStepWithoutLettingMessagesRun) {
     ThreeEntries();
     ASSERT_TRUE(Start());
-    bool visibleWhenRun = true;
-    PostedCommand command([&] { visibleWhenRun = form->grdXTRs().Visible(); });
+    const HWND list = form->grdXTRs().Window();
+    int countWhenRun = -1;
+    PostedCommand command([&] { countWhenRun = ListView_GetItemCount(list); });
     command.Post();
-    ::PostQuitMessage(3); // an Exit chosen meanwhile must still end the program's loop
-    BuildGrid();
-    EXPECT_EQ(command.runs, 1);
-    EXPECT_FALSE(visibleWhenRun);
-    MSG message;
-    ASSERT_TRUE(::PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_EQ(message.wParam, 3u);
-}
-
-TEST_F(GridTest, AFailedFillLeavesTheGridHiddenAndBusy) {
-    ThreeEntries();
-    ASSERT_TRUE(Start());
-    // A command in the first round empties the table under the fill.
-    PostedCommand command([] { XtrTable.assign(1, XtrRecord{}); });
-    command.Post();
-    BuildGrid();
-    EXPECT_EQ(command.runs, 1);
-    EXPECT_EQ(Reports(), std::vector<std::string>{"9 in module Module1.BuildGrid: Subscript out of range"});
-    const Grid& grid = form->grdXTRs();
-    EXPECT_FALSE(grid.Visible());
-    EXPECT_FALSE(::GetWindowLongPtrW(grid.Window(), GWL_STYLE) & WS_VISIBLE);
-    EXPECT_TRUE(grid.Busy());
+    WriteBytes(host / L"four.xtr", "Fourth\r\ntool.exe\r\nTrue\r\nTrue\r\n");
+    form->Rescan(form->CurrentPlace());
+    EXPECT_EQ(command.runs, 0) << "no message round inside the rescan";
+    PumpMessages();
+    EXPECT_EQ(countWhenRun, 4);
+    EXPECT_EQ(ItemText(list, IndexOf(L"four.xtr") - 1, 0), L"Fourth");
+    EXPECT_TRUE(::GetWindowLongPtrW(list, GWL_STYLE) & WS_VISIBLE) << "never hidden";
 }
 
 // About one man in twelve cannot tell the red cell from the green one.
@@ -225,7 +208,7 @@ TEST_F(GridTest, AMissingProgramsCellCarriesASignAndATipOfItsOwn) {
     ASSERT_TRUE(Start());
     const Grid& grid = form->grdXTRs();
     const int one = IndexOf(L"one.xtr") - 1, two = IndexOf(L"two.xtr") - 1, zz = IndexOf(L"zz.xtr") - 1;
-    ASSERT_FALSE(XtrTable[static_cast<size_t>(two) + 1].programFound);
+    ASSERT_FALSE(Catalogue().XtrTable[static_cast<size_t>(two) + 1].programFound);
     ::ShowWindow(form->Window(), SW_SHOWNA);
     ::RedrawWindow(form->Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     RECT cell{};
@@ -241,8 +224,10 @@ TEST_F(GridTest, AMissingProgramsCellCarriesASignAndATipOfItsOwn) {
     ::ReleaseDC(grid.Window(), dc);
     EXPECT_GT(sign, 10);
 
-    // The tooltip follows the pointer: over the red cell the path looked for,
-    // over a cut cell its whole text, elsewhere the grid's own.
+    // The tooltip follows the pointer: over the red cell the path the scan
+    // looked for (the setting is not read again), over a cut cell its whole
+    // text, elsewhere the grid's own.
+    registry.SetHostFolderSetting(host / L"Elsewhere\\");
     const std::pair<POINT, std::wstring> tips[] = {
         {{two, 4}, L"Program not found: " + (host / L"Missing\\gone.exe")},
         {{one, 4}, kInvalidPathTip},
@@ -265,25 +250,24 @@ TEST_F(GridTest, AMissingProgramsRowIsDescribedForScreenReaders) {
     ThreeEntries();
     ASSERT_TRUE(Start());
     const HWND list = form->grdXTRs().Window();
-    ASSERT_FALSE(XtrTable[2].programFound);
+    ASSERT_FALSE(Catalogue().XtrTable[2].programFound);
     using Description = std::tuple<HWND, long, std::wstring>;
     const std::wstring missing = L"Program not found: " + (host / L"Missing\\gone.exe");
     EXPECT_EQ(answers.descriptions, (std::vector<Description>{{list, 2, missing}}))
         << "the second row's item";
 
-    BuildGrid();
+    form->Rescan(form->CurrentPlace());
     EXPECT_EQ(answers.descriptions.size(), 1u) << "told again only when it changes";
 
     ::CreateDirectoryW((host / L"Missing").c_str(), nullptr);
     WriteBytes(host / L"Missing\\gone.exe", "MZ");
-    ScanXTR();
-    BuildGrid();
+    form->Rescan(form->CurrentPlace());
     EXPECT_EQ(answers.descriptions.back(), (Description{list, 2, L""})) << "found now: taken away";
 }
 
-// The user's place after a rebuild: the entry of the file asked for while it
-// is listed (letter case aside), else the row asked for within the list; the
-// last place asked for when commands ask during the fill; always on screen.
+// The user's place after a rescan: the entry of the file asked for while it
+// is listed (letter case aside), else the row asked for within the list (0:
+// the current one); always on screen.
 TEST_F(GridTest, ARebuildPutsTheCurrentRowOnThePlaceAskedFor) {
     for (int i = 10; i < 50; ++i) {
         Xtr(host / (L"f" + std::to_wstring(i) + L".xtr"), "Tool", "tool.exe", true, false);
@@ -292,7 +276,6 @@ TEST_F(GridTest, ARebuildPutsTheCurrentRowOnThePlaceAskedFor) {
     ::ShowWindow(form->Window(), SW_SHOWNA);
     Grid& grid = form->grdXTRs();
     const std::wstring folder = EntryNamed(L"f10.xtr").folder;
-    PostedCommand command([&] { RescanAndRebuild({folder, L"f12.xtr", 1}); });
     // Each place asked for, and the file then current, or else its row.
     const struct {
         CataloguePlace place;
@@ -302,28 +285,23 @@ TEST_F(GridTest, ARebuildPutsTheCurrentRowOnThePlaceAskedFor) {
                  {{folder, L"F20.XTR", 9}, L"f20.xtr", 0},
                  {{folder, L"gone.xtr", 5}, nullptr, 5},
                  {{L"", L"", 99}, nullptr, 40},
-                 {{L"", L"", 0}, nullptr, 1}};
+                 {{L"", L"", 0}, nullptr, 40}};
     for (const auto& [place, file, expected] : cases) {
-        RescanAndRebuild(place);
+        form->Rescan(place);
         const int row = file != nullptr ? IndexOf(file) : expected;
         const int top = ListView_GetTopIndex(grid.Window());
         EXPECT_EQ(grid.Row(), row) << ToAnsi(place.fileName) << " " << place.row;
         EXPECT_EQ(ListView_GetNextItem(grid.Window(), -1, LVNI_FOCUSED), row - 1);
         EXPECT_TRUE(row - 1 >= top && row - 1 < top + ListView_GetCountPerPage(grid.Window())) << "on screen";
     }
-    const std::uint32_t rounds = RescanCount();
-    command.Post(); // a command asks for another place during the fill
-    RescanAndRebuild({folder, L"f49.xtr", 1});
-    EXPECT_EQ(grid.Row(), IndexOf(L"f12.xtr"));
-    EXPECT_EQ(RescanCount() - rounds, 2u);
 
     // Refresh keeps the file while it is listed, else its row.
     grid.Row(IndexOf(L"f30.xtr"));
     ::DeleteFileW((host / L"f11.xtr").c_str());
-    RescanAndRebuild();
+    form->Rescan(form->CurrentPlace());
     EXPECT_EQ(grid.Row(), IndexOf(L"f30.xtr"));
     const int row = grid.Row();
     ::DeleteFileW((host / L"f30.xtr").c_str());
-    RescanAndRebuild();
+    form->Rescan(form->CurrentPlace());
     EXPECT_EQ(grid.Row(), row);
 }
