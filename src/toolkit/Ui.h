@@ -4,8 +4,9 @@
 // person; so do the two things a test cannot let happen or cannot change for
 // real: handing an address to the shell (which would start a browser) and the
 // program's own version resource; and what a screen reader is told, which Wine
-// does not carry. Besides these, only the one file step that puts a finished
-// temporary in place (TemporaryFiles.h) is replaced in tests.
+// does not carry; and the scan's look at a program on a network server, since
+// Wine has no shares. Besides these, only the one file step that puts a
+// finished temporary in place (TemporaryFiles.h) is replaced in tests.
 #include <windows.h>
 
 #include <functional>
@@ -62,6 +63,8 @@ struct Hooks {
     std::function<INT_PTR(const ShellRequest&)> executeShell;
     std::function<std::wstring(const wchar_t* name)> programVersionString;
     std::function<bool(HWND window, long child, std::wstring_view text)> describeAccessibleItem;
+    // Whether a program on a server exists; called on the look's own thread too.
+    std::function<bool(const std::wstring& program)> programProbe;
 };
 Hooks& TestHooks();
 } // namespace Ui

@@ -21,6 +21,10 @@ constexpr size_t kMaxEntries = std::numeric_limits<std::int16_t>::max();
 
 std::size_t filesFound = 0;
 
+// State kept between commands: a look at a share that outlives its scan keeps
+// the next scans from starting another at the same share.
+ServerLooks serverLooks;
+
 // Adds the entry when the table has room; a file left out is reported once
 // per scan, under the step it was found in.
 bool AddEntry(const std::wstring& name, const std::wstring& folder, bool active, std::size_t maxEntries,
@@ -101,17 +105,17 @@ void ScanCatalogue(std::size_t maxEntries) {
         }
         // A server that does not answer costs the scan one short wait, not a
         // network timeout for each of its programs.
-        const ServerCheck servers(programs);
+        const std::vector<ProgramLook> looks = serverLooks.Start(programs);
         for (int i = 1; i <= count; ++i) {
             const std::wstring& program = programs[static_cast<size_t>(i - 1)];
             XtrRecord& entry = XtrEntry(i);
             marker = 8;
-            entry.serverSilent = servers.Silent(program);
+            entry.programLook = looks[static_cast<size_t>(i - 1)];
             // A path the system refuses as a name (a "|" in a folder name) is that
             // entry's own problem: not found, reported, and the next entry goes on.
             bool found = false;
-            if (!entry.serverSilent) {
-                Trap(L"Module1.ScanXTR,  Line ", marker, [&] { found = ProgramExists(program); });
+            if (entry.programLook == ProgramLook::Looked) {
+                Trap(L"Module1.ScanXTR,  Line ", marker, [&] { found = serverLooks.Exists(program); });
             }
             if (!found) {
                 marker = 9;

@@ -145,10 +145,10 @@ void BuildGrid() {
                         setting = ReadHostFolderSetting();
                     }
                     grid.CellPicture(r, 4, MissingProgramPicture());
-                    grid.CellToolTipText(r, 4,
-                                         kProgramNotFoundTip +
-                                             ProgramPathAbsoluteOf(ProgramPathOf(entry), *setting) +
-                                             (entry.serverSilent ? kServerSilentTip : L""));
+                    grid.CellToolTipText(
+                        r, 4,
+                        MissingProgramTip(entry.programLook,
+                                          ProgramPathAbsoluteOf(ProgramPathOf(entry), *setting)));
                 }
                 grid.Text(r, 5, BoolText(entry.active));
             }
