@@ -69,15 +69,14 @@ bool LookFor(const Probe& probe, const std::wstring& program) {
 } // namespace
 
 std::vector<ProgramLook> ServerLooks::Start(const std::vector<std::wstring>& programs) {
-    std::erase_if(looks_, [](const Look& look) {
-        return look.answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    // An ended look is forgotten; one still running makes its share silent, without a new thread.
+    std::erase_if(shares_, [](const Share& share) {
+        return !share.answer.valid() ||
+               share.answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
     });
-    struct Share {
-        std::wstring name;
-        ProgramLook how = ProgramLook::Looked;
-        size_t look = SIZE_MAX; // this scan's look at it
-    };
-    std::vector<Share> shares;
+    for (Share& share : shares_) {
+        share.how = ProgramLook::ServerSilent;
+    }
     std::vector<size_t> shareOf(programs.size(), SIZE_MAX);
     std::vector<std::wstring> localDrives;
     for (size_t i = 0; i < programs.size(); ++i) {
@@ -86,53 +85,46 @@ std::vector<ProgramLook> ServerLooks::Start(const std::vector<std::wstring>& pro
         if (name.empty()) {
             continue;
         }
-        const auto same = [&](const auto& known) { return EqualsIgnoringCase(known.name, name); };
-        shareOf[i] = size_t(std::find_if(shares.begin(), shares.end(), same) - shares.begin());
-        if (shareOf[i] < shares.size()) {
+        const auto same = [&](const Share& known) { return EqualsIgnoringCase(known.name, name); };
+        shareOf[i] = size_t(std::find_if(shares_.begin(), shares_.end(), same) - shares_.begin());
+        if (shareOf[i] < shares_.size()) {
             continue;
         }
-        Share& share = shares.emplace_back(Share{std::move(name)});
+        Share& share = shares_.emplace_back();
+        share.name = std::move(name);
         if (!IsDrivePath(program) && !InLocalNetwork(share.name)) {
             share.how = ProgramLook::NotContacted;
-        } else if (std::any_of(looks_.begin(), looks_.end(), [&](const Look& look) {
-                       return EqualsIgnoringCase(look.share, share.name);
-                   })) {
-            share.how = ProgramLook::ServerSilent; // an earlier scan's look is still waiting for it
-        } else {
-            try {
-                std::packaged_task<bool()> task(
-                    [probe = Ui::TestHooks().programProbe, program] { return LookFor(probe, program); });
-                looks_.push_back({share.name, program, task.get_future().share()});
-                share.look = looks_.size() - 1;
-                std::thread(std::move(task)).detach();
-            } catch (...) {
-                // No thread to spare: the share is silent, and the scan goes on.
-                share.how = ProgramLook::ServerSilent;
-                share.look = SIZE_MAX;
-            }
+            continue;
+        }
+        try {
+            std::packaged_task<bool()> task(
+                [probe = Ui::TestHooks().programProbe, program] { return LookFor(probe, program); });
+            share.answer = task.get_future().share();
+            std::thread(std::move(task)).detach();
+            share.program = program;
+        } catch (...) {
+            share.how = ProgramLook::ServerSilent; // no thread to spare: the scan goes on
         }
     }
     const auto deadline = std::chrono::steady_clock::now() + kServerAnswerTime;
-    for (Share& share : shares) {
-        if (share.look != SIZE_MAX &&
-            looks_[share.look].answer.wait_until(deadline) != std::future_status::ready) {
+    for (Share& share : shares_) {
+        if (share.how == ProgramLook::Looked &&
+            share.answer.wait_until(deadline) != std::future_status::ready) {
             share.how = ProgramLook::ServerSilent;
         }
     }
     std::vector<ProgramLook> how(programs.size(), ProgramLook::Looked);
     for (size_t i = 0; i < programs.size(); ++i) {
         if (shareOf[i] != SIZE_MAX) {
-            how[i] = shares[shareOf[i]].how;
+            how[i] = shares_[shareOf[i]].how;
         }
     }
     return how;
 }
 
 bool ServerLooks::Exists(const std::wstring& program) const {
-    // Only a share that answered this scan has a look Exists is asked about.
-    const auto looked = std::find_if(looks_.begin(), looks_.end(), [&](const Look& look) {
-        return look.program == program &&
-               look.answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    const auto looked = std::find_if(shares_.begin(), shares_.end(), [&](const Share& share) {
+        return share.how == ProgramLook::Looked && share.program == program;
     });
-    return looked != looks_.end() ? looked->answer.get() : LookFor(Ui::TestHooks().programProbe, program);
+    return looked != shares_.end() ? looked->answer.get() : LookFor(Ui::TestHooks().programProbe, program);
 }

@@ -32,11 +32,11 @@ class ServerLooks {
     bool Exists(const std::wstring& program) const;
 
   private:
-    struct Look {
-        std::wstring share;
-        std::wstring program;
-        std::shared_future<bool> answer;
-        bool thisScan = false;
+    struct Share {
+        std::wstring name;
+        ProgramLook how = ProgramLook::Looked; // in the last scan
+        std::wstring program;                  // looked at
+        std::shared_future<bool> answer;       // of that look; none when not started
     };
-    std::vector<Look> looks_; // this scan's, and earlier scans' still running
+    std::vector<Share> shares_; // the last scan's, and earlier ones' still looking
 };
