@@ -218,8 +218,7 @@ GridCell Form1::CellAt(int row, int col) const {
     cell.back = entry.programFound ? kProgramFoundColor : kProgramMissingColor;
     if (!entry.programFound) {
         cell.picture = MissingProgramPicture();
-        cell.toolTip =
-            kProgramNotFoundTip + entry.programAbsolute + (entry.serverSilent ? kServerSilentTip : L"");
+        cell.toolTip = MissingProgramTip(entry.programLook, entry.programAbsolute);
     }
     return cell;
 }
@@ -254,7 +253,7 @@ void Form1::Rescan(CataloguePlace place) {
     // The scan, not the grid, takes time (servers, many files): the busy pointer shows it.
     ++rescans_;
     const HCURSOR pointer = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-    XtrCatalogue scanned = ScanXTR(ReadHostFolderSetting());
+    XtrCatalogue scanned = ScanXTR(ReadHostFolderSetting(), serverLooks_);
     ::SetCursor(pointer);
     Trap(L"Module1.BuildGrid", [&] {
         catalogue_ = std::move(scanned);

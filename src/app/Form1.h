@@ -102,5 +102,8 @@ class Form1 : public Form<Form1> {
     HACCEL accelerators_ = nullptr;
     Form2 form2_;
     XtrCatalogue catalogue_;
+    // Kept between commands: a look at a network share that outlives its scan
+    // keeps the next scans from starting another at the same share.
+    ServerLooks serverLooks_;
     std::uint32_t rescans_ = 0;
 };

@@ -11,10 +11,6 @@ inline constexpr std::array<const wchar_t*, 6> kGridHeaders = {
     L"Description", L"XTR-Filename", L"Auto Start", L"Auto Stop", L"Application Path", L"Active"};
 inline constexpr wchar_t kNoXtrFilesText[] = L"Sorry, No XTR files found...";
 inline constexpr wchar_t kInvalidPathTip[] = L"RED color indicates that application-path is not valid";
-// Over a red cell the tooltip names the path looked for, after this.
-inline constexpr wchar_t kProgramNotFoundTip[] = L"Program not found: ";
-// ...and after the path when its server did not answer the scan in time.
-inline constexpr wchar_t kServerSilentTip[] = L" (the server did not answer)";
 // Colour values as 0x00BBGGRR.
 inline constexpr std::uint32_t kProgramFoundColor = 0x0000FF00;   // pure green, 65280
 inline constexpr std::uint32_t kProgramMissingColor = 0x000000FF; // pure red, 255
@@ -23,4 +19,14 @@ inline constexpr std::uint32_t kProgramMissingColor = 0x000000FF; // pure red, 2
 // drive, with no separator of its own: programDir keeps its leading "\" when it had one.
 inline std::wstring ProgramPathDisplayOf(const XtrRecord& entry) {
     return JoinProgramPath(L"<UIView-Dir>", ProgramPathOf(entry));
+}
+
+// The tip over a red cell: the program's absolute path, and why it is red.
+inline std::wstring MissingProgramTip(ProgramLook look, const std::wstring& path) {
+    if (look == ProgramLook::NotContacted) {
+        return L"Quillon did not look for " + path + L": the server " + std::wstring(NetworkServerOf(path)) +
+               L" is outside the local network.";
+    }
+    return L"Program not found: " + path +
+           (look == ProgramLook::ServerSilent ? L" (the server did not answer)" : L"");
 }

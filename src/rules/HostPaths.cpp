@@ -1,5 +1,7 @@
 #include "rules/HostPaths.h"
 
+#include "rules/AsciiCase.h"
+
 std::wstring WithoutTrailingBackslash(std::wstring_view setting) {
     if (!setting.empty() && setting.back() == L'\\') {
         setting.remove_suffix(1);
@@ -48,10 +50,21 @@ std::wstring ProgramPathForFileOf(ProgramPathView path, std::wstring_view settin
 }
 
 std::wstring_view NetworkServerOf(std::wstring_view path) noexcept {
-    if (!path.starts_with(L"\\\\")) {
+    // Windows takes "/" for "\\" here too, and "\\?\UNC\server" for "\\server".
+    const auto separator = [](std::wstring_view text, size_t at) {
+        return text.size() > at && (text[at] == L'\\' || text[at] == L'/');
+    };
+    if (!separator(path, 0) || !separator(path, 1)) {
         return {};
     }
     path.remove_prefix(2);
-    const std::wstring_view server = path.substr(0, path.find(L'\\'));
-    return server == L"?" || server == L"." ? std::wstring_view() : server;
+    if ((path.starts_with(L'?') || path.starts_with(L'.')) && separator(path, 1)) {
+        const std::wstring_view device = path.substr(2);
+        if (EqualsAsciiUpper(device.substr(0, 3), L"UNC") && separator(device, 3)) {
+            path = device.substr(4);
+        } else if (device.size() >= 2 && device[1] == L':') {
+            return {}; // "\\?\C:\...": a drive's
+        }              // any other device ("\\.\pipe") counts as a server of that name, never as local
+    }
+    return path.substr(0, path.find_first_of(L"\\/"));
 }

@@ -37,6 +37,7 @@ std::wstring ProgramPathAbsoluteOf(ProgramPathView path, std::wstring_view setti
 // "C:\UI-View32").
 std::wstring ProgramPathForFileOf(ProgramPathView path, std::wstring_view setting);
 
-// The server of a network path "\\server\share\...", as written; empty for
-// any other path, and for the device forms "\\?\..." and "\\.\...".
+// The server of a network path "\\server\share\..." (or "//server/...",
+// "\\?\UNC\server\..."), as written; "?" or "." for a device path other than
+// a drive's; empty for any other path.
 std::wstring_view NetworkServerOf(std::wstring_view path) noexcept;

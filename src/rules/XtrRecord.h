@@ -4,6 +4,13 @@
 #include <cstdint>
 #include <string>
 
+// How the scan checked an entry's program; never stored.
+enum class ProgramLook : std::uint8_t {
+    Looked,       // looked for, locally or on a server that answered
+    ServerSilent, // its server did not answer the scan in time
+    NotContacted, // its server lies outside the local network: never asked
+};
+
 // One XTR file in memory. The application path is held only as its three pieces.
 struct XtrRecord {
     std::wstring fileName; // name with its extension, no folder
@@ -16,8 +23,8 @@ struct XtrRecord {
     std::wstring programFile;
     std::wstring programAbsolute; // the path the scan looked for; never stored in the file
     bool programFound = false;    // set by the scan, never stored in the file
-    bool serverSilent = false;    // the program's server did not answer the scan in time; never stored
-    bool active = false;          // the file lives in HostFolder; the folder alone records it
+    ProgramLook programLook = ProgramLook::Looked;
+    bool active = false; // the file lives in HostFolder; the folder alone records it
 
     // What the scan read of the file (see ReadXTR), so that a save can tell
     // whether another program has changed it since; unreadable when the scan

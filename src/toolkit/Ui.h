@@ -4,7 +4,8 @@
 // person; so do the things a test cannot let happen or cannot have for real
 // under Wine: handing an address to the shell (which would start a browser),
 // the program's own version resource, what a screen reader is told, a Recycle
-// Bin that deletes for good, and a rename that fails at the worst moment.
+// Bin that deletes for good, a rename that fails at the worst moment, and the
+// scan's look at a program on a network server (Wine has no shares).
 // Hooks is the one seam of the program.
 #include <windows.h>
 
@@ -69,6 +70,8 @@ struct Hooks {
     std::function<BinAnswer(const std::wstring& path)> recycleFile;
     // The one rename of the file steps (a new version into place, a file moved).
     std::function<bool(const std::wstring& source, const std::wstring& target)> moveFile;
+    // Whether a program on a server exists; called on the look's own thread too.
+    std::function<bool(const std::wstring& program)> programProbe;
 };
 Hooks& TestHooks();
 } // namespace Ui

@@ -64,7 +64,7 @@ void TellFilesLeftOut(HWND owner, const XtrCatalogue& catalogue) {
                     AppTitle, MB_OK | MB_ICONINFORMATION);
 }
 
-XtrCatalogue ScanXTR(std::wstring_view setting, std::size_t maxEntries) {
+XtrCatalogue ScanXTR(std::wstring_view setting, ServerLooks& looks, std::size_t maxEntries) {
     maxEntries = std::min(maxEntries, kMaxXtrEntries);
     XtrCatalogue catalogue;
     std::vector<XtrRecord>& table = catalogue.XtrTable;
@@ -103,17 +103,17 @@ XtrCatalogue ScanXTR(std::wstring_view setting, std::size_t maxEntries) {
         }
         // A server that does not answer costs the scan one short wait, not a
         // network timeout for each of its programs.
-        const ServerCheck servers(programs);
+        const std::vector<ProgramLook> how = looks.Start(programs);
         for (size_t i = 1; i < table.size(); ++i) {
             XtrRecord& entry = table[i];
             marker = 8;
-            entry.serverSilent = servers.Silent(entry.programAbsolute);
+            entry.programLook = how[i - 1];
             // A path the system refuses as a name (a "|" in a folder name) is that
             // entry's own problem: not found, reported, and the next entry goes on.
             bool found = false;
-            if (!entry.serverSilent) {
+            if (entry.programLook == ProgramLook::Looked) {
                 Trap(L"Module1.ScanXTR,  Line ", marker,
-                     [&] { found = ProgramExists(entry.programAbsolute); });
+                     [&] { found = looks.Exists(entry.programAbsolute); });
             }
             if (!found) {
                 marker = 9;

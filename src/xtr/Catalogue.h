@@ -3,6 +3,7 @@
 // one scan found them. It is a value: the main window owns the one it shows
 // and hands its entries to the commands and the editor; a scan makes a new one.
 #include "rules/XtrRecord.h"
+#include "xtr/ProgramCheck.h"
 
 #include <windows.h>
 
@@ -34,10 +35,11 @@ struct XtrCatalogue {
 // Lists HostFolder (active files first) and SavedXTR, reads every XTR file and
 // tests whether each entry's application exists; setting is UI-View32's folder
 // setting as stored, read once by the caller, against which every program path
-// is taken (the entry keeps the absolute path it looked for). Reports its own
+// is taken (the entry keeps the absolute path it looked for); looks holds the
+// looks at network shares still running from earlier scans. Reports its own
 // failures. At most maxEntries are listed: files beyond that are left out
 // (reported once), and every entry listed is still tested.
-XtrCatalogue ScanXTR(std::wstring_view setting, std::size_t maxEntries = kMaxXtrEntries);
+XtrCatalogue ScanXTR(std::wstring_view setting, ServerLooks& looks, std::size_t maxEntries = kMaxXtrEntries);
 
 // When the scan left files out, one message says how many of how many are listed.
 void TellFilesLeftOut(HWND owner, const XtrCatalogue& catalogue);

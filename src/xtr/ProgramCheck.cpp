@@ -2,93 +2,129 @@
 
 #include "rules/HostPaths.h"
 #include "system/Win32.h"
+#include "toolkit/Ui.h"
 #include "xtr/FileListing.h"
 
+#include <urlmon.h>
+
 #include <algorithm>
-#include <chrono>
-#include <future>
 #include <thread>
 #include <utility>
 
 namespace {
-// The server a program lives on: "\\server" of a network path, or the drive
-// of a path on a drive mapped to a share; empty for a local program.
-std::wstring ServerOf(const std::wstring& program) {
+using Probe = decltype(Ui::Hooks::programProbe);
+
+bool IsDrivePath(const std::wstring& program) { return program.size() >= 2 && program[1] == L':'; }
+
+// The share a program lives on: "\\server\share" of a network path, or the
+// drive of a path on a drive mapped to one; empty for a local program. Drives
+// found local are kept in localDrives, so that each is asked once a scan.
+std::wstring ShareOf(const std::wstring& program, std::vector<std::wstring>& localDrives) {
     const std::wstring_view server = NetworkServerOf(program);
     if (!server.empty()) {
-        return L"\\\\" + std::wstring(server);
+        const size_t start =
+            std::min(program.size(), size_t(server.data() - program.data()) + server.size() + 1);
+        const size_t end = program.find_first_of(L"\\/", start);
+        return L"\\\\" + std::wstring(server) + L"\\" + program.substr(start, end - start);
     }
-    if (program.size() >= 2 && program[1] == L':' &&
-        ::GetDriveTypeW((program.substr(0, 2) + L"\\").c_str()) == DRIVE_REMOTE) {
-        return program.substr(0, 2);
+    if (!IsDrivePath(program)) {
+        return {};
     }
+    const std::wstring drive = program.substr(0, 2);
+    const auto equal = [&](const std::wstring& known) { return EqualsIgnoringCase(known, drive); };
+    if (std::any_of(localDrives.begin(), localDrives.end(), equal)) {
+        return {};
+    }
+    if (::GetDriveTypeW((drive + L"\\").c_str()) == DRIVE_REMOTE) {
+        return drive;
+    }
+    localDrives.push_back(drive);
     return {};
 }
 
-bool Contains(const std::vector<std::wstring>& servers, const std::wstring& server) {
-    return std::any_of(servers.begin(), servers.end(),
-                       [&](const std::wstring& known) { return EqualsIgnoringCase(known, server); });
+// Whether Windows' security zones put the share in the local network (Local
+// Machine, Local Intranet, Trusted Sites): a file call elsewhere would sign in
+// to a stranger's server with the user's credentials. urlmon is loaded at the
+// first network path, not at start-up.
+bool InLocalNetwork(const std::wstring& share) {
+    if (share.find_first_of(L"@%#?") != std::wstring::npos) {
+        return false; // a URL would read another server out of such a name ("user@host")
+    }
+    static IInternetSecurityManager* const zones = []() -> IInternetSecurityManager* {
+        const auto create = SystemFunction<decltype(::CoInternetCreateSecurityManager)>(
+            L"urlmon.dll", "CoInternetCreateSecurityManager");
+        IInternetSecurityManager* made = nullptr;
+        return create != nullptr && SUCCEEDED(create(nullptr, &made, 0)) ? made : nullptr;
+    }();
+    std::wstring url = L"file:" + share + L"/";
+    std::replace(url.begin(), url.end(), L'\\', L'/');
+    DWORD zone = DWORD(URLZONE_INVALID);
+    return zones != nullptr && SUCCEEDED(zones->MapUrlToZone(url.c_str(), &zone, 0)) &&
+           zone <= URLZONE_TRUSTED;
 }
 
-// Looks for the program on a thread that owns a copy of everything it needs,
-// so that it may outlive the wait; a failure of the look is an answer too.
-std::future<void> LookOnAThreadOfItsOwn(const std::wstring& program) {
-    std::packaged_task<void()> look([probe = ProgramProbeForTests(), program] {
-        try {
-            probe ? probe(program) : AnyNormalFile(program);
-        } catch (...) {
-            // The server answered; the scan's own look says what failed.
-        }
-    });
-    std::future<void> answer = look.get_future();
-    std::thread(std::move(look)).detach();
-    return answer;
+bool LookFor(const Probe& probe, const std::wstring& program) {
+    return probe && !NetworkServerOf(program).empty() ? probe(program) : AnyNormalFile(program);
 }
 } // namespace
 
-ServerCheck::ServerCheck(const std::vector<std::wstring>& programs) {
-    // Drives are asked once each: a scan of local programs costs a few calls, no thread.
-    std::vector<std::wstring> drives;
-    std::vector<std::wstring> servers;
-    std::vector<std::future<void>> answers;
-    for (const std::wstring& program : programs) {
-        if (program.size() >= 2 && program[1] == L':' && Contains(drives, program.substr(0, 2))) {
+std::vector<ProgramLook> ServerLooks::Start(const std::vector<std::wstring>& programs) {
+    // An ended look is forgotten; one still running makes its share silent, without a new thread.
+    std::erase_if(shares_, [](const Share& share) {
+        return !share.answer.valid() ||
+               share.answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    });
+    for (Share& share : shares_) {
+        share.how = ProgramLook::ServerSilent;
+    }
+    std::vector<size_t> shareOf(programs.size(), SIZE_MAX);
+    std::vector<std::wstring> localDrives;
+    for (size_t i = 0; i < programs.size(); ++i) {
+        const std::wstring& program = programs[i];
+        std::wstring name = ShareOf(program, localDrives);
+        if (name.empty()) {
             continue;
         }
-        const std::wstring server = ServerOf(program);
-        if (program.size() >= 2 && program[1] == L':' && server.empty()) {
-            drives.push_back(program.substr(0, 2));
+        const auto same = [&](const Share& known) { return EqualsIgnoringCase(known.name, name); };
+        shareOf[i] = size_t(std::find_if(shares_.begin(), shares_.end(), same) - shares_.begin());
+        if (shareOf[i] < shares_.size()) {
+            continue;
         }
-        if (!server.empty() && !Contains(servers, server)) {
-            servers.push_back(server);
-            answers.push_back(LookOnAThreadOfItsOwn(program));
+        Share& share = shares_.emplace_back();
+        share.name = std::move(name);
+        if (!IsDrivePath(program) && !InLocalNetwork(share.name)) {
+            share.how = ProgramLook::NotContacted;
+            continue;
+        }
+        try {
+            std::packaged_task<bool()> task(
+                [probe = Ui::TestHooks().programProbe, program] { return LookFor(probe, program); });
+            share.answer = task.get_future().share();
+            std::thread(std::move(task)).detach();
+            share.program = program;
+        } catch (...) {
+            share.how = ProgramLook::ServerSilent; // no thread to spare: the scan goes on
         }
     }
     const auto deadline = std::chrono::steady_clock::now() + kServerAnswerTime;
-    for (size_t i = 0; i < servers.size(); ++i) {
-        if (answers[i].wait_until(deadline) != std::future_status::ready) {
-            silent_.push_back(servers[i]);
+    for (Share& share : shares_) {
+        if (share.how == ProgramLook::Looked &&
+            share.answer.wait_until(deadline) != std::future_status::ready) {
+            share.how = ProgramLook::ServerSilent;
         }
     }
-}
-
-bool ServerCheck::Silent(const std::wstring& program) const {
-    if (silent_.empty()) {
-        return false;
+    std::vector<ProgramLook> how(programs.size(), ProgramLook::Looked);
+    for (size_t i = 0; i < programs.size(); ++i) {
+        if (shareOf[i] != SIZE_MAX) {
+            how[i] = shares_[shareOf[i]].how;
+        }
     }
-    const std::wstring server = ServerOf(program);
-    return !server.empty() && Contains(silent_, server);
+    return how;
 }
 
-bool ProgramExists(const std::wstring& program) {
-    const ProgramProbe& probe = ProgramProbeForTests();
-    if (probe && !ServerOf(program).empty()) {
-        return probe(program);
-    }
-    return AnyNormalFile(program);
-}
-
-ProgramProbe& ProgramProbeForTests() {
-    static ProgramProbe probe;
-    return probe;
+bool ServerLooks::Exists(const std::wstring& program) const {
+    const auto looked = std::find_if(shares_.begin(), shares_.end(), [&](const Share& share) {
+        return share.how == ProgramLook::Looked && share.program == program;
+    });
+    return looked != shares_.end() ? looked->answer.get() : LookFor(Ui::TestHooks().programProbe, program);
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 TEST(HostPaths, OneTrailingBackslashIsRemoved) {
     EXPECT_EQ(WithoutTrailingBackslash(L"C:\\Program Files\\UI-View32\\"), L"C:\\Program Files\\UI-View32");
     EXPECT_EQ(WithoutTrailingBackslash(L"C:\\Program Files\\UI-View32"), L"C:\\Program Files\\UI-View32");
@@ -48,8 +50,13 @@ TEST(HostPaths, OnlyADriveWithItsRootOrANetworkPathIsFull) {
 }
 
 TEST(HostPaths, OnlyANetworkPathHasAServer) {
-    EXPECT_EQ(std::wstring(NetworkServerOf(L"\\\\Server\\share\\x.exe")), L"Server");
-    for (const wchar_t* path : {L"C:\\x.exe", L"\\x.exe", L"\\\\?\\C:\\x.exe", L"\\\\.\\pipe\\x", L""}) {
+    for (const auto& [path, server] : {std::pair{L"\\\\Server\\share\\x.exe", L"Server"},
+                                       {L"//Server/share", L"Server"},
+                                       {L"\\\\?\\unc\\Server\\share", L"Server"},
+                                       {L"\\\\.\\pipe\\x", L"."}}) {
+        EXPECT_EQ(std::wstring(NetworkServerOf(path)), server) << path;
+    }
+    for (const wchar_t* path : {L"C:\\x.exe", L"\\x.exe", L"\\\\?\\C:\\x.exe", L"/x.exe", L""}) {
         EXPECT_TRUE(NetworkServerOf(path).empty()) << path;
     }
 }

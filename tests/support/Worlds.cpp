@@ -6,7 +6,7 @@
 void ScratchWorldTest::SetUp() { HostFolder.clear(); }
 
 const XtrCatalogue& ScratchWorldTest::Scan() {
-    scanned = ScanXTR(ReadHostFolderSetting());
+    scanned = ScanXTR(ReadHostFolderSetting(), serverLooks);
     return scanned;
 }
 
@@ -30,6 +30,7 @@ const XtrRecord& ScratchWorldTest::EntryNamed(std::wstring_view fileName) const 
 void ScratchWorldTest::TearDown() {
     Ui::TestHooks().moveFile = nullptr;
     Ui::TestHooks().recycleFile = nullptr;
+    Ui::TestHooks().programProbe = nullptr;
     testsupport::PumpMessages();
 }
 

@@ -49,6 +49,7 @@ class ScratchWorldTest : public testing::Test {
     testsupport::ModalAnswers answers;
     testsupport::LogCapture log;
     XtrCatalogue scanned;
+    ServerLooks serverLooks;
 };
 
 class UiViewFolderTest : public ScratchWorldTest {

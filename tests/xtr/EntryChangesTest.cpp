@@ -215,7 +215,7 @@ TEST_F(EntryChangesTest, FilesPastTheTablesRoomAreLeftOutAndTold) {
     for (const wchar_t* name : {L"a.xtr", L"b.xtr", L"c.xtr"}) {
         WriteBytes(host / name, "T\r\ntool.exe\r\nTrue\r\nTrue\r\n");
     }
-    scanned = ScanXTR(ReadHostFolderSetting(), 2);
+    scanned = ScanXTR(ReadHostFolderSetting(), serverLooks, 2);
     ASSERT_EQ(Catalogue().XtrCount, 2);
     EXPECT_TRUE(Catalogue().XtrTable[1].programFound && Catalogue().XtrTable[2].programFound)
         << "red only when not found";

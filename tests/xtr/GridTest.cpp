@@ -4,9 +4,12 @@
 #include "rules/resource.h"
 #include "support/Grids.h"
 #include "support/Worlds.h"
+#include "toolkit/Ui.h"
 #include "xtr/Catalogue.h"
 
 #include <commctrl.h>
+
+#include <atomic>
 
 #include <functional>
 #include <utility>
@@ -263,6 +266,22 @@ TEST_F(GridTest, AMissingProgramsRowIsDescribedForScreenReaders) {
     WriteBytes(host / L"Missing\\gone.exe", "MZ");
     form->Rescan(form->CurrentPlace());
     EXPECT_EQ(answers.descriptions.back(), (Description{list, 2, L""})) << "found now: taken away";
+}
+
+// A program on a server outside the local network is not looked for, at
+// start-up or on F5: red with the sign, and a tip that names the server.
+TEST_F(GridTest, AProgramOutsideTheLocalNetworkIsRedAndSaysWhy) {
+    static std::atomic<int> looks = 0;
+    Ui::TestHooks().programProbe = [](const std::wstring&) { return ++looks, true; };
+    Xtr(host / L"far.xtr", "Far", "\\\\203.0.113.9\\x\\a.exe", false, false);
+    ASSERT_TRUE(Start());
+    form->OnCommand(IDM_VIEW_REFRESH);
+    EXPECT_EQ(DrawCell(*form, 0, 4).back, RGB(255, 0, 0));
+    EXPECT_EQ(DrawCell(*form, 0, 4).result, CDRF_SKIPDEFAULT) << "drawn with the sign";
+    EXPECT_EQ(std::get<2>(answers.descriptions.back()),
+              L"Quillon did not look for \\\\203.0.113.9\\x\\a.exe: the "
+              L"server 203.0.113.9 is outside the local network.");
+    EXPECT_EQ(looks, 0);
 }
 
 // The user's place after a rescan: the entry of the file asked for while it
