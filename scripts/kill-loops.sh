@@ -192,9 +192,11 @@ for disk, op, run, win_host, step, code, killed in all_runs:
     leftovers = [n for f in folders(run) for n in os.listdir(f) if n.startswith('~Quillon')]
     in_place = list(host_x.values()) + list(saved_x.values())
     everywhere = in_place + trash
-    t = totals.setdefault((disk, op), dict(runs=0, ended_at_step=0, killed=0, finished=0, **{c: 0 for c in counts}))
+    t = totals.setdefault((disk, op), dict(runs=0, ended_at_step=0, killed=0, finished=0, failed=0, **{c: 0 for c in counts}))
     t['runs'] += 1
-    t['ended_at_step' if code == 3 else 'killed' if code in (-9, 137) or killed else 'finished'] += 1
+    # failed: the operation itself failed before any step, so nothing was ended in it.
+    t['ended_at_step' if code == 3 else 'killed' if code in (-9, 137) or killed else
+      'finished' if code == 0 else 'failed'] += 1
     bad = []
     if any(not o['host_ok'](n, b) for n, b in host_x.items()) or any(not o['saved_ok'](n, b) for n, b in saved_x.items()):
         t['partial'] += 1; bad.append('partial')
@@ -229,12 +231,12 @@ for disk, op, run, win_host, step, code, killed in all_runs:
 for disk in disks:
     print()
     print('%s disk, %d runs per operation' % (disk, runs))
-    print('%-9s %5s %6s %6s %8s | %7s %11s %7s %4s %8s %7s | %4s %7s %8s' % (
-        'operation', 'runs', 'step', 'killed', 'finished', *counts))
+    print('%-9s %5s %6s %6s %8s %6s | %7s %11s %7s %4s %8s %7s | %4s %7s %8s' % (
+        'operation', 'runs', 'step', 'killed', 'finished', 'failed', *counts))
     for (d, op), t in totals.items():
         if d == disk:
-            print('%-9s %5d %6d %6d %8d | %7d %11d %7d %4d %8d %7d | %4d %7d %8d' % (
-                op, t['runs'], t['ended_at_step'], t['killed'], t['finished'], *(t[c] for c in counts)))
+            print('%-9s %5d %6d %6d %8d %6d | %7d %11d %7d %4d %8d %7d | %4d %7d %8d' % (
+                op, t['runs'], t['ended_at_step'], t['killed'], t['finished'], t['failed'], *(t[c] for c in counts)))
 bad = sum(t[c] for t in totals.values() for c in counts[:6])
 print('\nkill loops: %s' % ('all bad counts 0' if bad == 0 else '%d bad outcomes' % bad))
 sys.exit(1 if bad else 0)
