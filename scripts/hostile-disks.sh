@@ -55,6 +55,7 @@ clean_up() {
   if [ -z "$(mounts_below)" ]; then rm -rf "$HOSTILE_ROOT"; else echo "left mounted, not deleted: $HOSTILE_ROOT"; fi
 }
 trap clean_up EXIT
+trap "exit 130" INT TERM
 python3 - "$@" <<'EOF'
 import os, re, subprocess, sys, threading, time
 

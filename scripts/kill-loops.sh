@@ -49,6 +49,7 @@ clean_up() {
   [ -z "$exfat_mnt" ] || mountpoint -q "$exfat_mnt" 2>/dev/null || rm -f "$exfat_img"
 }
 trap clean_up EXIT
+trap "exit 130" INT TERM
 if [[ $disks == *exfat* ]]; then
   if ! command -v mkfs.exfat >/dev/null || ! command -v mount.exfat-fuse >/dev/null; then
     apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends exfatprogs exfat-fuse >/dev/null
