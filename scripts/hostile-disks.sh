@@ -364,6 +364,8 @@ def dead_servers():
     open(os.path.join(host, 'local.xtr'), 'wb').write(xtr(b'Local', win(os.path.join(base, 'local', 'here.exe')).encode()))
     open(os.path.join(base, 'zones.reg'), 'w', newline='\r\n').write('\n'.join(reg))
     sh('wine', 'regedit', '/S', win(os.path.join(base, 'zones.reg')))
+    if '0x1' not in sh('wine', 'reg', 'query', reg[2][1:-1], '/v', 'file', check=False).stdout:
+        raise Skip('the Local Intranet zone could not be set')
     p = subprocess.Popen(['wine', driver, 'scan', win(host), '20'], stdin=subprocess.DEVNULL,
                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, errors='replace',
                          env=dict(os.environ, XDG_DATA_HOME=os.path.join(base, 'xdg')))
