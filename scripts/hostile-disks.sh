@@ -308,6 +308,11 @@ def replay(c, index):
         problems.append('told "Permission denied"')
     if code != 0 and c['says'] and not any(s in t for t in told for s in c['says']):
         problems.append('its message does not say %s' % ' or '.join(repr(s) for s in c['says']))
+    # A case that could not play its other program has not tested what it says.
+    if c['hold'] and not any(l.startswith('held ') and l.endswith(': yes') for l in lines):
+        problems.append('the other program could not hold the file')
+    if c['rewrite'] and not rewritten:
+        problems.append('never asked the question the rewrite waits for')
     if c['extra'] and (why := c['extra'](ctx)):
         problems.append(why)
     return problems, asked + ['told: ' + t for t in told]
