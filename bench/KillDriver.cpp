@@ -1,21 +1,42 @@
-// Runs one of the file operations a user asks for, answering Yes to every
-// question, on a UI-View32 folder that scripts/kill-loops.sh has set up; the
-// script ends it at a named step (QUILLON_END_AT_STEP) or kills it from
-// outside, then runs "start" as the next start-up does and checks what is
-// left. Not a test: the kill loops are run by hand and their numbers reported.
+// Runs one of the file operations a user asks for on a UI-View32 folder that
+// a script has set up, and prints every question it was asked ("asked ...")
+// and every message it was shown ("told ..."). scripts/kill-loops.sh ends it
+// at a named step (QUILLON_END_AT_STEP) or kills it from outside, then runs
+// "start" as the next start-up does and checks what is left;
+// scripts/hostile-disks.sh runs it on disks that misbehave.
 //
-//   quillon_kill_driver save|inactive|drop|large|case <UI-View32 folder> [<dropped file>]
-//   quillon_kill_driver start <UI-View32 folder>
+//   quillon_kill_driver [options] save|inactive|active|delete|new|drop|large|case <UI-View32 folder> [<dropped file>]
+//   quillon_kill_driver [options] start <UI-View32 folder>
+//   quillon_kill_driver [options] scan <UI-View32 folder> <times>
+//
+// Options, each before the operation:
+//   --answers yes,no,...      the answers to the Yes/No questions in turn, the last one
+//                             repeated (Yes to all unless told)
+//   --rewrite <file> <words>  while the first question holding <words> waits, another
+//                             program writes <file> anew (kRewritten below)
+//   --hold <file>             once the first question is asked, another program holds
+//                             <file> open, sharing nothing, until the end
+//
+// The files: save, a.xtr over another program's change; inactive, b.xtr into
+// SavedXTR; active, SavedXTR\b.xtr back; delete, f.xtr; new, a new active
+// g.xtr; case, e.xtr to E.xtr. scan prints the threads the process has after
+// each scan, then each entry and whether its program was found.
 #include "diagnostics/Log.h"
 #include "host/HostFolder.h"
 #include "system/Win32.h"
 #include "toolkit/Ui.h"
+#include "rules/XtrTable.h"
+#include "xtr/Catalogue.h"
 #include "xtr/EntryChanges.h"
 #include "xtr/FileChange.h"
 #include "xtr/XtrFile.h"
 
+#include <tlhelp32.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 std::string ToUtf8(const std::wstring& text) {
@@ -32,6 +53,49 @@ void WriteWholeFile(const std::wstring& path, const std::string& bytes) {
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+// What "another program" writes with --rewrite; the scripts look for it.
+constexpr char kRewritten[] = "Rewritten meanwhile\r\nrewritten.exe\r\nTrue\r\nFalse\r\n";
+
+struct Options {
+    std::vector<int> answers; // IDYES, IDNO
+    std::wstring rewrite, rewriteWhen, hold;
+};
+Options options;
+size_t questions = 0;
+HANDLE held = INVALID_HANDLE_VALUE;
+
+int Answer(std::wstring_view text, UINT type) {
+    const std::string line = ToUtf8(std::wstring(text));
+    const UINT buttons = type & MB_TYPEMASK;
+    if (buttons != MB_YESNO && buttons != MB_YESNOCANCEL) {
+        std::printf("told %s\n", line.c_str());
+        return IDOK;
+    }
+    std::printf("asked %s\n", line.c_str());
+    if (!options.hold.empty() && held == INVALID_HANDLE_VALUE) {
+        held = ::CreateFileW(options.hold.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        std::printf("held %s: %s\n", ToUtf8(options.hold).c_str(), held != INVALID_HANDLE_VALUE ? "yes" : "no");
+    }
+    if (!options.rewrite.empty() && text.find(options.rewriteWhen) != std::wstring_view::npos) {
+        WriteWholeFile(options.rewrite, kRewritten);
+        std::printf("rewrote %s\n", ToUtf8(options.rewrite).c_str());
+        options.rewrite.clear();
+    }
+    const size_t turn = questions++;
+    return options.answers.empty() ? IDYES : options.answers[std::min(turn, options.answers.size() - 1)];
+}
+
+size_t ThreadsOfThisProcess() {
+    const UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    THREADENTRY32 thread{};
+    thread.dwSize = sizeof(thread);
+    size_t count = 0;
+    for (BOOL more = ::Thread32First(snapshot.get(), &thread); more; more = ::Thread32Next(snapshot.get(), &thread)) {
+        count += thread.th32OwnerProcessID == ::GetCurrentProcessId() ? 1 : 0;
+    }
+    return count;
 }
 
 XtrRecord Read(const std::wstring& folder, const std::wstring& fileName, bool active) {
@@ -62,11 +126,41 @@ int Run(const std::wstring& operation, const std::wstring& argument) {
         edited.title = L"Tool A edited";
         return SaveEditedEntry(nullptr, edited, &loaded) == ChangeEnd::Done ? 0 : 1;
     }
+    if (operation == L"scan") {
+        std::printf("threads before %zu\n", ThreadsOfThisProcess());
+        for (int i = 0, times = _wtoi(argument.c_str()); i < times; ++i) {
+            ScanXTR();
+            std::printf("threads %zu\n", ThreadsOfThisProcess());
+        }
+        for (size_t i = 1; i <= static_cast<size_t>(XtrCount); ++i) {
+            std::printf("entry %s found %d silent %d\n", ToUtf8(XtrTable[i].fileName).c_str(),
+                        XtrTable[i].programFound ? 1 : 0, XtrTable[i].serverSilent ? 1 : 0);
+        }
+        std::puts("scans done");
+        return 0;
+    }
     if (operation == L"inactive") { // onto a file of the same name in SavedXTR
         return MoveEntry(nullptr, Read(HostFolder, L"b.xtr", true)) == ChangeEnd::Done ? 0 : 1;
     }
+    if (operation == L"active") {
+        return MoveEntry(nullptr, Read(SavedXtrFolder(), L"b.xtr", false)) == ChangeEnd::Done ? 0 : 1;
+    }
+    if (operation == L"delete") {
+        return DeleteEntry(nullptr, Read(HostFolder, L"f.xtr", true)) == ChangeEnd::Done ? 0 : 1;
+    }
+    if (operation == L"new") { // under the name of an inactive entry
+        XtrRecord entry;
+        entry.fileName = L"g.xtr";
+        entry.folder = HostFolder;
+        entry.active = true;
+        entry.title = L"New G";
+        entry.programDrive = L"C:";
+        entry.programFile = L"g.exe";
+        return SaveEditedEntry(nullptr, entry, nullptr) == ChangeEnd::Done ? 0 : 1;
+    }
     if (operation == L"drop" || operation == L"large") {
         const DropOutcome outcome = InstallDroppedFiles(nullptr, {argument});
+        TellNotInstalled(nullptr, outcome);
         return outcome.notInstalled.empty() ? 0 : 1;
     }
     if (operation == L"case") { // e.xtr to E.xtr
@@ -80,20 +174,40 @@ int Run(const std::wstring& operation, const std::wstring& argument) {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 3) {
-        std::fputs(
-            "usage: quillon_kill_driver save|inactive|drop|large|case|start <UI-View32 folder> [file]\n",
-            stderr);
+    std::setvbuf(stdout, nullptr, _IONBF, 0); // read line by line while it runs
+    int at = 1;
+    for (; at + 1 < argc && std::wstring_view(argv[at]).starts_with(L"--"); at += 2) {
+        const std::wstring_view option = argv[at];
+        if (option == L"--answers") {
+            for (std::wstring_view list = argv[at + 1]; !list.empty();) {
+                const size_t comma = std::min(list.find(L','), list.size());
+                options.answers.push_back(list.substr(0, comma) == L"no" ? IDNO : IDYES);
+                list.remove_prefix(std::min(comma + 1, list.size()));
+            }
+        } else if (option == L"--rewrite" && at + 2 < argc) {
+            options.rewrite = argv[at + 1];
+            options.rewriteWhen = argv[++at + 1];
+        } else if (option == L"--hold") {
+            options.hold = argv[at + 1];
+        } else {
+            at = argc;
+        }
+    }
+    if (argc - at < 2) {
+        std::fputs("usage: quillon_kill_driver [--answers yes,no] [--rewrite <file> <words>] [--hold <file>]\n"
+                   "  save|inactive|active|delete|new|drop|large|case|start|scan <UI-View32 folder> [file|times]\n",
+                   stderr);
         return 2;
     }
+    argv += at - 1;
+    argc -= at - 1;
     HostFolder = argv[2];
     Common::ErrorLogPathname = JoinPath(HostFolder, L"..\\kill-driver.log");
     ::RegSetKeyValueW(HKEY_CURRENT_USER, kHostSettingKey, kHostSettingValue, REG_SZ,
                       (HostFolder + L"\\").c_str(),
                       static_cast<DWORD>((HostFolder.size() + 2) * sizeof(wchar_t)));
-    Ui::TestHooks().showMessage = [](HWND, std::wstring_view text, std::wstring_view, UINT) {
-        std::printf("asked %s\n", ToUtf8(std::wstring(text)).c_str());
-        return IDYES;
+    Ui::TestHooks().showMessage = [](HWND, std::wstring_view text, std::wstring_view, UINT type) {
+        return Answer(text, type);
     };
     return Run(argv[1], argc > 3 ? argv[3] : L"");
 }

@@ -1,0 +1,435 @@
+#!/usr/bin/env bash
+# Hostile disks: real disks that misbehave, mounted here as root, and file
+# commands replayed on them from outside through quillon_kill_driver, which
+# answers each question as the case says, prints every question and message,
+# and can play another program (rewriting a file while a question waits, or
+# holding one open). The disks: Wine's trash on a read-only bind mount (the
+# bin refuses), SavedXTR or the UI-View32 folder on a tmpfs (another volume;
+# a bin on another file system copies then deletes), read-only bind mounts,
+# read-only files, an exFAT image through exfat-fuse as drive E: (no hard
+# links), FUSE servers that never answer under dosdevices/unc. After each
+# case the folders and the bin are checked: every version involved is in
+# place or in the bin, unless the user agreed to delete it for good when
+# asked about that very version; a failed command leaves folders and bin as
+# they were (or says the bin holds a copy); the entry is never in both
+# folders; no ~Quillon-* file is left; a failure's message is true. A mount
+# that is refused skips its case. Ends with "hostile disks: N passed, M
+# failed, K skipped"; fails when a case failed.
+# Usage: scripts/hostile-disks.sh [CASE-PREFIX...]   (as root; CI runs it)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+if [ "$(id -u)" != 0 ]; then
+  echo "SKIPPED all: mounting the disks needs root"
+  echo "hostile disks: 0 passed, 0 failed, 1 skipped"
+  exit 0
+fi
+missing=()
+for tool in mkfs.exfat:exfatprogs mount.exfat-fuse:exfat-fuse inotifywait:inotify-tools; do
+  command -v "${tool%%:*}" >/dev/null || missing+=("${tool#*:}")
+done
+# Debian's own Python runs the FUSE server: the package is for it.
+/usr/bin/python3 -c 'import fusepy' 2>/dev/null || /usr/bin/python3 -c 'import fuse' 2>/dev/null || missing+=(python3-fusepy)
+if [ ${#missing[@]} -gt 0 ]; then
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+# Where a FUSE connection is aborted.
+mountpoint -q /sys/fs/fuse/connections || mount -t fusectl fusectl /sys/fs/fuse/connections 2>/dev/null || true
+scripts/configure.sh >/dev/null
+cmake --build --preset mingw --target quillon_kill_driver >/dev/null
+source scripts/wine-env.sh build/mingw/hostile-prefix
+export HOSTILE_ROOT=$(mktemp -d /tmp/quillon-hostile.XXXXXX)
+# Mounts below HOSTILE_ROOT, deepest first.
+mounts_below() { awk -v r="$HOSTILE_ROOT" '$5 == r || index($5, r "/") == 1 {print $3, $5}' /proc/self/mountinfo | sort -k2 -r; }
+clean_up() {
+  # A blocked FUSE lookup holds its Wine thread until the connection is aborted.
+  mounts_below | while read -r dev point; do
+    [ ! -e "/sys/fs/fuse/connections/${dev#*:}/abort" ] || echo 1 >"/sys/fs/fuse/connections/${dev#*:}/abort" 2>/dev/null || true
+  done
+  [ ! -f "$HOSTILE_ROOT/.pids" ] || while read -r pid; do kill -9 "$pid" 2>/dev/null || true; done <"$HOSTILE_ROOT/.pids"
+  wine_stop
+  rm -f "$WINEPREFIX/dosdevices/e:"
+  rm -rf "$WINEPREFIX/dosdevices/unc"
+  mounts_below | while read -r dev point; do umount "$point" 2>/dev/null || umount -l "$point" 2>/dev/null || true; done
+  [ ! -f "$HOSTILE_ROOT/.loops" ] || while read -r loop; do losetup -d "$loop" 2>/dev/null || true; done <"$HOSTILE_ROOT/.loops"
+  if [ -z "$(mounts_below)" ]; then rm -rf "$HOSTILE_ROOT"; else echo "left mounted, not deleted: $HOSTILE_ROOT"; fi
+}
+trap clean_up EXIT
+trap "exit 130" INT TERM
+python3 - "$@" <<'EOF'
+import os, re, subprocess, sys, threading, time
+
+root = os.environ['HOSTILE_ROOT']
+prefix = os.environ['WINEPREFIX']
+driver = os.path.abspath('build/mingw/bench/quillon_kill_driver.exe')
+only = sys.argv[1:]
+
+def xtr(title, program=None):
+    program = program or title.lower().replace(b' ', b'') + b'.exe'
+    return title + b'\r\n' + program + b'\r\nTrue\r\nFalse\r\n'
+
+A1 = xtr(b'Tool A')
+A2 = A1 + b'changed by another program\r\n'   # what the driver's "save" writes first
+B1, B2 = xtr(b'Tool B active'), xtr(b'Tool B inactive')
+C1, C2, SRC = xtr(b'Tool C active'), xtr(b'Tool C inactive'), xtr(b'Dropped C')
+F1, G2 = xtr(b'Tool F'), xtr(b'Tool G inactive')
+NAMES = {A1: 'a.xtr as listed', A2: 'a.xtr as another program changed it', B1: 'active b.xtr',
+         B2: 'inactive b.xtr', C1: 'active c.xtr', C2: 'inactive c.xtr', F1: 'f.xtr', G2: 'inactive g.xtr'}
+REWRITTEN = b'Rewritten meanwhile\r\nrewritten.exe\r\nTrue\r\nFalse\r\n'
+NAMES[REWRITTEN] = 'the version another program wrote while Quillon asked'
+FOR_GOOD = 'cannot go to the Recycle Bin. Delete it for good?'
+def is_new(b): return b.startswith(b'New G\r\n') or b.startswith(b'Tool A edited\r\n')
+
+class Skip(Exception): pass
+
+def sh(*cmd, check=True):
+    r = subprocess.run(cmd, stdin=subprocess.DEVNULL, capture_output=True, text=True)
+    if check and r.returncode:
+        raise Skip('%s refused: %s' % (' '.join(cmd[:3]), (r.stderr or r.stdout).strip()[:120]))
+    return r
+
+def note(kind, value):
+    with open(os.path.join(root, kind), 'a') as f:
+        f.write('%s\n' % value)
+
+def bind_ro(path):
+    sh('mount', '--bind', path, path)
+    sh('mount', '-o', 'remount,ro,bind', path)
+
+def tmpfs(path):
+    sh('mount', '-t', 'tmpfs', '-o', 'size=16m', 'tmpfs', path)
+
+exfat_mnt = None
+def exfat():
+    """One exFAT image for every case that wants one, drive E: of the prefix."""
+    global exfat_mnt
+    if exfat_mnt is None:
+        image, mnt = os.path.join(root, 'exfat.img'), os.path.join(root, 'exfat')
+        os.makedirs(mnt)
+        sh('truncate', '-s', '64M', image)
+        sh('mkfs.exfat', image)
+        loop = sh('losetup', '-f', '--show', image).stdout.strip()
+        note('.loops', loop)
+        sh('mount.exfat-fuse', loop, mnt)
+        os.symlink(mnt, os.path.join(prefix, 'dosdevices', 'e:'))
+        exfat_mnt = mnt
+    return exfat_mnt
+
+def win(path):
+    if exfat_mnt and (path + '/').startswith(exfat_mnt + '/'):
+        return 'E:' + path[len(exfat_mnt):].replace('/', '\\')
+    return 'Z:' + path.replace('/', '\\')
+
+def files_in(folder):
+    try:
+        return {n: open(os.path.join(folder, n), 'rb').read() for n in sorted(os.listdir(folder))
+                if os.path.isfile(os.path.join(folder, n))}
+    except OSError:
+        return {}
+
+def run_driver(args, env, watch=None):
+    """Runs the driver; with watch, lists files made in that folder meanwhile."""
+    events = None
+    if watch:
+        events = subprocess.Popen(['inotifywait', '-m', '-q', '-e', 'create,moved_to', '--format', '%f', watch],
+                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        time.sleep(0.3)
+    r = subprocess.run(['wine', driver] + args, env=env, stdin=subprocess.DEVNULL, capture_output=True,
+                       text=True, errors='replace', timeout=120)
+    # A message of several lines: its lines after the first join it.
+    said = []
+    for l in r.stdout.splitlines():
+        if said and not re.match(r'(asked|told|held|rewrote|binned|threads|entry|scans) ', l + ' '):
+            said[-1] += ' ' + l.strip()
+        else:
+            said.append(l)
+    made = []
+    if events:
+        time.sleep(0.3)
+        events.terminate()
+        made = events.communicate()[0].split()
+    return r.returncode, said, made
+
+# The cases. disks: how the case's folders are mounted (trash_ro, saved_tmpfs,
+# host_ro, saved_ro, host_tmpfs, exfat); host/saved: the files before; ro: the
+# files made read-only; may_go: versions the user is asked to delete for good;
+# works: the command must succeed; says: a failure's message holds one of these.
+def case(name, op, **kw):
+    return dict(dict(disks=(), host={}, saved={}, ro=(), answers=None, rewrite=None, hold=None, may_go=(),
+                     works=False, says=(), extra=None, arg=None), name=name, op=op, **kw)
+
+def saved_b_kept(c): return None if c['after_saved'].get('b.xtr') == B2 else 'SavedXTR/b.xtr is gone'
+def not_asked_for_good(c):
+    if any(FOR_GOOD in q for q in c['asked']): return 'asked "Delete it for good?" though the bin took it'
+    return None if F1 in c['trash'] else 'f.xtr is not in the bin'
+def bin_empty(c): return None if not c['trash'] else 'the bin holds %d file(s) after No' % len(c['trash'])
+def no_probe(c): return None if not c['made'] else 'files made in the dropped file\'s folder: %s' % c['made']
+def second_start_quiet(c):
+    code, lines, _ = run_driver(['start', win(c['host_dir'])], c['env'])
+    log = os.path.join(c['base'], 'kill-driver.log')
+    after = os.path.getsize(log) if os.path.exists(log) else 0
+    if lines or after != c['log_size']:
+        return 'the second start said %s, logged %d bytes' % (lines, after - c['log_size'])
+    return None
+
+cases = [
+    # The same commands on an ordinary disk: what the hostile ones are held against.
+    case('0a ordinary disk, Set Inactive onto a same-named file', 'inactive', host={'b.xtr': B1},
+         saved={'b.xtr': B2}, works=True),
+    case('0b ordinary disk, save over another program\'s change', 'save', host={'a.xtr': A1}, works=True),
+    case('0c ordinary disk, New onto an inactive name', 'new', saved={'g.xtr': G2}, works=True),
+    case('0d ordinary disk, Delete', 'delete', host={'f.xtr': F1}, works=True),
+    case('0e ordinary disk, drop onto both files of its name', 'drop', host={'c.xtr': C1}, saved={'c.xtr': C2},
+         arg='c.xtr', works=True),
+    case('1a bin refuses, Set Inactive onto a same-named file, rewritten while asked', 'inactive',
+         disks=('trash_ro',), host={'b.xtr': B1}, saved={'b.xtr': B2}, rewrite=('saved', 'b.xtr'), may_go=(B2,)),
+    case('1b bin refuses, New onto an inactive name, rewritten while asked', 'new',
+         disks=('trash_ro',), saved={'g.xtr': G2}, rewrite=('saved', 'g.xtr'), may_go=(G2,)),
+    case('1c bin refuses, save over a change, rewritten while asked', 'save',
+         disks=('trash_ro',), host={'a.xtr': A1}, rewrite=('host', 'a.xtr'), may_go=(A2,)),
+    case('1d bin refuses, Delete, rewritten while asked', 'delete',
+         disks=('trash_ro',), host={'f.xtr': F1}, rewrite=('host', 'f.xtr'), may_go=(F1,)),
+    case('2 bin refuses, Set Inactive for good while b.xtr is in use', 'inactive',
+         disks=('trash_ro',), host={'b.xtr': B1}, saved={'b.xtr': B2}, hold=('host', 'b.xtr'),
+         may_go=(B2,), says=('in use',), extra=saved_b_kept),
+    case('3a SavedXTR on a tmpfs, Set Inactive of a read-only file', 'inactive',
+         disks=('saved_tmpfs',), host={'b.xtr': B1}, ro=('host/b.xtr',), says=('read-only',)),
+    case('3b SavedXTR on a tmpfs, Set Inactive from a read-only UI-View32 folder', 'inactive',
+         disks=('host_ro', 'saved_tmpfs'), host={'b.xtr': B1}, says=('does not let Quillon',)),
+    case('3c Set Active from a read-only SavedXTR', 'active',
+         disks=('saved_ro',), saved={'b.xtr': B2}, says=('does not let Quillon',)),
+    case('4a exFAT, Delete', 'delete', disks=('exfat',), host={'f.xtr': F1}, works=True),
+    case('4b exFAT, Set Inactive onto a same-named file', 'inactive', disks=('exfat',),
+         host={'b.xtr': B1}, saved={'b.xtr': B2}, works=True),
+    case('4c exFAT, save over another program\'s change', 'save', disks=('exfat',), host={'a.xtr': A1}, works=True),
+    case('4d exFAT, New onto an inactive name', 'new', disks=('exfat',), saved={'g.xtr': G2}, works=True),
+    case('4e exFAT, drop onto an existing file', 'drop', disks=('exfat',), host={'c.xtr': C1}, arg='c.xtr',
+         works=True),
+    case('6a UI-View32 folder on a tmpfs, Delete into the bin', 'delete', disks=('host_tmpfs',),
+         host={'f.xtr': F1}, extra=not_asked_for_good, works=True),
+    case('6b UI-View32 folder on a tmpfs, Delete, No to deleting for good', 'delete', disks=('host_tmpfs',),
+         host={'f.xtr': F1}, answers='no', extra=bin_empty),
+    case('7 a read-only file deleted, then a second start', 'delete', host={'f.xtr': F1}, ro=('host/f.xtr',),
+         extra=second_start_quiet),
+    case('10a a drop writes nothing into the dropped file\'s folder', 'drop', arg='c.xtr', extra=no_probe,
+         works=True),
+    case('10b a drop into a read-only UI-View32 folder writes nothing into the dropped file\'s folder', 'drop',
+         disks=('host_ro',), arg='c.xtr', extra=no_probe, says=('does not let Quillon',)),
+]
+
+def replay(c, index):
+    on_exfat = 'exfat' in c['disks']
+    base = os.path.join(exfat() if on_exfat else root, 'case%02d' % index)
+    host = os.path.join(base, 'UI-View32')
+    saved = os.path.join(host, 'SavedXTR')
+    xdg, outside = os.path.join(base, 'xdg'), os.path.join(base, 'outside')
+    trash = os.path.join(xdg, 'Trash')
+    for d in (saved, os.path.join(trash, 'files'), os.path.join(trash, 'info'), outside):
+        os.makedirs(d)
+    where = {'host': host, 'saved': saved}
+    if 'host_tmpfs' in c['disks']:
+        tmpfs(host); os.makedirs(saved)
+    for n, b in c['host'].items():
+        open(os.path.join(host, n), 'wb').write(b)
+    if 'host_ro' in c['disks']:
+        bind_ro(host)
+    if 'saved_tmpfs' in c['disks']:
+        tmpfs(saved)
+    for n, b in c['saved'].items():
+        open(os.path.join(saved, n), 'wb').write(b)
+    if 'saved_ro' in c['disks']:
+        bind_ro(saved)
+    if 'trash_ro' in c['disks']:
+        bind_ro(trash)
+    for f in c['ro']:
+        os.chmod(os.path.join(where[f.split('/')[0]], f.split('/')[1]), 0o444)
+    open(os.path.join(outside, 'c.xtr'), 'wb').write(SRC)
+    env = dict(os.environ, XDG_DATA_HOME=xdg)
+    args = []
+    if c['answers']:
+        args += ['--answers', c['answers']]
+    if c['rewrite']:
+        args += ['--rewrite', win(os.path.join(where[c['rewrite'][0]], c['rewrite'][1])), FOR_GOOD]
+    if c['hold']:
+        args += ['--hold', win(os.path.join(where[c['hold'][0]], c['hold'][1]))]
+    args += [c['op'], win(host)] + ([win(os.path.join(outside, c['arg']))] if c['arg'] else [])
+    before = (files_in(host), files_in(saved), sorted(files_in(os.path.join(trash, 'files')).values()))
+    code, lines, made = run_driver(args, env, watch=outside if c['extra'] is no_probe else None)
+    after_host, after_saved = files_in(host), files_in(saved)
+    in_bin = sorted(files_in(os.path.join(trash, 'files')).values())
+    asked = [l[6:] for l in lines if l.startswith('asked ')]
+    told = [l[5:] for l in lines if l.startswith('told ')]
+    log = os.path.join(base, 'kill-driver.log')
+    ctx = dict(after_saved=after_saved, trash=in_bin, asked=asked, made=made, host_dir=host, env=env, base=base,
+               log_size=os.path.getsize(log) if os.path.exists(log) else 0)
+    problems = []
+    # Every version involved ends in place or in the bin, unless the user agreed
+    # to delete it for good when asked about it.
+    # The driver's save plays another program that changes a.xtr first.
+    versions = set(c['host'].values()) - ({A1} if c['op'] == 'save' else set()) | set(c['saved'].values()) | (
+        {A2} if c['op'] == 'save' else set())
+    if c['op'] == 'save':
+        before = (dict(before[0], **{'a.xtr': A2}),) + before[1:]
+    rewritten = any(l.startswith('rewrote ') for l in lines)
+    if rewritten:
+        # What the rewrite wrote over is another program's doing, not Quillon's.
+        side = 0 if c['rewrite'][0] == 'host' else 1
+        versions.discard(before[side].get(c['rewrite'][1]))
+        versions.add(REWRITTEN)
+        before = tuple(dict(part, **{c['rewrite'][1]: REWRITTEN}) if i == side else part for i, part in enumerate(before))
+    asked_for_good = sum(FOR_GOOD in q for q in asked)
+    everywhere = list(after_host.values()) + list(after_saved.values()) + in_bin
+    for v in versions:
+        if v in everywhere:
+            continue
+        if v == REWRITTEN and asked_for_good >= 2:
+            continue  # asked again about the newer version
+        if v in c['may_go'] and asked_for_good:
+            continue
+        problems.append('lost %s' % NAMES[v])
+    if code != 0 and (after_host, after_saved, in_bin) != before and not any('Recycle Bin' in t for t in told):
+        changed = ['%s%s' % (where, n) for where, old, new in (('', before[0], after_host), ('SavedXTR/', before[1], after_saved))
+                   for n in sorted(set(old) | set(new)) if old.get(n) != new.get(n)]
+        if in_bin != before[2]:
+            changed.append('the bin (%d files, was %d)' % (len(in_bin), len(before[2])))
+        problems.append('failed (exit %d) and changed %s' % (code, ', '.join(changed)))
+    names = lambda d: {n.lower() for n in d if n.lower().endswith('.xtr')}
+    if names(after_host) & names(after_saved) and (code == 0 or not names(before[0]) & names(before[1])):
+        problems.append('in both folders: %s' % sorted(names(after_host) & names(after_saved)))
+    if any(n.startswith('~Quillon-') for n in list(after_host) + list(after_saved)):
+        problems.append('leftovers %s' % [n for n in list(after_host) + list(after_saved) if n.startswith('~Quillon-')])
+    if code == 0 and c['op'] in ('save', 'new') and not any(is_new(b) for b in after_host.values()):
+        problems.append('the saved version is not in place')
+    if code == 0 and c['op'] == 'drop' and SRC not in after_host.values():
+        problems.append('the dropped file is not in place')
+    if c['works'] and code != 0:
+        problems.append('did not work (exit %d)' % code)
+    if any('Permission denied' in t for t in told):
+        problems.append('told "Permission denied"')
+    if code != 0 and c['says'] and not any(s in t for t in told for s in c['says']):
+        problems.append('its message does not say %s' % ' or '.join(repr(s) for s in c['says']))
+    # A case that could not play its other program has not tested what it says.
+    if c['hold'] and not any(l.startswith('held ') and l.endswith(': yes') for l in lines):
+        problems.append('the other program could not hold the file')
+    if c['rewrite'] and not rewritten:
+        problems.append('never asked the question the rewrite waits for')
+    if c['extra'] and (why := c['extra'](ctx)):
+        problems.append(why)
+    return problems, asked + ['told: ' + t for t in told]
+
+DEADFS = r'''
+import errno, os, stat, sys, time
+try:
+    from fusepy import FUSE, FuseOSError, Operations
+except ImportError:
+    from fuse import FUSE, FuseOSError, Operations
+log = open(sys.argv[2], 'a', buffering=1)
+class Dead(Operations):
+    def getattr(self, path, fh=None):
+        if path == '/':
+            return dict(st_mode=stat.S_IFDIR | 0o755, st_nlink=2)
+        log.write(path + '\n')
+        time.sleep(3600)  # a server that never answers
+        raise FuseOSError(errno.ENOENT)
+    def readdir(self, path, fh):
+        return ['.', '..']
+FUSE(Dead(), sys.argv[1], foreground=True, nothreads=False)
+'''
+
+def dead_servers():
+    """20 entries on 20 servers that never answer, each in the Local Intranet
+    zone, one more on a server of the Internet zone, one local program; 20
+    scans in one process."""
+    base = os.path.join(root, 'dead')
+    host, mnt, lookups = os.path.join(base, 'UI-View32'), os.path.join(base, 'servers'), os.path.join(base, 'lookups')
+    os.makedirs(os.path.join(host, 'SavedXTR')); os.makedirs(mnt); os.makedirs(os.path.join(base, 'local'))
+    open(lookups, 'w').close()
+    python = '/usr/bin/python3' if os.path.exists('/usr/bin/python3') else sys.executable
+    fs = subprocess.Popen([python, '-c', DEADFS, mnt, lookups], stdin=subprocess.DEVNULL,
+                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    note('.pids', fs.pid)
+    for _ in range(50):
+        if os.path.ismount(mnt):
+            break
+        time.sleep(0.1)
+    else:
+        raise Skip('the FUSE server did not mount')
+    unc = os.path.join(prefix, 'dosdevices', 'unc')
+    os.makedirs(unc, exist_ok=True)
+    servers = ['srv%02d' % i for i in range(1, 21)]
+    reg = ['Windows Registry Editor Version 5.00', '']
+    for s in servers + ['inet01']:
+        os.symlink(os.path.join(mnt, s), os.path.join(unc, s))
+    for s in servers:
+        reg += [r'[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Internet Settings\ZoneMap\Domains\%s]' % s,
+                '"file"=dword:00000001', '']
+        open(os.path.join(host, s + '.xtr'), 'wb').write(xtr(s.encode(), b'\\\\%s\\share\\%s.exe' % (s.encode(), s.encode())))
+    open(os.path.join(host, 'inet.xtr'), 'wb').write(xtr(b'Inet', b'\\\\inet01\\share\\inet.exe'))
+    open(os.path.join(base, 'local', 'here.exe'), 'wb').write(b'MZ')
+    open(os.path.join(host, 'local.xtr'), 'wb').write(xtr(b'Local', win(os.path.join(base, 'local', 'here.exe')).encode()))
+    open(os.path.join(base, 'zones.reg'), 'w', newline='\r\n').write('\n'.join(reg))
+    sh('wine', 'regedit', '/S', win(os.path.join(base, 'zones.reg')))
+    if '0x1' not in sh('wine', 'reg', 'query', reg[2][1:-1], '/v', 'file', check=False).stdout:
+        raise Skip('the Local Intranet zone could not be set')
+    p = subprocess.Popen(['wine', driver, 'scan', win(host), '20'], stdin=subprocess.DEVNULL,
+                         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, errors='replace',
+                         env=dict(os.environ, XDG_DATA_HOME=os.path.join(base, 'xdg')))
+    lines = []
+    reader = threading.Thread(target=lambda: [lines.append(l.rstrip('\n')) for l in p.stdout], daemon=True)
+    reader.start()
+    deadline = time.monotonic() + 90
+    while 'scans done' not in lines and p.poll() is None and time.monotonic() < deadline:
+        time.sleep(0.2)
+    # Free the threads blocked in the dead server, then let the process end.
+    minor = [l.split()[2].split(':')[1] for l in open('/proc/self/mountinfo') if l.split()[4] == mnt]
+    for m in minor:
+        if os.path.exists('/sys/fs/fuse/connections/%s/abort' % m):
+            with open('/sys/fs/fuse/connections/%s/abort' % m, 'w') as f:
+                f.write('1')
+    fs.kill()  # its end aborts the connection too
+    try:
+        p.wait(timeout=20)
+    except subprocess.TimeoutExpired:
+        p.kill()
+    sh('umount', '-l', mnt, check=False)
+    for s in servers + ['inet01']:
+        os.unlink(os.path.join(unc, s))
+    problems = []
+    threads = [int(l.split()[-1]) for l in lines if l.startswith('threads')]
+    if 'scans done' not in lines:
+        problems.append('the 20 scans did not end within 90 s')
+    elif threads[-1] - threads[0] > 25:
+        problems.append('threads %d before the scans, %d after 20 (want about 20 more at most)' % (threads[0], threads[-1]))
+    if 'entry local.xtr found 1 silent 0' not in lines:
+        problems.append('the local program was not found')
+    inet = [l for l in open(lookups).read().split() if l.startswith('/inet01')]
+    if inet:
+        problems.append('the Internet-zone server was looked at (%d lookups)' % len(inet))
+    return problems, ['threads: %s' % threads]
+
+passed = failed = skipped = 0
+for index, c in enumerate(cases + [dict(name='8 dead servers: 20 scans, 20 silent Intranet servers, one Internet one')]):
+    if only and not any(c['name'].startswith(o) for o in only):
+        continue
+    start = time.monotonic()
+    try:
+        problems, said = dead_servers() if c['name'].startswith('8 ') else replay(c, index)
+    except Skip as why:
+        print('SKIPPED %s: %s' % (c['name'], why), flush=True)
+        skipped += 1
+        continue
+    finally:
+        # Each case's own mounts go with it (the clean-up trap is the safety net).
+        for l in reversed(open('/proc/self/mountinfo').read().splitlines()):
+            point = l.split()[4]
+            if point.startswith(root + '/case'):
+                subprocess.run(['umount', point], capture_output=True)
+    verdict = 'passed' if not problems else 'FAILED'
+    passed, failed = passed + (not problems), failed + bool(problems)
+    print('%s %s (%.1f s)%s' % (verdict, c['name'], time.monotonic() - start,
+                                ''.join('\n    ' + p for p in problems)), flush=True)
+    if problems:
+        print(''.join('\n      | ' + s for s in said).lstrip('\n'), flush=True)
+print('hostile disks: %d passed, %d failed, %d skipped' % (passed, failed, skipped))
+sys.exit(1 if failed else 0)
+EOF
