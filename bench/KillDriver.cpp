@@ -5,9 +5,9 @@
 // "start" as the next start-up does and checks what is left;
 // scripts/hostile-disks.sh runs it on disks that misbehave.
 //
-//   quillon_kill_driver [options] save|inactive|active|delete|new|drop|large|case <UI-View32 folder> [<dropped file>]
-//   quillon_kill_driver [options] start <UI-View32 folder>
-//   quillon_kill_driver [options] scan <UI-View32 folder> <times>
+//   quillon_kill_driver [options] save|inactive|active|delete|new|drop|large|case <UI-View32 folder>
+//   [<dropped file>] quillon_kill_driver [options] start <UI-View32 folder> quillon_kill_driver [options]
+//   scan <UI-View32 folder> <times>
 //
 // Options, each before the operation:
 //   --answers yes,no,...      the answers to the Yes/No questions in turn, the last one
@@ -25,7 +25,6 @@
 #include "host/HostFolder.h"
 #include "system/Win32.h"
 #include "toolkit/Ui.h"
-#include "rules/XtrTable.h"
 #include "xtr/Catalogue.h"
 #include "xtr/EntryChanges.h"
 #include "xtr/FileChange.h"
@@ -76,7 +75,8 @@ int Answer(std::wstring_view text, UINT type) {
     std::printf("asked %s\n", line.c_str());
     if (!options.hold.empty() && held == INVALID_HANDLE_VALUE) {
         held = ::CreateFileW(options.hold.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        std::printf("held %s: %s\n", ToUtf8(options.hold).c_str(), held != INVALID_HANDLE_VALUE ? "yes" : "no");
+        std::printf("held %s: %s\n", ToUtf8(options.hold).c_str(),
+                    held != INVALID_HANDLE_VALUE ? "yes" : "no");
     }
     if (!options.rewrite.empty() && text.find(options.rewriteWhen) != std::wstring_view::npos) {
         WriteWholeFile(options.rewrite, kRewritten);
@@ -92,7 +92,8 @@ size_t ThreadsOfThisProcess() {
     THREADENTRY32 thread{};
     thread.dwSize = sizeof(thread);
     size_t count = 0;
-    for (BOOL more = ::Thread32First(snapshot.get(), &thread); more; more = ::Thread32Next(snapshot.get(), &thread)) {
+    for (BOOL more = ::Thread32First(snapshot.get(), &thread); more;
+         more = ::Thread32Next(snapshot.get(), &thread)) {
         count += thread.th32OwnerProcessID == ::GetCurrentProcessId() ? 1 : 0;
     }
     return count;
@@ -128,13 +129,16 @@ int Run(const std::wstring& operation, const std::wstring& argument) {
     }
     if (operation == L"scan") {
         std::printf("threads before %zu\n", ThreadsOfThisProcess());
+        ServerLooks looks; // as the main window keeps them between its scans
+        XtrCatalogue catalogue;
         for (int i = 0, times = _wtoi(argument.c_str()); i < times; ++i) {
-            ScanXTR();
+            catalogue = ScanXTR(ReadHostFolderSetting(), looks);
             std::printf("threads %zu\n", ThreadsOfThisProcess());
         }
-        for (size_t i = 1; i <= static_cast<size_t>(XtrCount); ++i) {
-            std::printf("entry %s found %d silent %d\n", ToUtf8(XtrTable[i].fileName).c_str(),
-                        XtrTable[i].programFound ? 1 : 0, XtrTable[i].serverSilent ? 1 : 0);
+        for (size_t i = 1; i <= static_cast<size_t>(catalogue.XtrCount); ++i) {
+            const XtrRecord& entry = catalogue.XtrTable[i];
+            std::printf("entry %s found %d silent %d\n", ToUtf8(entry.fileName).c_str(),
+                        entry.programFound ? 1 : 0, entry.programLook != ProgramLook::Looked ? 1 : 0);
         }
         std::puts("scans done");
         return 0;
@@ -194,9 +198,10 @@ int wmain(int argc, wchar_t** argv) {
         }
     }
     if (argc - at < 2) {
-        std::fputs("usage: quillon_kill_driver [--answers yes,no] [--rewrite <file> <words>] [--hold <file>]\n"
-                   "  save|inactive|active|delete|new|drop|large|case|start|scan <UI-View32 folder> [file|times]\n",
-                   stderr);
+        std::fputs(
+            "usage: quillon_kill_driver [--answers yes,no] [--rewrite <file> <words>] [--hold <file>]\n"
+            "  save|inactive|active|delete|new|drop|large|case|start|scan <UI-View32 folder> [file|times]\n",
+            stderr);
         return 2;
     }
     argv += at - 1;
