@@ -162,7 +162,11 @@ def saved_b_kept(c): return None if c['after_saved'].get('b.xtr') == B2 else 'Sa
 def not_asked_for_good(c):
     if any(FOR_GOOD in q for q in c['asked']): return 'asked "Delete it for good?" though the bin took it'
     return None if F1 in c['trash'] else 'f.xtr is not in the bin'
-def bin_empty(c): return None if not c['trash'] else 'the bin holds %d file(s) after No' % len(c['trash'])
+# No to "Delete it for good?" leaves the bin empty and the file in place.
+def bin_empty(c):
+    if not any(FOR_GOOD in q for q in c['asked']):
+        return 'the bin refused, and "Delete it for good?" was not asked'
+    return None if not c['trash'] else 'the bin holds %d file(s) after No' % len(c['trash'])
 def no_probe(c): return None if not c['made'] else 'files made in the dropped file\'s folder: %s' % c['made']
 def second_start_quiet(c):
     code, lines, _ = run_driver(['start', win(c['host_dir'])], c['env'])
@@ -207,7 +211,8 @@ cases = [
          works=True),
     case('6a UI-View32 folder on a tmpfs, Delete into the bin', 'delete', disks=('host_tmpfs',),
          host={'f.xtr': F1}, extra=not_asked_for_good, works=True),
-    case('6b UI-View32 folder on a tmpfs, Delete, No to deleting for good', 'delete', disks=('host_tmpfs',),
+    case('6b UI-View32 folder on a tmpfs, the bin refusing, Delete, No to deleting for good', 'delete',
+         disks=('host_tmpfs', 'trash_ro'),
          host={'f.xtr': F1}, answers='no', extra=bin_empty),
     case('7 a read-only file deleted, then a second start', 'delete', host={'f.xtr': F1}, ro=('host/f.xtr',),
          extra=second_start_quiet),
