@@ -83,6 +83,7 @@ class Form1 : public Form<Form1> {
     void OnCurrentRow(void (Form1::*command)());
     void InvertActive(const wchar_t* label);
     void OpenEditorForProgram(const std::wstring& path);
+    void OpenEditor(std::int16_t row, bool saving, const NewEntryBoxes& blank = {});
 
     bool OnCreate(const FormLayout& layout, int dpi);
     // The grid fills the client area but for its designed margins.

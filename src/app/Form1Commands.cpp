@@ -146,24 +146,34 @@ std::int16_t Form1::CurrentRowIndex() const {
     return static_cast<std::int16_t>(row);
 }
 
+// Loads the entry of the row (-1: a new one) into the editor, which first asks
+// about what was typed in it. A save made then rescans: the entry chosen is
+// found again by its folder and name.
+void Form1::OpenEditor(std::int16_t row, bool saving, const NewEntryBoxes& blank) {
+    const std::optional<XtrRecord> chosen =
+        row == -1 ? std::nullopt : std::optional<XtrRecord>(catalogue_.Entry(row));
+    if (!form2_.MayLeave(chosen ? &*chosen : nullptr)) {
+        return;
+    }
+    const std::int16_t index = chosen ? catalogue_.IndexOfFile(chosen->folder, chosen->fileName) : -1;
+    if (index == 0) {
+        return; // gone with the save: the rescan shows the disk
+    }
+    form2_.Open(index, index == -1 ? nullptr : &catalogue_.Entry(index), saving, blank);
+}
+
 // The entry can be looked at, but nothing saved: OK and browse are grey.
 void Form1::mnuPopup1View_Click() {
-    Trap(L"Form1.mnuPopup1View_Click", [&] {
-        const std::int16_t row = CurrentRowIndex();
-        form2_.Open(row, &catalogue_.Entry(row), false);
-    });
+    Trap(L"Form1.mnuPopup1View_Click", [&] { OpenEditor(CurrentRowIndex(), false); });
 }
 
 void Form1::mnuPopup1Edit_Click() {
-    Trap(L"Form1.mnuPopup1Edit_Click", [&] {
-        const std::int16_t row = CurrentRowIndex();
-        form2_.Open(row, &catalogue_.Entry(row), true);
-    });
+    Trap(L"Form1.mnuPopup1Edit_Click", [&] { OpenEditor(CurrentRowIndex(), true); });
 }
 
 // No entry tells the dialog to start a new one.
 void Form1::mnuPopup1New_Click() {
-    Trap(L"Form1.mnuPopup1New_Click", [&] { form2_.Open(-1, nullptr, true); });
+    Trap(L"Form1.mnuPopup1New_Click", [&] { OpenEditor(-1, true); });
 }
 
 // The entry is chosen now; what happens to its file is decided below the
@@ -173,12 +183,16 @@ void Form1::mnuPopup1Delete_Click() {
     Trap(L"Form1.mnuPopup1Delete_Click", [&] {
         const std::int16_t row = CurrentRowIndex();
         const XtrRecord chosen = catalogue_.Entry(row);
-        const std::wstring question = L"Are you sure you want to delete " + chosen.fileName + L" ?";
+        // What was typed for it in the editor goes with it: the question says so.
+        const bool typing = form2_.Holds(chosen) && form2_.HasTyping();
+        const std::wstring question =
+            L"Are you sure you want to delete " + chosen.fileName + L" ?" +
+            (typing ? L"\nWhat you typed for it in the editor, and have not saved, goes with it." : L"");
         if (Ui::ShowMessage(window_, question, AppTitle, MB_YESNO | MB_DEFBUTTON1) != IDYES) {
             return;
         }
-        if (form2_.Holds(chosen) && !form2_.CloseAsking()) {
-            return;
+        if (form2_.Holds(chosen)) {
+            ::DestroyWindow(form2_.Window());
         }
         // Deleted, its row goes to the entry that takes its place; kept, it stays on it.
         const CataloguePlace place{chosen.folder, chosen.fileName, row};

@@ -104,5 +104,5 @@ void Form1::OpenEditorForProgram(const std::wstring& path) {
     const ProgramPathPieces pieces = SplitProgramPath(path);
     boxes.program = ProgramPathForFileOf({pieces.drive, pieces.dir, pieces.file}, ReadHostFolderSetting());
 
-    form2_.Open(-1, nullptr, true, boxes);
+    OpenEditor(-1, true, boxes);
 }

@@ -71,9 +71,6 @@ bool Form2::Open(std::int16_t index, const XtrRecord* entry, bool saving, const 
     const bool changed = IsLoaded() && BoxesNow() != loaded_;
     // Chosen again with changes, the entry keeps them: nothing would be dropped.
     const bool chosenAgain = entry != nullptr && Holds(*entry);
-    if (changed && !chosenAgain && !MayDropChanges()) {
-        return false;
-    }
     if (!changed || !chosenAgain) {
         blank_ = blank;
         CurrentIndex = entry != nullptr ? index : -1;
@@ -107,19 +104,39 @@ void Form2::FollowMove(bool active) {
 }
 
 bool Form2::CloseAsking() {
-    if (BoxesNow() != loaded_ && !MayDropChanges()) {
+    if (!MayLeave(nullptr)) {
         return false;
     }
-    ::DestroyWindow(window_);
+    if (IsLoaded()) {
+        ::DestroyWindow(window_);
+    }
     return true;
 }
 
-// The question is about what the boxes show: they are in sight while it waits.
-bool Form2::MayDropChanges() {
+bool Form2::HasTyping() const { return IsLoaded() && ::IsWindowEnabled(cmdOK()) && BoxesNow() != loaded_; }
+
+// Asked as Windows programs ask it, about what the boxes show: they are in
+// sight while it waits. Yes saves as OK would (the main window rescans), No
+// drops the typing, Cancel keeps everything as it is.
+bool Form2::MayLeave(const XtrRecord* next) {
+    if (!HasTyping() || (next != nullptr && Holds(*next))) {
+        return true; // an editor opened by View, as Quit would, drops what was typed in it
+    }
     Show();
-    const std::wstring entry = CurrentIndex == -1 ? L"the new entry" : OldRecord.fileName;
-    return Ui::ShowMessage(window_, L"Do you want to drop your changes to " + entry + L"?", AppTitle,
-                           MB_YESNO | MB_DEFBUTTON2) == IDYES;
+    const std::wstring typedName = WindowText(txtFilename());
+    const std::wstring entry = CurrentIndex != -1  ? OldRecord.fileName
+                               : typedName.empty() ? L"the new entry"
+                                                   : typedName;
+    switch (Ui::ShowMessage(window_, L"Do you want to save changes to " + entry + L"?", AppTitle,
+                            MB_YESNOCANCEL | MB_ICONWARNING)) {
+    case IDYES:
+        return Apply() == ChangeEnd::Done;
+    case IDNO:
+        loaded_ = BoxesNow(); // dropped: whatever loads next replaces them
+        return true;
+    default:
+        return false;
+    }
 }
 
 Form2::Boxes Form2::BoxesNow() const {
@@ -255,9 +272,12 @@ void Form2::cmdBrowse_Click() {
     });
 }
 
-void Form2::cmdOK_Click() {
+void Form2::cmdOK_Click() { Apply(); }
+
+ChangeEnd Form2::Apply() {
+    ChangeEnd end = ChangeEnd::Declined;
     if (applying_) {
-        return;
+        return end;
     }
     // The grid rebuild lets messages through: a second OK or a Quit must wait for this one.
     applying_ = true;
@@ -268,10 +288,17 @@ void Form2::cmdOK_Click() {
 
     Trap(L"Form2.cmdOK_Click", [&] {
         const XtrRecord edited = EditedRecord();
+        // The one box that cannot be left empty: the user is asked for a name, not told of a failure.
+        if (edited.fileName.empty()) {
+            Ui::ShowMessage(window_, L"The entry needs a file name: type one into the Filename box.",
+                            AppTitle, MB_OK | MB_ICONINFORMATION);
+            ::SetFocus(txtFilename());
+            return;
+        }
         if (!CodePageHolds(edited)) {
             return; // the typing stays, to be mended
         }
-        const ChangeEnd end = SaveEditedEntry(window_, edited, CurrentIndex == -1 ? nullptr : &OldRecord);
+        end = SaveEditedEntry(window_, edited, CurrentIndex == -1 ? nullptr : &OldRecord);
         if (end == ChangeEnd::Declined) {
             return; // nothing was written; the dialog stays as it is
         }
@@ -289,6 +316,7 @@ void Form2::cmdOK_Click() {
             Applied(place);
         }
     });
+    return end;
 }
 
 void Form2::cmdQuit_Click() {

@@ -5,6 +5,7 @@
 #include "rules/XtrRecord.h"
 #include "toolkit/Form.h"
 #include "xtr/Catalogue.h"
+#include "xtr/EntryChanges.h"
 
 #include <array>
 #include <functional>
@@ -52,9 +53,16 @@ class Form2 : public Form<Form2> {
     // Quillon moved the open entry's file into the other folder: the dialog
     // follows it, so that OK sees the file where it now is.
     void FollowMove(bool active);
-    // Closes the dialog, asking first when its boxes were changed; false when
-    // the user keeps them.
+    // Closes the dialog, asking first whether to save what was typed in it;
+    // false when the user keeps it open (Cancel, or a save that did not happen).
     bool CloseAsking();
+    // Whether another entry (next; null for a new one) may be loaded: what was
+    // typed is saved or dropped as the user answers "Do you want to save
+    // changes to <file>?". False for Cancel, or a save that did not happen:
+    // the typing stays. An editor opened by View, or nothing typed: true.
+    bool MayLeave(const XtrRecord* next);
+    // Something was typed into an editor that may save it.
+    bool HasTyping() const;
 
     HWND txtTitle() const { return Control(kTxtTitle); }
     HWND txtFilename() const { return Control(kTxtFilename); }
@@ -109,8 +117,8 @@ class Form2 : public Form<Form2> {
     // What every box shows, the combo boxes' choices among them.
     using Boxes = std::array<std::wstring, 6>;
     Boxes BoxesNow() const;
-    // Yes drops the changes in the boxes, named by the entry they were made to.
-    bool MayDropChanges();
+    // OK: saves what the boxes say; how that ended.
+    ChangeEnd Apply();
 
     // A text box cannot hold every text a file may (it ends at a NUL): a box
     // the user left as it was loaded stands for the text it was loaded with,

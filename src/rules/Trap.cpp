@@ -12,7 +12,8 @@ TrapResult FailureOf(std::exception_ptr failure) noexcept {
     try {
         std::rethrow_exception(failure);
     } catch (const TrapError& error) {
-        return TrapResult::Failure(ToErrorNumber16(error.Number()), error.SystemCode(), error.Where());
+        return TrapResult::Failure(ToErrorNumber16(error.Number()), error.SystemCode(), error.Where(),
+                                   error.BinKeptCopy());
     } catch (const std::bad_alloc&) {
         return TrapResult::Failure(Err::OutOfMemory);
     } catch (const std::length_error&) {

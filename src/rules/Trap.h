@@ -17,20 +17,24 @@ void ReportError(std::int16_t number, std::wstring_view label);
 // A failure carrying the program's error number (see ErrorTable.h) and, where
 // the system gave one, its own error code: several codes share one number
 // ("Permission denied" is also a file in use), and what the user is told
-// must say which, and where the failure lay when that is not the file itself
-// (the folder that refused).
+// must say which, where the failure lay when that is not the file itself
+// (the folder that refused), and whether the Recycle Bin kept a copy of a file
+// the failed step put back.
 class TrapError {
   public:
-    explicit TrapError(int number, unsigned long systemCode = 0, std::wstring where = {})
-        : number_(number), systemCode_(systemCode), where_(std::move(where)) {}
+    explicit TrapError(int number, unsigned long systemCode = 0, std::wstring where = {},
+                       bool binKeptCopy = false)
+        : number_(number), systemCode_(systemCode), where_(std::move(where)), binKeptCopy_(binKeptCopy) {}
     int Number() const { return number_; }
     unsigned long SystemCode() const { return systemCode_; }
     const std::wstring& Where() const { return where_; }
+    bool BinKeptCopy() const { return binKeptCopy_; }
 
   private:
     int number_;
     unsigned long systemCode_;
     std::wstring where_;
+    bool binKeptCopy_;
 };
 
 [[noreturn]] inline void Raise(int number) { throw TrapError(number); }
@@ -41,12 +45,14 @@ class TrapError {
 class TrapResult {
   public:
     TrapResult() = default;
-    static TrapResult Failure(std::int16_t error, unsigned long systemCode = 0, std::wstring where = {}) {
+    static TrapResult Failure(std::int16_t error, unsigned long systemCode = 0, std::wstring where = {},
+                              bool binKeptCopy = false) {
         TrapResult result;
         result.failed_ = true;
         result.error_ = error;
         result.systemCode_ = systemCode;
         result.where_ = std::move(where);
+        result.binKeptCopy_ = binKeptCopy;
         return result;
     }
     explicit operator bool() const { return !failed_; }
@@ -54,12 +60,14 @@ class TrapResult {
     // The system's error code behind the error, 0 when there was none.
     unsigned long SystemCode() const { return systemCode_; }
     const std::wstring& Where() const { return where_; }
+    bool BinKeptCopy() const { return binKeptCopy_; }
 
   private:
     bool failed_ = false;
     std::int16_t error_ = 0;
     unsigned long systemCode_ = 0;
     std::wstring where_;
+    bool binKeptCopy_ = false;
 };
 
 // Reports the failure in flight under the given label and says how it ended. Never throws.

@@ -55,9 +55,10 @@ void ReportWindowNotMade(const wchar_t* formName, unsigned long code) noexcept {
     try {
         const int number = code != 0 ? ErrorNumberFromSystemCode(code) : Err::OutOfMemory;
         ReportError(ToErrorNumber16(number), std::wstring(formName) + L".Form_Load");
-        Ui::ShowMessage(
-            nullptr, L"Quillon could not open one of its windows: " + std::wstring(ErrorDescription(number)),
-            AppTitle.empty() ? L"Quillon" : AppTitle, MB_OK | MB_ICONSTOP);
+        Ui::ShowMessage(nullptr,
+                        L"Quillon could not open one of its windows: " +
+                            std::wstring(ErrorDescription(number)) + L".",
+                        AppTitle.empty() ? L"Quillon" : AppTitle, MB_OK | MB_ICONSTOP);
     } catch (...) {
         ReportTrapped(formName, std::current_exception());
     }

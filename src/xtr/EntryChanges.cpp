@@ -72,18 +72,32 @@ std::wstring ReasonFor(const TrapResult& failure, const std::vector<std::wstring
         return L"the folder " + std::wstring(FolderOf(paths.front())) +
                L" does not let Quillon change its files";
     }
-    return std::wstring(ErrorDescription(failure.Error()));
+    if (failure.Error() == Err::PathNotFound && !failure.Where().empty()) {
+        return IsFileAt(failure.Where())
+                   ? std::wstring(FileNameOf(failure.Where())) + L" is a file, not a folder"
+                   : L"the folder " + failure.Where() + L" is not there";
+    }
+    if (failure.Error() == Err::DiskFull) {
+        return L"the disk is full";
+    }
+    // The standard description, as a clause of the sentence.
+    std::wstring reason(ErrorDescription(failure.Error()));
+    if (reason.size() > 1 && reason[0] >= L'A' && reason[0] <= L'Z' &&
+        !(reason[1] >= L'A' && reason[1] <= L'Z')) {
+        reason[0] = static_cast<wchar_t>(reason[0] - L'A' + L'a');
+    }
+    return reason;
 }
 
 // Tells why a command the user gave could not be done; paths are the files
 // it worked on, each in its folder.
 void TellFailure(HWND owner, const std::wstring& fileName, const wchar_t* notDone, const TrapResult& failure,
-                 const std::vector<std::wstring>& paths, bool binKeptCopy = false) {
-    Ui::ShowMessage(owner,
-                    L"The XTR file " + fileName + L" could not be " + notDone + L": " +
-                        ReasonFor(failure, paths) +
-                        (binKeptCopy ? L". The Recycle Bin also holds a copy of what it put back." : L""),
-                    AppTitle, MB_OK | MB_ICONSTOP);
+                 const std::vector<std::wstring>& paths) {
+    Ui::ShowMessage(
+        owner,
+        L"The XTR file " + fileName + L" could not be " + notDone + L": " + ReasonFor(failure, paths) +
+            (failure.BinKeptCopy() ? L". The Recycle Bin also holds a copy of what was put back." : L"."),
+        AppTitle, MB_OK | MB_ICONSTOP);
 }
 
 // The files of that name that stand in the given folders and are not the

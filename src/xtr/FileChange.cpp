@@ -508,6 +508,9 @@ void FileChange::Commit() {
                 RaiseLastError();
             }
         }
+    } catch (const TrapError& error) {
+        Undo();
+        throw TrapError(error.Number(), error.SystemCode(), error.Where(), binKeptCopy_);
     } catch (...) {
         Undo();
         throw;

@@ -76,12 +76,14 @@ TEST_F(CommandsTest, DeleteAsksAndNoLeavesEverything) {
         << "Yes default, no icon";
     EXPECT_TRUE(FileExists(host / L"MyApp.xtr"));
 
-    // Yes to it, then No to dropping what was typed in the editor open on the entry.
+    // The editor open on it holds typing: the one question says it goes too.
     Edit(L"MyApp.xtr");
     ::SetWindowTextW(Editor().txtTitle(), L"Mine");
-    answers.messageReplies = {IDYES, IDNO};
+    answers.messageReplies = {IDNO};
     RightPress(1, IDM_POPUP1_DELETE);
-    EXPECT_EQ(answers.messages.at(2).text, L"Do you want to drop your changes to MyApp.xtr?");
+    EXPECT_EQ(answers.messages.at(1).text,
+              L"Are you sure you want to delete MyApp.xtr ?\nWhat you typed for it in "
+              L"the editor, and have not saved, goes with it.");
     EXPECT_TRUE(Editor().IsLoaded() && FileExists(host / L"MyApp.xtr"));
     EXPECT_EQ(Catalogue().XtrCount, 1);
     EXPECT_EQ(form->grdXTRs().Rows(), 2);

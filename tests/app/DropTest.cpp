@@ -110,6 +110,7 @@ TEST_F(DropTest, AProgramDroppedAloneOpensTheEditorAsNewForIt) {
     EXPECT_EQ(ShownText(editor.txtTitle()) + L"|" + ShownText(editor.txtProgram()),
               L"plain|" + (outside / L"plain.exe"));
     ::SetWindowTextW(editor.txtTitle(), L"Mine");
-    Drop({host / L"Addons\\Tracker.exe"}); // changed, it is asked first; No keeps it
-    EXPECT_EQ(answers.messages.back().text, L"Do you want to drop your changes to the new entry?");
+    Drop({host / L"Addons\\Tracker.exe"}); // changed, it is asked first; Cancel keeps it
+    EXPECT_EQ(answers.messages.back().text, L"Do you want to save changes to plain.xtr?");
+    EXPECT_EQ(ShownText(editor.txtTitle()), L"Mine");
 }

@@ -160,7 +160,7 @@ TEST_F(SafetyTest, AMoveCutShortLeavesNoPartOfAFileBehind) {
     OnEntry(L"b.xtr", true, &Form1::mnuPopup1SetInactive_Click);
     EXPECT_EQ(Reports(), std::vector<std::string>{"61 in module Module1.ActiveChanged: Disk full"});
     ASSERT_EQ(answers.messages.size(), 1u) << "the command says why it did nothing";
-    EXPECT_EQ(answers.messages[0].text, L"The XTR file b.xtr could not be made inactive: Disk full");
+    EXPECT_EQ(answers.messages[0].text, L"The XTR file b.xtr could not be made inactive: the disk is full.");
     EXPECT_TRUE(NamesIn(Saved()).empty());
     EXPECT_EQ(ReadBytes(host / L"b.xtr"), kB);
 }

@@ -302,7 +302,7 @@ TEST_F(Form2Test, OkAppliesToTheLoadedEntryWhateverRowIsPressedSince) {
     EXPECT_EQ(ReadBytes(host / L"beta.xtr"), kBeta);
 }
 
-TEST_F(Form2Test, ViewCannotSaveAndAnotherEntryTakesTheTypingOnlyWhenAsked) {
+TEST_F(Form2Test, ViewCannotSaveAndTheTypingGoesAsTheSaveQuestionIsAnswered) {
     WriteBytes(host / L"alpha.xtr", kAlpha);
     WriteBytes(host / L"beta.xtr", kBeta);
     Start();
@@ -318,21 +318,31 @@ TEST_F(Form2Test, ViewCannotSaveAndAnotherEntryTakesTheTypingOnlyWhenAsked) {
     // Edit of the same entry keeps the typing unasked.
     Open(&Form1::mnuPopup1Edit_Click, L"alpha.xtr");
     EXPECT_EQ(Shown(), L"Changed|alpha.xtr|saving");
-    // Another entry: the typing goes only on Yes; No leaves the dialog as it is.
+    // Another entry, as Windows asks: Cancel keeps the dialog as it is, No
+    // drops the typing, Yes saves it first, and the entry chosen is shown.
     Open(&Form1::mnuPopup1View_Click, L"beta.xtr");
     ASSERT_EQ(answers.messages.size(), 1u);
-    EXPECT_EQ(answers.messages[0].text, L"Do you want to drop your changes to alpha.xtr?");
-    EXPECT_EQ(answers.messages[0].flags, static_cast<UINT>(MB_YESNO | MB_DEFBUTTON2));
+    EXPECT_EQ(answers.messages[0].text, L"Do you want to save changes to alpha.xtr?");
+    EXPECT_EQ(answers.messages[0].flags, static_cast<UINT>(MB_YESNOCANCEL | MB_ICONWARNING));
     EXPECT_EQ(Shown(), L"Changed|alpha.xtr|saving");
-    answers.messageReplies = {IDYES};
+    answers.messageReplies = {IDNO};
     Open(&Form1::mnuPopup1View_Click, L"beta.xtr");
     EXPECT_EQ(Shown(), L"Beta|beta.xtr|");
-    Open(&Form1::mnuPopup1Edit_Click, L"alpha.xtr"); // nothing typed: nothing asked
+    EXPECT_EQ(ReadBytes(host / L"alpha.xtr"), kAlpha);
+    Type(Editor().txtTitle(), L"Viewed");
+    Open(&Form1::mnuPopup1Edit_Click, L"alpha.xtr"); // typed into View: dropped unasked
+    EXPECT_EQ(answers.messages.size(), 2u);
     EXPECT_EQ(Shown(), L"Alpha|alpha.xtr|saving");
+    Type(Editor().txtTitle(), L"Saved");
+    answers.messageReplies = {IDYES};
+    Open(&Form1::mnuPopup1View_Click, L"beta.xtr");
+    EXPECT_EQ(LinesOf(host / L"alpha.xtr").at(0), "Saved");
+    EXPECT_EQ(Shown(), L"Beta|beta.xtr|");
+    Open(&Form1::mnuPopup1Edit_Click, L"alpha.xtr"); // nothing typed: nothing asked
+    EXPECT_EQ(answers.messages.size(), 3u);
 
     Press(Editor().txtTitle(), VK_ESCAPE);
     EXPECT_FALSE(Editor().IsLoaded()) << "Esc is Quit";
-    EXPECT_EQ(ReadBytes(host / L"alpha.xtr"), kAlpha);
     EXPECT_EQ(ReadBytes(host / L"beta.xtr"), kBeta);
 }
 
@@ -410,7 +420,7 @@ TEST_F(Form2Test, AFailedWriteKeepsTheDialogAndSaysWhy) {
               L"Typed with care|a?b.xtr");
     ASSERT_EQ(answers.messages.size(), 1u);
     EXPECT_EQ(answers.messages[0].text, std::wstring(L"The XTR file a?b.xtr could not be saved: ") +
-                                            L"Windows cannot use that name for a file");
+                                            L"Windows cannot use that name for a file.");
     EXPECT_EQ(answers.messages[0].title, AppTitle);
     EXPECT_TRUE(answers.messages[0].flags & MB_ICONSTOP);
     EXPECT_NE(log.Text().find("Module1.ContentChanged"), std::string::npos) << log.Text();

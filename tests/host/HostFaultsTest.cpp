@@ -88,7 +88,7 @@ TEST_F(HostFaultsTest, WithNeitherLogPlaceWritableTheProgramGoesOnSilently) {
         OnEntry(L"a.xtr", true, &Form1::mnuPopup1Delete_Click); // fails, and its report goes nowhere
         ASSERT_EQ(answers.messages.size(), 2u) << "the question, then why it failed";
         EXPECT_EQ(answers.messages[1].text,
-                  L"The XTR file a.xtr could not be deleted: it is in use by another program");
+                  L"The XTR file a.xtr could not be deleted: it is in use by another program.");
         EXPECT_TRUE(FileExists(host / L"a.xtr"));
 
         form->OnCommand(IDM_VIEW_REFRESH); // the program still answers

@@ -3,6 +3,8 @@
 #include "diagnostics/Common.h"
 #include "system/VersionInfo.h"
 
+#include <gtest/gtest.h>
+
 #include <sddl.h>
 
 #include <algorithm>
@@ -32,10 +34,31 @@ std::wstring AnsiText(std::string_view bytes) {
     return text;
 }
 
+namespace {
+// Every message Quillon adds reads as one or two sentences, or one sentence
+// and a list after its colon; the program's traditional texts stay as they were.
+void ExpectASentence(std::wstring_view text) {
+    static constexpr std::wstring_view kKept[] = {
+        L"Please use the TAMBER Updater tool to check for new updates", L"Can not locate the UIView32 folder",
+        L"folder SavedXTR is created in UIView32 folder", L"An error occurred getting the UIView folder."};
+    for (const std::wstring_view kept : kKept) {
+        if (text.starts_with(kept)) {
+            return;
+        }
+    }
+    const size_t list = std::min(text.find(L":\n"), text.find(L":\r\n"));
+    const std::wstring_view sentences = text.substr(0, list);
+    EXPECT_TRUE(list != std::wstring_view::npos || sentences.ends_with(L".") || sentences.ends_with(L"?"))
+        << "not a sentence: " << ToAnsi(text);
+    EXPECT_EQ(text.find(L"  "), std::wstring_view::npos) << "a double blank: " << ToAnsi(text);
+}
+} // namespace
+
 ModalAnswers::ModalAnswers() {
     Ui::Hooks& hooks = Ui::TestHooks();
     hooks.showMessage = [this](HWND, std::wstring_view text, std::wstring_view title, UINT flags) {
         messages.push_back({std::wstring(text), std::wstring(title), flags});
+        ExpectASentence(text);
         if (whileMessageShown) {
             whileMessageShown();
         }
@@ -44,7 +67,8 @@ ModalAnswers::ModalAnswers() {
             messageReplies.pop_front();
             return reply;
         }
-        return (flags & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
+        const UINT buttons = flags & MB_TYPEMASK;
+        return buttons == MB_YESNO ? IDNO : buttons == MB_YESNOCANCEL ? IDCANCEL : IDOK;
     };
     hooks.showPopupMenu = [this](HMENU menu, int, int, HWND) -> UINT {
         ++popupCount;

@@ -44,7 +44,8 @@ class ModalAnswers {
     ModalAnswers& operator=(const ModalAnswers&) = delete;
 
     std::vector<ShownMessage> messages;
-    std::deque<int> messageReplies; // used in order; IDOK (or IDNO for Yes/No boxes) when empty
+    std::deque<int>
+        messageReplies; // used in order; when empty IDOK, IDNO for Yes/No, IDCANCEL for Yes/No/Cancel
     // Runs while each message box is up, before it is answered: what the user
     // could do meanwhile.
     std::function<void()> whileMessageShown;

@@ -200,8 +200,10 @@ TEST_F(EntryChangesTest, CommandsOnAFolderThatIsGoneSaySo) {
     ASSERT_TRUE(::MoveFileW(away.c_str(), host.Path().c_str()));
 
     ASSERT_EQ(answers.messages.size(), 3u);
-    EXPECT_EQ(answers.messages[0].text, L"The XTR file a.xtr could not be deleted: Path not found");
-    EXPECT_EQ(answers.messages[1].text, L"The XTR file a.xtr could not be made inactive: Path not found");
+    EXPECT_EQ(answers.messages[0].text,
+              L"The XTR file a.xtr could not be deleted: the folder " + host.Path() + L" is not there.");
+    EXPECT_EQ(answers.messages[1].text,
+              L"The XTR file a.xtr could not be made inactive: the folder " + Saved() + L" is not there.");
     EXPECT_EQ(answers.messages[2].text,
               L"Quillon cannot read the UI-View32 folder " + host.Path() + L": Path not found.");
     EXPECT_EQ(Reports(), (std::vector<std::string>{"76 in module Module1.DeleteXTR: Path not found",

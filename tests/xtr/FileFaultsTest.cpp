@@ -50,7 +50,7 @@ TEST_F(FileFaultsTest, DeletingAFileInUseIsReportedAndKeepsIt) {
     EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"a.xtr"}));
     ASSERT_EQ(answers.messages.size(), 2u) << "the question, then why it failed";
     EXPECT_EQ(answers.messages[1].text,
-              L"The XTR file a.xtr could not be deleted: it is in use by another program");
+              L"The XTR file a.xtr could not be deleted: it is in use by another program.");
     EXPECT_EQ(answers.messages[1].flags, static_cast<UINT>(MB_OK | MB_ICONSTOP));
 }
 
@@ -353,8 +353,9 @@ TEST_F(FileFaultsTest, AMoveAcrossVolumesLeavesTheEntryInOneFolder) {
     EXPECT_EQ(seen, (std::vector<std::pair<bool, bool>>{{false, false}}));
     EXPECT_EQ(MoveEntry(nullptr, EntryNamed(L"ro.xtr")), ChangeEnd::Failed);
     ASSERT_EQ(answers.messages.size(), 1u);
-    EXPECT_EQ(answers.messages[0].text,
-              L"The XTR file ro.xtr could not be made inactive: ro.xtr in the UI-View32 folder is read-only");
+    EXPECT_EQ(
+        answers.messages[0].text,
+        L"The XTR file ro.xtr could not be made inactive: ro.xtr in the UI-View32 folder is read-only.");
     EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"ro.xtr"}));
     EXPECT_EQ(NamesIn(Saved()), Names{L"a.xtr"});
     EXPECT_EQ(ReadBytes(InSaved(L"a.xtr")), kOld);
@@ -378,7 +379,7 @@ TEST_F(FileFaultsTest, ForGoodWaitsForTheCommandToSucceed) {
     holder.reset();
     ASSERT_EQ(answers.messages.size(), 3u);
     EXPECT_EQ(answers.messages[2].text,
-              L"The XTR file b.xtr could not be made inactive: it is in use by another program");
+              L"The XTR file b.xtr could not be made inactive: it is in use by another program.");
     EXPECT_EQ(ReadBytes(InSaved(L"b.xtr")), "Inactive B\r\n");
     EXPECT_EQ(NamesIn(Saved()), Names{L"b.xtr"});
 }
