@@ -427,10 +427,10 @@ void FileChange::Bin(const std::wstring& path) {
             [&](const std::wstring& link) {
                 return ::CreateHardLinkW(link.c_str(), Long(path).c_str(), nullptr) != FALSE;
             },
-            FileNameOf(path), Held::SetAside);
+            FileNameOf(path), Held::Copy);
     } catch (const TrapError&) {
         // No hard links here (FAT, exFAT, some shares): a copy serves.
-        second = CopyToTemporary(path, path, Held::SetAside).Release();
+        second = CopyToTemporary(path, path, Held::Copy).Release();
     }
     const Ui::BinAnswer answer = RecycleFile(path);
     if (answer == Ui::BinAnswer::Binned) {
@@ -565,7 +565,13 @@ void StepReached(std::wstring_view step) {
 
 void RenameLetterCase(const std::wstring& oldPath, const std::wstring& newPath) {
     const std::wstring newName(FileNameOf(newPath));
-    Check(MainStep(oldPath, newPath));
+    // Some file systems refuse a rename onto the same file (exFAT through FUSE): "already exists".
+    if (!MainStep(oldPath, newPath)) {
+        const DWORD code = ::GetLastError();
+        if (code != ERROR_ALREADY_EXISTS && code != ERROR_FILE_EXISTS) {
+            RaiseSystemError(code);
+        }
+    }
     bool spelledAnew = false;
     ListNormalFiles(newPath, [&](std::wstring_view name) {
         spelledAnew = name == newName;
