@@ -3,10 +3,20 @@
 # README.md, LICENSE and the README's pictures in docs/), then checks it as a
 # user would use it: unpacked into an empty folder, and copied into the
 # UI-View32 folder, the Quillon.exe from the zip starts under Wine on the demo
-# UI-View32 folder and shows its main window.
+# UI-View32 folder and shows its main window. The pictures are taken first, of
+# the very Quillon.exe the zip packs; the zip's README is the README without
+# its developers' part (CMakeLists.txt), so that it links only to what it holds.
 set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh >/dev/null
+source scripts/wine-arch.sh
+if [ "$quillon_arch" != i686 ]; then
+  echo "release: this machine runs no 32-bit code: the release, a 32-bit Quillon.exe that must start here, is made where it does" >&2
+  exit 1
+fi
+scripts/screenshots.sh
 demo_headless=1
-source "$(dirname "$0")/demo-env.sh"
+source scripts/demo-env.sh
 
 cpack --config build/mingw/CPackConfig.cmake -B build/mingw/release >/dev/null
 zip="$PWD/build/mingw/release/Quillon-${quillon_version}-win32.zip"
@@ -15,6 +25,10 @@ trap 'demo_stop; rm -rf "$unpacked"' EXIT
 (cd "$unpacked" && cmake -E tar xf "$zip")
 for file in Quillon.exe README.md LICENSE docs/main-window.png docs/editor-window.png docs/about-window.png; do
   [ -f "$unpacked/$file" ] || { echo "release: $file is missing from the zip" >&2; exit 1; }
+done
+# The README links only to what the zip holds.
+for link in $(grep -o '](\([^)#]*\))' "$unpacked/README.md" | sed 's/^](\(.*\))$/\1/' | grep -v '^https\?:' || true); do
+  [ -e "$unpacked/$link" ] || { echo "release: the README links to $link, which the zip lacks" >&2; exit 1; }
 done
 # A 32-bit program, as UI-View32 is: machine 14c (i386) in the PE header, whose
 # offset the DOS header holds at byte 60.
