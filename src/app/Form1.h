@@ -84,6 +84,8 @@ class Form1 : public Form<Form1> {
     void InvertActive(const wchar_t* label);
     void OpenEditorForProgram(const std::wstring& path);
     void OpenEditor(std::int16_t row, bool saving, const NewEntryBoxes& blank = {});
+    // Takes the F5 presses and Refresh commands waiting in the queue off it; true when there were any.
+    bool DropQueuedRefreshes() const;
 
     bool OnCreate(const FormLayout& layout, int dpi);
     // The grid fills the client area but for its designed margins.

@@ -234,9 +234,27 @@ void Form1::mnuPopup1SetInactive_Click() { InvertActive(L"Form1.mnuPopup1SetInac
 
 void Form1::mnuViewRefresh_Click() {
     Trap(L"Form1.mnuViewRefresh_Click", [&] {
-        Rescan(CurrentPlace());
+        // F5 held down repeats faster than a large folder is read: the presses
+        // that came meanwhile make one refresh more, not one each.
+        for (int round = 0; round == 0 || (round == 1 && DropQueuedRefreshes()); ++round) {
+            Rescan(CurrentPlace());
+        }
         TellFolderGone(window_);
     });
+}
+
+bool Form1::DropQueuedRefreshes() const {
+    bool dropped = false;
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE) &&
+           message.wParam == VK_F5) {
+        dropped = ::PeekMessageW(&message, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE) || dropped;
+    }
+    while (::PeekMessageW(&message, window_, WM_COMMAND, WM_COMMAND, PM_NOREMOVE) &&
+           LOWORD(message.wParam) == IDM_VIEW_REFRESH) {
+        dropped = ::PeekMessageW(&message, window_, WM_COMMAND, WM_COMMAND, PM_REMOVE) || dropped;
+    }
+    return dropped;
 }
 
 void Form1::mnuHelpCheckUpdates_Click() {

@@ -247,3 +247,16 @@ TEST_F(SafetyTest, LeftoversOfEarlierRunsGoIntoTheBinOrBackWhereTheyWereSetAside
     EXPECT_EQ(TitleLineOf(host / L"A.xtr"), L"Saved");
     EXPECT_EQ(NamesIn(host.Path()).size(), expected.size()) << "one file, spelled anew; no new leftover";
 }
+
+TEST_F(SafetyTest, RefreshesAskedForDuringARefreshMakeOneMore) {
+    WriteBytes(host / L"a.xtr", kA);
+    Start();
+    for (int i = 0; i < 30; ++i) { // F5 held down while a large folder is read
+        ::PostMessageW(form->Window(), WM_COMMAND, IDM_VIEW_REFRESH, 0);
+    }
+    const std::uint32_t before = form->RescanCount();
+    form->mnuViewRefresh_Click();
+    EXPECT_EQ(form->RescanCount() - before, 2u);
+    MSG message;
+    EXPECT_FALSE(::PeekMessageW(&message, form->Window(), WM_COMMAND, WM_COMMAND, PM_NOREMOVE));
+}
