@@ -11,6 +11,8 @@
 
 #include <commctrl.h>
 
+#include <optional>
+
 namespace {
 BOOL CALLBACK DestroyThreadWindow(HWND window, LPARAM except) {
     if (window != reinterpret_cast<HWND>(except)) {

@@ -28,12 +28,18 @@ class CatalogueTest : public XtrFixture {
         std::mutex lock;
         Looks looks;
         std::atomic<bool> released = false;
-        Looks Counted() { return std::lock_guard(lock), looks; }
+        Looks Counted() {
+            const std::lock_guard guard(lock);
+            return looks;
+        }
     };
     std::shared_ptr<StandIn> StandInServers() {
         const auto servers = std::make_shared<StandIn>();
         Ui::TestHooks().programProbe = [servers](const std::wstring& program) {
-            (std::lock_guard(servers->lock), ++servers->looks[program]);
+            {
+                const std::lock_guard guard(servers->lock);
+                ++servers->looks[program];
+            }
             for (int i = 0; program.find(L"silent") != program.npos && i < 100 && !servers->released; ++i) {
                 ::Sleep(100);
             }
