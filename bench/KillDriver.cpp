@@ -34,6 +34,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,27 @@ int Answer(std::wstring_view text, UINT type) {
     }
     const size_t turn = questions++;
     return options.answers.empty() ? IDYES : options.answers[std::min(turn, options.answers.size() - 1)];
+}
+
+// Where the environment variable QUILLON_END_AT_STEP names a step of the file
+// change (or "<step>@<n>", its n-th time), the process ends there at once, as a
+// crash would end it.
+void EndAtTheStepNamed() {
+    wchar_t value[64];
+    const DWORD length = ::GetEnvironmentVariableW(L"QUILLON_END_AT_STEP", value, 64);
+    if (length == 0 || length >= 64) {
+        return;
+    }
+    const std::wstring text(value, length);
+    const size_t at = text.find(L'@');
+    const unsigned long time =
+        at == std::wstring::npos ? 1 : std::wcstoul(text.c_str() + at + 1, nullptr, 10);
+    Ui::TestHooks().stepReached = [step = text.substr(0, at), time,
+                                   reached = 0ul](std::wstring_view named) mutable {
+        if (named == step && ++reached == time) {
+            ::TerminateProcess(::GetCurrentProcess(), 3);
+        }
+    };
 }
 
 size_t ThreadsOfThisProcess() {
@@ -207,6 +229,7 @@ int wmain(int argc, wchar_t** argv) {
     argv += at - 1;
     argc -= at - 1;
     HostFolder = argv[2];
+    EndAtTheStepNamed();
     Common::ErrorLogPathname = JoinPath(HostFolder, L"..\\kill-driver.log");
     ::RegSetKeyValueW(HKEY_CURRENT_USER, kHostSettingKey, kHostSettingValue, REG_SZ,
                       (HostFolder + L"\\").c_str(),

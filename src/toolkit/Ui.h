@@ -72,6 +72,8 @@ struct Hooks {
     std::function<bool(const std::wstring& source, const std::wstring& target)> moveFile;
     // Whether a program on a server exists; called on the look's own thread too.
     std::function<bool(const std::wstring& program)> programProbe;
+    // A named step of a file change was reached (the kill loops end the process at one).
+    std::function<void(std::wstring_view step)> stepReached;
 };
 Hooks& TestHooks();
 } // namespace Ui

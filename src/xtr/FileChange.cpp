@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cwchar>
 #include <set>
 
 namespace {
@@ -540,26 +539,8 @@ void FileChange::Undo() noexcept {
 }
 
 void StepReached(std::wstring_view step) {
-    struct Ending {
-        std::wstring step;
-        unsigned long time = 1; // which time the step is reached
-    };
-    static const Ending ending = [] {
-        wchar_t value[64];
-        const DWORD length = ::GetEnvironmentVariableW(L"QUILLON_END_AT_STEP", value, 64);
-        if (length == 0 || length >= 64) {
-            return Ending{};
-        }
-        std::wstring text(value, length);
-        const size_t at = text.find(L'@');
-        if (at == std::wstring::npos) {
-            return Ending{text};
-        }
-        return Ending{text.substr(0, at), std::wcstoul(text.c_str() + at + 1, nullptr, 10)};
-    }();
-    static std::atomic<unsigned long> reached{0};
-    if (!ending.step.empty() && step == ending.step && ++reached == ending.time) {
-        ::TerminateProcess(::GetCurrentProcess(), 3);
+    if (const auto& hook = Ui::TestHooks().stepReached) {
+        hook(step);
     }
 }
 

@@ -148,20 +148,17 @@ Ui::BinAnswer RecycleFile(const std::wstring& path);
 
 // A named step of a file operation ("written": a temporary is complete;
 // "binned": a replaced file is in the bin; "renamed": a file took its new
-// name; "between": a letter-case rename is half done). Where the environment
-// variable QUILLON_END_AT_STEP names the step (or "<step>@<n>", its n-th
-// time), the process ends there at once, as a crash would end it, for the
-// kill loops of scripts/kill-loops.sh. Costs nothing otherwise.
+// name; "between": a letter-case rename is half done), told to the seam that
+// the kill loops' driver fills (it ends the process there, as a crash would).
+// Nothing happens otherwise.
 void StepReached(std::wstring_view step);
 
-// Start-up tidying of the two folders of the catalogue. A temporary of an earlier run older than a minute (a younger one
-// may be a second Quillon's at work) is deleted when it holds nothing that is
-// not elsewhere too (a copy, a second name of a file in the bin, a file set
-// aside whose twin stands in place); a file set aside that was never replaced
-// goes back to its name, the one change start-up makes to the catalogue; any
-// other goes into the Recycle Bin, as it may hold someone's only copy of
-// something, read-only or not. Returns the names of what it binned and of
-// what it could neither bin nor delete (the file it was made for, or the title
+// Start-up tidying of the two folders of the catalogue. A temporary of an earlier run older than a minute (a
+// younger one may be a second Quillon's at work) is deleted when it holds nothing that is not elsewhere too
+// (a copy, a second name of a file in the bin, a file set aside whose twin stands in place); a file set aside
+// that was never replaced goes back to its name, the one change start-up makes to the catalogue; any other
+// goes into the Recycle Bin, as it may hold someone's only copy of something, read-only or not. Returns the
+// names of what it binned and of what it could neither bin nor delete (the file it was made for, or the title
 // on its first line in quotes), for the user to be told; each failure is
 // logged once per run.
 struct Leftover {
