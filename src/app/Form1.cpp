@@ -127,7 +127,6 @@ bool Form1::Form_Load() {
     Common::Initialize();
     bool keepRunning = true;
     Trap(L"Form1.Form_Load", [&] {
-        SetIdentityTexts(ReadProgramVersion());
         ::SetWindowTextW(window_, AppTitle.c_str());
         if (!CheckEnv()) {
             keepRunning = false;

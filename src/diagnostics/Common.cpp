@@ -7,6 +7,8 @@
 #include "rules/Trap.h"
 #include "system/Win32.h"
 
+#include <algorithm>
+
 namespace Common {
 namespace {
 std::wstring osName = L"Unknown";
@@ -48,42 +50,33 @@ std::int32_t GetOSBuild() { return osBuild; }
 } // namespace Common
 
 namespace LocaleInfo {
-std::wstring GetLocaleLanguage() {
+namespace {
+// An item of the user's locale, trapped under label.
+std::wstring UserLocaleItem(const wchar_t* label, unsigned long item) {
     std::wstring result;
-    Trap(L"LocaleInfo.GetLocaleLanguage", [&] {
+    Trap(label, [&] {
         const LCID locale = ::GetUserDefaultLCID();
         if (locale != 0) {
-            result = GetUserLocaleInfo(locale, LOCALE_SLANGUAGE);
+            result = GetUserLocaleInfo(locale, item);
         }
     });
     return result;
 }
+} // namespace
 
-std::wstring GetLocaleCountry() {
-    std::wstring result;
-    Trap(L"LocaleInfo.GetLocaleCountry", [&] {
-        const LCID locale = ::GetUserDefaultLCID();
-        if (locale != 0) {
-            result = GetUserLocaleInfo(locale, LOCALE_SCOUNTRY);
-        }
-    });
-    return result;
-}
+std::wstring GetLocaleLanguage() { return UserLocaleItem(L"LocaleInfo.GetLocaleLanguage", LOCALE_SLANGUAGE); }
+
+std::wstring GetLocaleCountry() { return UserLocaleItem(L"LocaleInfo.GetLocaleCountry", LOCALE_SCOUNTRY); }
 
 std::wstring GetUserLocaleInfo(unsigned long localeId, unsigned long item) {
     std::wstring result;
     Trap(L"LocaleInfo.GetUserLocaleInfo", [&] {
         const int needed = ::GetLocaleInfoW(localeId, item, nullptr, 0);
-        if (needed <= 0) {
-            return;
+        std::wstring buffer(static_cast<size_t>(std::max(needed, 1)), L' ');
+        const int copied = needed > 0 ? ::GetLocaleInfoW(localeId, item, buffer.data(), needed) : 0;
+        if (copied > 0) {
+            result.assign(buffer, 0, static_cast<size_t>(copied - 1));
         }
-        std::wstring buffer(static_cast<size_t>(needed), L' ');
-        const int copied = ::GetLocaleInfoW(localeId, item, buffer.data(), needed);
-        if (copied <= 0) {
-            return;
-        }
-        buffer.resize(static_cast<size_t>(copied - 1));
-        result = std::move(buffer);
     });
     return result;
 }

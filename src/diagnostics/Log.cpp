@@ -5,8 +5,8 @@
 #include "rules/AppInfo.h"
 #include "rules/LogFormat.h"
 #include "rules/Trap.h"
-#include "system/VersionInfo.h"
 #include "system/Win32.h"
+#include "version.h"
 
 #include <shlobj.h>
 
@@ -48,10 +48,9 @@ bool AppendToFile(const std::wstring& path, const std::string& bytes) {
 LogHeaderInfo CollectHeaderInfo() {
     LogHeaderInfo info;
     info.appTitle = AppTitle;
-    const ProgramVersion version = ReadProgramVersion();
-    info.major = version.major;
-    info.minor = version.minor;
-    info.revision = version.revision;
+    info.major = QUILLON_VERSION_MAJOR;
+    info.minor = QUILLON_VERSION_MINOR;
+    info.revision = QUILLON_VERSION_PATCH;
     const ModulePathParts module = SplitModulePath(OwnModulePath());
     info.appPath = module.folder;
     info.appExe = module.exeName;

@@ -28,7 +28,7 @@ std::optional<NoFolder> WhyNoFolderAt(const std::wstring& path) {
 }
 
 std::wstring ReadHostFolderSetting() {
-    // One call in the common case: the scan reads the setting once per entry.
+    // One call in the common case; a second when the value is longer.
     std::wstring value(MAX_PATH, L'\0');
     DWORD bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
     LSTATUS status = ::RegGetValueW(HKEY_CURRENT_USER, kHostSettingKey, kHostSettingValue, RRF_RT_REG_SZ,

@@ -1,23 +1,14 @@
 #pragma once
-// The program's identity texts, fixed once at start-up.
+// The program's identity texts, made from the version the build gives its
+// version resource too.
 #include <string>
-
-// The program's own version numbers, as its version resource carries them.
-struct ProgramVersion {
-    unsigned major = 0;
-    unsigned minor = 0;
-    unsigned revision = 0;
-};
-
-extern std::wstring AppName;
-extern std::wstring AppVersion;
-extern std::wstring AppTitle;
-extern std::wstring AppAuthor;
-extern std::wstring AppDescription;
-extern std::wstring AppWebAddress;
 
 // "V" + major + "." + minor + "." + revision, in plain decimal.
 std::wstring FormatAppVersion(unsigned major, unsigned minor, unsigned revision);
 
-// Sets every identity text for the given build version.
-void SetIdentityTexts(const ProgramVersion& version);
+extern const std::wstring AppName;
+extern const std::wstring AppVersion;
+extern const std::wstring AppTitle;
+extern const std::wstring AppAuthor;
+extern const std::wstring AppDescription;
+extern const std::wstring AppWebAddress;

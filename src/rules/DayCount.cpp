@@ -23,24 +23,11 @@ void CivilFromDays(long long days, int& year, int& month, int& day) {
 
 namespace UTC {
 std::int16_t MonthDays(std::int16_t month, bool leapYear) {
-    switch (month) {
-    case 2:
-    case 4:
-    case 6:
-    case 8:
-    case 9:
-    case 11:
-        return 31;
-    case 3:
-        return leapYear ? 29 : 28;
-    case 5:
-    case 7:
-    case 10:
-    case 12:
-        return 30;
-    default:
+    constexpr std::int16_t kDaysBefore[12] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30};
+    if (month < 1 || month > 12) {
         return 0;
     }
+    return month == 3 && leapYear ? 29 : kDaysBefore[month - 1];
 }
 
 bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }

@@ -74,35 +74,6 @@ constexpr SystemCodeMapping kSystemCodes[] = {
     {267, Err::PathNotFound},        // ERROR_DIRECTORY
     {1392, Err::DeviceIOError},      // ERROR_FILE_CORRUPT
 };
-
-// SHFileOperation's own codes, older than Win32's and numbered over them.
-constexpr SystemCodeMapping kShellFileCodes[] = {
-    {0x71, Err::FileAlreadyExists},   // DE_SAMEFILE
-    {0x72, Err::InvalidCall},         // DE_MANYSRC1DEST
-    {0x73, Err::InvalidCall},         // DE_DIFFDIR
-    {0x74, Err::PermissionDenied},    // DE_ROOTDIR
-    {0x75, Err::PathFileAccessError}, // DE_OPCANCELLED
-    {0x76, Err::InvalidCall},         // DE_DESTSUBTREE
-    {0x78, Err::PermissionDenied},    // DE_ACCESSDENIEDSRC
-    {0x79, Err::BadFileNameOrNumber}, // DE_PATHTOODEEP
-    {0x7A, Err::InvalidCall},         // DE_MANYDEST
-    {0x7C, Err::PathNotFound},        // DE_INVALIDFILES
-    {0x7D, Err::InvalidCall},         // DE_DESTSAMETREE
-    {0x7E, Err::PathFileAccessError}, // DE_FLDDESTISFILE
-    {0x80, Err::PathFileAccessError}, // DE_FILEDESTISFLD
-    {0x81, Err::BadFileNameOrNumber}, // DE_FILENAMETOOLONG
-    {0x82, Err::PermissionDenied},    // DE_DEST_IS_CDROM
-    {0x83, Err::PermissionDenied},    // DE_DEST_IS_DVD
-    {0x84, Err::PermissionDenied},    // DE_DEST_IS_CDRECORD
-    {0x85, Err::DiskFull},            // DE_FILE_TOO_LARGE
-    {0x86, Err::PermissionDenied},    // DE_SRC_IS_CDROM
-    {0x87, Err::PermissionDenied},    // DE_SRC_IS_DVD
-    {0x88, Err::PermissionDenied},    // DE_SRC_IS_CDRECORD
-    {0xB7, Err::BadFileNameOrNumber}, // DE_ERROR_MAX: the path is longer than MAX_PATH
-    {0x402, Err::PathNotFound},       // an unknown error, typically an invalid path
-    {0x10000, Err::DeviceIOError},    // ERRORONDEST
-    {0x10074, Err::PermissionDenied}, // DE_ROOTDIR | ERRORONDEST
-};
 } // namespace
 
 std::wstring_view ErrorDescription(int number) {
@@ -121,15 +92,6 @@ int ErrorNumberFromSystemCode(unsigned long code) {
         }
     }
     return Err::PathFileAccessError;
-}
-
-int ErrorNumberFromShellFileCode(unsigned long code) {
-    for (const SystemCodeMapping& entry : kShellFileCodes) {
-        if (entry.code == code) {
-            return entry.number;
-        }
-    }
-    return ErrorNumberFromSystemCode(code);
 }
 
 std::int16_t ToErrorNumber16(long long number) {

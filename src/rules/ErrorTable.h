@@ -45,10 +45,5 @@ std::wstring_view ErrorDescription(int number);
 // Codes without a closer match become "Path/File access error".
 int ErrorNumberFromSystemCode(unsigned long code);
 
-// Maps what SHFileOperation returns: its own DE_ codes first (they overlap
-// system codes: 0xB7 is also ERROR_ALREADY_EXISTS), any other value as a
-// Win32 error code.
-int ErrorNumberFromShellFileCode(unsigned long code);
-
 // Wraps any int to the signed 16-bit range, as the trap stores it.
 std::int16_t ToErrorNumber16(long long number);

@@ -28,10 +28,11 @@ TrapResult FailureOf(std::exception_ptr failure) noexcept {
 }
 } // namespace
 
-TrapResult ReportTrapped(std::wstring_view label, std::exception_ptr failure) noexcept {
+TrapResult ReportTrapped(std::wstring_view label, std::exception_ptr failure, const int* marker) noexcept {
     const TrapResult result = FailureOf(failure);
     try {
-        ReportError(result.Error(), label);
+        ReportError(result.Error(),
+                    marker != nullptr ? std::wstring(label) + std::to_wstring(*marker) : std::wstring(label));
     } catch (...) {
         // The log is the last resort: there is nowhere left to report to.
     }

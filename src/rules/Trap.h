@@ -49,29 +49,25 @@ class TrapResult {
                               bool binKeptCopy = false) {
         TrapResult result;
         result.failed_ = true;
-        result.error_ = error;
-        result.systemCode_ = systemCode;
-        result.where_ = std::move(where);
-        result.binKeptCopy_ = binKeptCopy;
+        result.failure_ = TrapError(error, systemCode, std::move(where), binKeptCopy);
         return result;
     }
     explicit operator bool() const { return !failed_; }
-    std::int16_t Error() const { return error_; }
+    std::int16_t Error() const { return static_cast<std::int16_t>(failure_.Number()); }
     // The system's error code behind the error, 0 when there was none.
-    unsigned long SystemCode() const { return systemCode_; }
-    const std::wstring& Where() const { return where_; }
-    bool BinKeptCopy() const { return binKeptCopy_; }
+    unsigned long SystemCode() const { return failure_.SystemCode(); }
+    const std::wstring& Where() const { return failure_.Where(); }
+    bool BinKeptCopy() const { return failure_.BinKeptCopy(); }
 
   private:
     bool failed_ = false;
-    std::int16_t error_ = 0;
-    unsigned long systemCode_ = 0;
-    std::wstring where_;
-    bool binKeptCopy_ = false;
+    TrapError failure_{0};
 };
 
-// Reports the failure in flight under the given label and says how it ended. Never throws.
-TrapResult ReportTrapped(std::wstring_view label, std::exception_ptr failure) noexcept;
+// Reports the failure in flight under the given label, with the marker's value
+// after it when there is one, and says how it ended. Never throws.
+TrapResult ReportTrapped(std::wstring_view label, std::exception_ptr failure,
+                         const int* marker = nullptr) noexcept;
 
 // Runs body; on failure reports under label, and says so.
 template <class Body> TrapResult Trap(std::wstring_view label, Body&& body) noexcept {
@@ -91,13 +87,6 @@ TrapResult Trap(std::wstring_view labelPrefix, const int& marker, Body&& body) n
         body();
         return {};
     } catch (...) {
-        std::exception_ptr failure = std::current_exception();
-        std::wstring label;
-        try {
-            label = std::wstring(labelPrefix) + std::to_wstring(marker);
-        } catch (...) {
-            label = labelPrefix;
-        }
-        return ReportTrapped(label, failure);
+        return ReportTrapped(labelPrefix, std::current_exception(), &marker);
     }
 }

@@ -17,20 +17,6 @@ std::vector<unsigned char> LoadVersionBlock(const std::wstring& path) {
 }
 } // namespace
 
-ProgramVersion ReadProgramVersion() {
-    ProgramVersion version;
-    std::vector<unsigned char> block = LoadVersionBlock(OwnModulePath());
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT length = 0;
-    if (!block.empty() && ::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) &&
-        fixed != nullptr && length >= sizeof(VS_FIXEDFILEINFO)) {
-        version.major = HIWORD(fixed->dwFileVersionMS);
-        version.minor = LOWORD(fixed->dwFileVersionMS);
-        version.revision = HIWORD(fixed->dwFileVersionLS);
-    }
-    return version;
-}
-
 std::wstring ReadProgramVersionString(const wchar_t* name) {
     return ReadVersionString(OwnModulePath(), name);
 }

@@ -46,43 +46,20 @@ template <class Traits> class UniqueHandle {
     Type handle_ = Traits::Invalid();
 };
 
-struct FileHandleTraits {
-    using Type = HANDLE;
-    static Type Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Close(Type handle) { ::CloseHandle(handle); }
+// A handle's traits: the value that holds nothing and the call that closes it.
+template <class T, auto CloseHandleOf, T (*InvalidValue)()> struct HandleTraits {
+    using Type = T;
+    static Type Invalid() { return InvalidValue(); }
+    static void Close(Type handle) { CloseHandleOf(handle); }
 };
-struct FindHandleTraits {
-    using Type = HANDLE;
-    static Type Invalid() { return INVALID_HANDLE_VALUE; }
-    static void Close(Type handle) { ::FindClose(handle); }
-};
-struct RegKeyTraits {
-    using Type = HKEY;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type key) { ::RegCloseKey(key); }
-};
-struct GdiObjectTraits {
-    using Type = HGDIOBJ;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type object) { ::DeleteObject(object); }
-};
-struct MenuTraits {
-    using Type = HMENU;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type menu) { ::DestroyMenu(menu); }
-};
-struct WindowTraits {
-    using Type = HWND;
-    static Type Invalid() { return nullptr; }
-    static void Close(Type window) { ::DestroyWindow(window); }
-};
+template <class T> T NoHandle() { return nullptr; }
+inline HANDLE NoFileHandle() { return INVALID_HANDLE_VALUE; }
 
-using UniqueFile = UniqueHandle<FileHandleTraits>;
-using UniqueFind = UniqueHandle<FindHandleTraits>;
-using UniqueKey = UniqueHandle<RegKeyTraits>;
-using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
-using UniqueMenu = UniqueHandle<MenuTraits>;
-using UniqueWindow = UniqueHandle<WindowTraits>;
+using UniqueFile = UniqueHandle<HandleTraits<HANDLE, ::CloseHandle, NoFileHandle>>;
+using UniqueFind = UniqueHandle<HandleTraits<HANDLE, ::FindClose, NoFileHandle>>;
+using UniqueKey = UniqueHandle<HandleTraits<HKEY, ::RegCloseKey, NoHandle<HKEY>>>;
+using UniqueGdiObject = UniqueHandle<HandleTraits<HGDIOBJ, ::DeleteObject, NoHandle<HGDIOBJ>>>;
+using UniqueMenu = UniqueHandle<HandleTraits<HMENU, ::DestroyMenu, NoHandle<HMENU>>>;
 
 // Text in the ANSI code page (the bytes of XTR files and of the log) and back.
 std::string ToAnsi(std::wstring_view text);

@@ -42,10 +42,6 @@ bool PressKey(HWND about, HWND focus, WPARAM key) {
 // Help > About opens it from the main window; the other cases open it alone.
 class AboutTest : public MainWindowTest {
   protected:
-    void SetUp() override {
-        MainWindowTest::SetUp();
-        SetIdentityTexts(ReadProgramVersion());
-    }
     void TearDown() override {
         if (frm_About* about = frm_About::Instance()) {
             ::DestroyWindow(about->Window());

@@ -14,10 +14,7 @@ using namespace testsupport;
 namespace {
 class LogTest : public testing::Test {
   protected:
-    void SetUp() override {
-        SetIdentityTexts({1, 1, 0});
-        Common::Initialize();
-    }
+    void SetUp() override { Common::Initialize(); }
 };
 
 std::string Stamp(const std::string& line) { return line.substr(0, line.find(" > ")); }

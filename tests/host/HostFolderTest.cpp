@@ -8,13 +8,7 @@ using namespace testsupport;
 
 namespace {
 // UI-View32's setting is left to each test.
-class HostFolderTest : public ScratchWorldTest {
-  protected:
-    void SetUp() override {
-        ScratchWorldTest::SetUp();
-        SetIdentityTexts({1, 1, 0});
-    }
-};
+using HostFolderTest = ScratchWorldTest;
 } // namespace
 
 TEST_F(HostFolderTest, StoredFolderLosesOneTrailingBackslash) {

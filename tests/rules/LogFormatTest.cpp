@@ -109,13 +109,6 @@ TEST(ErrorTable, SystemCodesMapOntoTheClassicNumbers) {
     EXPECT_EQ(ToErrorNumber16(40000), static_cast<std::int16_t>(40000 - 65536));
 }
 
-TEST(ErrorTable, ShellFileCodesAreReadBeforeSystemCodes) {
-    EXPECT_EQ(ErrorNumberFromShellFileCode(0x78), 70) << "DE_ACCESSDENIEDSRC";
-    EXPECT_EQ(ErrorNumberFromShellFileCode(0x7C), 76) << "DE_INVALIDFILES";
-    EXPECT_EQ(ErrorNumberFromShellFileCode(0xB7), 52) << "DE_ERROR_MAX, not ERROR_ALREADY_EXISTS";
-    EXPECT_EQ(ErrorNumberFromShellFileCode(32), 70) << "a system code: ERROR_SHARING_VIOLATION";
-}
-
 TEST(OsName, DecisionTable) {
     struct Case {
         unsigned long platform, major, minor, build;

@@ -28,7 +28,6 @@ int MeasuredHeight(const FormControl& control, int dpi, int width) {
 
 TEST(FormLayout, EveryLabelHoldsItsTextAtThreeResolutions) {
     testsupport::ModalAnswers answers;
-    SetIdentityTexts(ReadProgramVersion());
     const struct {
         const char* form;
         std::vector<FormControl> controls;

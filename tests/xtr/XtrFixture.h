@@ -8,7 +8,6 @@ class XtrFixture : public UiViewFolderTest {
   protected:
     void SetUp() override {
         UiViewFolderTest::SetUp();
-        SetIdentityTexts({1, 1, 0});
         HostFolder = host.Path();
     }
 };
