@@ -109,8 +109,11 @@ void CheckWriterReadsBack(const std::wstring& title, const std::wstring& path, b
     before.programFile = L"stale.exe";
     before.autoStart = !autoStart;
     before.autoStop = !autoStop;
-    const XtrRecord read =
-        ReadText(BuildXtrText(written, path, L"UI-View Quillon V1.1.0", L"5/17/2020", L"8:30:00 AM"), before);
+    // The four lines as the writer puts them, and its closing pair.
+    const std::wstring text = AsOneLine(title) + L"\r\n" + XtrProgramLine(path) + L"\r\n" +
+                              BoolText(autoStart) + L"\r\n" + BoolText(autoStop) + L"\r\n" +
+                              XtrClosingPair(L"UI-View Quillon V1.1.0", L"5/17/2020", L"8:30:00 AM");
+    const XtrRecord read = ReadText(text, before);
 
     Require(read.autoStart == autoStart && read.autoStop == autoStop, "the flags read back");
     const bool titleOneLine = title.find(L'\r') == std::wstring::npos;

@@ -177,10 +177,3 @@ std::wstring XtrClosingPair(std::wstring_view appTitle, std::wstring_view dateTe
     text.append(dateText).append(L" ").append(timeText).append(L"\r\n");
     return text;
 }
-
-std::wstring BuildXtrText(const XtrRecord& entry, std::wstring_view programPath, std::wstring_view appTitle,
-                          std::wstring_view dateText, std::wstring_view timeText) {
-    return AsOneLine(entry.title) + L"\r\n" + XtrProgramLine(programPath) + L"\r\n" +
-           BoolText(entry.autoStart) + L"\r\n" + BoolText(entry.autoStop) + L"\r\n" +
-           XtrClosingPair(appTitle, dateText, timeText);
-}

@@ -77,10 +77,3 @@ std::wstring XtrProgramLine(std::wstring_view programPath);
 // and "created by " with the program's title, date and time.
 std::wstring XtrClosingPair(std::wstring_view appTitle, std::wstring_view dateText,
                             std::wstring_view timeText);
-
-// The whole text of a file for entry, every line ended by CR LF. The title and
-// programPath (the path as the file stores it) are each kept to one line; the
-// path is quoted when it holds a blank, or when it begins or ends with a
-// quote of its own that reading would otherwise take away.
-std::wstring BuildXtrText(const XtrRecord& entry, std::wstring_view programPath, std::wstring_view appTitle,
-                          std::wstring_view dateText, std::wstring_view timeText);

@@ -103,27 +103,35 @@ TEST(XtrLines, FieldsAndTheirMarkers) {
     EXPECT_EQ(entry, before) << "lines after the fourth are ignored";
 }
 
-TEST(XtrText, LayoutAndQuotingOfThePath) {
-    XtrRecord entry;
-    entry.title = L"My Tool";
-    entry.autoStart = true;
-    EXPECT_EQ(BuildXtrText(entry, L"C:\\Program Files\\t.exe", L"UI-View Quillon V1.1.0", L"5/17/2020",
-                           L"8:30:00 AM"),
-              L"My Tool\r\n\"C:\\Program Files\\t.exe\"\r\nTrue\r\nFalse\r\n-----------------------------\r\n"
-              L"created by UI-View Quillon V1.1.0 on 5/17/2020 8:30:00 AM\r\n");
-    EXPECT_EQ(BuildXtrText(entry, L"", L"A", L"d", L"t"),
-              L"My Tool\r\n\r\nTrue\r\nFalse\r\n-----------------------------\r\ncreated by A on d t\r\n")
-        << "an empty path is an empty line 2, unquoted";
-
-    // What the writer produces reads back to the same fields.
-    entry.autoStop = true;
-    const XtrRecord back = ReadLines(BuildXtrText(entry, L"C:\\Program Files\\t.exe", L"A", L"d", L"t"));
-    EXPECT_EQ(back.title, entry.title);
-    EXPECT_EQ(back.programDrive, L"C:");
-    EXPECT_EQ(back.programDir, L"\\Program Files");
-    EXPECT_EQ(back.programFile, L"t.exe");
-    EXPECT_TRUE(back.autoStart);
-    EXPECT_TRUE(back.autoStop);
+// What the writer puts on a line stays on that line and reads back as it was.
+TEST(XtrText, EachTextStaysOnItsLineAndReadsBack) {
+    EXPECT_EQ(
+        XtrClosingPair(L"UI-View Quillon V1.1.0", L"5/17/2020", L"8:30:00 AM"),
+        L"-----------------------------\r\ncreated by UI-View Quillon V1.1.0 on 5/17/2020 8:30:00 AM\r\n");
+    EXPECT_EQ(AsOneLine(L"two\r\nlines\rand\nan LF"), L"two lines and\nan LF")
+        << "each CR LF or lone CR becomes a blank; a lone LF ends no line and stays";
+    const struct {
+        const wchar_t *path, *line;
+    } cases[] = {
+        {L"C:\\Program Files\\t.exe", L"\"C:\\Program Files\\t.exe\""},
+        {L"a.exe", L"a.exe"},
+        {L"", L""},
+        {L"a.exe\"", L"\"a.exe\"\""},
+        {L"C:\\a\r\nb.exe", L"\"C:\\a b.exe\""},
+        {L"\"", L"\"\"\""},
+        {L"\"\"", L"\"\"\"\""},
+        {L"\"C:\\a.exe", L"\"\"C:\\a.exe\""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(XtrProgramLine(c.path), c.line) << c.path;
+        XtrRecord back;
+        int marker = 0;
+        ApplyXtrLine(back, 2, XtrProgramLine(c.path), marker);
+        const ProgramPathPieces written = SplitProgramPath(AsOneLine(c.path));
+        EXPECT_EQ(back.programDrive + back.programDir + L"|" + back.programFile,
+                  written.drive + written.dir + L"|" + written.file)
+            << c.path;
+    }
 }
 
 TEST(XtrNames, ExtensionIsExactlyXtrInAnyCase) {
@@ -163,36 +171,6 @@ TEST(GridText, ApplicationPathDisplay) {
     EXPECT_EQ(ProgramPathDisplayOf(Program(L"C:", L"", L"a.exe")), L"C:\\a.exe");
     EXPECT_EQ(ProgramPathDisplayOf(Program(L"", L"\\\\server\\share", L"a.exe")),
               L"\\\\server\\share\\a.exe");
-}
-
-TEST(XtrText, LineBreaksInATextNeverMoveTheLinesAfterIt) {
-    XtrRecord entry;
-    entry.title = L"two\r\nlines\rand\nan LF";
-    entry.autoStop = true;
-    const std::wstring text = BuildXtrText(entry, L"C:\\a\r\nb.exe", L"A", L"d", L"t");
-    EXPECT_EQ(text.substr(0, text.find(L"-----")),
-              L"two lines and\nan LF\r\n\"C:\\a b.exe\"\r\nFalse\r\nTrue\r\n")
-        << "each CR LF or lone CR becomes a blank; a lone LF ends no line and stays";
-
-    const XtrRecord back = ReadLines(text);
-    EXPECT_EQ(back.title, L"two lines and\nan LF");
-    EXPECT_EQ(back.programFile, L"a b.exe");
-    EXPECT_FALSE(back.autoStart);
-    EXPECT_TRUE(back.autoStop);
-}
-
-TEST(XtrText, APathWithAQuoteOfItsOwnAtAnEndReadsBackWhole) {
-    XtrRecord entry;
-    for (const wchar_t* path : {L"\"", L"\"\"", L"a.exe\"", L"\"C:\\a.exe", L"\"a b\""}) {
-        const XtrRecord back = ReadLines(BuildXtrText(entry, path, L"A", L"d", L"t"));
-        const ProgramPathPieces written = SplitProgramPath(path);
-        EXPECT_EQ(back.programDrive, written.drive) << path;
-        EXPECT_EQ(back.programDir, written.dir) << path;
-        EXPECT_EQ(back.programFile, written.file) << path;
-    }
-    EXPECT_EQ(SplitXtrLines(BuildXtrText(entry, L"a.exe\"", L"A", L"d", L"t"))[1], L"\"a.exe\"\"");
-    EXPECT_EQ(SplitXtrLines(BuildXtrText(entry, L"a.exe", L"A", L"d", L"t"))[1], L"a.exe")
-        << "no quote, no blank";
 }
 
 TEST(TemporaryNames, SayWhenTheyWereMadeAndWhereTheyWereGoing) {

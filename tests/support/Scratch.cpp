@@ -32,22 +32,15 @@ TempFolder::TempFolder(std::wstring_view prefix) {
 TempFolder::~TempFolder() { RemoveTree(path_); }
 
 void RemoveTree(const std::wstring& path) {
-    WIN32_FIND_DATAW found;
-    UniqueFind find(::FindFirstFileW((path + L"\\*").c_str(), &found));
-    for (bool more = static_cast<bool>(find); more; more = ::FindNextFileW(find.get(), &found)) {
-        const std::wstring name = found.cFileName;
-        if (name == L"." || name == L"..") {
-            continue;
-        }
+    for (const std::wstring& name : NamesIn(path)) {
         const std::wstring child = path + L"\\" + name;
         ::SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        if (FolderExists(child)) {
             RemoveTree(child);
         } else {
             ::DeleteFileW(child.c_str());
         }
     }
-    find.reset();
     ::RemoveDirectoryW(path.c_str());
 }
 
@@ -106,10 +99,7 @@ std::vector<std::wstring> NamesIn(const std::wstring& folder) {
     return names;
 }
 
-bool FileExists(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
+bool FileExists(const std::wstring& path) { return IsFileAt(path); }
 
 bool FolderExists(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(path.c_str());

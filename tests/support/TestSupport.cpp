@@ -144,8 +144,6 @@ std::wstring WineTrashFolder() {
     return folder;
 }
 
-std::wstring FileNameOf(const std::wstring& path) { return path.substr(path.find_last_of(L'\\') + 1); }
-
 // The path with its folder in long names: the bin may record either form.
 std::wstring LongForm(const std::wstring& path) {
     const size_t slash = path.find_last_of(L'\\');
@@ -195,9 +193,13 @@ std::wstring RecordedPath(const std::string& record) {
     return text.substr(0, text.find(L'\0'));
 }
 
-bool SamePath(const std::wstring& a, const std::wstring& b) {
-    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                  static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+// The bytes of a file the bin holds, taken out of the bin with the record of where it came from.
+std::string TakeOut(const std::wstring& file, const std::wstring& record) {
+    std::string bytes = ReadBytes(file);
+    ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileW(file.c_str());
+    ::DeleteFileW(record.c_str());
+    return bytes;
 }
 
 } // namespace
@@ -206,8 +208,6 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
 // the build tree: a view never empties it, and takes only what came from the
 // path asked for.
 RecycleBinView::RecycleBinView() : wine_(UnderWine()), trash_(wine_ ? WineTrashFolder() : std::wstring()) {}
-
-RecycleBinView::~RecycleBinView() = default;
 
 std::optional<std::string> RecycleBinView::Take(const std::wstring& path) const {
     if (wine_) {
@@ -218,7 +218,7 @@ std::optional<std::string> RecycleBinView::Take(const std::wstring& path) const 
         }
         // The note records the Unix path: it ends in the test's own folder and the file's name.
         const std::wstring name(FileNameOf(path));
-        const std::wstring folder(FileNameOf(path.substr(0, path.find_last_of(L'\\'))));
+        const std::wstring folder(FileNameOf(FolderOf(path)));
         std::string tail(1, '/');
         tail.append(ToAnsi(folder)).append(1, '/').append(ToAnsi(name));
         std::wstring kept;
@@ -234,16 +234,10 @@ std::optional<std::string> RecycleBinView::Take(const std::wstring& path) const 
                 break;
             }
         }
-        const std::wstring file = trash_ + L"\\files\\" + kept;
-        const std::wstring note = trash_ + L"\\info\\" + kept + L".trashinfo";
         if (kept.empty()) {
             return std::nullopt;
         }
-        std::string bytes = ReadBytes(file);
-        ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileW(file.c_str());
-        ::DeleteFileW(note.c_str());
-        return bytes;
+        return TakeOut(trash_ + L"\\files\\" + kept, trash_ + L"\\info\\" + kept + L".trashinfo");
     }
     // Windows keeps the file as $R<key><extension> beside $I<key><extension>,
     // which records where it came from.
@@ -254,15 +248,10 @@ std::optional<std::string> RecycleBinView::Take(const std::wstring& path) const 
     const std::wstring wanted = LongForm(path);
     for (const std::wstring& name : NamesIn(folder)) {
         const std::wstring record = folder + L"\\" + name;
-        if (name.rfind(L"$I", 0) != 0 || !SamePath(LongForm(RecordedPath(ReadBytes(record))), wanted)) {
-            continue;
+        if (name.starts_with(L"$I") &&
+            EqualsIgnoringCase(LongForm(RecordedPath(ReadBytes(record))), wanted)) {
+            return TakeOut(folder + L"\\$R" + name.substr(2), record);
         }
-        const std::wstring file = folder + L"\\$R" + name.substr(2);
-        std::string bytes = ReadBytes(file);
-        ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileW(file.c_str());
-        ::DeleteFileW(record.c_str());
-        return bytes;
     }
     return std::nullopt;
 }

@@ -85,7 +85,6 @@ class LogCapture {
 class RecycleBinView {
   public:
     RecycleBinView();
-    ~RecycleBinView();
     RecycleBinView(const RecycleBinView&) = delete;
     RecycleBinView& operator=(const RecycleBinView&) = delete;
 
