@@ -7,23 +7,17 @@ struct ErrorText {
 };
 
 constexpr ErrorText kErrorTexts[] = {
-    {3, L"Return without GoSub"},
     {5, L"Invalid procedure call or argument"},
     {6, L"Overflow"},
     {7, L"Out of memory"},
     {9, L"Subscript out of range"},
-    {11, L"Division by zero"},
-    {13, L"Type mismatch"},
     {51, L"Internal error"},
     {52, L"Bad file name or number"},
     {53, L"File not found"},
-    {54, L"Bad file mode"},
-    {55, L"File already open"},
     {57, L"Device I/O error"},
     {58, L"File already exists"},
     {61, L"Disk full"},
     {62, L"Input past end of file"},
-    {63, L"Bad record number"},
     {67, L"Too many files"},
     {68, L"Device unavailable"},
     {70, L"Permission denied"},

@@ -85,21 +85,20 @@ std::optional<TemporaryNameParts> ParseTemporaryName(std::wstring_view name) {
     name.remove_prefix(prefix.size());
     name.remove_suffix(kTemporaryExtension.size());
     // stamp: 16 hex digits, "-", process: 8 hex digits, "-", counter: decimal digits
-    auto isHex = [](wchar_t c) { return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f'); };
+    const auto hexDigit = [](wchar_t c) {
+        return c >= L'0' && c <= L'9' ? c - L'0' : c >= L'a' && c <= L'f' ? c - L'a' + 10 : -1;
+    };
     if (name.size() < 16 + 1 + 8 + 2 || name[16] != L'-' || name[25] != L'-') {
         return std::nullopt;
     }
     TemporaryNameParts parts;
     for (size_t i = 0; i < 25; ++i) {
-        if (i == 16) {
-            continue;
-        }
-        if (!isHex(name[i])) {
+        const int digit = hexDigit(name[i]);
+        if (i != 16 && digit < 0) {
             return std::nullopt;
         }
         if (i < 16) {
-            parts.stamp = parts.stamp * 16 + static_cast<unsigned long long>(
-                                                 name[i] <= L'9' ? name[i] - L'0' : name[i] - L'a' + 10);
+            parts.stamp = parts.stamp * 16 + static_cast<unsigned long long>(digit);
         }
     }
     size_t end = 26;
