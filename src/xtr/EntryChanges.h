@@ -48,6 +48,8 @@ struct DropOutcome {
     std::wstring notInstalled;   // a line per file skipped or not installed, and why
 };
 DropOutcome InstallDroppedFiles(HWND owner, const std::vector<std::wstring>& paths);
+// The file lies in HostFolder or in SavedXTR itself.
+bool IsInCatalogueFolder(const std::wstring& path);
 // One message names every file that was skipped or could not be installed, and why.
 void TellNotInstalled(HWND owner, const DropOutcome& outcome);
 

@@ -15,6 +15,7 @@
 // succeeded. A step that fails puts back everything moved before it, and the
 // failure says whether the bin kept a copy. No step needs hard links.
 #include "rules/XtrNames.h"
+#include "system/Win32.h"
 #include "toolkit/Ui.h"
 
 #include <functional>
@@ -36,7 +37,6 @@ struct FileStamp {
     unsigned long long size = 0;
     bool operator==(const FileStamp&) const = default;
 };
-FileStamp StampOf(const std::wstring& path);
 std::vector<FileStamp> StampsOf(const std::vector<std::wstring>& paths);
 
 // What the user agreed to for someone else's files that a change replaces:
@@ -48,17 +48,6 @@ struct Replacing {
     std::vector<FileStamp> asked;
     std::vector<std::wstring> others;
 };
-
-// Makes a temporary file in folder through make(path), which creates the file
-// at path and returns false, with the thread's last error set, when it could
-// not. A name that is taken (a second Quillon, a leftover) is given up for a
-// fresh one. The name carries onTheWayTo, the name of the file it is made
-// for, and what it holds. Returns the path made; raises the error of any
-// other failure (a folder that refuses: Err::FolderRefused).
-std::wstring MakeTemporary(const std::wstring& folder,
-                           const std::function<bool(const std::wstring& path)>& make,
-                           std::optional<std::wstring_view> onTheWayTo = std::nullopt,
-                           Held held = Held::NewVersion);
 
 // Owns a temporary file: deletes it unless a change put it in place.
 class TemporaryFile {
@@ -76,9 +65,9 @@ class TemporaryFile {
     std::wstring path_;
 };
 
-// A temporary beside target, made for target's name by make.
-TemporaryFile TemporaryFor(const std::wstring& target,
-                           const std::function<bool(const std::wstring& path)>& make);
+// A new, empty temporary beside target, made for target's name, open in file
+// to be written.
+TemporaryFile NewTemporary(const std::wstring& target, UniqueFile& file, Held held = Held::NewVersion);
 
 // A copy of source, byte for byte, in a temporary beside target made for
 // target's name, complete and flushed (a failed copy leaves nothing).
@@ -90,8 +79,6 @@ class FileChange {
   public:
     // Someone else's files go as replacing says; its others go with the change.
     explicit FileChange(const Replacing& replacing = {});
-    FileChange(const FileChange&) = delete;
-    FileChange& operator=(const FileChange&) = delete;
 
     // The finished temporary takes target's place. overOwn: the file at
     // target is the entry's own earlier version, simply replaced.
@@ -99,26 +86,25 @@ class FileChange {
     // The entry's own file at source takes the name target, its bytes
     // unchanged; across volumes as a copy, the source going once it is in place.
     void Move(std::wstring source, std::wstring target);
-    // Someone else's file, which the user agreed to replace or delete: it goes
-    // as the fate says. readOnlyToo: the user asked for this very file to go.
-    void Replace(std::wstring path, bool readOnlyToo = false);
+    // Someone else's file at path, when one stands there, which the user agreed
+    // to replace or delete: it goes as the fate says. readOnlyToo: the user
+    // asked for this very file to go.
+    void Replace(const std::wstring& path, bool readOnlyToo = false);
     // The entry's own earlier file, whose content the new one carries on: it
     // goes once the new one is in place.
-    void Drop(std::wstring path);
+    void Drop(std::wstring path) { going_.push_back({std::move(path), false, false}); }
 
     // Makes the change, or raises the failing step's error having put back
-    // what it had moved: Err::NoRecycleBin when the bin cannot take a file
-    // (which BinRefused() names). BinKeptCopy() then says whether the bin
-    // holds a copy of a file that was put back.
+    // what it had moved: Err::NoRecycleBin when the bin cannot take a file.
+    // BinKeptCopy() then says whether the bin holds a copy of a file that was
+    // put back.
     void Commit();
-    const std::wstring& BinRefused() const { return binRefused_; }
     bool BinKeptCopy() const { return binKeptCopy_; }
 
   private:
     struct Going {
         std::wstring path;
-        bool theirs;
-        bool readOnlyToo;
+        bool theirs, readOnlyToo;
     };
     struct Moved {
         std::wstring from, to; // to put back: `from` goes back to `to`
@@ -136,7 +122,6 @@ class FileChange {
     std::vector<Going> going_;
     std::vector<Moved> moved_;       // what Undo puts back, in order
     std::vector<std::wstring> done_; // set-aside files and second names, deleted once committed
-    std::wstring binRefused_;
     bool binKeptCopy_ = false;
 };
 
@@ -159,8 +144,7 @@ void StepReached(std::wstring_view step);
 // that was never replaced goes back to its name, the one change start-up makes to the catalogue; any other
 // goes into the Recycle Bin, as it may hold someone's only copy of something, read-only or not. Returns the
 // names of what it binned and of what it could neither bin nor delete (the file it was made for, or the title
-// on its first line in quotes), for the user to be told; each failure is
-// logged once per run.
+// on its first line in quotes), for the user to be told; each failure is logged once per run.
 struct Leftover {
     std::wstring path;
     std::wstring known; // the name the user knows it by
