@@ -65,10 +65,9 @@ std::wstring ShareOf(const std::wstring& program, std::vector<std::wstring>& loc
     return {};
 }
 
-// Whether Windows' security zones put the share in the local network (Local
-// Machine, Local Intranet, Trusted Sites): a file call elsewhere would sign in
-// to a stranger's server with the user's credentials. urlmon is loaded at the
-// first network path, not at start-up.
+// Whether Windows' security zones put the share in the local network (Local Machine, Local Intranet, Trusted
+// Sites): a file call elsewhere would sign in to a stranger's server with the user's credentials. urlmon is
+// loaded at the first network path, not at start-up.
 bool InLocalNetwork(const std::wstring& share) {
     if (share.find_first_of(L"@%#?") != std::wstring::npos) {
         return false; // a URL would read another server out of such a name ("user@host")

@@ -38,9 +38,8 @@ bool AskToReplace(HWND owner, const std::wstring& fileName, const std::vector<st
                            AppTitle, MB_YESNO | MB_DEFBUTTON2) == IDYES;
 }
 
-// Why a step failed, in the user's words: what the error number alone would
-// leave unsaid (a file in use, a read-only file, a folder that refuses) is
-// told by what the system said and by a look at the files involved.
+// Why a step failed, in the user's words: what the error number alone would leave unsaid (a file in use, a
+// read-only file, a folder that refuses) is told by what the system said and by a look at the files involved.
 std::wstring ReasonFor(const TrapResult& failure, const std::vector<std::wstring>& paths) {
     const unsigned long code = failure.SystemCode();
     if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION) {
@@ -88,8 +87,7 @@ std::wstring ReasonFor(const TrapResult& failure, const std::vector<std::wstring
     return reason;
 }
 
-// Tells why a command the user gave could not be done; paths are the files
-// it worked on, each in its folder.
+// Tells why a command the user gave could not be done; paths are the files it worked on, each in its folder.
 void TellFailure(HWND owner, const std::wstring& fileName, const wchar_t* notDone, const TrapResult& failure,
                  const std::vector<std::wstring>& paths) {
     Ui::ShowMessage(
@@ -131,17 +129,14 @@ bool ConfirmReplacing(HWND owner, const std::wstring& fileName, const std::vecto
     }
 }
 
-// The files the entry's own file would meet under its new name: in the
-// folder it goes to, and, so that it is never both active and inactive, in
-// the other one.
+// The files the entry's own file would meet under its new name: in the folder it goes to, and, so that it is
+// never both active and inactive, in the other one.
 std::vector<std::wstring> BothFolders() { return {HostFolder, SavedXtrFolder()}; }
 
-// Runs a change that puts into the Recycle Bin what it replaces or removes
-// (going). Where the bin cannot take a file, nothing has changed: the user is
-// asked whether to delete it for good, and on Yes the change runs again so,
-// for the very versions the question showed: a file changed while the user
-// answered fails with Err::ChangedMeanwhile (unlogged), for the caller to ask
-// again. Nothing when the user said No.
+// Runs a change that puts into the Recycle Bin what it replaces or removes (going). Where the bin cannot take
+// a file, nothing has changed: the user is asked whether to delete it for good, and on Yes the change runs
+// again so, for the very versions the question showed: a file changed while the user answered fails with
+// Err::ChangedMeanwhile (unlogged), for the caller to ask again. Nothing when the user said No.
 std::optional<TrapResult> BinningOrAsking(HWND owner, const std::wstring& fileName,
                                           const std::vector<std::wstring>& going,
                                           const std::function<TrapResult(const Replacing&)>& step) {
@@ -161,12 +156,10 @@ std::optional<TrapResult> BinningOrAsking(HWND owner, const std::wstring& fileNa
     return step(replacing);
 }
 
-// A new entry, a move, a delete or a drop: asks about the files in the way of
-// fileName in folders (ConfirmReplacing), then runs step through
-// BinningOrAsking, which bins them and alsoGoing, from the question again
-// while a file changed as the user answered. Declined for No (keptInTheWay
-// then says whether it was to the replace question); else result says how
-// step ended.
+// A new entry, a move, a delete or a drop: asks about the files in the way of fileName in folders
+// (ConfirmReplacing), then runs step through BinningOrAsking, which bins them and alsoGoing, from the
+// question again while a file changed as the user answered. Declined for No (keptInTheWay then says whether
+// it was to the replace question); else result says how step ended.
 ChangeEnd ReplacingAsked(HWND owner, const std::wstring& fileName, const std::vector<std::wstring>& folders,
                          std::vector<std::wstring>& inTheWay, const std::vector<std::wstring>& alsoGoing,
                          const std::function<TrapResult(const Replacing&)>& step, TrapResult& result,
@@ -244,8 +237,7 @@ TrapResult ApplyEdit(const XtrRecord& edited, const XtrRecord& loaded, const Fil
     entry.unreadable = !read && loaded.unreadable;
     const std::wstring target = JoinPath(targetFolder, edited.fileName);
     const std::wstring loadedPath = JoinPath(loaded.folder, loaded.fileName);
-    // The files in the way that are not the target, those in the other
-    // folder, go with the change.
+    // The files in the way that are not the target, those in the other folder, go with the change.
     Replacing replacing = asked;
     replacing.others = inTheWay;
     std::erase_if(replacing.others,
@@ -270,15 +262,13 @@ TrapResult ApplyEdit(const XtrRecord& edited, const XtrRecord& loaded, const Fil
     if (!changed.active && !changed.name) {
         return ContentChanged(entry, setting);
     }
-    // Written into the new state's folder under the new name; the old file
-    // goes in the same change.
+    // Written into the new state's folder under the new name; the old file goes in the same change.
     entry.folder = targetFolder;
     return FilenameChanged(entry, loaded, setting, replacing);
 }
 
 bool AskToSaveOver(HWND owner, const XtrRecord& loaded) {
-    // Unread, it may hold anything: the user decides without being told a
-    // change that may not have happened.
+    // Unread, it may hold anything: the user decides without being told a change that may not have happened.
     const std::wstring question =
         loaded.unreadable
             ? L"Quillon could not read " + loaded.fileName +
@@ -294,17 +284,15 @@ ChangeEnd SaveExistingEntry(HWND owner, const XtrRecord& edited, const XtrRecord
     if (!changed.active && !changed.content && !changed.name) {
         return ChangeEnd::Done; // nothing to write
     }
-    // A listed file whose name Windows cannot use (a "?" in a name another
-    // system gave it) cannot be read again or saved over: said at once, not
-    // taken for a change made by another program.
+    // A listed file whose name Windows cannot use (a "?" in a name another system gave it) cannot be read
+    // again or saved over: said at once, not taken for a change made by another program.
     if (!IsPlainFileName(loaded.fileName)) {
         Raise(Err::BadFileNameOrNumber);
     }
     const std::wstring oldPath = JoinPath(loaded.folder, loaded.fileName);
     const std::wstring targetFolder = changed.active ? CatalogueFolder(edited.active) : loaded.folder;
-    // The questions wait for the user; another program, a second Quillon among
-    // them, may change the file meanwhile. The file is looked at again after
-    // every answer, and asked about again when it changed.
+    // The questions wait for the user; another program, a second Quillon among them, may change the file
+    // meanwhile. The file is looked at again after every answer, and asked about again when it changed.
     for (;;) {
         FileNow now;
         bool overChange = false;
@@ -347,10 +335,9 @@ std::wstring CouldNotBeRead(DWORD code) {
     return L"it could not be read (" + std::wstring(ErrorDescription(ErrorNumberFromSystemCode(code))) + L")";
 }
 
-// Why the dropped file at path is no XTR file Quillon can take, in a few words
-// for the user ("it is empty"); nothing when it is one: a name Quillon
-// accepts, an ordinary file (not a folder, not hidden or system) that can be
-// read, not empty, with a line end (CR) within its first 64 KB.
+// Why the dropped file at path is no XTR file Quillon can take, in a few words for the user ("it is empty");
+// nothing when it is one: a name Quillon accepts, an ordinary file (not a folder, not hidden or system) that
+// can be read, not empty, with a line end (CR) within its first 64 KB.
 std::optional<std::wstring> WhyNotAnXtrFile(const std::wstring& path) {
     if (!IsPlainFileName(FileNameOf(path))) {
         return L"Quillon cannot use its name";
@@ -385,12 +372,10 @@ std::optional<std::wstring> WhyNotAnXtrFile(const std::wstring& path) {
     return std::nullopt;
 }
 
-// Copies the file at path into HostFolder byte for byte, complete and flushed
-// under a temporary name, which takes the place of a file of its name there
-// in one change with a file of its name in SavedXTR going: the entry is then
-// listed once, as active. Files of its name that were there go as replacing
-// says (the caller has asked the user). Raises the error of the step that
-// failed, both folders as they were.
+// Copies the file at path into HostFolder byte for byte, complete and flushed under a temporary name, which
+// takes the place of a file of its name there in one change with a file of its name in SavedXTR going: the
+// entry is then listed once, as active. Files of its name that were there go as replacing says (the caller
+// has asked the user). Raises the error of the step that failed, both folders as they were.
 void InstallXtrFile(const std::wstring& path, const Replacing& replacing) {
     const std::wstring fileName(FileNameOf(path));
     const std::wstring target = JoinPath(HostFolder, fileName);

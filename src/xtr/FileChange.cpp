@@ -22,9 +22,8 @@ unsigned long long NowTicks() {
     return FileTimeTicks(now);
 }
 
-// A path too long for the plain file steps takes their \\?\ form: a
-// temporary's name is longer than the entry's, and must not fail where the
-// entry's path fits.
+// A path too long for the plain file steps takes their \\?\ form: a temporary's name is longer than the
+// entry's, and must not fail where the entry's path fits.
 std::wstring Long(const std::wstring& path) {
     if (path.size() < MAX_PATH - 1) {
         return path;
@@ -299,12 +298,10 @@ std::vector<FileStamp> StampsOf(const std::vector<std::wstring>& paths) {
 }
 
 namespace {
-// Makes a temporary file beside target through make(path), which creates the
-// file at path and returns false, with the thread's last error set, when it
-// could not. A name that is taken (a second Quillon, a leftover) is given up
-// for a fresh one. The name carries target's name, the file it is made for,
-// and what it holds. Returns the path made; raises the error of any other
-// failure (a folder that refuses: Err::FolderRefused).
+// Makes a temporary file beside target through make(path), which creates the file at path and returns false,
+// with the thread's last error set, when it could not. A name that is taken (a second Quillon, a leftover) is
+// given up for a fresh one. The name carries target's name, the file it is made for, and what it holds.
+// Returns the path made; raises the error of any other failure (a folder that refuses: Err::FolderRefused).
 std::wstring MakeTemporary(const std::wstring& target,
                            const std::function<bool(const std::wstring& path)>& make, Held held) {
     static std::atomic<unsigned> counter{0};
@@ -408,9 +405,8 @@ void FileChange::SetAside(const std::wstring& path) {
     done_.push_back(aside);
 }
 
-// Into the bin under its own name, a second name holding it until the change
-// is done: a bin that deleted it for good, or a later step that fails, puts
-// it back from there.
+// Into the bin under its own name, a second name holding it until the change is done: a bin that deleted it
+// for good, or a later step that fails, puts it back from there.
 void FileChange::Bin(const std::wstring& path) {
     std::wstring second;
     try {
@@ -474,9 +470,8 @@ void FileChange::Commit() {
             } else if (::GetLastError() != ERROR_NOT_SAME_DEVICE) {
                 RaiseLastError();
             } else {
-                // Across volumes the file is copied whole, and the source set
-                // aside before the copy takes its place: at no moment is it in
-                // both folders. A read-only source could not be removed.
+                // Across volumes the file is copied whole, and the source set aside before the copy takes its
+                // place: at no moment is it in both folders. A read-only source could not be removed.
                 CheckCanGo(source_, false);
                 temporary_ = CopyToTemporary(source_, target_, Held::Copy);
                 SetAside(source_);
@@ -508,9 +503,8 @@ void FileChange::Commit() {
     done_.clear();
 }
 
-// Everything moved goes back, last first. The new version that took a name
-// goes (its source is a temporary, or the user's typing); a file in the bin
-// comes back from its second name, and the bin keeps a copy of it.
+// Everything moved goes back, last first. The new version that took a name goes (its source is a temporary,
+// or the user's typing); a file in the bin comes back from its second name, and the bin keeps a copy of it.
 void FileChange::Undo() noexcept {
     TemporaryFile unused = std::move(temporary_);
     for (auto moved = moved_.rbegin(); moved != moved_.rend(); ++moved) {
@@ -568,8 +562,7 @@ bool IsEarlierSaveTemporary(std::wstring_view name) {
     return dash != std::wstring_view::npos && digits(name.substr(0, dash)) && digits(name.substr(dash + 1));
 }
 
-// The title on the file's first line (of its first 512 bytes), in quotes, for
-// the user to know it by.
+// The title on the file's first line (of its first 512 bytes), in quotes, for the user to know it by.
 std::wstring QuotedTitle(const std::wstring& path) {
     const std::string head = ReadFileNow(Long(path)).bytes.substr(0, 512);
     return L"\"" + FromAnsi(std::string_view(head).substr(0, head.find_first_of("\r\n"))) + L"\"";

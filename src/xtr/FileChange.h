@@ -1,19 +1,15 @@
 #pragma once
-// The one way Quillon changes files of the catalogue: every command, and
-// start-up's tidying, writes, moves, replaces and removes files through here,
-// and nothing else calls the file system's move, delete or bin on an XTR file
-// or a temporary of Quillon's.
+// The one way Quillon changes files of the catalogue: every command, and start-up's tidying, writes, moves,
+// replaces and removes files through here, and nothing else calls the file system's move, delete or bin on an
+// XTR file or a temporary of Quillon's.
 //
-// A change is all or nothing. A new version is written (or copied) whole and
-// flushed under a temporary name and takes its place in one step. Someone
-// else's file that the change replaces goes into the Recycle Bin under its own
-// name, so that Restore gives it back; a second name (a hard link where the
-// file system has them, else a copy) holds it until the change is done, so
-// that a bin that deletes for good, or a later step that fails, costs
-// nothing. A file the user agreed to delete for good is only set aside
-// (renamed beside itself) and deleted once the change has otherwise
-// succeeded. A step that fails puts back everything moved before it, and the
-// failure says whether the bin kept a copy. No step needs hard links.
+// A change is all or nothing. A new version is written (or copied) whole and flushed under a temporary name
+// and takes its place in one step. Someone else's file that the change replaces goes into the Recycle Bin
+// under its own name, so that Restore gives it back; a second name (a hard link where the file system has
+// them, else a copy) holds it until the change is done, so that a bin that deletes for good, or a later step
+// that fails, costs nothing. A file the user agreed to delete for good is only set aside (renamed beside
+// itself) and deleted once the change has otherwise succeeded. A step that fails puts back everything moved
+// before it, and the failure says whether the bin kept a copy. No step needs hard links.
 #include "rules/XtrNames.h"
 #include "system/Win32.h"
 #include "toolkit/Ui.h"
@@ -39,10 +35,9 @@ struct FileStamp {
 };
 std::vector<FileStamp> StampsOf(const std::vector<std::wstring>& paths);
 
-// What the user agreed to for someone else's files that a change replaces:
-// their fate, the files deleted for good as the question showed them (one
-// changed since is not deleted: Err::ChangedMeanwhile), and the files of the
-// entry's name elsewhere (the other folder) that go with the change.
+// What the user agreed to for someone else's files that a change replaces: their fate, the files deleted for
+// good as the question showed them (one changed since is not deleted: Err::ChangedMeanwhile), and the files
+// of the entry's name elsewhere (the other folder) that go with the change.
 struct Replacing {
     Fate fate = Fate::IntoTheBin;
     std::vector<FileStamp> asked;
@@ -65,8 +60,7 @@ class TemporaryFile {
     std::wstring path_;
 };
 
-// A new, empty temporary beside target, made for target's name, open in file
-// to be written.
+// A new, empty temporary beside target, made for target's name, open in file to be written.
 TemporaryFile NewTemporary(const std::wstring& target, UniqueFile& file, Held held = Held::NewVersion);
 
 // A copy of source, byte for byte, in a temporary beside target made for
@@ -86,18 +80,16 @@ class FileChange {
     // The entry's own file at source takes the name target, its bytes
     // unchanged; across volumes as a copy, the source going once it is in place.
     void Move(std::wstring source, std::wstring target);
-    // Someone else's file at path, when one stands there, which the user agreed
-    // to replace or delete: it goes as the fate says. readOnlyToo: the user
-    // asked for this very file to go.
+    // Someone else's file at path, when one stands there, which the user agreed to replace or delete: it goes
+    // as the fate says. readOnlyToo: the user asked for this very file to go.
     void Replace(const std::wstring& path, bool readOnlyToo = false);
     // The entry's own earlier file, whose content the new one carries on: it
     // goes once the new one is in place.
     void Drop(std::wstring path) { going_.push_back({std::move(path), false, false}); }
 
-    // Makes the change, or raises the failing step's error having put back
-    // what it had moved: Err::NoRecycleBin when the bin cannot take a file.
-    // BinKeptCopy() then says whether the bin holds a copy of a file that was
-    // put back.
+    // Makes the change, or raises the failing step's error having put back what it had moved:
+    // Err::NoRecycleBin when the bin cannot take a file. BinKeptCopy() then says whether the bin holds a copy
+    // of a file that was put back.
     void Commit();
     bool BinKeptCopy() const { return binKeptCopy_; }
 
@@ -125,17 +117,14 @@ class FileChange {
     bool binKeptCopy_ = false;
 };
 
-// Moves the file at path into the Recycle Bin without asking or showing
-// anything, and says what became of it: the shell's own answer on Windows
-// (IFileOperation); under Wine, whose shell does not give one, whether
+// Moves the file at path into the Recycle Bin without asking or showing anything, and says what became of it:
+// the shell's own answer on Windows (IFileOperation); under Wine, whose shell does not give one, whether
 // Wine's desktop trash received it.
 Ui::BinAnswer RecycleFile(const std::wstring& path);
 
-// A named step of a file operation ("written": a temporary is complete;
-// "binned": a replaced file is in the bin; "renamed": a file took its new
-// name; "between": a letter-case rename is half done), told to the seam that
-// the kill loops' driver fills (it ends the process there, as a crash would).
-// Nothing happens otherwise.
+// A named step of a file operation ("written": a temporary is complete; "binned": a replaced file is in the
+// bin; "renamed": a file took its new name; "between": a letter-case rename is half done), told to the seam
+// that the kill loops' driver fills (it ends the process there, as a crash would). Nothing happens otherwise.
 void StepReached(std::wstring_view step);
 
 // Start-up tidying of the two folders of the catalogue. A temporary of an earlier run older than a minute (a

@@ -14,9 +14,8 @@
 #include <vector>
 
 namespace {
-// A file of at most this size is kept whole; of a larger one, as much as its
-// first four lines need (only they mean anything), so that an odd, large file
-// named *.xtr costs no more than it must.
+// A file of at most this size is kept whole; of a larger one, as much as its first four lines need (only they
+// mean anything), so that an odd, large file named *.xtr costs no more than it must.
 constexpr size_t kKeptWhole = 64 * 1024;
 
 // Size and last-write time of an open file.
@@ -87,9 +86,8 @@ void WriteWhole(UniqueFile file, const std::string& bytes) {
     }
 }
 
-// UI-View32 may read an XTR file at any moment, so the new text goes to a
-// temporary file beside the target first, which then replaces it in one step:
-// a reader sees the old file or the new one, never a part.
+// UI-View32 may read an XTR file at any moment, so the new text goes to a temporary file beside the target
+// first, which then replaces it in one step: a reader sees the old file or the new one, never a part.
 TemporaryFile WrittenTemporary(const std::wstring& target, const std::string& bytes) {
     UniqueFile file;
     TemporaryFile temporary = NewTemporary(target, file);
@@ -115,9 +113,8 @@ std::string ClosingBytes() {
                                  LocaleText(&::GetTimeFormatW, 0, now)));
 }
 
-// A folder of the catalogue that is gone (renamed, a drive unplugged, a plain
-// file in its place) fails the command; a file alone that is gone is only
-// what the rescan will show.
+// A folder of the catalogue that is gone (renamed, a drive unplugged, a plain file in its place) fails the
+// command; a file alone that is gone is only what the rescan will show.
 void RequireFolder(const std::wstring& folder) {
     if (const std::optional<NoFolder> problem = WhyNoFolderAt(folder)) {
         throw TrapError(problem->number, 0, folder);
@@ -210,13 +207,11 @@ void ReadXTR(XtrRecord& entry) {
     });
 }
 
-// Only what the user changed is written anew. A title or program path that
-// an entry still holds as the file had it goes back with the very bytes it
-// was read from: decoding and encoding again would change bytes the code page
-// does not define, and cutting a path into its pieces and joining them again
-// changes a path that is no plain file path (a web address, "C:z.exe"). A
-// full path inside the UI-View32 folder is the exception: it is written
-// shortened, on purpose. "yes" stays "yes" while it means True.
+// Only what the user changed is written anew. A title or program path that an entry still holds as the file
+// had it goes back with the very bytes it was read from: decoding and encoding again would change bytes the
+// code page does not define, and cutting a path into its pieces and joining them again changes a path that is
+// no plain file path (a web address, "C:z.exe"). A full path inside the UI-View32 folder is the exception: it
+// is written shortened, on purpose. "yes" stays "yes" while it means True.
 TrapResult ContentChanged(const XtrRecord& entry, std::wstring_view setting, FileChange* change) {
     return Trap(L"Module1.ContentChanged", [&] {
         // A typed name could open a device (CON, COM1...) or reach another folder or stream.
