@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
+#include <optional>
 #include <set>
 
 namespace {

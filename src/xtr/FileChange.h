@@ -14,8 +14,6 @@
 #include "system/Win32.h"
 #include "toolkit/Ui.h"
 
-#include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>

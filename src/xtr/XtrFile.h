@@ -1,8 +1,8 @@
 #pragma once
-// Reading, writing, moving, renaming and deleting the XTR file of an entry, each change one change of files
-// (FileChange.h). None of them reads the catalogue or rescans it: the command that called them rescans once,
-// at its end. Every failure is logged; the results below say what the caller may rely on. Reading and writing
-// report their own failures and return normally.
+// Reading the XTR file of an entry, and writing, moving, renaming and deleting it, each one change of files
+// (FileChange.h); then the one directory listing of the program. None of them reads the catalogue or rescans
+// it: the command that called them rescans once, at its end. The file operations log every failure (reading
+// and writing report theirs and return normally); the results below say what the caller may rely on.
 #include "rules/Trap.h"
 #include "rules/XtrRecord.h"
 #include "xtr/FileChange.h"
