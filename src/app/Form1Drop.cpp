@@ -7,7 +7,6 @@
 #include "rules/XtrFormat.h"
 #include "system/VersionInfo.h"
 #include "xtr/EntryChanges.h"
-#include "xtr/XtrInstall.h"
 
 namespace {
 constexpr wchar_t kLabel[] = L"Form1.Form_DragDrop";

@@ -7,17 +7,19 @@
 #include "rules/XtrNames.h"
 #include "system/Win32.h"
 #include "toolkit/Ui.h"
-#include "xtr/FileOps.h"
 #include "xtr/FileChange.h"
 #include "xtr/XtrFile.h"
-#include "xtr/XtrInstall.h"
 
+#include <cstring>
+#include <cwctype>
 #include <functional>
 #include <optional>
 
 namespace {
 constexpr wchar_t kSaveLabel[] = L"Form2.cmdOK_Click";
 constexpr wchar_t kDropLabel[] = L"Form1.Form_DragDrop";
+// Every XTR file has a line end in its first lines: 64 KB hold many.
+constexpr DWORD kHeadBytes = 64 * 1024;
 
 // "in the UI-View32 folder", "in SavedXTR": where a file of the catalogue lies.
 std::wstring InFolderOf(const std::wstring& path) {
@@ -28,19 +30,16 @@ std::wstring InFolderOf(const std::wstring& path) {
 // The one replace question, naming every file it would replace, one in each
 // folder at the most (Yes/No, No the default, no icon): true for Yes.
 bool AskToReplace(HWND owner, const std::wstring& fileName, const std::vector<std::wstring>& paths) {
-    std::wstring where = L" " + InFolderOf(paths.front());
-    if (paths.size() > 1) {
-        where += L" and " + InFolderOf(paths.back());
-    }
-    const wchar_t* which = paths.size() == 1 ? L"it" : L"both";
-    return Ui::ShowMessage(
-               owner, fileName + L" already exists" + where + L". Do you want to replace " + which + L"?",
-               AppTitle, MB_YESNO | MB_DEFBUTTON2) == IDYES;
+    const bool both = paths.size() > 1;
+    const std::wstring where = InFolderOf(paths.front()) + (both ? L" and " + InFolderOf(paths.back()) : L"");
+    return Ui::ShowMessage(owner,
+                           fileName + L" already exists " + where + L". Do you want to replace " +
+                               (both ? L"both" : L"it") + L"?",
+                           AppTitle, MB_YESNO | MB_DEFBUTTON2) == IDYES;
 }
 
-// Why a step failed, in the user's words: what the error number alone would
-// leave unsaid (a file in use, a read-only file, a folder that refuses) is
-// told by what the system said and by a look at the files involved.
+// Why a step failed, in the user's words: what the error number alone would leave unsaid (a file in use, a
+// read-only file, a folder that refuses) is told by what the system said and by a look at the files involved.
 std::wstring ReasonFor(const TrapResult& failure, const std::vector<std::wstring>& paths) {
     const unsigned long code = failure.SystemCode();
     if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION) {
@@ -82,15 +81,13 @@ std::wstring ReasonFor(const TrapResult& failure, const std::vector<std::wstring
     }
     // The standard description, as a clause of the sentence.
     std::wstring reason(ErrorDescription(failure.Error()));
-    if (reason.size() > 1 && reason[0] >= L'A' && reason[0] <= L'Z' &&
-        !(reason[1] >= L'A' && reason[1] <= L'Z')) {
-        reason[0] = static_cast<wchar_t>(reason[0] - L'A' + L'a');
+    if (reason.size() > 1 && std::iswupper(reason[0]) && !std::iswupper(reason[1])) {
+        reason[0] = static_cast<wchar_t>(std::towlower(reason[0]));
     }
     return reason;
 }
 
-// Tells why a command the user gave could not be done; paths are the files
-// it worked on, each in its folder.
+// Tells why a command the user gave could not be done; paths are the files it worked on, each in its folder.
 void TellFailure(HWND owner, const std::wstring& fileName, const wchar_t* notDone, const TrapResult& failure,
                  const std::vector<std::wstring>& paths) {
     Ui::ShowMessage(
@@ -100,31 +97,23 @@ void TellFailure(HWND owner, const std::wstring& fileName, const wchar_t* notDon
         AppTitle, MB_OK | MB_ICONSTOP);
 }
 
-// The files of that name that stand in the given folders and are not the
-// entry's own file (ownPath; empty for a new entry).
-std::vector<std::wstring> FilesInTheWay(const std::wstring& fileName,
-                                        const std::vector<std::wstring>& folders,
-                                        const std::wstring& ownPath) {
-    std::vector<std::wstring> paths;
-    // Such a name is refused before anything is written (a device such as CON "exists" everywhere).
-    if (!IsPlainFileName(fileName)) {
-        return paths;
-    }
-    for (const std::wstring& folder : folders) {
-        const std::wstring path = JoinPath(folder, fileName);
-        if (IsFileAt(path) && !EqualsIgnoringCase(path, ownPath)) {
-            paths.push_back(path);
+// Asks about the files of that name that stand in folders and are not the entry's own file (ownPath; empty
+// for a new entry) until none of them changed, came or went while the user answered: what is replaced is
+// what the user said Yes to. False for No; paths then holds what was asked about.
+bool ConfirmReplacing(HWND owner, const std::wstring& fileName, const std::vector<std::wstring>& folders,
+                      const std::wstring& ownPath, std::vector<std::wstring>& paths) {
+    const auto inTheWay = [&] {
+        std::vector<std::wstring> found;
+        for (const std::wstring& folder : folders) {
+            const std::wstring path = JoinPath(folder, fileName);
+            // A name that is no plain file name is refused before anything is written (a device such as CON
+            // "exists" everywhere).
+            if (IsPlainFileName(fileName) && IsFileAt(path) && !EqualsIgnoringCase(path, ownPath)) {
+                found.push_back(path);
+            }
         }
-    }
-    return paths;
-}
-
-// Asks about the files in the way (as inTheWay finds them) until none of them
-// changed, came or went while the user answered: what is replaced is what the
-// user said Yes to. False for No; paths then holds what was asked about.
-bool ConfirmReplacing(HWND owner, const std::wstring& fileName,
-                      const std::function<std::vector<std::wstring>()>& inTheWay,
-                      std::vector<std::wstring>& paths) {
+        return found;
+    };
     for (;;) {
         paths = inTheWay();
         if (paths.empty()) {
@@ -140,29 +129,14 @@ bool ConfirmReplacing(HWND owner, const std::wstring& fileName,
     }
 }
 
-// The files the entry's own file would meet under its new name: in the
-// folder it goes to, and, so that it is never both active and inactive, in
-// the other one.
+// The files the entry's own file would meet under its new name: in the folder it goes to, and, so that it is
+// never both active and inactive, in the other one.
 std::vector<std::wstring> BothFolders() { return {HostFolder, SavedXtrFolder()}; }
 
-// The files of that path list that are not the target: those in the other
-// folder, which go with the change.
-std::vector<std::wstring> OthersThan(const std::vector<std::wstring>& inTheWay, const std::wstring& target) {
-    std::vector<std::wstring> others;
-    for (const std::wstring& path : inTheWay) {
-        if (!EqualsIgnoringCase(path, target)) {
-            others.push_back(path);
-        }
-    }
-    return others;
-}
-
-// Runs a change that puts into the Recycle Bin what it replaces or removes
-// (going). Where the bin cannot take a file, nothing has changed: the user is
-// asked whether to delete it for good, and on Yes the change runs again so,
-// for the very versions the question showed: a file changed while the user
-// answered fails with Err::ChangedMeanwhile (unlogged), for the caller to ask
-// again. Nothing when the user said No.
+// Runs a change that puts into the Recycle Bin what it replaces or removes (going). Where the bin cannot take
+// a file, nothing has changed: the user is asked whether to delete it for good, and on Yes the change runs
+// again so, for the very versions the question showed: a file changed while the user answered fails with
+// Err::ChangedMeanwhile (unlogged), for the caller to ask again. Nothing when the user said No.
 std::optional<TrapResult> BinningOrAsking(HWND owner, const std::wstring& fileName,
                                           const std::vector<std::wstring>& going,
                                           const std::function<TrapResult(const Replacing&)>& step) {
@@ -182,10 +156,37 @@ std::optional<TrapResult> BinningOrAsking(HWND owner, const std::wstring& fileNa
     return step(replacing);
 }
 
+// A new entry, a move, a delete or a drop: asks about the files in the way of fileName in folders
+// (ConfirmReplacing), then runs step through BinningOrAsking, which bins them and alsoGoing, from the
+// question again while a file changed as the user answered. Declined for No (keptInTheWay then says whether
+// it was to the replace question); else result says how step ended.
+ChangeEnd ReplacingAsked(HWND owner, const std::wstring& fileName, const std::vector<std::wstring>& folders,
+                         std::vector<std::wstring>& inTheWay, const std::vector<std::wstring>& alsoGoing,
+                         const std::function<TrapResult(const Replacing&)>& step, TrapResult& result,
+                         bool* keptInTheWay = nullptr) {
+    for (;;) {
+        if (!ConfirmReplacing(owner, fileName, folders, {}, inTheWay)) {
+            if (keptInTheWay != nullptr) {
+                *keptInTheWay = true;
+            }
+            return ChangeEnd::Declined;
+        }
+        std::vector<std::wstring> going = inTheWay;
+        going.insert(going.end(), alsoGoing.begin(), alsoGoing.end());
+        const std::optional<TrapResult> done = BinningOrAsking(owner, fileName, going, step);
+        if (!done) {
+            return ChangeEnd::Declined;
+        }
+        if (done->Error() != Err::ChangedMeanwhile) {
+            result = *done;
+            return result ? ChangeEnd::Done : ChangeEnd::Failed;
+        }
+    }
+}
+
 // What the user changed in the editor; texts compared exactly, letter case counts.
 struct EditMarks {
     bool active, content, name;
-    bool Any() const { return active || content || name; }
 };
 EditMarks MarksOf(const XtrRecord& edited, const XtrRecord& loaded) {
     return {edited.active != loaded.active,
@@ -199,31 +200,18 @@ EditMarks MarksOf(const XtrRecord& edited, const XtrRecord& loaded) {
 ChangeEnd SaveNewEntry(HWND owner, const XtrRecord& edited, TrapResult& saved) {
     XtrRecord entry = edited;
     entry.folder = CatalogueFolder(edited.active);
-    const std::wstring target = JoinPath(entry.folder, edited.fileName);
     const std::wstring setting = ReadHostFolderSetting();
-    for (;;) {
-        std::vector<std::wstring> inTheWay;
-        if (!ConfirmReplacing(
-                owner, edited.fileName, [&] { return FilesInTheWay(edited.fileName, BothFolders(), {}); },
-                inTheWay)) {
-            return ChangeEnd::Declined;
-        }
-        const std::optional<TrapResult> done =
-            BinningOrAsking(owner, edited.fileName, inTheWay, [&](const Replacing& asked) {
-                Replacing replacing = asked;
-                replacing.others = inTheWay;
-                FileChange change(replacing);
-                TrapResult written = ContentChanged(entry, setting, &change);
-                return written ? Trap(kSaveLabel, [&] { change.Commit(); }) : written;
-            });
-        if (!done) {
-            return ChangeEnd::Declined;
-        }
-        if (done->Error() != Err::ChangedMeanwhile) {
-            saved = *done;
-            return saved ? ChangeEnd::Done : ChangeEnd::Failed;
-        }
-    }
+    std::vector<std::wstring> inTheWay;
+    return ReplacingAsked(
+        owner, edited.fileName, BothFolders(), inTheWay, {},
+        [&](const Replacing& asked) {
+            Replacing replacing = asked;
+            replacing.others = inTheWay;
+            FileChange change(replacing);
+            TrapResult written = ContentChanged(entry, setting, &change);
+            return written ? Trap(kSaveLabel, [&] { change.Commit(); }) : written;
+        },
+        saved);
 }
 
 // What a save of an existing entry does, once the user has answered every
@@ -239,31 +227,28 @@ TrapResult ApplyEdit(const XtrRecord& edited, const XtrRecord& loaded, const Fil
     // The lines the user left as they were keep the bytes of the file as it is
     // now, read whole; where it cannot be read, of what the scan kept of it.
     entry.fileSize = entry.lastWrite = 0; // the bytes below are a whole file
-    if (now.state == FileNow::State::Read) {
-        entry.bytes = now.bytes;
-        entry.unreadable = false;
-    } else {
-        if (loaded.fileSize != 0 && (changed.content || changed.name)) {
-            // In use, and more to it than the scan kept: it cannot be saved over.
-            ReportError(Err::PermissionDenied, kSaveLabel);
-            return TrapResult::Failure(Err::PermissionDenied, ERROR_SHARING_VIOLATION);
-        }
-        entry.bytes = loaded.bytes;
-        entry.unreadable = loaded.unreadable;
+    const bool read = now.state == FileNow::State::Read;
+    if (!read && loaded.fileSize != 0 && (changed.content || changed.name)) {
+        // In use, and more to it than the scan kept: it cannot be saved over.
+        ReportError(Err::PermissionDenied, kSaveLabel);
+        return TrapResult::Failure(Err::PermissionDenied, ERROR_SHARING_VIOLATION);
     }
+    entry.bytes = read ? now.bytes : loaded.bytes;
+    entry.unreadable = !read && loaded.unreadable;
     const std::wstring target = JoinPath(targetFolder, edited.fileName);
     const std::wstring loadedPath = JoinPath(loaded.folder, loaded.fileName);
+    // The files in the way that are not the target, those in the other folder, go with the change.
     Replacing replacing = asked;
-    replacing.others = OthersThan(inTheWay, target);
+    replacing.others = inTheWay;
+    std::erase_if(replacing.others,
+                  [&](const std::wstring& path) { return EqualsIgnoringCase(path, target); });
     if (overChange) {
         // The dialog's version goes where the dialog says; whatever stood there,
         // and the file it was loaded from, go into the Recycle Bin.
         entry.folder = targetFolder;
         FileChange change(replacing);
-        if (IsFileAt(target)) {
-            change.Replace(target);
-        }
-        if (IsFileAt(loadedPath) && !EqualsIgnoringCase(loadedPath, target)) {
+        change.Replace(target);
+        if (!EqualsIgnoringCase(loadedPath, target)) {
             change.Replace(loadedPath);
         }
         const TrapResult written = ContentChanged(entry, setting, &change);
@@ -277,25 +262,13 @@ TrapResult ApplyEdit(const XtrRecord& edited, const XtrRecord& loaded, const Fil
     if (!changed.active && !changed.name) {
         return ContentChanged(entry, setting);
     }
-    // Written into the new state's folder under the new name; the old file
-    // goes in the same change.
+    // Written into the new state's folder under the new name; the old file goes in the same change.
     entry.folder = targetFolder;
     return FilenameChanged(entry, loaded, setting, replacing);
 }
 
-// The files a save works on: the one it was loaded from and the one it writes.
-std::vector<std::wstring> SavePaths(const XtrRecord& edited, const XtrRecord* loaded) {
-    std::vector<std::wstring> paths;
-    if (loaded != nullptr) {
-        paths.push_back(JoinPath(loaded->folder, loaded->fileName));
-    }
-    paths.push_back(JoinPath(CatalogueFolder(edited.active), edited.fileName));
-    return paths;
-}
-
 bool AskToSaveOver(HWND owner, const XtrRecord& loaded) {
-    // Unread, it may hold anything: the user decides without being told a
-    // change that may not have happened.
+    // Unread, it may hold anything: the user decides without being told a change that may not have happened.
     const std::wstring question =
         loaded.unreadable
             ? L"Quillon could not read " + loaded.fileName +
@@ -308,20 +281,18 @@ bool AskToSaveOver(HWND owner, const XtrRecord& loaded) {
 
 ChangeEnd SaveExistingEntry(HWND owner, const XtrRecord& edited, const XtrRecord& loaded, TrapResult& saved) {
     const EditMarks changed = MarksOf(edited, loaded);
-    if (!changed.Any()) {
+    if (!changed.active && !changed.content && !changed.name) {
         return ChangeEnd::Done; // nothing to write
     }
-    // A listed file whose name Windows cannot use (a "?" in a name another
-    // system gave it) cannot be read again or saved over: said at once, not
-    // taken for a change made by another program.
+    // A listed file whose name Windows cannot use (a "?" in a name another system gave it) cannot be read
+    // again or saved over: said at once, not taken for a change made by another program.
     if (!IsPlainFileName(loaded.fileName)) {
         Raise(Err::BadFileNameOrNumber);
     }
     const std::wstring oldPath = JoinPath(loaded.folder, loaded.fileName);
     const std::wstring targetFolder = changed.active ? CatalogueFolder(edited.active) : loaded.folder;
-    // The questions wait for the user; another program, a second Quillon among
-    // them, may change the file meanwhile. The file is looked at again after
-    // every answer, and asked about again when it changed.
+    // The questions wait for the user; another program, a second Quillon among them, may change the file
+    // meanwhile. The file is looked at again after every answer, and asked about again when it changed.
     for (;;) {
         FileNow now;
         bool overChange = false;
@@ -335,13 +306,8 @@ ChangeEnd SaveExistingEntry(HWND owner, const XtrRecord& edited, const XtrRecord
             // A new name or folder, or a version saved over a change, must not
             // leave the entry both active and inactive.
             const bool elsewhere = changed.name || changed.active || overChange;
-            if (!ConfirmReplacing(
-                    owner, edited.fileName,
-                    [&] {
-                        return FilesInTheWay(edited.fileName,
-                                             elsewhere ? BothFolders() : std::vector{targetFolder}, oldPath);
-                    },
-                    inTheWay)) {
+            if (!ConfirmReplacing(owner, edited.fileName,
+                                  elsewhere ? BothFolders() : std::vector{targetFolder}, oldPath, inTheWay)) {
                 return ChangeEnd::Declined;
             }
         } while (!(ReadFileNow(oldPath) == now));
@@ -364,6 +330,61 @@ ChangeEnd SaveExistingEntry(HWND owner, const XtrRecord& edited, const XtrRecord
         }
     }
 }
+
+std::wstring CouldNotBeRead(DWORD code) {
+    return L"it could not be read (" + std::wstring(ErrorDescription(ErrorNumberFromSystemCode(code))) + L")";
+}
+
+// Why the dropped file at path is no XTR file Quillon can take, in a few words for the user ("it is empty");
+// nothing when it is one: a name Quillon accepts, an ordinary file (not a folder, not hidden or system) that
+// can be read, not empty, with a line end (CR) within its first 64 KB.
+std::optional<std::wstring> WhyNotAnXtrFile(const std::wstring& path) {
+    if (!IsPlainFileName(FileNameOf(path))) {
+        return L"Quillon cannot use its name";
+    }
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return CouldNotBeRead(::GetLastError());
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return L"it is a folder";
+    }
+    // The scan would not list such a copy: the catalogue holds ordinary files only.
+    if ((attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DEVICE)) != 0) {
+        return L"it is a hidden or system file";
+    }
+    const UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        return CouldNotBeRead(::GetLastError());
+    }
+    std::string head(kHeadBytes, '\0');
+    DWORD read = 0;
+    if (!::ReadFile(file.get(), head.data(), kHeadBytes, &read, nullptr)) {
+        return CouldNotBeRead(::GetLastError());
+    }
+    if (read == 0) {
+        return L"it is empty";
+    }
+    if (std::memchr(head.data(), '\r', read) == nullptr) {
+        return L"it is not an XTR file (no line end within its first 64 KB)";
+    }
+    return std::nullopt;
+}
+
+// Copies the file at path into HostFolder byte for byte, complete and flushed under a temporary name, which
+// takes the place of a file of its name there in one change with a file of its name in SavedXTR going: the
+// entry is then listed once, as active. Files of its name that were there go as replacing says (the caller
+// has asked the user). Raises the error of the step that failed, both folders as they were.
+void InstallXtrFile(const std::wstring& path, const Replacing& replacing) {
+    const std::wstring fileName(FileNameOf(path));
+    const std::wstring target = JoinPath(HostFolder, fileName);
+    FileChange change(replacing);
+    change.Replace(target);
+    change.Replace(JoinPath(SavedXtrFolder(), fileName));
+    change.Put(CopyToTemporary(path, target), target);
+    change.Commit();
+}
 } // namespace
 
 ChangeEnd SaveEditedEntry(HWND owner, const XtrRecord& edited, const XtrRecord* loaded) {
@@ -375,7 +396,12 @@ ChangeEnd SaveEditedEntry(HWND owner, const XtrRecord& edited, const XtrRecord* 
                                 : SaveExistingEntry(owner, edited, *loaded, saved);
     });
     if (!trapped || !saved) {
-        TellFailure(owner, edited.fileName, L"saved", !saved ? saved : trapped, SavePaths(edited, loaded));
+        // The files a save works on: the one it was loaded from and the one it writes.
+        std::vector<std::wstring> paths{JoinPath(CatalogueFolder(edited.active), edited.fileName)};
+        if (loaded != nullptr) {
+            paths.insert(paths.begin(), JoinPath(loaded->folder, loaded->fileName));
+        }
+        TellFailure(owner, edited.fileName, L"saved", !saved ? saved : trapped, paths);
         return ChangeEnd::Failed;
     }
     return end;
@@ -385,51 +411,31 @@ ChangeEnd MoveEntry(HWND owner, const XtrRecord& chosen) {
     const std::wstring destination = CatalogueFolder(!chosen.active);
     XtrRecord moved = chosen;
     moved.active = !chosen.active;
-    for (;;) {
-        std::vector<std::wstring> inTheWay;
-        if (!ConfirmReplacing(
-                owner, chosen.fileName, [&] { return FilesInTheWay(chosen.fileName, {destination}, {}); },
-                inTheWay)) {
-            return ChangeEnd::Declined;
-        }
-        // A file another program took away while the question waited is not moved:
-        // the rescan that ends the command shows the disk.
-        const std::optional<TrapResult> asked =
-            BinningOrAsking(owner, chosen.fileName, inTheWay,
-                            [&](const Replacing& replacing) { return ActiveChanged(moved, replacing); });
-        if (!asked) {
-            return ChangeEnd::Declined;
-        }
-        if (asked->Error() == Err::ChangedMeanwhile) {
-            continue;
-        }
-        if (!*asked) {
-            TellFailure(owner, chosen.fileName, chosen.active ? L"made inactive" : L"made active", *asked,
-                        {JoinPath(chosen.folder, chosen.fileName), JoinPath(destination, chosen.fileName)});
-            return ChangeEnd::Failed;
-        }
-        return ChangeEnd::Done;
+    // A file another program took away while the question waited is not moved:
+    // the rescan that ends the command shows the disk.
+    std::vector<std::wstring> inTheWay;
+    TrapResult done;
+    const ChangeEnd end = ReplacingAsked(
+        owner, chosen.fileName, {destination}, inTheWay, {},
+        [&](const Replacing& replacing) { return ActiveChanged(moved, replacing); }, done);
+    if (end == ChangeEnd::Failed) {
+        TellFailure(owner, chosen.fileName, chosen.active ? L"made inactive" : L"made active", done,
+                    {JoinPath(chosen.folder, chosen.fileName), JoinPath(destination, chosen.fileName)});
     }
+    return end;
 }
 
 ChangeEnd DeleteEntry(HWND owner, const XtrRecord& chosen) {
     const std::wstring path = JoinPath(chosen.folder, chosen.fileName);
-    for (;;) {
-        const std::optional<TrapResult> asked =
-            BinningOrAsking(owner, chosen.fileName, {path},
-                            [&](const Replacing& replacing) { return DeleteXTR(chosen, replacing); });
-        if (!asked) {
-            return ChangeEnd::Declined;
-        }
-        if (asked->Error() == Err::ChangedMeanwhile) {
-            continue;
-        }
-        if (!*asked) {
-            TellFailure(owner, chosen.fileName, L"deleted", *asked, {path});
-            return ChangeEnd::Failed;
-        }
-        return ChangeEnd::Done;
+    std::vector<std::wstring> none;
+    TrapResult done;
+    const ChangeEnd end = ReplacingAsked(
+        owner, chosen.fileName, {}, none, {path},
+        [&](const Replacing& replacing) { return DeleteXTR(chosen, replacing); }, done);
+    if (end == ChangeEnd::Failed) {
+        TellFailure(owner, chosen.fileName, L"deleted", done, {path});
     }
+    return end;
 }
 
 DropOutcome InstallDroppedFiles(HWND owner, const std::vector<std::wstring>& paths) {
@@ -450,26 +456,22 @@ DropOutcome InstallDroppedFiles(HWND owner, const std::vector<std::wstring>& pat
             continue;
         }
         // Installed as active, the entry is listed once: a file of its name in either folder goes.
-        std::optional<TrapResult> asked;
         std::vector<std::wstring> inTheWay;
-        bool replacing = true;
-        do {
-            replacing = ConfirmReplacing(
-                owner, fileName, [&] { return FilesInTheWay(fileName, BothFolders(), {}); }, inTheWay);
-            asked = !replacing ? std::nullopt
-                               : BinningOrAsking(owner, fileName, inTheWay, [&](const Replacing& fates) {
-                                     return Trap(kDropLabel, [&] { InstallXtrFile(path, fates); });
-                                 });
-        } while (asked && asked->Error() == Err::ChangedMeanwhile);
-        if (!replacing) {
+        TrapResult installed;
+        bool kept = false;
+        const ChangeEnd end = ReplacingAsked(
+            owner, fileName, BothFolders(), inTheWay, {},
+            [&](const Replacing& fates) { return Trap(kDropLabel, [&] { InstallXtrFile(path, fates); }); },
+            installed, &kept);
+        if (kept) {
             notInstalled +=
                 L"\n" + fileName +
                 (inTheWay.size() == 1 ? L": skipped, the file of that name already there was kept"
                                       : L": skipped, the files of that name already there were kept");
-        } else if (!asked) {
+        } else if (end == ChangeEnd::Declined) {
             notInstalled +=
                 L"\n" + fileName + L": skipped, what stood in its way could not go to the Recycle Bin";
-        } else if (const TrapResult& installed = *asked; !installed) {
+        } else if (!installed) {
             notInstalled += L"\n" + fileName + L": it could not be copied (" +
                             ReasonFor(installed, {path, JoinPath(HostFolder, fileName)}) + L")";
         } else if (outcome.firstInstalled.empty()) {
@@ -477,6 +479,11 @@ DropOutcome InstallDroppedFiles(HWND owner, const std::vector<std::wstring>& pat
         }
     }
     return outcome;
+}
+
+bool IsInCatalogueFolder(const std::wstring& path) {
+    const std::wstring_view folder = FolderOf(path);
+    return EqualsIgnoringCase(folder, HostFolder) || EqualsIgnoringCase(folder, SavedXtrFolder());
 }
 
 void TellNotInstalled(HWND owner, const DropOutcome& outcome) {

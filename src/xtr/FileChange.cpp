@@ -3,20 +3,20 @@
 #include "host/HostFolder.h"
 #include "rules/ErrorTable.h"
 #include "rules/Trap.h"
-#include "system/Win32.h"
 #include "toolkit/Ui.h"
-#include "xtr/FileListing.h"
+#include "xtr/XtrFile.h"
 
 #include <shellapi.h>
 #include <shobjidl.h>
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
+#include <optional>
 #include <set>
 
 namespace {
-constexpr unsigned long long kTicksPerSecond = 10'000'000; // file times count 100 ns
-constexpr unsigned long long kLeftoverAge = 60 * kTicksPerSecond;
+constexpr unsigned long long kLeftoverAge = 60 * 10'000'000ULL; // a minute, as file times count (100 ns)
 
 unsigned long long NowTicks() {
     FILETIME now;
@@ -24,9 +24,8 @@ unsigned long long NowTicks() {
     return FileTimeTicks(now);
 }
 
-// A path too long for the plain file steps takes their \\?\ form: a
-// temporary's name is longer than the entry's, and must not fail where the
-// entry's path fits.
+// A path too long for the plain file steps takes their \\?\ form: a temporary's name is longer than the
+// entry's, and must not fail where the entry's path fits.
 std::wstring Long(const std::wstring& path) {
     if (path.size() < MAX_PATH - 1) {
         return path;
@@ -79,10 +78,11 @@ bool DeleteOwn(const std::wstring& path) {
 }
 
 // A recovery step that fails is the one nobody can debug later: it is logged.
-void Logged(bool succeeded, const wchar_t* step) {
+bool Logged(bool succeeded, const wchar_t* step) {
     if (!succeeded) {
         ReportError(ToErrorNumber16(ErrorNumberFromSystemCode(::GetLastError())), step);
     }
+    return succeeded;
 }
 
 unsigned long LinkCount(const std::wstring& path) {
@@ -111,29 +111,19 @@ void CheckCanGo(const std::wstring& path, bool readOnlyToo) {
     }
 }
 
+// Both files are there, read whole, with the same bytes.
 bool SameBytes(const std::wstring& a, const std::wstring& b) {
-    auto whole = [](const std::wstring& path) {
-        std::string bytes;
-        const UniqueFile file(::CreateFileW(Long(path).c_str(), GENERIC_READ,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        char buffer[65536];
-        DWORD read = 0;
-        while (file && ::ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
-            bytes.append(buffer, read);
-        }
-        return file ? std::optional(bytes) : std::nullopt;
-    };
-    const std::optional<std::string> first = whole(a);
-    return first && first == whole(b);
+    const FileNow first = ReadFileNow(Long(a));
+    const FileNow second = ReadFileNow(Long(b));
+    return first.state == FileNow::State::Read && second.state == FileNow::State::Read &&
+           first.bytes == second.bytes;
 }
 
 // Receives the shell's answer for each file it deleted: in the bin, or not.
 class DeleteSink final : public IFileOperationProgressSink {
   public:
     HRESULT result = E_FAIL;
-    bool called = false;
-    bool binned = false;
+    bool called = false, binned = false;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
         *object = IsEqualIID(id, __uuidof(IFileOperationProgressSink)) || IsEqualIID(id, __uuidof(IUnknown))
@@ -226,10 +216,8 @@ std::optional<Ui::BinAnswer> RecycleThroughFileOperation(const std::wstring& pat
 // Under Wine: the names in its desktop trash's info folder
 // ($XDG_DATA_HOME/Trash/info, else ~/.local/share/Trash/info); nothing elsewhere.
 std::optional<std::set<std::wstring>> WineTrashNames() {
-    using ToDos = wchar_t*(CDECL*)(const char*);
     static const std::wstring info = []() -> std::wstring {
-        const auto toDos = reinterpret_cast<ToDos>(reinterpret_cast<void (*)()>(
-            ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
+        const auto toDos = SystemFunction<wchar_t*(const char*)>(L"kernel32.dll", "wine_get_dos_file_name");
         char value[1024];
         std::string data;
         if (DWORD length = ::GetEnvironmentVariableA("XDG_DATA_HOME", value, sizeof(value));
@@ -259,7 +247,26 @@ std::optional<std::set<std::wstring>> WineTrashNames() {
     return names;
 }
 
-Ui::BinAnswer RecycleThroughFileOperationStruct(const std::wstring& path) {
+FileStamp StampOf(const std::wstring& path) {
+    FileStamp stamp{path};
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (::GetFileAttributesExW(Long(path).c_str(), GetFileExInfoStandard, &data)) {
+        stamp.attributes = data.dwFileAttributes;
+        stamp.lastWrite = FileTimeTicks(data.ftLastWriteTime);
+        stamp.size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    }
+    return stamp;
+}
+} // namespace
+
+Ui::BinAnswer RecycleFile(const std::wstring& path) {
+    if (const auto& hook = Ui::TestHooks().recycleFile) {
+        return hook(path);
+    }
+    if (const std::optional<Ui::BinAnswer> answer = RecycleThroughFileOperation(path)) {
+        return *answer;
+    }
+    // Where the shell gives no answer (Wine), the older call.
     const auto fileOperation =
         SystemFunction<decltype(::SHFileOperationW)>(L"shell32.dll", "SHFileOperationW");
     if (fileOperation == nullptr) {
@@ -285,50 +292,28 @@ Ui::BinAnswer RecycleThroughFileOperationStruct(const std::wstring& path) {
     }
     return Ui::BinAnswer::Binned;
 }
-} // namespace
-
-Ui::BinAnswer RecycleFile(const std::wstring& path) {
-    if (const auto& hook = Ui::TestHooks().recycleFile) {
-        return hook(path);
-    }
-    if (const std::optional<Ui::BinAnswer> answer = RecycleThroughFileOperation(path)) {
-        return *answer;
-    }
-    return RecycleThroughFileOperationStruct(path);
-}
-
-FileStamp StampOf(const std::wstring& path) {
-    FileStamp stamp{path};
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (::GetFileAttributesExW(Long(path).c_str(), GetFileExInfoStandard, &data)) {
-        stamp.attributes = data.dwFileAttributes;
-        stamp.lastWrite = FileTimeTicks(data.ftLastWriteTime);
-        stamp.size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    }
-    return stamp;
-}
 
 std::vector<FileStamp> StampsOf(const std::vector<std::wstring>& paths) {
-    std::vector<FileStamp> stamps;
-    for (const std::wstring& path : paths) {
-        stamps.push_back(StampOf(path));
-    }
+    std::vector<FileStamp> stamps(paths.size());
+    std::transform(paths.begin(), paths.end(), stamps.begin(), StampOf);
     return stamps;
 }
 
-std::wstring MakeTemporary(const std::wstring& folder,
-                           const std::function<bool(const std::wstring& path)>& make,
-                           std::optional<std::wstring_view> onTheWayTo, Held held) {
+namespace {
+// Makes a temporary file beside target through make(path), which creates the file at path and returns false,
+// with the thread's last error set, when it could not. A name that is taken (a second Quillon, a leftover) is
+// given up for a fresh one. The name carries target's name, the file it is made for, and what it holds.
+// Returns the path made; raises the error of any other failure (a folder that refuses: Err::FolderRefused).
+std::wstring MakeTemporary(const std::wstring& target,
+                           const std::function<bool(const std::wstring& path)>& make, Held held) {
     static std::atomic<unsigned> counter{0};
+    const std::wstring folder(FolderOf(target));
     constexpr int kAttempts = 16;
     DWORD code = ERROR_FILE_EXISTS;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        const unsigned long long stamp = NowTicks();
-        const unsigned long process = ::GetCurrentProcessId();
-        const unsigned number = counter++;
         const std::wstring path =
-            JoinPath(folder, onTheWayTo ? TemporaryNameOnTheWay(stamp, process, number, *onTheWayTo, held)
-                                        : TemporaryName(stamp, process, number));
+            JoinPath(folder, TemporaryNameOnTheWay(NowTicks(), ::GetCurrentProcessId(), counter++,
+                                                   FileNameOf(target), held));
         if (make(Long(path))) {
             return path;
         }
@@ -344,6 +329,15 @@ std::wstring MakeTemporary(const std::wstring& folder,
     RaiseSystemError(code);
 }
 
+// The file at path renamed to a temporary beside target, made for target's name.
+std::wstring RenamedToTemporary(const std::wstring& path, const std::wstring& target, Held held) {
+    return MakeTemporary(
+        target,
+        [&](const std::wstring& name) { return ::MoveFileExW(Long(path).c_str(), name.c_str(), 0) != FALSE; },
+        held);
+}
+} // namespace
+
 TemporaryFile::~TemporaryFile() {
     if (!path_.empty()) {
         Logged(DeleteOwn(path_), L"Module1.TemporaryFile");
@@ -355,26 +349,28 @@ TemporaryFile& TemporaryFile::operator=(TemporaryFile&& other) noexcept {
     return *this;
 }
 
-TemporaryFile TemporaryFor(const std::wstring& target,
-                           const std::function<bool(const std::wstring& path)>& make) {
-    return TemporaryFile(MakeTemporary(std::wstring(FolderOf(target)), make, FileNameOf(target)));
+TemporaryFile NewTemporary(const std::wstring& target, UniqueFile& file, Held held) {
+    return TemporaryFile(MakeTemporary(
+        target,
+        [&file](const std::wstring& path) {
+            file.reset(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+            return static_cast<bool>(file);
+        },
+        held));
 }
 
 TemporaryFile CopyToTemporary(const std::wstring& source, const std::wstring& target, Held held) {
     // Made empty first, so that whatever a failed copy leaves is the temporary's own to delete.
-    TemporaryFile copy(MakeTemporary(
-        std::wstring(FolderOf(target)),
-        [](const std::wstring& path) {
-            return static_cast<bool>(UniqueFile(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
-                                                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)));
-        },
-        FileNameOf(target), held));
+    UniqueFile file;
+    TemporaryFile copy = NewTemporary(target, file, held);
+    file.reset();
     Check(::CopyFileW(Long(source).c_str(), Long(copy.Path()).c_str(), FALSE));
     // Whole and on the disk before it takes the name. A copy keeps its
     // source's read-only mark (a file from a CD): the entry must stay editable.
     ::SetFileAttributesW(Long(copy.Path()).c_str(), FILE_ATTRIBUTE_NORMAL);
-    const UniqueFile file(::CreateFileW(Long(copy.Path()).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    file.reset(::CreateFileW(Long(copy.Path()).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
     Check(file && ::FlushFileBuffers(file.get()));
     StepReached(L"written");
     return copy;
@@ -397,36 +393,31 @@ void FileChange::Move(std::wstring source, std::wstring target) {
     target_ = std::move(target);
 }
 
-void FileChange::Replace(std::wstring path, bool readOnlyToo) {
-    going_.push_back({std::move(path), true, readOnlyToo});
+void FileChange::Replace(const std::wstring& path, bool readOnlyToo) {
+    if (IsFileAt(path)) {
+        going_.push_back({path, true, readOnlyToo});
+    }
 }
-
-void FileChange::Drop(std::wstring path) { going_.push_back({std::move(path), false, false}); }
 
 // Renamed beside itself, to go for good once the change is done; a killed run
 // leaves it for the next start to put back.
 void FileChange::SetAside(const std::wstring& path) {
-    const std::wstring aside = MakeTemporary(
-        std::wstring(FolderOf(path)),
-        [&](const std::wstring& name) { return ::MoveFileExW(Long(path).c_str(), name.c_str(), 0) != FALSE; },
-        FileNameOf(path), Held::SetAside);
+    const std::wstring aside = RenamedToTemporary(path, path, Held::SetAside);
     moved_.push_back({aside, path, false});
     done_.push_back(aside);
 }
 
-// Into the bin under its own name, a second name holding it until the change
-// is done: a bin that deleted it for good, or a later step that fails, puts
-// it back from there.
+// Into the bin under its own name, a second name holding it until the change is done: a bin that deleted it
+// for good, or a later step that fails, puts it back from there.
 void FileChange::Bin(const std::wstring& path) {
-    const std::wstring folder(FolderOf(path));
     std::wstring second;
     try {
         second = MakeTemporary(
-            folder,
+            path,
             [&](const std::wstring& link) {
                 return ::CreateHardLinkW(link.c_str(), Long(path).c_str(), nullptr) != FALSE;
             },
-            FileNameOf(path), Held::Copy);
+            Held::Copy);
     } catch (const TrapError&) {
         // No hard links here (FAT, exFAT, some shares): a copy serves.
         second = CopyToTemporary(path, path, Held::Copy).Release();
@@ -438,12 +429,9 @@ void FileChange::Bin(const std::wstring& path) {
         StepReached(L"binned");
         return;
     }
-    if (answer == Ui::BinAnswer::DeletedForGood) {
-        Logged(MoveFile(second, path), L"Module1.RecycleFile");
-    } else {
-        Logged(DeleteOwn(second), L"Module1.RecycleFile");
-    }
-    binRefused_ = FileNameOf(path);
+    // Deleted for good, it comes back from its second name; refused, it stands, and the second name goes.
+    Logged(answer == Ui::BinAnswer::DeletedForGood ? MoveFile(second, path) : DeleteOwn(second),
+           L"Module1.RecycleFile");
     Raise(Err::NoRecycleBin);
 }
 
@@ -471,12 +459,9 @@ void FileChange::Commit() {
             }
             SetAside(going.path);
             // Deleted for good only as the user was shown it.
-            const auto asked = std::find_if(asked_.begin(), asked_.end(), [&](const FileStamp& stamp) {
-                return EqualsIgnoringCase(stamp.path, going.path);
-            });
             FileStamp now = StampOf(moved_.back().from);
             now.path = going.path;
-            if (asked == asked_.end() || !(*asked == now)) {
+            if (std::find(asked_.begin(), asked_.end(), now) == asked_.end()) {
                 Raise(Err::ChangedMeanwhile);
             }
         }
@@ -487,9 +472,8 @@ void FileChange::Commit() {
             } else if (::GetLastError() != ERROR_NOT_SAME_DEVICE) {
                 RaiseLastError();
             } else {
-                // Across volumes the file is copied whole, and the source set
-                // aside before the copy takes its place: at no moment is it in
-                // both folders. A read-only source could not be removed.
+                // Across volumes the file is copied whole, and the source set aside before the copy takes its
+                // place: at no moment is it in both folders. A read-only source could not be removed.
                 CheckCanGo(source_, false);
                 temporary_ = CopyToTemporary(source_, target_, Held::Copy);
                 SetAside(source_);
@@ -521,9 +505,8 @@ void FileChange::Commit() {
     done_.clear();
 }
 
-// Everything moved goes back, last first. The new version that took a name
-// goes (its source is a temporary, or the user's typing); a file in the bin
-// comes back from its second name, and the bin keeps a copy of it.
+// Everything moved goes back, last first. The new version that took a name goes (its source is a temporary,
+// or the user's typing); a file in the bin comes back from its second name, and the bin keeps a copy of it.
 void FileChange::Undo() noexcept {
     TemporaryFile unused = std::move(temporary_);
     for (auto moved = moved_.rbegin(); moved != moved_.rend(); ++moved) {
@@ -553,20 +536,10 @@ void RenameLetterCase(const std::wstring& oldPath, const std::wstring& newPath) 
             RaiseSystemError(code);
         }
     }
-    bool spelledAnew = false;
-    ListNormalFiles(newPath, [&](std::wstring_view name) {
-        spelledAnew = name == newName;
-        return false;
-    });
-    if (spelledAnew) {
-        return;
+    if (FirstNormalFile(newPath) == newName) {
+        return; // spelled anew
     }
-    const std::wstring between = MakeTemporary(
-        std::wstring(FolderOf(oldPath)),
-        [&oldPath](const std::wstring& path) {
-            return ::MoveFileExW(Long(oldPath).c_str(), path.c_str(), 0) != FALSE;
-        },
-        newName);
+    const std::wstring between = RenamedToTemporary(oldPath, newPath, Held::NewVersion);
     StepReached(L"between");
     if (!MainStep(between, newPath)) {
         const DWORD code = ::GetLastError();
@@ -591,29 +564,10 @@ bool IsEarlierSaveTemporary(std::wstring_view name) {
     return dash != std::wstring_view::npos && digits(name.substr(0, dash)) && digits(name.substr(dash + 1));
 }
 
-// When the file was made: from its name, else from the file system.
-std::optional<unsigned long long> MadeAt(const std::wstring& path, std::wstring_view name) {
-    if (const std::optional<TemporaryNameParts> parts = ParseTemporaryName(name)) {
-        return parts->stamp;
-    }
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!::GetFileAttributesExW(Long(path).c_str(), GetFileExInfoStandard, &data)) {
-        return std::nullopt;
-    }
-    return std::max(FileTimeTicks(data.ftCreationTime), FileTimeTicks(data.ftLastWriteTime));
-}
-
-// The title on the file's first line, in quotes, for the user to know it by.
+// The title on the file's first line (of its first 512 bytes), in quotes, for the user to know it by.
 std::wstring QuotedTitle(const std::wstring& path) {
-    const UniqueFile file(::CreateFileW(Long(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    char head[512];
-    DWORD read = 0;
-    if (!file || !::ReadFile(file.get(), head, sizeof(head), &read, nullptr)) {
-        read = 0;
-    }
-    const std::string_view bytes(head, read);
-    return L"\"" + FromAnsi(bytes.substr(0, bytes.find_first_of("\r\n"))) + L"\"";
+    const std::string head = ReadFileNow(Long(path)).bytes.substr(0, 512);
+    return L"\"" + FromAnsi(std::string_view(head).substr(0, head.find_first_of("\r\n"))) + L"\"";
 }
 
 enum class LeftoverEnd { Stays, Gone, Binned, Stuck };
@@ -625,16 +579,25 @@ LeftoverEnd TidyOne(const std::wstring& folder, const std::wstring& otherFolder,
     if (!parts && !IsEarlierSaveTemporary(name)) {
         return LeftoverEnd::Stays; // not a temporary of ours
     }
-    const std::optional<unsigned long long> madeAt = MadeAt(path, name);
+    // When it was made: from its name, else from the file system.
+    unsigned long long madeAt = 0;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (parts) {
+        madeAt = parts->stamp;
+    } else if (::GetFileAttributesExW(Long(path).c_str(), GetFileExInfoStandard, &data)) {
+        madeAt = std::max(FileTimeTicks(data.ftCreationTime), FileTimeTicks(data.ftLastWriteTime));
+    } else {
+        return LeftoverEnd::Stays;
+    }
     const unsigned long long now = NowTicks();
-    if (!madeAt || (now > *madeAt ? now - *madeAt : *madeAt - now) <= kLeftoverAge) {
+    if ((now > madeAt ? now - madeAt : madeAt - now) <= kLeftoverAge) {
         return LeftoverEnd::Stays;
     }
     const Held held = parts && parts->held ? *parts->held : Held::NewVersion;
     if (held == Held::SetAside && !parts->destination.empty()) {
         const std::wstring here = JoinPath(folder, parts->destination);
         const std::wstring there = JoinPath(otherFolder, parts->destination);
-        if ((Exists(here) && SameBytes(path, here)) || (Exists(there) && SameBytes(path, there))) {
+        if (SameBytes(path, here) || SameBytes(path, there)) {
             return DeleteOwn(path) ? LeftoverEnd::Gone : LeftoverEnd::Stuck; // its twin stands
         }
         // Set aside by a change that never finished: back to its name, the
@@ -665,17 +628,13 @@ void TidyFolder(const std::wstring& folder, const std::wstring& otherFolder, Tid
         const std::wstring path = JoinPath(folder, name);
         const std::wstring known =
             parts && !parts->destination.empty() ? parts->destination : QuotedTitle(path);
-        switch (TidyOne(folder, otherFolder, name)) {
-        case LeftoverEnd::Binned:
+        const LeftoverEnd end = TidyOne(folder, otherFolder, name);
+        if (end == LeftoverEnd::Binned) {
             tidied.binned.push_back(known);
-            break;
-        case LeftoverEnd::Stuck:
+        } else if (end == LeftoverEnd::Stuck) {
             // Told at every start until it is gone; logged once a run, here.
             ReportError(Err::NoRecycleBin, L"Module1.TidyTemporaryFiles");
             tidied.stuck.push_back({path, known});
-            break;
-        default:
-            break;
         }
     }
 }
@@ -689,7 +648,5 @@ Tidied TidyLeftovers() {
 }
 
 bool DeleteLeftover(const std::wstring& path) {
-    const bool deleted = DeleteOwn(path);
-    Logged(deleted, L"Module1.TidyTemporaryFiles");
-    return deleted;
+    return Logged(DeleteOwn(path), L"Module1.TidyTemporaryFiles");
 }

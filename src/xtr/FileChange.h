@@ -1,24 +1,19 @@
 #pragma once
-// The one way Quillon changes files of the catalogue: every command, and
-// start-up's tidying, writes, moves, replaces and removes files through here,
-// and nothing else calls the file system's move, delete or bin on an XTR file
-// or a temporary of Quillon's.
+// The one way Quillon changes files of the catalogue: every command, and start-up's tidying, writes, moves,
+// replaces and removes files through here, and nothing else calls the file system's move, delete or bin on an
+// XTR file or a temporary of Quillon's.
 //
-// A change is all or nothing. A new version is written (or copied) whole and
-// flushed under a temporary name and takes its place in one step. Someone
-// else's file that the change replaces goes into the Recycle Bin under its own
-// name, so that Restore gives it back; a second name (a hard link where the
-// file system has them, else a copy) holds it until the change is done, so
-// that a bin that deletes for good, or a later step that fails, costs
-// nothing. A file the user agreed to delete for good is only set aside
-// (renamed beside itself) and deleted once the change has otherwise
-// succeeded. A step that fails puts back everything moved before it, and the
-// failure says whether the bin kept a copy. No step needs hard links.
+// A change is all or nothing. A new version is written (or copied) whole and flushed under a temporary name
+// and takes its place in one step. Someone else's file that the change replaces goes into the Recycle Bin
+// under its own name, so that Restore gives it back; a second name (a hard link where the file system has
+// them, else a copy) holds it until the change is done, so that a bin that deletes for good, or a later step
+// that fails, costs nothing. A file the user agreed to delete for good is only set aside (renamed beside
+// itself) and deleted once the change has otherwise succeeded. A step that fails puts back everything moved
+// before it, and the failure says whether the bin kept a copy. No step needs hard links.
 #include "rules/XtrNames.h"
+#include "system/Win32.h"
 #include "toolkit/Ui.h"
 
-#include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -36,29 +31,16 @@ struct FileStamp {
     unsigned long long size = 0;
     bool operator==(const FileStamp&) const = default;
 };
-FileStamp StampOf(const std::wstring& path);
 std::vector<FileStamp> StampsOf(const std::vector<std::wstring>& paths);
 
-// What the user agreed to for someone else's files that a change replaces:
-// their fate, the files deleted for good as the question showed them (one
-// changed since is not deleted: Err::ChangedMeanwhile), and the files of the
-// entry's name elsewhere (the other folder) that go with the change.
+// What the user agreed to for someone else's files that a change replaces: their fate, the files deleted for
+// good as the question showed them (one changed since is not deleted: Err::ChangedMeanwhile), and the files
+// of the entry's name elsewhere (the other folder) that go with the change.
 struct Replacing {
     Fate fate = Fate::IntoTheBin;
     std::vector<FileStamp> asked;
     std::vector<std::wstring> others;
 };
-
-// Makes a temporary file in folder through make(path), which creates the file
-// at path and returns false, with the thread's last error set, when it could
-// not. A name that is taken (a second Quillon, a leftover) is given up for a
-// fresh one. The name carries onTheWayTo, the name of the file it is made
-// for, and what it holds. Returns the path made; raises the error of any
-// other failure (a folder that refuses: Err::FolderRefused).
-std::wstring MakeTemporary(const std::wstring& folder,
-                           const std::function<bool(const std::wstring& path)>& make,
-                           std::optional<std::wstring_view> onTheWayTo = std::nullopt,
-                           Held held = Held::NewVersion);
 
 // Owns a temporary file: deletes it unless a change put it in place.
 class TemporaryFile {
@@ -76,9 +58,8 @@ class TemporaryFile {
     std::wstring path_;
 };
 
-// A temporary beside target, made for target's name by make.
-TemporaryFile TemporaryFor(const std::wstring& target,
-                           const std::function<bool(const std::wstring& path)>& make);
+// A new, empty temporary beside target, made for target's name, open in file to be written.
+TemporaryFile NewTemporary(const std::wstring& target, UniqueFile& file, Held held = Held::NewVersion);
 
 // A copy of source, byte for byte, in a temporary beside target made for
 // target's name, complete and flushed (a failed copy leaves nothing).
@@ -90,8 +71,6 @@ class FileChange {
   public:
     // Someone else's files go as replacing says; its others go with the change.
     explicit FileChange(const Replacing& replacing = {});
-    FileChange(const FileChange&) = delete;
-    FileChange& operator=(const FileChange&) = delete;
 
     // The finished temporary takes target's place. overOwn: the file at
     // target is the entry's own earlier version, simply replaced.
@@ -99,26 +78,23 @@ class FileChange {
     // The entry's own file at source takes the name target, its bytes
     // unchanged; across volumes as a copy, the source going once it is in place.
     void Move(std::wstring source, std::wstring target);
-    // Someone else's file, which the user agreed to replace or delete: it goes
+    // Someone else's file at path, when one stands there, which the user agreed to replace or delete: it goes
     // as the fate says. readOnlyToo: the user asked for this very file to go.
-    void Replace(std::wstring path, bool readOnlyToo = false);
+    void Replace(const std::wstring& path, bool readOnlyToo = false);
     // The entry's own earlier file, whose content the new one carries on: it
     // goes once the new one is in place.
-    void Drop(std::wstring path);
+    void Drop(std::wstring path) { going_.push_back({std::move(path), false, false}); }
 
-    // Makes the change, or raises the failing step's error having put back
-    // what it had moved: Err::NoRecycleBin when the bin cannot take a file
-    // (which BinRefused() names). BinKeptCopy() then says whether the bin
-    // holds a copy of a file that was put back.
+    // Makes the change, or raises the failing step's error having put back what it had moved:
+    // Err::NoRecycleBin when the bin cannot take a file. BinKeptCopy() then says whether the bin holds a copy
+    // of a file that was put back.
     void Commit();
-    const std::wstring& BinRefused() const { return binRefused_; }
     bool BinKeptCopy() const { return binKeptCopy_; }
 
   private:
     struct Going {
         std::wstring path;
-        bool theirs;
-        bool readOnlyToo;
+        bool theirs, readOnlyToo;
     };
     struct Moved {
         std::wstring from, to; // to put back: `from` goes back to `to`
@@ -136,21 +112,17 @@ class FileChange {
     std::vector<Going> going_;
     std::vector<Moved> moved_;       // what Undo puts back, in order
     std::vector<std::wstring> done_; // set-aside files and second names, deleted once committed
-    std::wstring binRefused_;
     bool binKeptCopy_ = false;
 };
 
-// Moves the file at path into the Recycle Bin without asking or showing
-// anything, and says what became of it: the shell's own answer on Windows
-// (IFileOperation); under Wine, whose shell does not give one, whether
+// Moves the file at path into the Recycle Bin without asking or showing anything, and says what became of it:
+// the shell's own answer on Windows (IFileOperation); under Wine, whose shell does not give one, whether
 // Wine's desktop trash received it.
 Ui::BinAnswer RecycleFile(const std::wstring& path);
 
-// A named step of a file operation ("written": a temporary is complete;
-// "binned": a replaced file is in the bin; "renamed": a file took its new
-// name; "between": a letter-case rename is half done), told to the seam that
-// the kill loops' driver fills (it ends the process there, as a crash would).
-// Nothing happens otherwise.
+// A named step of a file operation ("written": a temporary is complete; "binned": a replaced file is in the
+// bin; "renamed": a file took its new name; "between": a letter-case rename is half done), told to the seam
+// that the kill loops' driver fills (it ends the process there, as a crash would). Nothing happens otherwise.
 void StepReached(std::wstring_view step);
 
 // Start-up tidying of the two folders of the catalogue. A temporary of an earlier run older than a minute (a
@@ -159,8 +131,7 @@ void StepReached(std::wstring_view step);
 // that was never replaced goes back to its name, the one change start-up makes to the catalogue; any other
 // goes into the Recycle Bin, as it may hold someone's only copy of something, read-only or not. Returns the
 // names of what it binned and of what it could neither bin nor delete (the file it was made for, or the title
-// on its first line in quotes), for the user to be told; each failure is
-// logged once per run.
+// on its first line in quotes), for the user to be told; each failure is logged once per run.
 struct Leftover {
     std::wstring path;
     std::wstring known; // the name the user knows it by

@@ -1,5 +1,6 @@
 #include "xtr/XtrFile.h"
 
+#include "host/HostFolder.h"
 #include "rules/AppInfo.h"
 #include "rules/ErrorTable.h"
 #include "rules/HostPaths.h"
@@ -9,12 +10,12 @@
 #include "system/Win32.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace {
-// A file of at most this size is kept whole; of a larger one, as much as its
-// first four lines need (only they mean anything), so that an odd, large file
-// named *.xtr costs no more than it must.
+// A file of at most this size is kept whole; of a larger one, as much as its first four lines need (only they
+// mean anything), so that an odd, large file named *.xtr costs no more than it must.
 constexpr size_t kKeptWhole = 64 * 1024;
 
 // Size and last-write time of an open file.
@@ -61,14 +62,6 @@ UniqueFile OpenToRead(const std::wstring& path) {
                                     OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
 
-UniqueFile OpenForReading(const std::wstring& path) {
-    UniqueFile file = OpenToRead(path);
-    if (!file) {
-        RaiseLastError();
-    }
-    return file;
-}
-
 std::wstring LocaleText(int(WINAPI* format)(LCID, DWORD, const SYSTEMTIME*, LPCWSTR, LPWSTR, int),
                         DWORD flags, const SYSTEMTIME& when) {
     wchar_t text[128];
@@ -93,16 +86,11 @@ void WriteWhole(UniqueFile file, const std::string& bytes) {
     }
 }
 
-// UI-View32 may read an XTR file at any moment, so the new text goes to a
-// temporary file beside the target first, which then replaces it in one step:
-// a reader sees the old file or the new one, never a part.
+// UI-View32 may read an XTR file at any moment, so the new text goes to a temporary file beside the target
+// first, which then replaces it in one step: a reader sees the old file or the new one, never a part.
 TemporaryFile WrittenTemporary(const std::wstring& target, const std::string& bytes) {
     UniqueFile file;
-    TemporaryFile temporary = TemporaryFor(target, [&file](const std::wstring& path) {
-        file.reset(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                 nullptr));
-        return static_cast<bool>(file);
-    });
+    TemporaryFile temporary = NewTemporary(target, file);
     WriteWhole(std::move(file), bytes);
     StepReached(L"written");
     return temporary;
@@ -124,15 +112,42 @@ std::string ClosingBytes() {
     return ToAnsi(XtrClosingPair(AppTitle, LocaleText(&::GetDateFormatW, DATE_SHORTDATE, now),
                                  LocaleText(&::GetTimeFormatW, 0, now)));
 }
+
+// A folder of the catalogue that is gone (renamed, a drive unplugged, a plain file in its place) fails the
+// command; a file alone that is gone is only what the rescan will show.
+void RequireFolder(const std::wstring& folder) {
+    if (const std::optional<NoFolder> problem = WhyNoFolderAt(folder)) {
+        throw TrapError(problem->number, 0, folder);
+    }
+}
+
+bool IsNormalFile(DWORD attributes) {
+    return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                          FILE_ATTRIBUTE_DEVICE)) == 0;
+}
+
+// Nothing to list: the folder, the file or the drive is not there.
+bool IsNothingThere(DWORD code) {
+    return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_NO_MORE_FILES ||
+           code == ERROR_INVALID_DRIVE || code == ERROR_NOT_READY;
+}
+
+// A file where the pattern wants a folder (a plain file named SavedXTR, a
+// setting that names a program): there is no such folder, so nothing to list.
+// The platform gives no one error code for this, so the folder is looked at.
+bool FolderIsAFile(const std::wstring& pattern) {
+    const size_t separator = pattern.rfind(L'\\');
+    return separator != std::wstring::npos && separator != 0 && IsFileAt(pattern.substr(0, separator));
+}
 } // namespace
 
 FileNow ReadFileNow(const std::wstring& path) {
     FileNow now;
     const UniqueFile file = OpenToRead(path);
     if (!file) {
-        const DWORD code = ::GetLastError();
-        now.state = ErrorNumberFromSystemCode(code) == Err::PermissionDenied ? FileNow::State::InUse
-                                                                             : FileNow::State::Missing;
+        now.state = ErrorNumberFromSystemCode(::GetLastError()) == Err::PermissionDenied
+                        ? FileNow::State::InUse
+                        : FileNow::State::Missing;
         return now;
     }
     ReadFileFacts(file.get(), now.size, now.lastWrite);
@@ -153,13 +168,8 @@ bool ChangedSince(const FileNow& now, const XtrRecord& entry) {
     if (entry.unreadable) {
         return true; // nothing to compare with: what the user saw may not be what the file holds
     }
-    switch (now.state) {
-    case FileNow::State::InUse:
-        return false;
-    case FileNow::State::Missing:
-        return true;
-    case FileNow::State::Read:
-        break;
+    if (now.state != FileNow::State::Read) {
+        return now.state == FileNow::State::Missing; // one in use cannot tell
     }
     if (entry.fileSize == 0) {
         return now.bytes != entry.bytes;
@@ -173,7 +183,10 @@ void ReadXTR(XtrRecord& entry) {
     int marker = 0;
     Trap(L"Module1.ReadXTR sourceline = ", marker, [&] {
         entry.unreadable = true; // until the bytes are in
-        UniqueFile file = OpenForReading(JoinPath(entry.folder, entry.fileName));
+        UniqueFile file = OpenToRead(JoinPath(entry.folder, entry.fileName));
+        if (!file) {
+            RaiseLastError();
+        }
         marker = 100;
         ReadKeptBytes(file.get(), entry);
         entry.unreadable = false;
@@ -194,13 +207,11 @@ void ReadXTR(XtrRecord& entry) {
     });
 }
 
-// Only what the user changed is written anew. A title or program path that
-// an entry still holds as the file had it goes back with the very bytes it
-// was read from: decoding and encoding again would change bytes the code page
-// does not define, and cutting a path into its pieces and joining them again
-// changes a path that is no plain file path (a web address, "C:z.exe"). A
-// full path inside the UI-View32 folder is the exception: it is written
-// shortened, on purpose. "yes" stays "yes" while it means True.
+// Only what the user changed is written anew. A title or program path that an entry still holds as the file
+// had it goes back with the very bytes it was read from: decoding and encoding again would change bytes the
+// code page does not define, and cutting a path into its pieces and joining them again changes a path that is
+// no plain file path (a web address, "C:z.exe"). A full path inside the UI-View32 folder is the exception: it
+// is written shortened, on purpose. "yes" stays "yes" while it means True.
 TrapResult ContentChanged(const XtrRecord& entry, std::wstring_view setting, FileChange* change) {
     return Trap(L"Module1.ContentChanged", [&] {
         // A typed name could open a device (CON, COM1...) or reach another folder or stream.
@@ -241,4 +252,124 @@ TrapResult ContentChanged(const XtrRecord& entry, std::wstring_view setting, Fil
         own.Put(std::move(written), target, true);
         own.Commit();
     });
+}
+
+TrapResult ActiveChanged(const XtrRecord& entry, const Replacing& replacing) {
+    return Trap(L"Module1.ActiveChanged", [&] {
+        const std::wstring sourceFolder = CatalogueFolder(!entry.active);
+        const std::wstring destinationFolder = CatalogueFolder(entry.active);
+        const std::wstring source = JoinPath(sourceFolder, entry.fileName);
+        const std::wstring destination = JoinPath(destinationFolder, entry.fileName);
+        RequireFolder(destinationFolder);
+        // A file that is no longer there (another program moved it) is no error:
+        // the rescan shows the disk. The listing sees ordinary files only.
+        bool listed = false;
+        ListNormalFiles(source, [&](std::wstring_view name) {
+            listed = EqualsIgnoringCase(name, entry.fileName);
+            return !listed;
+        });
+        if (!listed) {
+            RequireFolder(sourceFolder);
+            return;
+        }
+        // Renamed, not rewritten: the file keeps its bytes.
+        FileChange change(replacing);
+        change.Replace(destination);
+        change.Move(source, destination);
+        change.Commit();
+    });
+}
+
+TrapResult FilenameChanged(const XtrRecord& entry, const XtrRecord& loaded, std::wstring_view setting,
+                           const Replacing& replacing) {
+    TrapResult written;
+    const TrapResult renamed = Trap(L"Module1.FilenameChanged", [&] {
+        const std::wstring oldPath = JoinPath(loaded.folder, loaded.fileName);
+        const std::wstring newPath = JoinPath(entry.folder, entry.fileName);
+        if (EqualsIgnoringCase(oldPath, newPath)) {
+            // Both names denote one file: rename it to the new spelling, then rewrite it in place.
+            if (oldPath != newPath) {
+                RenameLetterCase(oldPath, newPath);
+            }
+            written = ContentChanged(entry, setting);
+            return;
+        }
+        FileChange change(replacing);
+        change.Replace(newPath); // someone else's: the caller has asked the user
+        // The old file holds what the new one carries, unless another program
+        // wrote into it since: then it goes into the Recycle Bin, not away.
+        const FileNow old = ReadFileNow(oldPath);
+        if (old.state == FileNow::State::Read && old.bytes != entry.bytes) {
+            change.Replace(oldPath);
+        } else {
+            change.Drop(oldPath);
+        }
+        written = ContentChanged(entry, setting, &change);
+        if (written) {
+            change.Commit();
+        }
+    });
+    return written ? renamed : written;
+}
+
+TrapResult DeleteXTR(const XtrRecord& entry, const Replacing& replacing) {
+    return Trap(L"Module1.DeleteXTR", [&] {
+        const std::wstring folder = CatalogueFolder(entry.active);
+        const std::wstring path = JoinPath(folder, entry.fileName);
+        // Gone already (another program deleted it): what the user asked for is
+        // done. Gone with its folder, it could not be: that fails.
+        if (!IsFileAt(path)) {
+            RequireFolder(folder);
+            return;
+        }
+        FileChange change(replacing);
+        change.Replace(path, true); // read-only or not: this is the file the user chose
+        change.Commit();
+    });
+}
+
+void ListNormalFiles(const std::wstring& pattern, const std::function<bool(std::wstring_view name)>& onFile) {
+    // A folder ending in "\" lists its whole content.
+    const std::wstring search = !pattern.empty() && pattern.back() == L'\\' ? pattern + L"*" : pattern;
+    WIN32_FIND_DATAW found;
+    // Basic information skips the short names, and large fetches take the
+    // folder in fewer round trips: both matter for folders of many files.
+    UniqueFind find(::FindFirstFileExW(search.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                       nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!find) {
+        const DWORD code = ::GetLastError();
+        if (IsNothingThere(code) || FolderIsAFile(search)) {
+            return;
+        }
+        RaiseSystemError(code);
+    }
+    do {
+        if (IsNormalFile(found.dwFileAttributes) && !onFile(found.cFileName)) {
+            return;
+        }
+    } while (::FindNextFileW(find.get(), &found));
+    const DWORD code = ::GetLastError();
+    if (code != ERROR_NO_MORE_FILES) {
+        RaiseSystemError(code);
+    }
+}
+
+std::vector<std::wstring> ListXtrFiles(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    ListNormalFiles(JoinPath(folder, L"*.xtr"), [&names](std::wstring_view name) {
+        if (HasXtrExtension(name)) {
+            names.emplace_back(name);
+        }
+        return true;
+    });
+    return names;
+}
+
+std::optional<std::wstring> FirstNormalFile(const std::wstring& pattern) {
+    std::optional<std::wstring> first;
+    ListNormalFiles(pattern, [&first](std::wstring_view name) {
+        first = name;
+        return false;
+    });
+    return first;
 }

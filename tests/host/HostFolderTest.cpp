@@ -72,20 +72,6 @@ TEST_F(HostFolderTest, APlainFileNamedSavedXtrIsToldAndLeftAsItIs) {
     EXPECT_EQ(answers.messages[0].flags, static_cast<UINT>(MB_OK | MB_ICONSTOP));
 }
 
-TEST_F(HostFolderTest, ASettingThatLeadsNowhereIsToldAsRecordedAndStartUpGoesOn) {
-    const std::wstring recorded = host / L"does-not-exist\\";
-    registry.SetHostFolderSetting(recorded);
-    EXPECT_TRUE(CheckEnv());
-    ASSERT_EQ(answers.messages.size(), 1u);
-    EXPECT_EQ(answers.messages[0].text, L"Quillon cannot use the UI-View32 folder " + recorded +
-                                            L" that UI-View32 recorded: Path not found.");
-    const auto lines = log.Lines();
-    ASSERT_FALSE(lines.empty());
-    EXPECT_NE(lines.back().find("> program error 76 in module Module1.CheckEnv: Path not found"),
-              std::string::npos)
-        << lines.back();
-}
-
 // Made full once at start-up: nothing later depends on the folder Quillon was started from.
 TEST_F(HostFolderTest, ARelativeSettingIsTakenFromTheStartingFolder) {
     ::CreateDirectoryW((host / L"UIV").c_str(), nullptr);

@@ -12,7 +12,7 @@
 #include "host/HostFolder.h"
 #include "support/Entries.h"
 #include "support/TestSupport.h"
-#include "xtr/FileOps.h"
+#include "xtr/XtrFile.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,6 @@
 #include "xtr/EntryChanges.h"
 #include "xtr/FileChange.h"
 #include "xtr/XtrFile.h"
-#include "xtr/XtrInstall.h"
 
 #include <functional>
 #include <tuple>
@@ -19,20 +18,7 @@ using namespace testsupport;
 namespace {
 constexpr char kOld[] = "Old tool\r\nC:\\tools\\old.exe\r\nTrue\r\nFalse\r\n";
 
-class FileFaultsTest : public MainWindowTest {
-  protected:
-    // Starts on ro.xtr, made read-only, and busy.xtr, held open as `busy`.
-    void StartWithReadOnlyAndBusy() {
-        WriteBytes(host / L"ro.xtr", kOld);
-        WriteBytes(host / L"busy.xtr", kOld);
-        Start();
-        ::SetFileAttributesW((host / L"ro.xtr").c_str(), FILE_ATTRIBUTE_READONLY);
-        busy = HoldOpen(host / L"busy.xtr");
-        ASSERT_TRUE(static_cast<bool>(busy));
-    }
-
-    UniqueFile busy;
-};
+using FileFaultsTest = MainWindowTest;
 } // namespace
 
 TEST_F(FileFaultsTest, DeletingAFileInUseIsReportedAndKeepsIt) {
@@ -54,19 +40,32 @@ TEST_F(FileFaultsTest, DeletingAFileInUseIsReportedAndKeepsIt) {
     EXPECT_EQ(answers.messages[1].flags, static_cast<UINT>(MB_OK | MB_ICONSTOP));
 }
 
-TEST_F(FileFaultsTest, WritingOverAReadOnlyOrBusyFileKeepsItWhole) {
-    ASSERT_NO_FATAL_FAILURE(StartWithReadOnlyAndBusy());
+// A rewrite or a rename is one change: a file that cannot go (in use, read-only)
+// fails it before anything is written, and says why; a file in use keeps even
+// the letter case of its name.
+TEST_F(FileFaultsTest, WritingOrRenamingAReadOnlyOrBusyFileChangesNothingAndSaysWhy) {
+    WriteBytes(host / L"ro.xtr", kOld);
+    WriteBytes(host / L"busy.xtr", kOld);
+    Start();
+    ::SetFileAttributesW((host / L"ro.xtr").c_str(), FILE_ATTRIBUTE_READONLY);
+    UniqueFile busy = HoldOpen(host / L"busy.xtr");
+    ASSERT_TRUE(static_cast<bool>(busy));
     for (const wchar_t* name : {L"ro.xtr", L"busy.xtr"}) {
         XtrRecord entry = EntryNamed(name);
         entry.title = L"New title";
         EXPECT_FALSE(ContentChanged(entry, ReadHostFolderSetting())) << name;
     }
+    for (const auto& [name, newName] :
+         {std::pair{L"busy.xtr", L"busy-new.xtr"}, {L"ro.xtr", L"ro-new.xtr"}, {L"busy.xtr", L"Busy.xtr"}}) {
+        EXPECT_FALSE(Rename(IndexOf(name, true), newName)) << ToAnsi(newName);
+    }
     busy.reset();
-    EXPECT_EQ(ReadBytes(host / L"ro.xtr"), kOld);
-    EXPECT_EQ(ReadBytes(host / L"busy.xtr"), kOld);
-    EXPECT_EQ(Reports(),
-              (std::vector<std::string>{"70 in module Module1.ContentChanged: Permission denied",
-                                        "70 in module Module1.ContentChanged: Permission denied"}));
+    for (const wchar_t* name : {L"ro.xtr", L"busy.xtr"}) {
+        EXPECT_EQ(ReadBytes(host / name), kOld) << "the old file stays whole";
+    }
+    std::vector<std::string> reports(2, "70 in module Module1.ContentChanged: Permission denied");
+    reports.resize(5, "70 in module Module1.FilenameChanged: Permission denied");
+    EXPECT_EQ(Reports(), reports);
     EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"busy.xtr", L"ro.xtr"})) << "no temporary file left";
 }
 
@@ -193,36 +192,6 @@ TEST_F(FileFaultsTest, WhereTheBinCannotTakeAFileNothingChangesUntilTheUserAgree
     EXPECT_EQ(Reports()[0], "513 in module Module1.DeleteXTR: cannot go to the Recycle Bin");
 }
 
-// A rename is one change: an old file that cannot go (in use, read-only)
-// fails it before anything is written, and says why.
-TEST_F(FileFaultsTest, RenamingAFileInUseOrReadOnlyChangesNothingAndSaysWhy) {
-    ASSERT_NO_FATAL_FAILURE(StartWithReadOnlyAndBusy());
-    for (const std::wstring name : {L"busy", L"ro"}) {
-        EXPECT_FALSE(Rename(IndexOf(name + L".xtr", true), name + L"-new.xtr")) << ToAnsi(name);
-    }
-    busy.reset();
-    for (const std::wstring name : {L"busy", L"ro"}) {
-        EXPECT_EQ(ReadBytes(host / (name + L".xtr")), kOld) << "the old file stays whole";
-    }
-    EXPECT_EQ(Reports(),
-              (std::vector<std::string>{"70 in module Module1.FilenameChanged: Permission denied",
-                                        "70 in module Module1.FilenameChanged: Permission denied"}));
-    EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"busy.xtr", L"ro.xtr"}));
-}
-
-TEST_F(FileFaultsTest, ChangingTheLetterCaseOfAFileInUseLeavesItAsItWas) {
-    WriteBytes(host / L"a.xtr", kOld);
-    Start();
-    {
-        const UniqueFile holder = HoldOpen(host / L"a.xtr");
-        ASSERT_TRUE(static_cast<bool>(holder));
-        EXPECT_FALSE(Rename(1, L"A.xtr"));
-    }
-    EXPECT_EQ(Reports(), std::vector<std::string>{"70 in module Module1.FilenameChanged: Permission denied"});
-    EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"a.xtr"}));
-    EXPECT_EQ(ReadBytes(host / L"a.xtr"), kOld);
-}
-
 TEST_F(FileFaultsTest, MovingWithoutSavedXtrOrOntoAPlainFileOfThatNameKeepsTheFile) {
     WriteBytes(host / L"a.xtr", kOld);
     ::RemoveDirectoryW(Saved().c_str());
@@ -256,7 +225,7 @@ TEST_F(FileFaultsTest, APlainFileNamedSavedXtrIsAnEmptyFolderToTheScan) {
     EXPECT_EQ(answers.messages.size(), 1u) << "told once, at start-up";
 }
 
-TEST_F(FileFaultsTest, OddFilesAreListedAndReadWithoutAReportAndNeverRewrittenUnchanged) {
+TEST_F(FileFaultsTest, OddAndHugeFilesAreListedAndReadWithoutAReportAndNeverRewrittenUnchanged) {
     WriteBytes(host / L"binary.xtr", std::string("A\0B\r\n\0\x01\xff\r\nTrue\r\n\0", 16));
     WriteBytes(host / L"crs.xtr", std::string(1000, '\r'));
     WriteBytes(host / L"empty.xtr", "");
@@ -265,10 +234,12 @@ TEST_F(FileFaultsTest, OddFilesAreListedAndReadWithoutAReportAndNeverRewrittenUn
         many += "line\r\n";
     }
     WriteBytes(host / L"many.xtr", many);
+    const std::string hugeTitle(10 * 1024 * 1024, 'T');
+    WriteBytes(host / L"huge.xtr", hugeTitle + "\r\nC:\\a.exe\r\nyes\r\non\r\n");
     Start();
 
-    ASSERT_EQ(Catalogue().XtrCount, 4);
-    EXPECT_EQ(form->grdXTRs().Rows(), 5);
+    ASSERT_EQ(Catalogue().XtrCount, 5);
+    EXPECT_EQ(form->grdXTRs().Rows(), 6);
     const XtrRecord& binary = EntryNamed(L"binary.xtr");
     EXPECT_EQ(binary.title, std::wstring(L"A\0B", 3));
     EXPECT_EQ(binary.programFile, AnsiText(std::string("\0\x01\xff", 3)));
@@ -281,10 +252,14 @@ TEST_F(FileFaultsTest, OddFilesAreListedAndReadWithoutAReportAndNeverRewrittenUn
     const XtrRecord& lines = EntryNamed(L"many.xtr");
     EXPECT_EQ(lines.title, L"Many");
     EXPECT_TRUE(lines.autoStart && lines.autoStop);
+    const XtrRecord& huge = EntryNamed(L"huge.xtr"); // read whole
+    EXPECT_EQ(huge.title.size(), hugeTitle.size());
+    EXPECT_EQ(huge.programFile, L"a.exe");
+    EXPECT_TRUE(huge.autoStart && huge.autoStop);
 
     // Opened in the editor and saved without a change, none is rewritten: a
     // NUL ends the text a box can show, but the entry keeps what the file holds.
-    for (const wchar_t* name : {L"binary.xtr", L"crs.xtr", L"empty.xtr", L"many.xtr"}) {
+    for (const wchar_t* name : {L"binary.xtr", L"crs.xtr", L"empty.xtr", L"many.xtr", L"huge.xtr"}) {
         const std::string before = ReadBytes(host / name);
         OnEntry(name, true, &Form1::mnuPopup1Edit_Click);
         ASSERT_TRUE(Editor().IsLoaded()) << name;
@@ -294,26 +269,7 @@ TEST_F(FileFaultsTest, OddFilesAreListedAndReadWithoutAReportAndNeverRewrittenUn
     }
     EXPECT_TRUE(Reports().empty());
     EXPECT_EQ(NamesIn(host.Path()),
-              (Names{L"SavedXTR", L"binary.xtr", L"crs.xtr", L"empty.xtr", L"many.xtr"}));
-}
-
-TEST_F(FileFaultsTest, ATenMegabyteTitleIsReadWholeAndNeverRewrittenUnchanged) {
-    const std::string hugeTitle(10 * 1024 * 1024, 'T');
-    const std::string bytes = hugeTitle + "\r\nC:\\a.exe\r\nyes\r\non\r\n";
-    WriteBytes(host / L"huge.xtr", bytes);
-    Start();
-    ASSERT_EQ(Catalogue().XtrCount, 1);
-    EXPECT_EQ(Catalogue().XtrTable[1].title.size(), hugeTitle.size());
-    EXPECT_EQ(Catalogue().XtrTable[1].programFile, L"a.exe");
-    EXPECT_TRUE(Catalogue().XtrTable[1].autoStart && Catalogue().XtrTable[1].autoStop);
-
-    OnEntry(L"huge.xtr", true, &Form1::mnuPopup1Edit_Click);
-    ASSERT_TRUE(Editor().IsLoaded());
-    Click(Editor().cmdOK());
-    EXPECT_FALSE(Editor().IsLoaded());
-    EXPECT_TRUE(ReadBytes(host / L"huge.xtr") == bytes) << "rewritten";
-    EXPECT_TRUE(Reports().empty());
-    EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"huge.xtr"}));
+              (Names{L"SavedXTR", L"binary.xtr", L"crs.xtr", L"empty.xtr", L"huge.xtr", L"many.xtr"}));
 }
 
 TEST_F(FileFaultsTest, ANameOfTheLongestLengthIsWrittenAndRenamedInItsOwnCase) {
