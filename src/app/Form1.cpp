@@ -16,23 +16,14 @@
 #include <algorithm>
 
 bool Form1::Create(HINSTANCE hinstance) {
-    FormFrame frame;
-    frame.className = L"QuillonForm1";
-    frame.icon = ::LoadIconW(hinstance, MAKEINTRESOURCEW(IDI_QUILLON));
-    frame.classStyle = CS_HREDRAW | CS_VREDRAW;
-    frame.style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-    frame.exStyle = WS_EX_ACCEPTFILES; // files dropped from Explorer (DragAcceptFiles only sets this)
-    frame.clientTwips = ClientTwips();
-    frame.menuBar = ::LoadMenuW(hinstance, MAKEINTRESOURCEW(IDR_MAINMENU));
-    return CreateForm(frame);
-}
-
-std::optional<LRESULT> Form1::OnNotify(NMHDR& header) {
-    LRESULT result = 0;
-    if (grdXTRs_.OnNotify(header, result) || OnGridKeyboard(header)) {
-        return result;
-    }
-    return std::nullopt;
+    return CreateForm({.className = L"QuillonForm1",
+                       .icon = ::LoadIconW(hinstance, MAKEINTRESOURCEW(IDI_QUILLON)),
+                       .classStyle = CS_HREDRAW | CS_VREDRAW,
+                       .style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                       // Files dropped from Explorer (DragAcceptFiles only sets this).
+                       .exStyle = WS_EX_ACCEPTFILES,
+                       .clientTwips = ClientTwips(),
+                       .menuBar = ::LoadMenuW(hinstance, MAKEINTRESOURCEW(IDR_MAINMENU))});
 }
 
 LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -45,8 +36,13 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case WM_SIZE:
-        if (wParam != SIZE_MINIMIZED) {
-            LayOutGrid(LOWORD(lParam), HIWORD(lParam));
+        // The grid fills the client area but for its designed margins. The
+        // frame is sized before the grid is made.
+        if (wParam != SIZE_MINIMIZED && grdXTRs_.Window() != nullptr) {
+            const RECT& margins = gridMargins_;
+            ::MoveWindow(grdXTRs_.Window(), margins.left, margins.top,
+                         std::max(0, LOWORD(lParam) - static_cast<int>(margins.left + margins.right)),
+                         std::max(0, HIWORD(lParam) - static_cast<int>(margins.top + margins.bottom)), TRUE);
         }
         return 0;
     case WM_GETMINMAXINFO:
@@ -66,16 +62,15 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 std::vector<FormControl> Form1::Controls() {
     return {
-        {kLabel1,
-         WC_STATICW,
-         L"Manage XTR files",
-         SS_LEFT,
-         0,
-         {120, 120, 3135, 495},
-         FormFont{L"MS Sans Serif", 1200, FW_NORMAL},
-         true},
+        {.id = kLabel1,
+         .className = WC_STATICW,
+         .text = L"Manage XTR files",
+         .style = SS_LEFT,
+         .twips = {120, 120, 3135, 495},
+         .font = {L"MS Sans Serif", 1200, FW_NORMAL},
+         .label = true},
         // The grid, made by the grid control itself.
-        {kGrdXTRs, nullptr, L"", 0, 0, {120, 720, 11295, 5055}, FormFont{}, false},
+        {.id = kGrdXTRs, .text = L"", .twips = {120, 720, 11295, 5055}, .font = {}},
     };
 }
 
@@ -99,22 +94,11 @@ bool Form1::OnCreate(const FormLayout& layout, int dpi) {
     return Form_Load();
 }
 
-void Form1::LayOutGrid(int clientWidth, int clientHeight) const {
-    if (grdXTRs_.Window() == nullptr) {
-        return; // the frame is sized before the grid is made
-    }
-    const RECT& margins = gridMargins_;
-    ::MoveWindow(grdXTRs_.Window(), margins.left, margins.top,
-                 std::max(0, clientWidth - static_cast<int>(margins.left + margins.right)),
-                 std::max(0, clientHeight - static_cast<int>(margins.top + margins.bottom)), TRUE);
-}
-
 void Form1::KeepDesignedSize(MINMAXINFO& limits) const {
     if (designedSize_.cx == 0) {
         return; // not known yet: the window is being made
     }
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof(monitor);
+    MONITORINFO monitor{sizeof(monitor), {}, {}, 0};
     if (!::GetMonitorInfoW(::MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor)) {
         return;
     }
@@ -145,15 +129,12 @@ bool Form1::Form_Load() {
             }
         }
         if (!tidied.binned.empty()) {
-            std::wstring names;
-            for (const std::wstring& name : tidied.binned) {
-                names += (names.empty() ? L"" : L", ") + name;
+            std::wstring told =
+                L"Quillon found unsaved work of an earlier run and put it into the Recycle Bin: ";
+            for (size_t i = 0; i < tidied.binned.size(); ++i) {
+                told += (i == 0 ? L"" : L", ") + tidied.binned[i];
             }
-            Ui::ShowMessage(
-                window_,
-                L"Quillon found unsaved work of an earlier run and put it into the Recycle Bin: " + names +
-                    L".",
-                AppTitle, MB_OK | MB_ICONINFORMATION);
+            Ui::ShowMessage(window_, told + L".", AppTitle, MB_OK | MB_ICONINFORMATION);
         }
         Rescan(CataloguePlace{}); // the first row
     });
@@ -199,20 +180,13 @@ HICON MissingProgramPicture() {
 GridCell Form1::CellAt(int row, int col) const {
     const XtrRecord& entry = catalogue_.XtrTable[static_cast<size_t>(row)];
     GridCell cell;
-    switch (col) {
-    case 0:
-        cell.text = entry.title;
+    if (col < 2) {
+        cell.text = col == 0 ? entry.title : entry.fileName;
         return cell;
-    case 1:
-        cell.text = entry.fileName;
-        return cell;
-    case 2:
-    case 3:
-    case 5:
+    }
+    if (col != 4) {
         cell.text = BoolText(col == 2 ? entry.autoStart : col == 3 ? entry.autoStop : entry.active);
         return cell;
-    default:
-        break;
     }
     cell.text = ProgramPathDisplayOf(entry);
     cell.back = entry.programFound ? kProgramFoundColor : kProgramMissingColor;
@@ -237,18 +211,15 @@ void Form1::ShowCatalogue() {
         columns.push_back({kGridHeaders[col], twips[col]});
     }
     grdXTRs_.Show(std::move(columns), catalogue_.XtrCount, 4); // a wider window shows more of the path
-    for (const XtrRecord& entry : catalogue_.XtrTable) {
-        if (&entry != &catalogue_.XtrTable.front() && !entry.programFound) {
-            grdXTRs_.ToolTipText(kInvalidPathTip);
-            break;
-        }
+    if (std::any_of(catalogue_.XtrTable.begin() + 1, catalogue_.XtrTable.end(),
+                    [](const XtrRecord& entry) { return !entry.programFound; })) {
+        grdXTRs_.ToolTipText(kInvalidPathTip);
     }
 }
 
 void Form1::Rescan(CataloguePlace place) {
-    const CataloguePlace now = CurrentPlace();
     if (place.row == 0) {
-        place.row = now.row;
+        place.row = grdXTRs_.Row();
     }
     // The scan, not the grid, takes time (servers, many files): the busy pointer shows it.
     ++rescans_;

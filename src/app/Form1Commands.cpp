@@ -12,6 +12,7 @@
 #include <commctrl.h>
 
 #include <optional>
+#include <utility>
 
 namespace {
 BOOL CALLBACK DestroyThreadWindow(HWND window, LPARAM except) {
@@ -20,47 +21,41 @@ BOOL CALLBACK DestroyThreadWindow(HWND window, LPARAM except) {
     }
     return TRUE;
 }
+
+// Takes the F5 presses and Refresh commands waiting in the window's queue off
+// it; true when there were any.
+bool DropQueuedRefreshes(HWND window) {
+    bool dropped = false;
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE) &&
+           message.wParam == VK_F5) {
+        dropped = ::PeekMessageW(&message, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE) || dropped;
+    }
+    while (::PeekMessageW(&message, window, WM_COMMAND, WM_COMMAND, PM_NOREMOVE) &&
+           LOWORD(message.wParam) == IDM_VIEW_REFRESH) {
+        dropped = ::PeekMessageW(&message, window, WM_COMMAND, WM_COMMAND, PM_REMOVE) || dropped;
+    }
+    return dropped;
+}
 } // namespace
 
-HMENU Form1::Popup1() const { return ::GetSubMenu(popupMenus_.get(), 0); }
-
 void Form1::OnCommand(int id, int /*code: menu or accelerator alike*/) {
-    if (!TakesInput()) {
-        return;
-    }
-    switch (id) {
-    case IDM_FILE_EXIT:
-        mnuFileExit_Click();
-        break;
-    case IDM_VIEW_REFRESH:
-        mnuViewRefresh_Click();
-        break;
-    case IDM_HELP_CHECKUPDATES:
-        mnuHelpCheckUpdates_Click();
-        break;
-    case IDM_HELP_ABOUT:
-        mnuHelpAbout_Click();
-        break;
-    case IDM_POPUP1_VIEW:
-        mnuPopup1View_Click();
-        break;
-    case IDM_POPUP1_EDIT:
-        mnuPopup1Edit_Click();
-        break;
-    case IDM_POPUP1_NEW:
-        mnuPopup1New_Click();
-        break;
-    case IDM_POPUP1_DELETE:
-        mnuPopup1Delete_Click();
-        break;
-    case IDM_POPUP1_SETACTIVE:
-        mnuPopup1SetActive_Click();
-        break;
-    case IDM_POPUP1_SETINACTIVE:
-        mnuPopup1SetInactive_Click();
-        break;
-    default:
-        break;
+    static constexpr std::pair<int, void (Form1::*)()> kCommands[] = {
+        {IDM_FILE_EXIT, &Form1::mnuFileExit_Click},
+        {IDM_VIEW_REFRESH, &Form1::mnuViewRefresh_Click},
+        {IDM_HELP_CHECKUPDATES, &Form1::mnuHelpCheckUpdates_Click},
+        {IDM_HELP_ABOUT, &Form1::mnuHelpAbout_Click},
+        {IDM_POPUP1_VIEW, &Form1::mnuPopup1View_Click},
+        {IDM_POPUP1_EDIT, &Form1::mnuPopup1Edit_Click},
+        {IDM_POPUP1_NEW, &Form1::mnuPopup1New_Click},
+        {IDM_POPUP1_DELETE, &Form1::mnuPopup1Delete_Click},
+        {IDM_POPUP1_SETACTIVE, &Form1::mnuPopup1SetActive_Click},
+        {IDM_POPUP1_SETINACTIVE, &Form1::mnuPopup1SetInactive_Click},
+    };
+    for (const auto& [command, click] : kCommands) {
+        if (command == id && TakesInput()) {
+            (this->*click)();
+        }
     }
 }
 
@@ -97,9 +92,8 @@ void Form1::OpenContextMenuFromKeyboard() {
     RECT cell{};
     const int item = grdXTRs().Row() - 1;
     POINT point{0, 0};
-    if (item >= 0 && ListView_GetItemRect(grdXTRs().Window(), item, &cell, LVIR_LABEL)) {
-        point = {cell.left, cell.bottom};
-    } else if (::GetClientRect(ListView_GetHeader(grdXTRs().Window()), &cell)) {
+    if ((item >= 0 && ListView_GetItemRect(grdXTRs().Window(), item, &cell, LVIR_LABEL)) ||
+        ::GetClientRect(ListView_GetHeader(grdXTRs().Window()), &cell)) {
         point = {cell.left, cell.bottom};
     }
     ::ClientToScreen(grdXTRs().Window(), &point);
@@ -107,37 +101,38 @@ void Form1::OpenContextMenuFromKeyboard() {
 }
 
 // A double-click or Enter on a data row is Edit; the Delete key is Delete.
-bool Form1::OnGridKeyboard(const NMHDR& header) {
-    if (header.hwndFrom != grdXTRs().Window()) {
-        return false;
+// They act on the current data row, as the menu would after a press on it;
+// each command logs under its own label.
+std::optional<LRESULT> Form1::OnNotify(NMHDR& header) {
+    LRESULT result = 0;
+    if (grdXTRs_.OnNotify(header, result)) {
+        return result;
     }
+    if (header.hwndFrom != grdXTRs().Window()) {
+        return std::nullopt;
+    }
+    void (Form1::*command)() = nullptr;
     switch (header.code) {
     case NM_DBLCLK:
         if (reinterpret_cast<const NMITEMACTIVATE&>(header).iItem >= 0) {
-            OnCurrentRow(&Form1::mnuPopup1Edit_Click);
+            command = &Form1::mnuPopup1Edit_Click;
         }
-        return true;
+        break;
     case NM_RETURN:
-        OnCurrentRow(&Form1::mnuPopup1Edit_Click);
-        return true;
+        command = &Form1::mnuPopup1Edit_Click;
+        break;
     case LVN_KEYDOWN:
         if (reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_DELETE) {
-            OnCurrentRow(&Form1::mnuPopup1Delete_Click);
+            command = &Form1::mnuPopup1Delete_Click;
         }
-        return true;
+        break;
     default:
-        return false;
+        return std::nullopt;
     }
-}
-
-// Keyboard and double-click shortcuts act on the current data row, as the
-// menu would after a press on it; each command logs under its own label.
-void Form1::OnCurrentRow(void (Form1::*command)()) {
-    const int row = grdXTRs().Row();
-    if (row == 0) {
-        return; // the header row: no entry
+    if (command != nullptr && grdXTRs().Row() != 0) { // row 0, the header row, holds no entry
+        (this->*command)();
     }
-    (this->*command)();
+    return 0;
 }
 
 std::int16_t Form1::CurrentRowIndex() const {
@@ -238,25 +233,11 @@ void Form1::mnuViewRefresh_Click() {
     Trap(L"Form1.mnuViewRefresh_Click", [&] {
         // F5 held down repeats faster than a large folder is read: the presses
         // that came meanwhile make one refresh more, not one each.
-        for (int round = 0; round == 0 || (round == 1 && DropQueuedRefreshes()); ++round) {
+        for (int round = 0; round == 0 || (round == 1 && DropQueuedRefreshes(window_)); ++round) {
             Rescan(CurrentPlace());
         }
         TellFolderGone(window_);
     });
-}
-
-bool Form1::DropQueuedRefreshes() const {
-    bool dropped = false;
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE) &&
-           message.wParam == VK_F5) {
-        dropped = ::PeekMessageW(&message, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE) || dropped;
-    }
-    while (::PeekMessageW(&message, window_, WM_COMMAND, WM_COMMAND, PM_NOREMOVE) &&
-           LOWORD(message.wParam) == IDM_VIEW_REFRESH) {
-        dropped = ::PeekMessageW(&message, window_, WM_COMMAND, WM_COMMAND, PM_REMOVE) || dropped;
-    }
-    return dropped;
 }
 
 void Form1::mnuHelpCheckUpdates_Click() {

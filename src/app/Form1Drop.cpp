@@ -78,11 +78,8 @@ void Form1::Form_DragDrop(HDROP drop) {
                 }
             }
             const DropOutcome outcome = InstallDroppedFiles(window_, paths);
-            if (outcome.firstInstalled.empty()) {
-                Rescan(CurrentPlace());
-            } else {
-                Rescan({HostFolder, outcome.firstInstalled, CurrentPlace().row});
-            }
+            Rescan(outcome.firstInstalled.empty() ? CurrentPlace()
+                                                  : CataloguePlace{HostFolder, outcome.firstInstalled, 0});
             TellNotInstalled(window_, outcome);
         }
     });
