@@ -165,16 +165,6 @@ int Form1::RunMessageLoop() {
     return static_cast<int>(message.wParam);
 }
 
-namespace {
-// The system's small warning sign: shared, loaded once and never destroyed.
-HICON MissingProgramPicture() {
-    static const HICON picture =
-        static_cast<HICON>(::LoadImageW(nullptr, IDI_WARNING, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
-                                        ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-    return picture;
-}
-} // namespace
-
 // Grid row r shows entry r. A program not found is not told by colour alone:
 // a warning sign, and the path looked for under the pointer.
 GridCell Form1::CellAt(int row, int col) const {
@@ -191,7 +181,11 @@ GridCell Form1::CellAt(int row, int col) const {
     cell.text = ProgramPathDisplayOf(entry);
     cell.back = entry.programFound ? kProgramFoundColor : kProgramMissingColor;
     if (!entry.programFound) {
-        cell.picture = MissingProgramPicture();
+        // The system's small warning sign: shared, loaded once and never destroyed.
+        static const HICON picture =
+            static_cast<HICON>(::LoadImageW(nullptr, IDI_WARNING, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                            ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+        cell.picture = picture;
         cell.toolTip = MissingProgramTip(entry.programLook, entry.programAbsolute);
     }
     return cell;

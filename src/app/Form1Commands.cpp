@@ -70,16 +70,15 @@ void Form1::grdXTRs_MouseDown(int button, POINT screenPoint) {
         }
         const bool onEntry = row != 0;
         const bool active = onEntry && catalogue_.Entry(row).active;
-        HMENU popup = Popup1();
-        auto offer = [popup](UINT id, bool enabled) {
-            ::EnableMenuItem(popup, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
-        };
-        for (UINT id : {IDM_POPUP1_VIEW, IDM_POPUP1_EDIT, IDM_POPUP1_DELETE}) {
-            offer(id, onEntry);
+        const std::pair<UINT, bool> offers[] = {{IDM_POPUP1_VIEW, onEntry},
+                                                {IDM_POPUP1_EDIT, onEntry},
+                                                {IDM_POPUP1_DELETE, onEntry},
+                                                {IDM_POPUP1_SETACTIVE, onEntry && !active},
+                                                {IDM_POPUP1_SETINACTIVE, onEntry && active}};
+        for (const auto& [id, enabled] : offers) {
+            ::EnableMenuItem(Popup1(), id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
         }
-        offer(IDM_POPUP1_SETACTIVE, onEntry && !active);
-        offer(IDM_POPUP1_SETINACTIVE, onEntry && active);
-        const UINT choice = Ui::ShowPopupMenu(popup, screenPoint.x, screenPoint.y, window_);
+        const UINT choice = Ui::ShowPopupMenu(Popup1(), screenPoint.x, screenPoint.y, window_);
         if (choice != 0) {
             OnCommand(static_cast<int>(choice));
         }
@@ -192,9 +191,8 @@ void Form1::mnuPopup1Delete_Click() {
             ::DestroyWindow(form2_.Window());
         }
         // Deleted, its row goes to the entry that takes its place; kept, it stays on it.
-        const CataloguePlace place{chosen.folder, chosen.fileName, row};
-        const ChangeEnd end = DeleteEntry(window_, chosen);
-        Rescan(end == ChangeEnd::Done ? CataloguePlace{L"", L"", place.row} : place);
+        const CataloguePlace kept{chosen.folder, chosen.fileName, row};
+        Rescan(DeleteEntry(window_, chosen) == ChangeEnd::Done ? CataloguePlace{L"", L"", row} : kept);
     });
 }
 

@@ -43,12 +43,6 @@ bool IsProgramFile(const std::wstring& path) {
     const std::wstring_view name = FileNameOf(path);
     return name.size() > 4 && EqualsIgnoringCase(name.substr(name.size() - 4), L".exe") && IsFileAt(path);
 }
-
-std::wstring Trimmed(std::wstring text) {
-    const size_t first = text.find_first_not_of(L" \t\r\n");
-    const size_t last = text.find_last_not_of(L" \t\r\n");
-    return first == std::wstring::npos ? std::wstring{} : text.substr(first, last - first + 1);
-}
 } // namespace
 
 void Form1::Form_DragDrop(HDROP drop) {
@@ -92,10 +86,12 @@ void Form1::OpenEditorForProgram(const std::wstring& path) {
     const std::wstring_view fileName = FileNameOf(path);
     const std::wstring name(fileName.substr(0, fileName.size() - 4)); // without ".exe"
     NewEntryBoxes boxes;
-    boxes.title = Trimmed(ReadVersionString(path, L"FileDescription"));
-    if (boxes.title.empty()) {
-        boxes.title = name;
-    }
+    // The program's own description, without the blanks around it; else its name.
+    const std::wstring description = ReadVersionString(path, L"FileDescription");
+    const size_t first = description.find_first_not_of(L" \t\r\n");
+    boxes.title = first == std::wstring::npos
+                      ? name
+                      : description.substr(first, description.find_last_not_of(L" \t\r\n") - first + 1);
     boxes.fileName = name + L".xtr";
     // Shortened as the editor shows a program inside the UI-View32 folder.
     const ProgramPathPieces pieces = SplitProgramPath(path);

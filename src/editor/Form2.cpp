@@ -83,13 +83,11 @@ void Form2::FollowMove(bool active) {
 }
 
 bool Form2::CloseAsking() {
-    if (!MayLeave(nullptr)) {
-        return false;
-    }
-    if (IsLoaded()) {
+    const bool leaving = MayLeave(nullptr);
+    if (leaving && IsLoaded()) {
         ::DestroyWindow(window_);
     }
-    return true;
+    return leaving;
 }
 
 bool Form2::HasTyping() const { return IsLoaded() && ::IsWindowEnabled(cmdOK()) && BoxesNow() != loaded_; }
