@@ -29,9 +29,19 @@ bool Form1::Create(HINSTANCE hinstance) {
 LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CONTEXTMENU:
-        // Only the keyboard's request (no position): a right press has opened the menu already.
+        // Only the keyboard's request (no position): a right press has opened
+        // the menu already. The context-menu key and Shift+F10 open it for the
+        // current row, below its first cell; with no row, below the header.
         if (reinterpret_cast<HWND>(wParam) == grdXTRs_.Window() && lParam == -1) {
-            OpenContextMenuFromKeyboard();
+            RECT cell{};
+            POINT point{0, 0};
+            if ((grdXTRs_.Row() > 0 &&
+                 ListView_GetItemRect(grdXTRs_.Window(), grdXTRs_.Row() - 1, &cell, LVIR_LABEL)) ||
+                ::GetClientRect(ListView_GetHeader(grdXTRs_.Window()), &cell)) {
+                point = {cell.left, cell.bottom};
+            }
+            ::ClientToScreen(grdXTRs_.Window(), &point);
+            grdXTRs_MouseDown(kRightButton, point);
             return 0;
         }
         break;

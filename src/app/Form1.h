@@ -57,7 +57,6 @@ class Form1 : public Form<Form1> {
     static constexpr int kRightButton = 2;
     void OnCommand(int id, int code = 0);
     void grdXTRs_MouseDown(int button, POINT screenPoint);
-    void OpenContextMenuFromKeyboard();
     void mnuPopup1View_Click();
     void mnuPopup1Edit_Click();
     void mnuPopup1New_Click();
@@ -74,12 +73,11 @@ class Form1 : public Form<Form1> {
 
   private:
     friend class Form<Form1>;
-    std::int16_t CurrentRowIndex() const;
     GridCell CellAt(int row, int col) const;
     void ShowCatalogue();
     void InvertActive(const wchar_t* label);
     void OpenEditorForProgram(const std::wstring& path);
-    void OpenEditor(std::int16_t row, bool saving, const NewEntryBoxes& blank = {});
+    void OpenEditor(int row, bool saving, const NewEntryBoxes& blank = {});
 
     bool OnCreate(const FormLayout& layout, int dpi);
     // No smaller than designed, or than the screen's work area where that is smaller.

@@ -3,7 +3,6 @@
 #include "app/Form1.h"
 #include "host/HostFolder.h"
 #include "rules/AppInfo.h"
-#include "rules/ErrorTable.h"
 #include "rules/Trap.h"
 #include "rules/resource.h"
 #include "toolkit/Ui.h"
@@ -64,7 +63,7 @@ void Form1::OnCommand(int id, int /*code: menu or accelerator alike*/) {
 // the menu offers New alone: that is where a first entry starts.
 void Form1::grdXTRs_MouseDown(int button, POINT screenPoint) {
     Trap(L"Form1.grdXTRs_MouseDown", [&] {
-        const std::int16_t row = CurrentRowIndex();
+        const int row = grdXTRs_.Row();
         if (button != kRightButton) {
             return;
         }
@@ -83,20 +82,6 @@ void Form1::grdXTRs_MouseDown(int button, POINT screenPoint) {
             OnCommand(static_cast<int>(choice));
         }
     });
-}
-
-// The context-menu key and Shift+F10 open the menu for the current row, below
-// its first cell; with no row, below the header.
-void Form1::OpenContextMenuFromKeyboard() {
-    RECT cell{};
-    const int item = grdXTRs().Row() - 1;
-    POINT point{0, 0};
-    if ((item >= 0 && ListView_GetItemRect(grdXTRs().Window(), item, &cell, LVIR_LABEL)) ||
-        ::GetClientRect(ListView_GetHeader(grdXTRs().Window()), &cell)) {
-        point = {cell.left, cell.bottom};
-    }
-    ::ClientToScreen(grdXTRs().Window(), &point);
-    grdXTRs_MouseDown(kRightButton, point);
 }
 
 // A double-click or Enter on a data row is Edit; the Delete key is Delete.
@@ -134,18 +119,10 @@ std::optional<LRESULT> Form1::OnNotify(NMHDR& header) {
     return 0;
 }
 
-std::int16_t Form1::CurrentRowIndex() const {
-    const int row = grdXTRs().Row();
-    if (row < INT16_MIN || row > INT16_MAX) {
-        Raise(Err::Overflow);
-    }
-    return static_cast<std::int16_t>(row);
-}
-
 // Loads the entry of the row (-1: a new one) into the editor, which first asks
 // about what was typed in it. A save made then rescans: the entry chosen is
 // found again by its folder and name.
-void Form1::OpenEditor(std::int16_t row, bool saving, const NewEntryBoxes& blank) {
+void Form1::OpenEditor(int row, bool saving, const NewEntryBoxes& blank) {
     const std::optional<XtrRecord> chosen =
         row == -1 ? std::nullopt : std::optional<XtrRecord>(catalogue_.Entry(row));
     if (!form2_.MayLeave(chosen ? &*chosen : nullptr)) {
@@ -160,11 +137,11 @@ void Form1::OpenEditor(std::int16_t row, bool saving, const NewEntryBoxes& blank
 
 // The entry can be looked at, but nothing saved: OK and browse are grey.
 void Form1::mnuPopup1View_Click() {
-    Trap(L"Form1.mnuPopup1View_Click", [&] { OpenEditor(CurrentRowIndex(), false); });
+    Trap(L"Form1.mnuPopup1View_Click", [&] { OpenEditor(grdXTRs_.Row(), false); });
 }
 
 void Form1::mnuPopup1Edit_Click() {
-    Trap(L"Form1.mnuPopup1Edit_Click", [&] { OpenEditor(CurrentRowIndex(), true); });
+    Trap(L"Form1.mnuPopup1Edit_Click", [&] { OpenEditor(grdXTRs_.Row(), true); });
 }
 
 // No entry tells the dialog to start a new one.
@@ -177,7 +154,7 @@ void Form1::mnuPopup1New_Click() {
 // changes go, and No keeps both the editor and the file.
 void Form1::mnuPopup1Delete_Click() {
     Trap(L"Form1.mnuPopup1Delete_Click", [&] {
-        const std::int16_t row = CurrentRowIndex();
+        const int row = grdXTRs_.Row();
         const XtrRecord chosen = catalogue_.Entry(row);
         // What was typed for it in the editor goes with it: the question says so.
         const bool typing = form2_.Holds(chosen) && form2_.HasTyping();
@@ -200,7 +177,7 @@ void Form1::mnuPopup1Delete_Click() {
 // that fits the entry. An editor open on it follows the file.
 void Form1::InvertActive(const wchar_t* label) {
     Trap(label, [&] {
-        const std::int16_t row = CurrentRowIndex();
+        const int row = grdXTRs_.Row();
         const XtrRecord chosen = catalogue_.Entry(row);
         const bool inEditor = form2_.Holds(chosen);
         // A file of its name in the other folder would be replaced: an editor

@@ -59,14 +59,12 @@ void Form1::Form_DragDrop(HDROP drop) {
             // A dropped file replaces the entries of its name: an editor open on
             // one of them closes first, asking before its changes go.
             for (const std::wstring& path : paths) {
-                if (IsInCatalogueFolder(path)) {
-                    continue; // not installed: it replaces nothing
-                }
                 XtrRecord dropped;
                 dropped.fileName = FileNameOf(path);
                 for (const bool active : {true, false}) {
                     dropped.active = active;
-                    if (form2_.Holds(dropped) && !form2_.CloseAsking()) {
+                    // One dropped from a catalogue folder is not installed: it replaces nothing.
+                    if (!IsInCatalogueFolder(path) && form2_.Holds(dropped) && !form2_.CloseAsking()) {
                         return;
                     }
                 }

@@ -15,7 +15,7 @@
 #include <commdlg.h>
 #include <windowsx.h>
 
-#include <initializer_list>
+#include <utility>
 
 namespace {
 // The layout in twips: the boxes' left edge and height, the right edge, the buttons' size.
@@ -52,21 +52,18 @@ void Form2::Open(std::int16_t index, const XtrRecord* entry, bool saving, const 
         blank_ = blank;
         CurrentIndex = entry != nullptr ? index : -1;
         OldRecord = entry != nullptr ? *entry : XtrRecord{}; // a new one is read from no file
-        if (!IsLoaded()) {
-            CreateForm({.className = L"QuillonForm2",
-                        .icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_QUILLON)),
-                        .style = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
-                        .clientTwips = ClientTwips()});
+        if (!IsLoaded() &&
+            !CreateForm({.className = L"QuillonForm2",
+                         .icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_QUILLON)),
+                         .style = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
+                         .clientTwips = ClientTwips()})) {
+            return;
         }
-        if (IsLoaded()) {
-            Form_Load();
-        }
+        Form_Load();
     }
-    if (IsLoaded()) {
-        ::EnableWindow(cmdOK(), saving);
-        ::EnableWindow(cmdBrowse(), saving);
-        Show();
-    }
+    ::EnableWindow(cmdOK(), saving);
+    ::EnableWindow(cmdBrowse(), saving);
+    Show();
 }
 
 bool Form2::Holds(const XtrRecord& entry) const {
