@@ -16,37 +16,43 @@
 #include <algorithm>
 
 bool Form1::Create(HINSTANCE hinstance) {
-    FormFrame frame;
-    frame.className = L"QuillonForm1";
-    frame.icon = ::LoadIconW(hinstance, MAKEINTRESOURCEW(IDI_QUILLON));
-    frame.classStyle = CS_HREDRAW | CS_VREDRAW;
-    frame.style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-    frame.exStyle = WS_EX_ACCEPTFILES; // files dropped from Explorer (DragAcceptFiles only sets this)
-    frame.clientTwips = ClientTwips();
-    frame.menuBar = ::LoadMenuW(hinstance, MAKEINTRESOURCEW(IDR_MAINMENU));
-    return CreateForm(frame);
-}
-
-std::optional<LRESULT> Form1::OnNotify(NMHDR& header) {
-    LRESULT result = 0;
-    if (grdXTRs_.OnNotify(header, result) || OnGridKeyboard(header)) {
-        return result;
-    }
-    return std::nullopt;
+    return CreateForm({.className = L"QuillonForm1",
+                       .icon = ::LoadIconW(hinstance, MAKEINTRESOURCEW(IDI_QUILLON)),
+                       .classStyle = CS_HREDRAW | CS_VREDRAW,
+                       .style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                       // Files dropped from Explorer (DragAcceptFiles only sets this).
+                       .exStyle = WS_EX_ACCEPTFILES,
+                       .clientTwips = ClientTwips(),
+                       .menuBar = ::LoadMenuW(hinstance, MAKEINTRESOURCEW(IDR_MAINMENU))});
 }
 
 LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CONTEXTMENU:
-        // Only the keyboard's request (no position): a right press has opened the menu already.
+        // Only the keyboard's request (no position): a right press has opened
+        // the menu already. The context-menu key and Shift+F10 open it for the
+        // current row, below its first cell; with no row, below the header.
         if (reinterpret_cast<HWND>(wParam) == grdXTRs_.Window() && lParam == -1) {
-            OpenContextMenuFromKeyboard();
+            RECT cell{};
+            POINT point{0, 0};
+            if ((grdXTRs_.Row() > 0 &&
+                 ListView_GetItemRect(grdXTRs_.Window(), grdXTRs_.Row() - 1, &cell, LVIR_LABEL)) ||
+                ::GetClientRect(ListView_GetHeader(grdXTRs_.Window()), &cell)) {
+                point = {cell.left, cell.bottom};
+            }
+            ::ClientToScreen(grdXTRs_.Window(), &point);
+            grdXTRs_MouseDown(kRightButton, point);
             return 0;
         }
         break;
     case WM_SIZE:
-        if (wParam != SIZE_MINIMIZED) {
-            LayOutGrid(LOWORD(lParam), HIWORD(lParam));
+        // The grid fills the client area but for its designed margins. The
+        // frame is sized before the grid is made.
+        if (wParam != SIZE_MINIMIZED && grdXTRs_.Window() != nullptr) {
+            const RECT& margins = gridMargins_;
+            ::MoveWindow(grdXTRs_.Window(), margins.left, margins.top,
+                         std::max(0, LOWORD(lParam) - static_cast<int>(margins.left + margins.right)),
+                         std::max(0, HIWORD(lParam) - static_cast<int>(margins.top + margins.bottom)), TRUE);
         }
         return 0;
     case WM_GETMINMAXINFO:
@@ -66,16 +72,15 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 std::vector<FormControl> Form1::Controls() {
     return {
-        {kLabel1,
-         WC_STATICW,
-         L"Manage XTR files",
-         SS_LEFT,
-         0,
-         {120, 120, 3135, 495},
-         FormFont{L"MS Sans Serif", 1200, FW_NORMAL},
-         true},
+        {.id = kLabel1,
+         .className = WC_STATICW,
+         .text = L"Manage XTR files",
+         .style = SS_LEFT,
+         .twips = {120, 120, 3135, 495},
+         .font = {L"MS Sans Serif", 1200, FW_NORMAL},
+         .label = true},
         // The grid, made by the grid control itself.
-        {kGrdXTRs, nullptr, L"", 0, 0, {120, 720, 11295, 5055}, FormFont{}, false},
+        {.id = kGrdXTRs, .text = L"", .twips = {120, 720, 11295, 5055}, .font = {}},
     };
 }
 
@@ -99,22 +104,11 @@ bool Form1::OnCreate(const FormLayout& layout, int dpi) {
     return Form_Load();
 }
 
-void Form1::LayOutGrid(int clientWidth, int clientHeight) const {
-    if (grdXTRs_.Window() == nullptr) {
-        return; // the frame is sized before the grid is made
-    }
-    const RECT& margins = gridMargins_;
-    ::MoveWindow(grdXTRs_.Window(), margins.left, margins.top,
-                 std::max(0, clientWidth - static_cast<int>(margins.left + margins.right)),
-                 std::max(0, clientHeight - static_cast<int>(margins.top + margins.bottom)), TRUE);
-}
-
 void Form1::KeepDesignedSize(MINMAXINFO& limits) const {
     if (designedSize_.cx == 0) {
         return; // not known yet: the window is being made
     }
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof(monitor);
+    MONITORINFO monitor{sizeof(monitor), {}, {}, 0};
     if (!::GetMonitorInfoW(::MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor)) {
         return;
     }
@@ -144,15 +138,12 @@ bool Form1::Form_Load() {
             }
         }
         if (!tidied.binned.empty()) {
-            std::wstring names;
-            for (const std::wstring& name : tidied.binned) {
-                names += (names.empty() ? L"" : L", ") + name;
+            std::wstring told =
+                L"Quillon found unsaved work of an earlier run and put it into the Recycle Bin: ";
+            for (size_t i = 0; i < tidied.binned.size(); ++i) {
+                told += (i == 0 ? L"" : L", ") + tidied.binned[i];
             }
-            Ui::ShowMessage(
-                window_,
-                L"Quillon found unsaved work of an earlier run and put it into the Recycle Bin: " + names +
-                    L".",
-                AppTitle, MB_OK | MB_ICONINFORMATION);
+            Ui::ShowMessage(window_, told + L".", AppTitle, MB_OK | MB_ICONINFORMATION);
         }
         Rescan(CataloguePlace{}); // the first row
     });
@@ -183,40 +174,27 @@ int Form1::RunMessageLoop() {
     return static_cast<int>(message.wParam);
 }
 
-namespace {
-// The system's small warning sign: shared, loaded once and never destroyed.
-HICON MissingProgramPicture() {
-    static const HICON picture =
-        static_cast<HICON>(::LoadImageW(nullptr, IDI_WARNING, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
-                                        ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-    return picture;
-}
-} // namespace
-
 // Grid row r shows entry r. A program not found is not told by colour alone:
 // a warning sign, and the path looked for under the pointer.
 GridCell Form1::CellAt(int row, int col) const {
     const XtrRecord& entry = catalogue_.XtrTable[static_cast<size_t>(row)];
     GridCell cell;
-    switch (col) {
-    case 0:
-        cell.text = entry.title;
+    if (col < 2) {
+        cell.text = col == 0 ? entry.title : entry.fileName;
         return cell;
-    case 1:
-        cell.text = entry.fileName;
-        return cell;
-    case 2:
-    case 3:
-    case 5:
+    }
+    if (col != 4) {
         cell.text = BoolText(col == 2 ? entry.autoStart : col == 3 ? entry.autoStop : entry.active);
         return cell;
-    default:
-        break;
     }
     cell.text = ProgramPathDisplayOf(entry);
     cell.back = entry.programFound ? kProgramFoundColor : kProgramMissingColor;
     if (!entry.programFound) {
-        cell.picture = MissingProgramPicture();
+        // The system's small warning sign: shared, loaded once and never destroyed.
+        static const HICON picture =
+            static_cast<HICON>(::LoadImageW(nullptr, IDI_WARNING, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                            ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+        cell.picture = picture;
         cell.toolTip = MissingProgramTip(entry.programLook, entry.programAbsolute);
     }
     return cell;
@@ -236,18 +214,15 @@ void Form1::ShowCatalogue() {
         columns.push_back({kGridHeaders[col], twips[col]});
     }
     grdXTRs_.Show(std::move(columns), catalogue_.XtrCount, 4); // a wider window shows more of the path
-    for (const XtrRecord& entry : catalogue_.XtrTable) {
-        if (&entry != &catalogue_.XtrTable.front() && !entry.programFound) {
-            grdXTRs_.ToolTipText(kInvalidPathTip);
-            break;
-        }
+    if (std::any_of(catalogue_.XtrTable.begin() + 1, catalogue_.XtrTable.end(),
+                    [](const XtrRecord& entry) { return !entry.programFound; })) {
+        grdXTRs_.ToolTipText(kInvalidPathTip);
     }
 }
 
 void Form1::Rescan(CataloguePlace place) {
-    const CataloguePlace now = CurrentPlace();
     if (place.row == 0) {
-        place.row = now.row;
+        place.row = grdXTRs_.Row();
     }
     // The scan, not the grid, takes time (servers, many files): the busy pointer shows it.
     ++rescans_;

@@ -17,8 +17,6 @@ class Form1 : public Form<Form1> {
     static constexpr wchar_t kFormName[] = L"Form1";
     enum ControlId : int { kLabel1 = 101, kGrdXTRs };
 
-    Form1() = default;
-
     // Creates the (hidden) main window, whose load handler runs the whole
     // start-up. Returns false when the program ends during start-up (the user
     // has been told why); no window is left then.
@@ -27,7 +25,7 @@ class Form1 : public Form<Form1> {
     HWND Label1() const { return Control(kLabel1); }
     Grid& grdXTRs() { return grdXTRs_; }
     const Grid& grdXTRs() const { return grdXTRs_; }
-    HMENU Popup1() const;
+    HMENU Popup1() const { return ::GetSubMenu(popupMenus_.get(), 0); }
     // The editor dialog; its window exists only while it is loaded.
     Form2& Editor() { return form2_; }
 
@@ -59,7 +57,6 @@ class Form1 : public Form<Form1> {
     static constexpr int kRightButton = 2;
     void OnCommand(int id, int code = 0);
     void grdXTRs_MouseDown(int button, POINT screenPoint);
-    void OpenContextMenuFromKeyboard();
     void mnuPopup1View_Click();
     void mnuPopup1Edit_Click();
     void mnuPopup1New_Click();
@@ -76,20 +73,13 @@ class Form1 : public Form<Form1> {
 
   private:
     friend class Form<Form1>;
-    std::int16_t CurrentRowIndex() const;
     GridCell CellAt(int row, int col) const;
     void ShowCatalogue();
-    bool OnGridKeyboard(const NMHDR& header);
-    void OnCurrentRow(void (Form1::*command)());
     void InvertActive(const wchar_t* label);
     void OpenEditorForProgram(const std::wstring& path);
-    void OpenEditor(std::int16_t row, bool saving, const NewEntryBoxes& blank = {});
-    // Takes the F5 presses and Refresh commands waiting in the queue off it; true when there were any.
-    bool DropQueuedRefreshes() const;
+    void OpenEditor(int row, bool saving, const NewEntryBoxes& blank = {});
 
     bool OnCreate(const FormLayout& layout, int dpi);
-    // The grid fills the client area but for its designed margins.
-    void LayOutGrid(int clientWidth, int clientHeight) const;
     // No smaller than designed, or than the screen's work area where that is smaller.
     void KeepDesignedSize(MINMAXINFO& limits) const;
     std::optional<LRESULT> OnNotify(NMHDR& header);

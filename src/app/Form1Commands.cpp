@@ -3,7 +3,6 @@
 #include "app/Form1.h"
 #include "host/HostFolder.h"
 #include "rules/AppInfo.h"
-#include "rules/ErrorTable.h"
 #include "rules/Trap.h"
 #include "rules/resource.h"
 #include "toolkit/Ui.h"
@@ -12,6 +11,7 @@
 #include <commctrl.h>
 
 #include <optional>
+#include <utility>
 
 namespace {
 BOOL CALLBACK DestroyThreadWindow(HWND window, LPARAM except) {
@@ -20,47 +20,41 @@ BOOL CALLBACK DestroyThreadWindow(HWND window, LPARAM except) {
     }
     return TRUE;
 }
+
+// Takes the F5 presses and Refresh commands waiting in the window's queue off
+// it; true when there were any.
+bool DropQueuedRefreshes(HWND window) {
+    bool dropped = false;
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE) &&
+           message.wParam == VK_F5) {
+        dropped = ::PeekMessageW(&message, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE) || dropped;
+    }
+    while (::PeekMessageW(&message, window, WM_COMMAND, WM_COMMAND, PM_NOREMOVE) &&
+           LOWORD(message.wParam) == IDM_VIEW_REFRESH) {
+        dropped = ::PeekMessageW(&message, window, WM_COMMAND, WM_COMMAND, PM_REMOVE) || dropped;
+    }
+    return dropped;
+}
 } // namespace
 
-HMENU Form1::Popup1() const { return ::GetSubMenu(popupMenus_.get(), 0); }
-
 void Form1::OnCommand(int id, int /*code: menu or accelerator alike*/) {
-    if (!TakesInput()) {
-        return;
-    }
-    switch (id) {
-    case IDM_FILE_EXIT:
-        mnuFileExit_Click();
-        break;
-    case IDM_VIEW_REFRESH:
-        mnuViewRefresh_Click();
-        break;
-    case IDM_HELP_CHECKUPDATES:
-        mnuHelpCheckUpdates_Click();
-        break;
-    case IDM_HELP_ABOUT:
-        mnuHelpAbout_Click();
-        break;
-    case IDM_POPUP1_VIEW:
-        mnuPopup1View_Click();
-        break;
-    case IDM_POPUP1_EDIT:
-        mnuPopup1Edit_Click();
-        break;
-    case IDM_POPUP1_NEW:
-        mnuPopup1New_Click();
-        break;
-    case IDM_POPUP1_DELETE:
-        mnuPopup1Delete_Click();
-        break;
-    case IDM_POPUP1_SETACTIVE:
-        mnuPopup1SetActive_Click();
-        break;
-    case IDM_POPUP1_SETINACTIVE:
-        mnuPopup1SetInactive_Click();
-        break;
-    default:
-        break;
+    static constexpr std::pair<int, void (Form1::*)()> kCommands[] = {
+        {IDM_FILE_EXIT, &Form1::mnuFileExit_Click},
+        {IDM_VIEW_REFRESH, &Form1::mnuViewRefresh_Click},
+        {IDM_HELP_CHECKUPDATES, &Form1::mnuHelpCheckUpdates_Click},
+        {IDM_HELP_ABOUT, &Form1::mnuHelpAbout_Click},
+        {IDM_POPUP1_VIEW, &Form1::mnuPopup1View_Click},
+        {IDM_POPUP1_EDIT, &Form1::mnuPopup1Edit_Click},
+        {IDM_POPUP1_NEW, &Form1::mnuPopup1New_Click},
+        {IDM_POPUP1_DELETE, &Form1::mnuPopup1Delete_Click},
+        {IDM_POPUP1_SETACTIVE, &Form1::mnuPopup1SetActive_Click},
+        {IDM_POPUP1_SETINACTIVE, &Form1::mnuPopup1SetInactive_Click},
+    };
+    for (const auto& [command, click] : kCommands) {
+        if (command == id && TakesInput()) {
+            (this->*click)();
+        }
     }
 }
 
@@ -69,89 +63,66 @@ void Form1::OnCommand(int id, int /*code: menu or accelerator alike*/) {
 // the menu offers New alone: that is where a first entry starts.
 void Form1::grdXTRs_MouseDown(int button, POINT screenPoint) {
     Trap(L"Form1.grdXTRs_MouseDown", [&] {
-        const std::int16_t row = CurrentRowIndex();
+        const int row = grdXTRs_.Row();
         if (button != kRightButton) {
             return;
         }
         const bool onEntry = row != 0;
         const bool active = onEntry && catalogue_.Entry(row).active;
-        HMENU popup = Popup1();
-        auto offer = [popup](UINT id, bool enabled) {
-            ::EnableMenuItem(popup, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
-        };
-        for (UINT id : {IDM_POPUP1_VIEW, IDM_POPUP1_EDIT, IDM_POPUP1_DELETE}) {
-            offer(id, onEntry);
+        const std::pair<UINT, bool> offers[] = {{IDM_POPUP1_VIEW, onEntry},
+                                                {IDM_POPUP1_EDIT, onEntry},
+                                                {IDM_POPUP1_DELETE, onEntry},
+                                                {IDM_POPUP1_SETACTIVE, onEntry && !active},
+                                                {IDM_POPUP1_SETINACTIVE, onEntry && active}};
+        for (const auto& [id, enabled] : offers) {
+            ::EnableMenuItem(Popup1(), id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
         }
-        offer(IDM_POPUP1_SETACTIVE, onEntry && !active);
-        offer(IDM_POPUP1_SETINACTIVE, onEntry && active);
-        const UINT choice = Ui::ShowPopupMenu(popup, screenPoint.x, screenPoint.y, window_);
+        const UINT choice = Ui::ShowPopupMenu(Popup1(), screenPoint.x, screenPoint.y, window_);
         if (choice != 0) {
             OnCommand(static_cast<int>(choice));
         }
     });
 }
 
-// The context-menu key and Shift+F10 open the menu for the current row, below
-// its first cell; with no row, below the header.
-void Form1::OpenContextMenuFromKeyboard() {
-    RECT cell{};
-    const int item = grdXTRs().Row() - 1;
-    POINT point{0, 0};
-    if (item >= 0 && ListView_GetItemRect(grdXTRs().Window(), item, &cell, LVIR_LABEL)) {
-        point = {cell.left, cell.bottom};
-    } else if (::GetClientRect(ListView_GetHeader(grdXTRs().Window()), &cell)) {
-        point = {cell.left, cell.bottom};
-    }
-    ::ClientToScreen(grdXTRs().Window(), &point);
-    grdXTRs_MouseDown(kRightButton, point);
-}
-
 // A double-click or Enter on a data row is Edit; the Delete key is Delete.
-bool Form1::OnGridKeyboard(const NMHDR& header) {
-    if (header.hwndFrom != grdXTRs().Window()) {
-        return false;
+// They act on the current data row, as the menu would after a press on it;
+// each command logs under its own label.
+std::optional<LRESULT> Form1::OnNotify(NMHDR& header) {
+    LRESULT result = 0;
+    if (grdXTRs_.OnNotify(header, result)) {
+        return result;
     }
+    if (header.hwndFrom != grdXTRs().Window()) {
+        return std::nullopt;
+    }
+    void (Form1::*command)() = nullptr;
     switch (header.code) {
     case NM_DBLCLK:
         if (reinterpret_cast<const NMITEMACTIVATE&>(header).iItem >= 0) {
-            OnCurrentRow(&Form1::mnuPopup1Edit_Click);
+            command = &Form1::mnuPopup1Edit_Click;
         }
-        return true;
+        break;
     case NM_RETURN:
-        OnCurrentRow(&Form1::mnuPopup1Edit_Click);
-        return true;
+        command = &Form1::mnuPopup1Edit_Click;
+        break;
     case LVN_KEYDOWN:
         if (reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_DELETE) {
-            OnCurrentRow(&Form1::mnuPopup1Delete_Click);
+            command = &Form1::mnuPopup1Delete_Click;
         }
-        return true;
+        break;
     default:
-        return false;
+        return std::nullopt;
     }
-}
-
-// Keyboard and double-click shortcuts act on the current data row, as the
-// menu would after a press on it; each command logs under its own label.
-void Form1::OnCurrentRow(void (Form1::*command)()) {
-    const int row = grdXTRs().Row();
-    if (row == 0) {
-        return; // the header row: no entry
+    if (command != nullptr && grdXTRs().Row() != 0) { // row 0, the header row, holds no entry
+        (this->*command)();
     }
-    (this->*command)();
-}
-
-std::int16_t Form1::CurrentRowIndex() const {
-    const int row = grdXTRs().Row();
-    if (row < INT16_MIN || row > INT16_MAX) {
-        Raise(Err::Overflow);
-    }
-    return static_cast<std::int16_t>(row);
+    return 0;
 }
 
 // Loads the entry of the row (-1: a new one) into the editor, which first asks
 // about what was typed in it. A save made then rescans: the entry chosen is
 // found again by its folder and name.
-void Form1::OpenEditor(std::int16_t row, bool saving, const NewEntryBoxes& blank) {
+void Form1::OpenEditor(int row, bool saving, const NewEntryBoxes& blank) {
     const std::optional<XtrRecord> chosen =
         row == -1 ? std::nullopt : std::optional<XtrRecord>(catalogue_.Entry(row));
     if (!form2_.MayLeave(chosen ? &*chosen : nullptr)) {
@@ -166,11 +137,11 @@ void Form1::OpenEditor(std::int16_t row, bool saving, const NewEntryBoxes& blank
 
 // The entry can be looked at, but nothing saved: OK and browse are grey.
 void Form1::mnuPopup1View_Click() {
-    Trap(L"Form1.mnuPopup1View_Click", [&] { OpenEditor(CurrentRowIndex(), false); });
+    Trap(L"Form1.mnuPopup1View_Click", [&] { OpenEditor(grdXTRs_.Row(), false); });
 }
 
 void Form1::mnuPopup1Edit_Click() {
-    Trap(L"Form1.mnuPopup1Edit_Click", [&] { OpenEditor(CurrentRowIndex(), true); });
+    Trap(L"Form1.mnuPopup1Edit_Click", [&] { OpenEditor(grdXTRs_.Row(), true); });
 }
 
 // No entry tells the dialog to start a new one.
@@ -183,7 +154,7 @@ void Form1::mnuPopup1New_Click() {
 // changes go, and No keeps both the editor and the file.
 void Form1::mnuPopup1Delete_Click() {
     Trap(L"Form1.mnuPopup1Delete_Click", [&] {
-        const std::int16_t row = CurrentRowIndex();
+        const int row = grdXTRs_.Row();
         const XtrRecord chosen = catalogue_.Entry(row);
         // What was typed for it in the editor goes with it: the question says so.
         const bool typing = form2_.Holds(chosen) && form2_.HasTyping();
@@ -197,9 +168,8 @@ void Form1::mnuPopup1Delete_Click() {
             ::DestroyWindow(form2_.Window());
         }
         // Deleted, its row goes to the entry that takes its place; kept, it stays on it.
-        const CataloguePlace place{chosen.folder, chosen.fileName, row};
-        const ChangeEnd end = DeleteEntry(window_, chosen);
-        Rescan(end == ChangeEnd::Done ? CataloguePlace{L"", L"", place.row} : place);
+        const CataloguePlace kept{chosen.folder, chosen.fileName, row};
+        Rescan(DeleteEntry(window_, chosen) == ChangeEnd::Done ? CataloguePlace{L"", L"", row} : kept);
     });
 }
 
@@ -207,7 +177,7 @@ void Form1::mnuPopup1Delete_Click() {
 // that fits the entry. An editor open on it follows the file.
 void Form1::InvertActive(const wchar_t* label) {
     Trap(label, [&] {
-        const std::int16_t row = CurrentRowIndex();
+        const int row = grdXTRs_.Row();
         const XtrRecord chosen = catalogue_.Entry(row);
         const bool inEditor = form2_.Holds(chosen);
         // A file of its name in the other folder would be replaced: an editor
@@ -238,25 +208,11 @@ void Form1::mnuViewRefresh_Click() {
     Trap(L"Form1.mnuViewRefresh_Click", [&] {
         // F5 held down repeats faster than a large folder is read: the presses
         // that came meanwhile make one refresh more, not one each.
-        for (int round = 0; round == 0 || (round == 1 && DropQueuedRefreshes()); ++round) {
+        for (int round = 0; round == 0 || (round == 1 && DropQueuedRefreshes(window_)); ++round) {
             Rescan(CurrentPlace());
         }
         TellFolderGone(window_);
     });
-}
-
-bool Form1::DropQueuedRefreshes() const {
-    bool dropped = false;
-    MSG message;
-    while (::PeekMessageW(&message, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE) &&
-           message.wParam == VK_F5) {
-        dropped = ::PeekMessageW(&message, nullptr, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE) || dropped;
-    }
-    while (::PeekMessageW(&message, window_, WM_COMMAND, WM_COMMAND, PM_NOREMOVE) &&
-           LOWORD(message.wParam) == IDM_VIEW_REFRESH) {
-        dropped = ::PeekMessageW(&message, window_, WM_COMMAND, WM_COMMAND, PM_REMOVE) || dropped;
-    }
-    return dropped;
 }
 
 void Form1::mnuHelpCheckUpdates_Click() {

@@ -42,12 +42,6 @@ bool IsProgramFile(const std::wstring& path) {
     const std::wstring_view name = FileNameOf(path);
     return name.size() > 4 && EqualsIgnoringCase(name.substr(name.size() - 4), L".exe") && IsFileAt(path);
 }
-
-std::wstring Trimmed(std::wstring text) {
-    const size_t first = text.find_first_not_of(L" \t\r\n");
-    const size_t last = text.find_last_not_of(L" \t\r\n");
-    return first == std::wstring::npos ? std::wstring{} : text.substr(first, last - first + 1);
-}
 } // namespace
 
 void Form1::Form_DragDrop(HDROP drop) {
@@ -64,24 +58,19 @@ void Form1::Form_DragDrop(HDROP drop) {
             // A dropped file replaces the entries of its name: an editor open on
             // one of them closes first, asking before its changes go.
             for (const std::wstring& path : paths) {
-                if (IsInCatalogueFolder(path)) {
-                    continue; // not installed: it replaces nothing
-                }
                 XtrRecord dropped;
                 dropped.fileName = FileNameOf(path);
                 for (const bool active : {true, false}) {
                     dropped.active = active;
-                    if (form2_.Holds(dropped) && !form2_.CloseAsking()) {
+                    // One dropped from a catalogue folder is not installed: it replaces nothing.
+                    if (!IsInCatalogueFolder(path) && form2_.Holds(dropped) && !form2_.CloseAsking()) {
                         return;
                     }
                 }
             }
             const DropOutcome outcome = InstallDroppedFiles(window_, paths);
-            if (outcome.firstInstalled.empty()) {
-                Rescan(CurrentPlace());
-            } else {
-                Rescan({HostFolder, outcome.firstInstalled, CurrentPlace().row});
-            }
+            Rescan(outcome.firstInstalled.empty() ? CurrentPlace()
+                                                  : CataloguePlace{HostFolder, outcome.firstInstalled, 0});
             TellNotInstalled(window_, outcome);
         }
     });
@@ -94,10 +83,12 @@ void Form1::OpenEditorForProgram(const std::wstring& path) {
     const std::wstring_view fileName = FileNameOf(path);
     const std::wstring name(fileName.substr(0, fileName.size() - 4)); // without ".exe"
     NewEntryBoxes boxes;
-    boxes.title = Trimmed(ReadVersionString(path, L"FileDescription"));
-    if (boxes.title.empty()) {
-        boxes.title = name;
-    }
+    // The program's own description, without the blanks around it; else its name.
+    const std::wstring description = ReadVersionString(path, L"FileDescription");
+    const size_t first = description.find_first_not_of(L" \t\r\n");
+    boxes.title = first == std::wstring::npos
+                      ? name
+                      : description.substr(first, description.find_last_not_of(L" \t\r\n") - first + 1);
     boxes.fileName = name + L".xtr";
     // Shortened as the editor shows a program inside the UI-View32 folder.
     const ProgramPathPieces pieces = SplitProgramPath(path);

@@ -15,20 +15,17 @@
 #include <commdlg.h>
 #include <windowsx.h>
 
-#include <initializer_list>
+#include <utility>
 
 namespace {
-// The layout in twips: client area, the labels' and the boxes' left edges, one row per line.
-constexpr int kClientWidth = 8400;
-constexpr int kClientHeight = 3600;
-constexpr int kLabelLeft = 120;
-constexpr int kLabelWidth = 1095;
+// The layout in twips: the boxes' left edge and height, the right edge, the buttons' size.
 constexpr int kBoxLeft = 1320;
 constexpr int kBoxHeight = 315;
 constexpr int kRightEdge = 8280;
 constexpr int kButtonWidth = 1080;
 constexpr int kButtonHeight = 375;
 
+// A combo box that is a drop-down list gives its selected choice as its text (empty when none is).
 std::wstring WindowText(HWND window) {
     const int length = ::GetWindowTextLengthW(window);
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
@@ -36,28 +33,10 @@ std::wstring WindowText(HWND window) {
     text.resize(static_cast<size_t>(copied > 0 ? copied : 0));
     return text;
 }
-
-// The text of the combo box's selected entry; empty when none is selected.
-std::wstring SelectedText(HWND combo) {
-    const int selected = ComboBox_GetCurSel(combo);
-    if (selected == CB_ERR) {
-        return {};
-    }
-    const int length = ComboBox_GetLBTextLen(combo, selected);
-    if (length == CB_ERR) {
-        return {};
-    }
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    ComboBox_GetLBText(combo, selected, text.data());
-    text.resize(static_cast<size_t>(length));
-    return text;
-}
-
-void SetText(HWND window, const std::wstring& text) { ::SetWindowTextW(window, text.c_str()); }
 } // namespace
 
 void Form2::BoxText::Show(HWND box, const std::wstring& text) {
-    SetText(box, text);
+    ::SetWindowTextW(box, text.c_str());
     meant_ = text;
     shown_ = WindowText(box);
 }
@@ -67,27 +46,24 @@ std::wstring Form2::BoxText::Text(HWND box) const {
     return text == shown_ ? meant_ : text;
 }
 
-bool Form2::Open(std::int16_t index, const XtrRecord* entry, bool saving, const NewEntryBoxes& blank) {
-    const bool changed = IsLoaded() && BoxesNow() != loaded_;
+void Form2::Open(std::int16_t index, const XtrRecord* entry, bool saving, const NewEntryBoxes& blank) {
     // Chosen again with changes, the entry keeps them: nothing would be dropped.
-    const bool chosenAgain = entry != nullptr && Holds(*entry);
-    if (!changed || !chosenAgain) {
+    if (entry == nullptr || !Holds(*entry) || BoxesNow() == loaded_) {
         blank_ = blank;
         CurrentIndex = entry != nullptr ? index : -1;
         OldRecord = entry != nullptr ? *entry : XtrRecord{}; // a new one is read from no file
-        if (IsLoaded()) {
-            Form_Load();
-        } else {
-            Load();
+        if (!IsLoaded() &&
+            !CreateForm({.className = L"QuillonForm2",
+                         .icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_QUILLON)),
+                         .style = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
+                         .clientTwips = ClientTwips()})) {
+            return;
         }
-    }
-    if (!IsLoaded()) {
-        return false;
+        Form_Load();
     }
     ::EnableWindow(cmdOK(), saving);
     ::EnableWindow(cmdBrowse(), saving);
     Show();
-    return true;
 }
 
 bool Form2::Holds(const XtrRecord& entry) const {
@@ -100,17 +76,15 @@ void Form2::FollowMove(bool active) {
     OldRecord.folder = CatalogueFolder(active);
     // Of two choices, one the user made in the Active box is the one the move made.
     ComboBox_SetCurSel(cmbActive(), active ? 0 : 1);
-    loaded_.back() = SelectedText(cmbActive());
+    loaded_.back() = WindowText(cmbActive());
 }
 
 bool Form2::CloseAsking() {
-    if (!MayLeave(nullptr)) {
-        return false;
-    }
-    if (IsLoaded()) {
+    const bool leaving = MayLeave(nullptr);
+    if (leaving && IsLoaded()) {
         ::DestroyWindow(window_);
     }
-    return true;
+    return leaving;
 }
 
 bool Form2::HasTyping() const { return IsLoaded() && ::IsWindowEnabled(cmdOK()) && BoxesNow() != loaded_; }
@@ -140,23 +114,8 @@ bool Form2::MayLeave(const XtrRecord* next) {
 }
 
 Form2::Boxes Form2::BoxesNow() const {
-    return {WindowText(txtTitle()),       WindowText(txtFilename()),       WindowText(txtProgram()),
-            SelectedText(cmbAutoStart()), SelectedText(cmbAutoShutdown()), SelectedText(cmbActive())};
-}
-
-void Form2::Load() {
-    if (window_ != nullptr) {
-        return;
-    }
-    FormFrame frame;
-    frame.className = L"QuillonForm2";
-    frame.icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_QUILLON));
-    frame.style = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    frame.clientTwips = ClientTwips();
-    CreateForm(frame);
-    if (window_ != nullptr) {
-        Form_Load();
-    }
+    return {WindowText(txtTitle()),     WindowText(txtFilename()),     WindowText(txtProgram()),
+            WindowText(cmbAutoStart()), WindowText(cmbAutoShutdown()), WindowText(cmbActive())};
 }
 
 void Form2::Show() {
@@ -166,21 +125,40 @@ void Form2::Show() {
 }
 
 void Form2::OnOK() {
-    if (!applying_ && ::IsWindowEnabled(cmdOK())) {
-        cmdOK_Click();
+    if (::IsWindowEnabled(cmdOK())) {
+        Apply();
     }
 }
 
 void Form2::OnCancel() {
     if (!applying_) {
-        cmdQuit_Click();
+        Trap(L"Form2.cmdQuit_Click", [&] {
+            if (!::DestroyWindow(window_)) {
+                RaiseLastError();
+            }
+        });
     }
 }
 
+// Browse: a cancel, or a dialog that could not be shown, leaves the editor as
+// it was; only the second is worth a log line.
 void Form2::OnCommand(int id, int code) {
-    if (!applying_ && id == kCmdBrowse && code == BN_CLICKED && ::IsWindowEnabled(cmdBrowse())) {
-        cmdBrowse_Click();
+    if (applying_ || id != kCmdBrowse || code != BN_CLICKED || !::IsWindowEnabled(cmdBrowse())) {
+        return;
     }
+    Trap(L"Form2.cmdBrowse_Click", [&] {
+        Ui::OpenFileRequest request;
+        request.owner = window_;
+        request.title = L"Quillon";
+        request.filter = L"program files (*.exe)|*.exe";
+        request.initialFolder = HostFolder;
+        request.defaultExtension = L"exe";
+        // The current folder stays where it was at start-up, whatever folder the user browsed.
+        request.flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+        if (const std::optional<std::wstring> chosen = Ui::ChooseFileToOpen(request)) {
+            ::SetWindowTextW(txtProgram(), chosen->c_str());
+        }
+    });
 }
 
 std::vector<FormControl> Form2::Controls() {
@@ -190,7 +168,7 @@ std::vector<FormControl> Form2::Controls() {
         controls.push_back({id, className, text, style, exStyle, {x, y, width, height}, FormFont{}, label});
     };
     auto label = [&](const wchar_t* caption, int y) {
-        add(-1, WC_STATICW, caption, SS_LEFT, 0, kLabelLeft, y + 45, kLabelWidth, 255, true);
+        add(-1, WC_STATICW, caption, SS_LEFT, 0, 120, y + 45, 1095, 255, true);
     };
     auto textBox = [&](int id, int y, int width) {
         add(id, WC_EDITW, L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kBoxLeft, y, width, kBoxHeight);
@@ -223,56 +201,33 @@ std::vector<FormControl> Form2::Controls() {
     return controls;
 }
 
-SIZE Form2::ClientTwips() { return {kClientWidth, kClientHeight}; }
+SIZE Form2::ClientTwips() { return {8400, 3600}; }
 
 void Form2::Form_Load() {
     Trap(L"Form2.Form_Load", [&] {
-        SetText(window_, AppTitle);
-        for (HWND combo : {cmbAutoStart(), cmbAutoShutdown(), cmbActive()}) {
+        ::SetWindowTextW(window_, AppTitle.c_str());
+        const bool creating = CurrentIndex == -1;
+        const XtrRecord& entry = OldRecord;
+        const std::pair<HWND, bool> combos[] = {{cmbAutoStart(), creating || entry.autoStart},
+                                                {cmbAutoShutdown(), creating || entry.autoStop},
+                                                {cmbActive(), creating || entry.active}};
+        for (const auto& [combo, yes] : combos) {
             ComboBox_ResetContent(combo);
             ComboBox_AddString(combo, L"YES");
             ComboBox_AddString(combo, L"NO");
+            ComboBox_SetCurSel(combo, yes ? 0 : 1);
         }
-        if (CurrentIndex == -1) {
-            for (HWND combo : {cmbAutoStart(), cmbAutoShutdown(), cmbActive()}) {
-                ComboBox_SetCurSel(combo, 0);
-            }
-            title_.Show(txtTitle(), blank_.title);
+        title_.Show(txtTitle(), creating ? blank_.title : entry.title);
+        ::SetWindowTextW(txtFilename(), (creating ? blank_.fileName : entry.fileName).c_str());
+        program_.Show(txtProgram(),
+                      creating ? blank_.program
+                               : ProgramPathForFileOf(ProgramPathOf(entry), ReadHostFolderSetting()));
+        if (creating) {
             Edit_SetSel(txtTitle(), 0, -1); // a placeholder: the first key typed replaces it
-            SetText(txtFilename(), blank_.fileName);
-            program_.Show(txtProgram(), blank_.program);
-        } else {
-            const XtrRecord& entry = OldRecord;
-            ComboBox_SetCurSel(cmbAutoStart(), entry.autoStart ? 0 : 1);
-            ComboBox_SetCurSel(cmbAutoShutdown(), entry.autoStop ? 0 : 1);
-            ComboBox_SetCurSel(cmbActive(), entry.active ? 0 : 1);
-            title_.Show(txtTitle(), entry.title);
-            SetText(txtFilename(), entry.fileName);
-            program_.Show(txtProgram(), ProgramPathForFileOf(ProgramPathOf(entry), ReadHostFolderSetting()));
         }
         loaded_ = BoxesNow();
     });
 }
-
-// A cancel, or a dialog that could not be shown, leaves the editor as it was;
-// only the second is worth a log line.
-void Form2::cmdBrowse_Click() {
-    Trap(L"Form2.cmdBrowse_Click", [&] {
-        Ui::OpenFileRequest request;
-        request.owner = window_;
-        request.title = L"Quillon";
-        request.filter = L"program files (*.exe)|*.exe";
-        request.initialFolder = HostFolder;
-        request.defaultExtension = L"exe";
-        // The current folder stays where it was at start-up, whatever folder the user browsed.
-        request.flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-        if (const std::optional<std::wstring> chosen = Ui::ChooseFileToOpen(request)) {
-            SetText(txtProgram(), *chosen);
-        }
-    });
-}
-
-void Form2::cmdOK_Click() { Apply(); }
 
 ChangeEnd Form2::Apply() {
     ChangeEnd end = ChangeEnd::Declined;
@@ -281,11 +236,6 @@ ChangeEnd Form2::Apply() {
     }
     // The grid rebuild lets messages through: a second OK or a Quit must wait for this one.
     applying_ = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done{applying_};
-
     Trap(L"Form2.cmdOK_Click", [&] {
         const XtrRecord edited = EditedRecord();
         // The one box that cannot be left empty: the user is asked for a name, not told of a failure.
@@ -304,33 +254,19 @@ ChangeEnd Form2::Apply() {
         }
         // A save that failed was told; the typing stays in the open dialog, to be mended.
         // The user's place goes to the saved entry, where it now is; after a
-        // failure, back to the entry the editor was opened on.
-        CataloguePlace place{L"", L"", 0};
+        // failure, back to the entry the editor was opened on (a new one has
+        // no file: the current row).
+        CataloguePlace place{OldRecord.folder, OldRecord.fileName, 0};
         if (end == ChangeEnd::Done) {
             place = {CatalogueFolder(edited.active), edited.fileName, 0};
             ::DestroyWindow(window_);
-        } else if (CurrentIndex != -1) {
-            place = {OldRecord.folder, OldRecord.fileName, 0};
         }
         if (Applied) {
             Applied(place);
         }
     });
+    applying_ = false; // the trap lets no failure past it
     return end;
-}
-
-void Form2::cmdQuit_Click() {
-    Trap(L"Form2.cmdQuit_Click", [&] {
-        if (window_ != nullptr && !::DestroyWindow(window_)) {
-            RaiseLastError();
-        }
-    });
-}
-
-bool Form2::YesNo(std::wstring_view text) {
-    bool yes = false;
-    Trap(L"Form2.YesNo", [&] { yes = ::YesNo(text); });
-    return yes;
 }
 
 XtrRecord Form2::EditedRecord() const {
@@ -341,9 +277,9 @@ XtrRecord Form2::EditedRecord() const {
     edited.programDrive = program.drive;
     edited.programDir = program.dir;
     edited.programFile = program.file;
-    edited.autoStart = YesNo(SelectedText(cmbAutoStart()));
-    edited.autoStop = YesNo(SelectedText(cmbAutoShutdown()));
-    edited.active = YesNo(SelectedText(cmbActive()));
+    edited.autoStart = YesNo(WindowText(cmbAutoStart()));
+    edited.autoStop = YesNo(WindowText(cmbAutoShutdown()));
+    edited.active = YesNo(WindowText(cmbActive()));
     return edited;
 }
 
@@ -363,9 +299,7 @@ bool Form2::CodePageHolds(const XtrRecord& edited) const {
         if (characters.empty()) {
             return;
         }
-        lacking += L"\r\n";
-        lacking += field;
-        lacking += L":";
+        lacking += L"\r\n" + std::wstring(field) + L":";
         for (wchar_t c : characters) {
             if (!IS_LOW_SURROGATE(c)) {
                 lacking += L' ';

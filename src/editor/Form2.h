@@ -1,7 +1,6 @@
 #pragma once
 // The editor dialog: views, edits or creates one XTR entry and applies the
 // changes to the disk. One instance, never modal.
-#include "rules/Trap.h"
 #include "rules/XtrRecord.h"
 #include "toolkit/Form.h"
 #include "xtr/Catalogue.h"
@@ -12,7 +11,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 // What the editor's boxes start with for a new entry.
@@ -38,15 +36,12 @@ class Form2 : public Form<Form2> {
         kCmdOK = IDOK,
     };
 
-    Form2() = default;
-
     // View, Edit and New: the dialog shows entry, the catalogue's entry at
     // index (-1 and null: a new one, its boxes as `blank` says), with OK and
-    // browse enabled when it may save, and comes to the front. Boxes the user
-    // changed are never dropped unasked: false when the user keeps them, and
-    // the dialog stays as it is. The entry already open, chosen again, keeps
-    // its changed boxes.
-    bool Open(std::int16_t index, const XtrRecord* entry, bool saving, const NewEntryBoxes& blank = {});
+    // browse enabled when it may save, and comes to the front. The caller has
+    // asked about what was typed (MayLeave); the entry already open, chosen
+    // again, keeps its changed boxes.
+    void Open(std::int16_t index, const XtrRecord* entry, bool saving, const NewEntryBoxes& blank = {});
     bool IsLoaded() const { return window_ != nullptr; }
     // Whether the dialog is open on that entry's file (a new entry has none).
     bool Holds(const XtrRecord& entry) const;
@@ -90,15 +85,6 @@ class Form2 : public Form<Form2> {
     // row 0: the current row).
     std::function<void(const CataloguePlace&)> Applied;
 
-    // Fills the boxes from OldRecord, or blank ones for a new entry.
-    void Form_Load();
-    void cmdBrowse_Click();
-    void cmdOK_Click();
-    void cmdQuit_Click();
-
-    // True when the text, in upper case, is exactly "YES".
-    static bool YesNo(std::wstring_view text);
-
   private:
     friend class Form<Form2>;
     // Enter reaches OK through dialog navigation even while OK is disabled
@@ -109,7 +95,8 @@ class Form2 : public Form<Form2> {
     void OnCommand(int id, int code);
     HWND FocusFallback() const { return txtTitle(); }
 
-    void Load();
+    // Fills the boxes from OldRecord, or blank ones for a new entry.
+    void Form_Load();
     void Show();
     XtrRecord EditedRecord() const;
     bool CodePageHolds(const XtrRecord& edited) const;
