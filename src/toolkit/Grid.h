@@ -97,7 +97,6 @@ class Grid {
     void ShowCurrentRow();
     LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw) const;
     void DrawPictureCell(const NMLVCUSTOMDRAW& draw, const GridCell& cell) const;
-    void OnMouseMove(POINT clientPoint);
     std::wstring ListToolText() const;
     void ShowListToolText();
     void DescribeRows();
@@ -105,7 +104,6 @@ class Grid {
     // Where the pointer was, in the list's client area, when the message being handled was sent.
     POINT MessagePoint() const;
     int FindTypedItem(const NMLVFINDITEMW& find) const;
-    int PixelWidth() const;
 
     HWND list_ = nullptr;
     HWND header_ = nullptr;
