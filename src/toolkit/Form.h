@@ -186,7 +186,9 @@ template <class Derived> class Form {
         Derived* self = nullptr;
         if (message == WM_NCCREATE) {
             self = static_cast<Derived*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-            self->Attach(window);
+            self->window_ = window;
+            self->attached_ = true;
+            instance_ = self;
             ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         } else {
             self = reinterpret_cast<Derived*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -280,11 +282,6 @@ template <class Derived> class Form {
         return self.OnMessage(message, wParam, lParam);
     }
 
-    void Attach(HWND window) {
-        window_ = window;
-        attached_ = true;
-        instance_ = static_cast<Derived*>(this);
-    }
     // The window is gone: so are its controls, its fonts and its focus.
     void Forget() {
         window_ = nullptr;

@@ -13,6 +13,12 @@
 namespace {
 constexpr COLORREF kGridWhite = RGB(255, 255, 255);
 
+// Where the pointer was, on the screen, when the message being handled was sent.
+POINT MessagePoint() {
+    const DWORD position = ::GetMessagePos();
+    return {GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+}
+
 // The tooltip's tools are the list and its header, each known by its window,
 // both registered with the grid's parent: message is TTM_ADDTOOLW for a new
 // tool, TTM_UPDATETIPTEXTW for a new text.
@@ -99,7 +105,7 @@ LRESULT CALLBACK Grid::ListProc(HWND window, UINT message, WPARAM wParam, LPARAM
         // header row is pressed, and the current row stays.
         if (const NMHDR& header = *reinterpret_cast<NMHDR*>(lParam);
             header.hwndFrom == grid->header_ && header.code == static_cast<UINT>(NM_RCLICK)) {
-            Trap(L"Grid.ListProc", [grid] { grid->OnPress(2, -1, grid->MessagePoint()); });
+            Trap(L"Grid.ListProc", [grid] { grid->OnPress(2, -1, MessagePoint()); });
             return TRUE;
         }
         break;
@@ -210,13 +216,12 @@ void Grid::ToolTipText(std::wstring_view text) {
 // The list draws a cell's text between margins of about six pixels and ends a
 // text too long for them with an ellipsis: the tip then shows it whole.
 std::wstring Grid::ListToolText() const {
-    GridCell cell = Cell(hoverRow_, hoverCol_);
+    GridCell cell = Cell(hoverRow_, hoverCol_); // empty off the cells
     if (!cell.toolTip.empty()) {
         return cell.toolTip;
     }
-    const int room = list_ != nullptr && hoverCol_ >= 0 && hoverCol_ < Cols()
-                         ? ListView_GetColumnWidth(list_, hoverCol_) - 2 * ::MulDiv(6, dpi_, 96)
-                         : 0;
+    const int room =
+        list_ != nullptr ? ListView_GetColumnWidth(list_, hoverCol_) - 2 * ::MulDiv(6, dpi_, 96) : 0;
     if (!cell.text.empty() && ListView_GetStringWidth(list_, cell.text.c_str()) > room) {
         return cell.text;
     }
@@ -348,22 +353,13 @@ void Grid::DrawPictureCell(const NMLVCUSTOMDRAW& draw, const GridCell& cell) con
     ::RestoreDC(dc, savedState);
 }
 
-POINT Grid::MessagePoint() const {
-    const DWORD position = ::GetMessagePos();
-    POINT point{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
-    ::ScreenToClient(list_, &point);
-    return point;
-}
-
-void Grid::OnPress(int button, int item, POINT clientPoint) {
+void Grid::OnPress(int button, int item, POINT screenPoint) {
     if (item >= 0 && item < rows_) {
         row_ = item + 1;
         ShowCurrentRow();
     }
     if (MouseDown) {
-        POINT screen = clientPoint;
-        ::ClientToScreen(list_, &screen);
-        MouseDown(button, screen);
+        MouseDown(button, screenPoint);
     }
 }
 
@@ -428,7 +424,9 @@ bool Grid::OnNotify(NMHDR& header, LRESULT& result) {
     case NM_CLICK:
     case NM_RCLICK: {
         const NMITEMACTIVATE& press = reinterpret_cast<NMITEMACTIVATE&>(header);
-        OnPress(header.code == NM_CLICK ? 1 : 2, press.iItem, press.ptAction);
+        POINT screen = press.ptAction;
+        ::ClientToScreen(list_, &screen);
+        OnPress(header.code == NM_CLICK ? 1 : 2, press.iItem, screen);
         return true;
     }
     case LVN_COLUMNCLICK:

@@ -100,9 +100,7 @@ class Grid {
     std::wstring ListToolText() const;
     void ShowListToolText();
     void DescribeRows();
-    void OnPress(int button, int item, POINT clientPoint);
-    // Where the pointer was, in the list's client area, when the message being handled was sent.
-    POINT MessagePoint() const;
+    void OnPress(int button, int item, POINT screenPoint);
     int FindTypedItem(const NMLVFINDITEMW& find) const;
 
     HWND list_ = nullptr;
