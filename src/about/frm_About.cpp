@@ -18,25 +18,11 @@ constexpr FormFont kTitle{L"MS Sans Serif", 975, FW_BOLD};
 FormControl Label(frm_About::ControlId id, std::wstring text, TwipsBox twips, const FormFont& font) {
     return {id, WC_STATICW, std::move(text), kLabel, 0, twips, font, true};
 }
-
-std::wstring LegalNotice() {
-    const std::wstring notice = Ui::ProgramVersionString(L"LegalCopyright");
-    return notice.empty() ? L"Not set in Project!" : notice;
-}
-
-// Hands a web address to the shell's "open" verb, for the user's default
-// browser. Whether a browser actually opens is not checked: with no program
-// registered for the address nothing happens, and nothing is shown or logged.
-void OpenUrl(const std::wstring& address) {
-    Ui::ShellRequest request;
-    request.verb = L"open";
-    request.file = address;
-    Ui::ExecuteShell(request);
-}
 } // namespace
 
 std::vector<FormControl> frm_About::Controls() {
     const std::wstring link = L"<a>" + AppWebAddress + L"</a>";
+    const std::wstring legalNotice = Ui::ProgramVersionString(L"LegalCopyright");
     return {
         Label(kLabel1, AppTitle, {720, 0, 5295, 375}, kTitle),
         Label(kLabel2, AppAuthor, {120, 480, 5295, 375}, kBold),
@@ -49,7 +35,8 @@ std::vector<FormControl> frm_About::Controls() {
         // whole address the link; what shows is the address.
         {kLblWebURL, WC_LINK, link, WS_TABSTOP | LWS_TRANSPARENT, 0, {840, 3720, 5295, 255}, kRegular},
         Label(kLabel4, L"Legal", {120, 4080, 735, 255}, kBold),
-        Label(kLabel5, LegalNotice(), {840, 4080, 5295, 495}, kRegular),
+        Label(kLabel5, legalNotice.empty() ? L"Not set in Project!" : legalNotice, {840, 4080, 5295, 495},
+              kRegular),
         // There is no disclaimer text: its label stays in the layout, empty.
         Label(kLabel6, L"", {840, 4440, 4095, 975}, kRegular),
         Label(kLabel7, L"", {720, 5520, 4335, 255}, kRegular),
@@ -98,7 +85,13 @@ void frm_About::OnFinalMessage() {
 // The link control itself tells of a click on the address and of Enter.
 std::optional<LRESULT> frm_About::OnNotify(NMHDR& header) {
     if (header.idFrom == kLblWebURL && (header.code == NM_RETURN || header.code == NM_CLICK)) {
-        OpenUrl(AppWebAddress);
+        // The address goes to the shell's "open" verb, for the user's default browser.
+        // Whether a browser actually opens is not checked: with no program registered
+        // for the address nothing happens, and nothing is shown or logged.
+        Ui::ShellRequest request;
+        request.verb = L"open";
+        request.file = AppWebAddress;
+        Ui::ExecuteShell(request);
         return 0;
     }
     return std::nullopt;
