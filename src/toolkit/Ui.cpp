@@ -142,8 +142,8 @@ INT_PTR ExecuteShell(const ShellRequest& request) {
     if (shellExecute == nullptr) {
         return SE_ERR_DLLNOTFOUND;
     }
-    return reinterpret_cast<INT_PTR>(shellExecute(request.owner, request.verb.c_str(), request.file.c_str(),
-                                                  nullptr, nullptr, request.showCommand));
+    return reinterpret_cast<INT_PTR>(
+        shellExecute(nullptr, request.verb.c_str(), request.file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
 }
 
 bool DescribeAccessibleItem(HWND window, long child, std::wstring_view text) {
