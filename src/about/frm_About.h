@@ -32,28 +32,17 @@ class frm_About : public Form<frm_About> {
     // Null only when the window could not be created.
     static frm_About* Show();
 
-    // The controls as designed, in twips, with the texts the load puts in, and
+    // The controls as designed, in twips, with their texts, and
     // the client area: laid out at the screen's dots per inch when it opens.
     static std::vector<FormControl> Controls();
     static SIZE ClientTwips();
 
-    void Command1_Click();
-    void lblWebURL_Click();
-
   private:
     friend class Form<frm_About>;
     frm_About() = default;
-    bool Create();
-    // OK, and Enter (outside the link) and Esc.
-    void OnOK() { Command1_Click(); }
-    void OnCancel() { Command1_Click(); }
+    // OK, and Enter (outside the link); Esc and the close box close it too (the default OnCancel).
+    void OnOK() { ::DestroyWindow(window_); }
     std::optional<LRESULT> OnNotify(NMHDR& header);
     HWND FocusFallback() const { return Control(kCommand1); }
     void OnFinalMessage();
-    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-    void Form_Load();
-    void Form_Unload();
-
-    std::wstring legalNotice_;
-    std::wstring disclaimer_;
 };

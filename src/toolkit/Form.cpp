@@ -6,6 +6,43 @@
 #include "toolkit/Ui.h"
 
 #include <algorithm>
+#include <numeric>
+
+int TwipsToPixels(int twips, int dpi) { return ::MulDiv(twips, dpi, 1440); }
+
+int ScreenDpi() {
+    const HDC screen = ::GetDC(nullptr);
+    if (screen == nullptr) {
+        return 96;
+    }
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+HFONT CreateFormFont(const FormFont& font, int dpi) {
+    LOGFONTW made{};
+    made.lfHeight = -::MulDiv(font.hundredthPoints, dpi, 7200);
+    made.lfWeight = font.weight;
+    made.lfCharSet = DEFAULT_CHARSET;
+    made.lfQuality = DEFAULT_QUALITY;
+    ::lstrcpynW(made.lfFaceName, font.face, LF_FACESIZE);
+    return ::CreateFontIndirectW(&made);
+}
+
+RECT MeasuredText(std::wstring_view text, HFONT font, UINT format, int width) {
+    RECT rect{0, 0, width, 0};
+    const HDC dc = ::CreateCompatibleDC(nullptr);
+    if (dc == nullptr) {
+        return rect;
+    }
+    // The font goes back out before the DC goes, so that both can be freed.
+    const HGDIOBJ old = ::SelectObject(dc, font);
+    ::DrawTextW(dc, text.data(), static_cast<int>(text.size()), &rect, DT_CALCRECT | format);
+    ::SelectObject(dc, old);
+    ::DeleteDC(dc);
+    return rect;
+}
 
 void ReportEscapedFailure(const wchar_t* formName, std::exception_ptr failure) noexcept {
     try {
@@ -27,21 +64,15 @@ unsigned long CreateFormWindow(const FormFrame& frame, WNDPROC procedure, void* 
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = frame.className;
     // The class outlives any one window: registered by the first.
-    if (::RegisterClassExW(&windowClass) == 0 && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-        const DWORD code = ::GetLastError();
-        if (frame.menuBar != nullptr) {
-            ::DestroyMenu(frame.menuBar);
+    if (::RegisterClassExW(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS) {
+        const int dpi = ScreenDpi();
+        RECT outer{0, 0, TwipsToPixels(frame.clientTwips.cx, dpi), TwipsToPixels(frame.clientTwips.cy, dpi)};
+        ::AdjustWindowRectEx(&outer, frame.style, frame.menuBar != nullptr, frame.exStyle);
+        if (::CreateWindowExW(frame.exStyle, frame.className, L"", frame.style, CW_USEDEFAULT, CW_USEDEFAULT,
+                              outer.right - outer.left, outer.bottom - outer.top, nullptr, frame.menuBar,
+                              instance, self) != nullptr) {
+            return 0;
         }
-        return code;
-    }
-    const int dpi = ScreenDpi();
-    RECT outer{0, 0, TwipsToPixels(frame.clientTwips.cx, dpi), TwipsToPixels(frame.clientTwips.cy, dpi)};
-    ::AdjustWindowRectEx(&outer, frame.style, frame.menuBar != nullptr, frame.exStyle);
-    const HWND window = ::CreateWindowExW(frame.exStyle, frame.className, L"", frame.style, CW_USEDEFAULT,
-                                          CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top,
-                                          nullptr, frame.menuBar, instance, self);
-    if (window != nullptr) {
-        return 0;
     }
     const DWORD code = ::GetLastError();
     // A window whose creation was refused takes its menu with it only when it got that far.
@@ -64,21 +95,6 @@ void ReportWindowNotMade(const wchar_t* formName, unsigned long code) noexcept {
     }
 }
 
-void FocusMemory::OnActivate(HWND window, bool active, HWND fallback) {
-    if (!active) {
-        HWND focus = ::GetFocus();
-        if (focus != nullptr && ::IsChild(window, focus)) {
-            lastFocus_ = focus;
-        }
-        return;
-    }
-    const bool usable = lastFocus_ != nullptr && ::IsWindow(lastFocus_) && ::IsWindowEnabled(lastFocus_);
-    HWND target = usable ? lastFocus_ : fallback;
-    if (target != nullptr) {
-        ::SetFocus(target);
-    }
-}
-
 void MoveDialogFocus(HWND window, WPARAM wParam, LPARAM lParam) {
     HWND target =
         lParam != 0 ? reinterpret_cast<HWND>(wParam) : ::GetNextDlgTabItem(window, ::GetFocus(), wParam != 0);
@@ -91,46 +107,32 @@ void MoveDialogFocus(HWND window, WPARAM wParam, LPARAM lParam) {
     ::SetFocus(target);
 }
 
-namespace {
-// Position and size each converted on their own, as the forms always have been.
-RECT Pixels(const TwipsBox& twips, int dpi) {
-    const int left = TwipsToPixels(twips.left, dpi);
-    const int top = TwipsToPixels(twips.top, dpi);
-    return {left, top, left + TwipsToPixels(twips.width, dpi), top + TwipsToPixels(twips.height, dpi)};
-}
-} // namespace
-
-int LabelTextHeight(const std::wstring& text, const FormFont& font, int dpi, int width) {
-    if (text.empty()) {
-        return 0;
-    }
-    UniqueGdiObject made(CreateFormFont(font.face, font.hundredthPoints, font.weight, dpi));
-    // As a static label draws it: words wrapped at its width.
-    const RECT rect =
-        MeasuredText(text, static_cast<HFONT>(made.get()), DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX, width);
-    return rect.bottom - rect.top;
-}
-
 FormLayout LayOutForm(const std::vector<FormControl>& controls, SIZE clientTwips, int dpi) {
     FormLayout layout;
     layout.client = {TwipsToPixels(clientTwips.cx, dpi), TwipsToPixels(clientTwips.cy, dpi)};
     for (const FormControl& control : controls) {
-        layout.placements.push_back(Pixels(control.twips, dpi));
+        // Position and size each converted on their own, as the forms always have been.
+        const int left = TwipsToPixels(control.twips.left, dpi);
+        const int top = TwipsToPixels(control.twips.top, dpi);
+        layout.placements.push_back({left, top, left + TwipsToPixels(control.twips.width, dpi),
+                                     top + TwipsToPixels(control.twips.height, dpi)});
     }
     // Top to bottom, so that a label moved down by one above it grows from where it now stands.
     std::vector<size_t> order(controls.size());
-    for (size_t i = 0; i < order.size(); ++i) {
-        order[i] = i;
-    }
+    std::iota(order.begin(), order.end(), size_t{0});
     std::stable_sort(order.begin(), order.end(),
                      [&](size_t a, size_t b) { return controls[a].twips.top < controls[b].twips.top; });
+    FormFonts fonts;
     for (size_t i : order) {
-        if (!controls[i].label) {
+        const FormControl& control = controls[i];
+        if (!control.label || control.text.empty()) {
             continue;
         }
         RECT& label = layout.placements[i];
-        const int needed = LabelTextHeight(controls[i].text, controls[i].font, dpi, label.right - label.left);
-        const int growth = needed - (label.bottom - label.top);
+        // As a static label draws it: words wrapped at its width.
+        const RECT text = MeasuredText(control.text, fonts.Get(control.font, dpi),
+                                       DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX, label.right - label.left);
+        const int growth = (text.bottom - text.top) - (label.bottom - label.top);
         if (growth <= 0) {
             continue;
         }
@@ -154,44 +156,36 @@ HFONT FormFonts::Get(const FormFont& font, int dpi) {
             return static_cast<HFONT>(entry.object.get());
         }
     }
-    made_.push_back(
-        {font, dpi, UniqueGdiObject(CreateFormFont(font.face, font.hundredthPoints, font.weight, dpi))});
+    made_.push_back({font, dpi, UniqueGdiObject(CreateFormFont(font, dpi))});
     return static_cast<HFONT>(made_.back().object.get());
 }
 
-std::vector<HWND> CreateFormControls(HWND parent, const std::vector<FormControl>& controls,
-                                     const FormLayout& layout, FormFonts& fonts, int dpi) {
-    HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    std::vector<HWND> created;
+FormLayout CreateFormControls(HWND window, const std::vector<FormControl>& controls, SIZE clientTwips,
+                              FormFonts& fonts, int dpi) {
+    const FormLayout layout = LayOutForm(controls, clientTwips, dpi);
     for (size_t i = 0; i < controls.size(); ++i) {
         const FormControl& control = controls[i];
         if (control.className == nullptr) {
-            created.push_back(nullptr);
-            continue;
+            continue; // made by the form itself
         }
         const RECT& at = layout.placements[i];
-        HWND window = ::CreateWindowExW(
+        HWND made = ::CreateWindowExW(
             control.exStyle, control.className, control.text.c_str(), WS_CHILD | WS_VISIBLE | control.style,
-            at.left, at.top, at.right - at.left, at.bottom - at.top, parent,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance, nullptr);
-        if (window != nullptr) {
-            ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.Get(control.font, dpi)), FALSE);
+            at.left, at.top, at.right - at.left, at.bottom - at.top, window,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), ::GetModuleHandleW(nullptr), nullptr);
+        if (made != nullptr) {
+            ::SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.Get(control.font, dpi)), FALSE);
         }
-        created.push_back(window);
     }
-    return created;
-}
-
-void SetClientSize(HWND window, SIZE client) {
     RECT current;
     ::GetClientRect(window, &current);
-    if (current.right == client.cx && current.bottom == client.cy) {
-        return;
+    if (current.right != layout.client.cx || current.bottom != layout.client.cy) {
+        RECT outer{0, 0, layout.client.cx, layout.client.cy};
+        ::AdjustWindowRectEx(&outer, static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE)),
+                             ::GetMenu(window) != nullptr,
+                             static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_EXSTYLE)));
+        ::SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    RECT outer{0, 0, client.cx, client.cy};
-    ::AdjustWindowRectEx(&outer, static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE)),
-                         ::GetMenu(window) != nullptr,
-                         static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_EXSTYLE)));
-    ::SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return layout;
 }

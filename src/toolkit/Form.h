@@ -6,11 +6,11 @@
 // once, OK and Cancel (Enter, Esc, the close box) routed, the focus kept
 // across activation, and the window's end.
 #include "system/Win32.h"
-#include "toolkit/Screen.h"
 
 #include <exception>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // WM_NEXTDLGCTL, which dialog navigation sends to a dialog-like window as to a
@@ -20,18 +20,30 @@
 // box gets its whole text selected, as in a dialog.
 void MoveDialogFocus(HWND window, WPARAM wParam, LPARAM lParam);
 
+// Converts twips (the classic forms' unit, 1/1440 inch) to pixels at the given dots per inch.
+int TwipsToPixels(int twips, int dpi);
+
+// The screen's dots per inch; 96 when it cannot be read.
+int ScreenDpi();
+
 // A font of a form: face, size in hundredths of a point (825 is 8.25
-// points) and weight, made for the dots per inch it is used at.
+// points, so that the classic form sizes stay exact) and weight, made for
+// the dots per inch it is used at.
 struct FormFont {
     const wchar_t* face = L"MS Sans Serif";
     int hundredthPoints = 825;
     int weight = FW_NORMAL;
 };
+HFONT CreateFormFont(const FormFont& font, int dpi);
+
+// The rectangle DrawText needs for text in font (DT_CALCRECT with format),
+// starting from width wide (words wrap there with DT_WORDBREAK); empty when
+// it cannot be measured.
+RECT MeasuredText(std::wstring_view text, HFONT font, UINT format, int width = 0);
 
 // A control's place in twips: left and top in its window's client area, width and height.
 struct TwipsBox {
     int left = 0, top = 0, width = 0, height = 0;
-    int Bottom() const { return top + height; }
 };
 
 // One control of a form, placed in twips as the form was designed, in the
@@ -58,9 +70,6 @@ struct FormLayout {
 };
 FormLayout LayOutForm(const std::vector<FormControl>& controls, SIZE clientTwips, int dpi);
 
-// The height in pixels a label of the given width needs for text in font at dpi.
-int LabelTextHeight(const std::wstring& text, const FormFont& font, int dpi, int width);
-
 // The fonts of one window, each made once for its dots per inch.
 class FormFonts {
   public:
@@ -75,13 +84,10 @@ class FormFonts {
     std::vector<Made> made_;
 };
 
-// Creates the controls of parent as laid out, each in its font; the handles
-// come back in the order of controls (null for those the form creates itself).
-std::vector<HWND> CreateFormControls(HWND parent, const std::vector<FormControl>& controls,
-                                     const FormLayout& layout, FormFonts& fonts, int dpi);
-
-// Gives the window the client area size (a layout's, when a label grew).
-void SetClientSize(HWND window, SIZE client);
+// Lays the controls out at dpi, creates them in window, each in its font, and
+// gives the window the layout's client area (taller when a label grew).
+FormLayout CreateFormControls(HWND window, const std::vector<FormControl>& controls, SIZE clientTwips,
+                              FormFonts& fonts, int dpi);
 
 // Logs a failure that escaped a window's handlers under "<form name>.WindowProc".
 void ReportEscapedFailure(const wchar_t* formName, std::exception_ptr failure) noexcept;
@@ -105,30 +111,15 @@ unsigned long CreateFormWindow(const FormFrame& frame, WNDPROC procedure, void* 
 // A window that could not be made: logged under "<form name>.Form_Load" and told.
 void ReportWindowNotMade(const wchar_t* formName, unsigned long code) noexcept;
 
-// The focus of a modeless dialog-like window: a plain window forgets which
-// control had it, so a keyboard user coming back would start over.
-class FocusMemory {
-  public:
-    // For WM_ACTIVATE: remembers the focused control on the way out and gives
-    // the focus back on the way in, to fallback when that control is gone or disabled.
-    void OnActivate(HWND window, bool active, HWND fallback);
-    // The window is gone: so are its controls.
-    void Forget() { lastFocus_ = nullptr; }
-
-  private:
-    HWND lastFocus_ = nullptr;
-};
-
 // Base of the three forms. Derived names itself in kFormName and gives its
 // controls as designed (Controls(), ClientTwips()); it handles what it needs
 // of the hooks below, each of which has a default here that it hides with its
 // own (Form<Derived> is its friend):
 //   bool OnCreate(const FormLayout& layout, int dpi)  the controls are made; false refuses the window
-//   void OnOK(), void OnCancel()                      IDOK and IDCANCEL: Enter, a default button, Esc,
-//                                                     and OnCancel the close box too (default: the window
-//                                                     goes)
+//   void OnOK(), void OnCancel()                      IDOK and IDCANCEL: Enter, a default button, Esc, and
+//                                                     OnCancel the close box too (default: the window goes)
 //   void OnCommand(int id, int code)                  any other WM_COMMAND: a menu, an accelerator, a control
-//   std::optional<LRESULT> OnNotify(NMHDR&)     WM_NOTIFY; nothing when not handled
+//   std::optional<LRESULT> OnNotify(NMHDR&)           WM_NOTIFY; nothing when not handled
 //   HWND FocusFallback()                              where the keyboard goes when the window is activated
 //                                                     and no control of it had it (null: left alone)
 //   void OnFinalMessage()                             the window is gone (the object may delete itself)
@@ -195,7 +186,9 @@ template <class Derived> class Form {
         Derived* self = nullptr;
         if (message == WM_NCCREATE) {
             self = static_cast<Derived*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-            self->Attach(window);
+            self->window_ = window;
+            self->attached_ = true;
+            instance_ = self;
             ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         } else {
             self = reinterpret_cast<Derived*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -227,10 +220,8 @@ template <class Derived> class Form {
         switch (message) {
         case WM_CREATE: {
             const int dpi = ScreenDpi();
-            const std::vector<FormControl> controls = Derived::Controls();
-            const FormLayout layout = LayOutForm(controls, Derived::ClientTwips(), dpi);
-            CreateFormControls(window_, controls, layout, fonts_, dpi);
-            SetClientSize(window_, layout.client);
+            const FormLayout layout =
+                CreateFormControls(window_, Derived::Controls(), Derived::ClientTwips(), fonts_, dpi);
             return self.OnCreate(layout, dpi) ? 0 : -1;
         }
         case WM_COMMAND: {
@@ -259,8 +250,21 @@ template <class Derived> class Form {
             }
             break;
         case WM_ACTIVATE:
+            // The focus of a modeless dialog-like window: a plain window forgets which
+            // control had it, so a keyboard user coming back would start over. It is
+            // remembered on the way out and given back on the way in, to the fallback
+            // when that control is gone or disabled.
             if (HWND fallback = self.FocusFallback()) {
-                focus_.OnActivate(window_, LOWORD(wParam) != WA_INACTIVE, fallback);
+                if (LOWORD(wParam) == WA_INACTIVE) {
+                    HWND focus = ::GetFocus();
+                    if (focus != nullptr && ::IsChild(window_, focus)) {
+                        lastFocus_ = focus;
+                    }
+                } else {
+                    const bool usable =
+                        lastFocus_ != nullptr && ::IsWindow(lastFocus_) && ::IsWindowEnabled(lastFocus_);
+                    ::SetFocus(usable ? lastFocus_ : fallback);
+                }
                 return 0;
             }
             break;
@@ -278,22 +282,17 @@ template <class Derived> class Form {
         return self.OnMessage(message, wParam, lParam);
     }
 
-    void Attach(HWND window) {
-        window_ = window;
-        attached_ = true;
-        instance_ = static_cast<Derived*>(this);
-    }
     // The window is gone: so are its controls, its fonts and its focus.
     void Forget() {
         window_ = nullptr;
         fonts_ = {};
-        focus_.Forget();
+        lastFocus_ = nullptr;
         if (instance_ == static_cast<Derived*>(this)) {
             instance_ = nullptr;
         }
     }
 
-    FocusMemory focus_;
+    HWND lastFocus_ = nullptr;
     bool attached_ = false;
     static inline Derived* instance_ = nullptr;
 };

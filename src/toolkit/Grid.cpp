@@ -2,7 +2,7 @@
 
 #include "rules/ErrorTable.h"
 #include "rules/Trap.h"
-#include "toolkit/Screen.h"
+#include "toolkit/Form.h"
 #include "toolkit/Ui.h"
 
 #include <windowsx.h>
@@ -12,6 +12,12 @@
 
 namespace {
 constexpr COLORREF kGridWhite = RGB(255, 255, 255);
+
+// Where the pointer was, on the screen, when the message being handled was sent.
+POINT MessagePoint() {
+    const DWORD position = ::GetMessagePos();
+    return {GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+}
 
 // The tooltip's tools are the list and its header, each known by its window,
 // both registered with the grid's parent: message is TTM_ADDTOOLW for a new
@@ -44,9 +50,7 @@ bool Grid::Create(HWND parent, int id, const RECT& placement, HFONT font) {
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER);
     ListView_SetBkColor(list_, kGridWhite);
     ListView_SetTextBkColor(list_, kGridWhite);
-    if (const WindowDC dc(list_); dc) {
-        dpi_ = std::max(1, ::GetDeviceCaps(dc.get(), LOGPIXELSX));
-    }
+    dpi_ = ScreenDpi();
     // Subclassed the classic way, and the tooltip fed from the message loop rather
     // than through TTF_SUBCLASS: under Wine every message that passes a
     // SetWindowSubclass chain costs a window-property lookup in the Wine server,
@@ -84,7 +88,13 @@ LRESULT CALLBACK Grid::ListProc(HWND window, UINT message, WPARAM wParam, LPARAM
     switch (message) {
     case WM_MOUSEMOVE:
         Trap(L"Grid.ListProc", [grid, lParam] {
-            grid->OnMouseMove({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+            LVHITTESTINFO hit{};
+            hit.pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            const int item = ListView_SubItemHitTest(grid->list_, &hit);
+            const bool onCell = item >= 0 && (hit.flags & LVHT_ONITEM) != 0;
+            grid->hoverRow_ = onCell ? item + 1 : -1;
+            grid->hoverCol_ = onCell ? hit.iSubItem : -1;
+            grid->ShowListToolText();
         });
         break;
     case WM_SIZE:
@@ -95,7 +105,7 @@ LRESULT CALLBACK Grid::ListProc(HWND window, UINT message, WPARAM wParam, LPARAM
         // header row is pressed, and the current row stays.
         if (const NMHDR& header = *reinterpret_cast<NMHDR*>(lParam);
             header.hwndFrom == grid->header_ && header.code == static_cast<UINT>(NM_RCLICK)) {
-            Trap(L"Grid.ListProc", [grid] { grid->OnPress(2, -1, grid->MessagePoint()); });
+            Trap(L"Grid.ListProc", [grid] { grid->OnPress(2, -1, MessagePoint()); });
             return TRUE;
         }
         break;
@@ -182,7 +192,9 @@ void Grid::ShowColWidth(int col) {
         ::GetClientRect(list_, &client);
         width = client.right; // not a pixel more: no scroll bar that scrolls nothing
     } else if (col == stretchCol_) {
-        width += std::max(0, PixelWidth() - designedWidth_);
+        RECT outer{};
+        ::GetWindowRect(list_, &outer);
+        width += std::max(0, static_cast<int>(outer.right - outer.left) - designedWidth_);
     }
     ListView_SetColumnWidth(list_, col, width);
     ShowListToolText(); // a cell under the pointer may be whole now, or cut
@@ -193,34 +205,23 @@ int Grid::HeaderWidth(std::wstring_view text, HFONT font) {
     return rect.right - rect.left + 2 * 3 * ::GetSystemMetrics(SM_CXEDGE);
 }
 
-int Grid::PixelWidth() const {
-    RECT rect{};
-    if (list_ != nullptr) {
-        ::GetWindowRect(list_, &rect);
-    }
-    return rect.right - rect.left;
-}
-
 void Grid::ToolTipText(std::wstring_view text) {
     toolTipText_.assign(text);
-    if (tooltip_ == nullptr || list_ == nullptr) {
-        return;
+    if (tooltip_ != nullptr && list_ != nullptr) {
+        SetToolText(tooltip_, ::GetParent(list_), header_, toolTipText_);
     }
-    SetToolText(tooltip_, ::GetParent(list_), header_, toolTipText_);
-    listToolText_ = ListToolText();
-    SetToolText(tooltip_, ::GetParent(list_), list_, listToolText_);
+    ShowListToolText();
 }
 
 // The list draws a cell's text between margins of about six pixels and ends a
 // text too long for them with an ellipsis: the tip then shows it whole.
 std::wstring Grid::ListToolText() const {
-    GridCell cell = Cell(hoverRow_, hoverCol_);
+    GridCell cell = Cell(hoverRow_, hoverCol_); // empty off the cells
     if (!cell.toolTip.empty()) {
         return cell.toolTip;
     }
-    const int room = list_ != nullptr && hoverCol_ >= 0 && hoverCol_ < Cols()
-                         ? ListView_GetColumnWidth(list_, hoverCol_) - 2 * ::MulDiv(6, dpi_, 96)
-                         : 0;
+    const int room =
+        list_ != nullptr ? ListView_GetColumnWidth(list_, hoverCol_) - 2 * ::MulDiv(6, dpi_, 96) : 0;
     if (!cell.text.empty() && ListView_GetStringWidth(list_, cell.text.c_str()) > room) {
         return cell.text;
     }
@@ -262,16 +263,6 @@ void Grid::DescribeRows() {
     described_.resize(items);
 }
 
-void Grid::OnMouseMove(POINT clientPoint) {
-    LVHITTESTINFO hit{};
-    hit.pt = clientPoint;
-    const int item = ListView_SubItemHitTest(list_, &hit);
-    const bool onCell = item >= 0 && (hit.flags & LVHT_ONITEM) != 0;
-    hoverRow_ = onCell ? item + 1 : -1;
-    hoverCol_ = onCell ? hit.iSubItem : -1;
-    ShowListToolText();
-}
-
 void Grid::ShowCurrentRow() {
     if (list_ == nullptr) {
         return;
@@ -301,13 +292,12 @@ LRESULT Grid::OnCustomDraw(NMLVCUSTOMDRAW& draw) const {
     case CDDS_ITEMPREPAINT:
         return CDRF_NOTIFYSUBITEMDRAW;
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
-        const int row = static_cast<int>(draw.nmcd.dwItemSpec) + 1;
+        const int item = static_cast<int>(draw.nmcd.dwItemSpec);
         // The list's own selection colours would hide a red or green cell, so the
         // selection is drawn here, in the cells without a colour of their own.
-        const bool selected =
-            ListView_GetItemState(list_, static_cast<int>(draw.nmcd.dwItemSpec), LVIS_SELECTED) != 0;
+        const bool selected = ListView_GetItemState(list_, item, LVIS_SELECTED) != 0;
         draw.nmcd.uItemState &= ~(CDIS_SELECTED | CDIS_FOCUS);
-        const GridCell cell = Cell(row, draw.iSubItem);
+        const GridCell cell = Cell(item + 1, draw.iSubItem);
         const bool ownColor = cell.back != 0;
         if (selected && !ownColor) {
             const bool focused = ::GetFocus() == list_;
@@ -363,22 +353,13 @@ void Grid::DrawPictureCell(const NMLVCUSTOMDRAW& draw, const GridCell& cell) con
     ::RestoreDC(dc, savedState);
 }
 
-POINT Grid::MessagePoint() const {
-    const DWORD position = ::GetMessagePos();
-    POINT point{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
-    ::ScreenToClient(list_, &point);
-    return point;
-}
-
-void Grid::OnPress(int button, int item, POINT clientPoint) {
+void Grid::OnPress(int button, int item, POINT screenPoint) {
     if (item >= 0 && item < rows_) {
         row_ = item + 1;
         ShowCurrentRow();
     }
     if (MouseDown) {
-        POINT screen = clientPoint;
-        ::ClientToScreen(list_, &screen);
-        MouseDown(button, screen);
+        MouseDown(button, screenPoint);
     }
 }
 
@@ -389,25 +370,23 @@ void Grid::OnPress(int button, int item, POINT clientPoint) {
 // again (the list then asks for "b", "bb", "bbb"), moves on to the next row
 // starting with it. The list makes the row found current and scrolls to it.
 int Grid::FindTypedItem(const NMLVFINDITEMW& find) const {
-    const int count = rows_;
-    if (find.lvfi.psz == nullptr || find.lvfi.psz[0] == L'\0' || count <= 0) {
+    if (find.lvfi.psz == nullptr || find.lvfi.psz[0] == L'\0' || rows_ <= 0) {
         return -1;
     }
     auto startsWith = [](std::wstring_view text, std::wstring_view prefix) {
         return text.size() >= prefix.size() && EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
     };
     std::wstring_view typed = find.lvfi.psz;
-    bool oneLetter = true;
-    for (size_t i = 1; i < typed.size() && oneLetter; ++i) {
-        oneLetter = startsWith(typed.substr(i, 1), typed.substr(0, 1));
-    }
+    const bool oneLetter = std::all_of(typed.begin(), typed.end(), [&](const wchar_t& letter) {
+        return startsWith(std::wstring_view(&letter, 1), typed.substr(0, 1));
+    });
     if (oneLetter) {
         typed = typed.substr(0, 1);
     }
     const int current = row_ - 1;
     const int start = oneLetter ? current + 1 : std::max(current, 0);
-    for (int step = 0; step < count; ++step) {
-        const int item = (start + step) % count;
+    for (int step = 0; step < rows_; ++step) {
+        const int item = (start + step) % rows_;
         if (startsWith(Cell(item + 1, 0).text, typed)) {
             return item;
         }
@@ -445,7 +424,9 @@ bool Grid::OnNotify(NMHDR& header, LRESULT& result) {
     case NM_CLICK:
     case NM_RCLICK: {
         const NMITEMACTIVATE& press = reinterpret_cast<NMITEMACTIVATE&>(header);
-        OnPress(header.code == NM_CLICK ? 1 : 2, press.iItem, press.ptAction);
+        POINT screen = press.ptAction;
+        ::ClientToScreen(list_, &screen);
+        OnPress(header.code == NM_CLICK ? 1 : 2, press.iItem, screen);
         return true;
     }
     case LVN_COLUMNCLICK:

@@ -97,15 +97,11 @@ class Grid {
     void ShowCurrentRow();
     LRESULT OnCustomDraw(NMLVCUSTOMDRAW& draw) const;
     void DrawPictureCell(const NMLVCUSTOMDRAW& draw, const GridCell& cell) const;
-    void OnMouseMove(POINT clientPoint);
     std::wstring ListToolText() const;
     void ShowListToolText();
     void DescribeRows();
-    void OnPress(int button, int item, POINT clientPoint);
-    // Where the pointer was, in the list's client area, when the message being handled was sent.
-    POINT MessagePoint() const;
+    void OnPress(int button, int item, POINT screenPoint);
     int FindTypedItem(const NMLVFINDITEMW& find) const;
-    int PixelWidth() const;
 
     HWND list_ = nullptr;
     HWND header_ = nullptr;

@@ -7,6 +7,7 @@
 #include <oleacc.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -85,15 +86,12 @@ Hooks& TestHooks() {
 }
 
 int ShowMessage(HWND owner, std::wstring_view text, std::wstring_view title, UINT flags) {
+    // The answering test sees the program as a person would: every window disabled.
+    const ProgramDisabled modal(TestHooks().showMessage ? nullptr : RootOf(owner));
     if (TestHooks().showMessage) {
-        // The answering test sees the program as a person would: every window disabled.
-        const ProgramDisabled modal(nullptr);
         return TestHooks().showMessage(owner, text, title, flags);
     }
-    const ProgramDisabled modal(RootOf(owner));
-    const std::wstring textCopy(text);
-    const std::wstring titleCopy(title);
-    return ::MessageBoxW(owner, textCopy.c_str(), titleCopy.c_str(), flags);
+    return ::MessageBoxW(owner, std::wstring(text).c_str(), std::wstring(title).c_str(), flags);
 }
 
 UINT ShowPopupMenu(HMENU menu, int x, int y, HWND owner) {
@@ -105,20 +103,14 @@ UINT ShowPopupMenu(HMENU menu, int x, int y, HWND owner) {
 }
 
 std::optional<std::wstring> ChooseFileToOpen(const OpenFileRequest& request) {
+    const ProgramDisabled modal(TestHooks().chooseFileToOpen ? nullptr : RootOf(request.owner));
     if (TestHooks().chooseFileToOpen) {
-        const ProgramDisabled modal(nullptr);
         return TestHooks().chooseFileToOpen(request);
     }
-    const ProgramDisabled modal(RootOf(request.owner));
     // The common dialog wants its filter as NUL-separated pairs ending in two NULs.
     std::wstring filter = request.filter;
-    for (wchar_t& c : filter) {
-        if (c == L'|') {
-            c = L'\0';
-        }
-    }
-    filter.push_back(L'\0');
-    filter.push_back(L'\0');
+    std::replace(filter.begin(), filter.end(), L'|', L'\0');
+    filter.append(2, L'\0');
 
     std::vector<wchar_t> file(32768, L'\0');
     OPENFILENAMEW dialog{};
@@ -150,10 +142,8 @@ INT_PTR ExecuteShell(const ShellRequest& request) {
     if (shellExecute == nullptr) {
         return SE_ERR_DLLNOTFOUND;
     }
-    auto orNull = [](const std::wstring& text) { return text.empty() ? nullptr : text.c_str(); };
-    return reinterpret_cast<INT_PTR>(shellExecute(request.owner, orNull(request.verb), request.file.c_str(),
-                                                  orNull(request.parameters), orNull(request.folder),
-                                                  request.showCommand));
+    return reinterpret_cast<INT_PTR>(
+        shellExecute(nullptr, request.verb.c_str(), request.file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
 }
 
 bool DescribeAccessibleItem(HWND window, long child, std::wstring_view text) {

@@ -32,14 +32,11 @@ struct OpenFileRequest {
 // The full path the user chose, or nothing when they cancelled.
 std::optional<std::wstring> ChooseFileToOpen(const OpenFileRequest& request);
 
-// What ShellExecuteW is given; empty texts are passed as null.
+// What ShellExecuteW is given: no owner, parameters nor working folder, and
+// whatever starts is shown normally.
 struct ShellRequest {
-    HWND owner = nullptr;
     std::wstring verb;
     std::wstring file;
-    std::wstring parameters;
-    std::wstring folder;
-    int showCommand = SW_SHOWNORMAL;
 };
 // ShellExecuteW: hands a file or address to the program registered for it.
 // Returns the shell's result (above 32 on success).

@@ -24,7 +24,7 @@ TEST_F(GridTest, EveryHeaderShowsItsWholeTextAtThreeResolutions) {
     }
     const FormFont gridFont{L"MS Sans Serif", 825, FW_NORMAL}; // the grid's font, 8.25 points
     for (int dpi : {96, 120, 144}) {
-        UniqueGdiObject font(CreateFormFont(gridFont.face, gridFont.hundredthPoints, gridFont.weight, dpi));
+        UniqueGdiObject font(CreateFormFont(gridFont, dpi));
         HDC dc = ::CreateCompatibleDC(nullptr);
         const HGDIOBJ old = ::SelectObject(dc, font.get());
         int total = 0;
