@@ -140,7 +140,13 @@ void Grid::Show(std::vector<GridColumn> columns, int rows, int stretchCol) {
         columns_.pop_back();
         ListView_DeleteColumn(list_, Cols());
     }
+    // A header or width set again as it was still repaints the header under
+    // Wine: only what changed is set, so that a refresh shows no flicker there.
     for (int col = 0; col < static_cast<int>(columns.size()); ++col) {
+        if (col < Cols() &&
+            columns_[static_cast<size_t>(col)].header == columns[static_cast<size_t>(col)].header) {
+            continue;
+        }
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_SUBITEM;
         column.pszText = const_cast<wchar_t*>(columns[static_cast<size_t>(col)].header.c_str());
@@ -196,7 +202,9 @@ void Grid::ShowColWidth(int col) {
         ::GetWindowRect(list_, &outer);
         width += std::max(0, static_cast<int>(outer.right - outer.left) - designedWidth_);
     }
-    ListView_SetColumnWidth(list_, col, width);
+    if (ListView_GetColumnWidth(list_, col) != width) {
+        ListView_SetColumnWidth(list_, col, width);
+    }
     ShowListToolText(); // a cell under the pointer may be whole now, or cut
 }
 
