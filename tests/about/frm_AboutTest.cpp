@@ -46,7 +46,9 @@ TEST_F(AboutTest, TextsComeFromTheIdentityAndTheVersionResource) {
     ASSERT_FALSE(legalNotice.empty()) << "the program's version resource carries a legal notice";
     frm_About& about = Open();
 
-    EXPECT_EQ(ShownText(about.Window()), L"About UI-View Quillon V1.1.0");
+    // The title's version is the one the version resource carries.
+    EXPECT_EQ(ShownText(about.Window()),
+              L"About UI-View Quillon V" + ReadProgramVersionString(L"FileVersion"));
     const struct {
         frm_About::ControlId id;
         std::wstring text;
