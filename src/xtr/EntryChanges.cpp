@@ -215,13 +215,12 @@ ChangeEnd SaveNewEntry(HWND owner, const XtrRecord& edited, TrapResult& saved) {
 }
 
 // What a save of an existing entry does, once the user has answered every
-// question; replacing says what becomes of the files it replaces.
+// question; replacing says what becomes of the files it replaces, and setting
+// is the folder setting the save read.
 TrapResult ApplyEdit(const XtrRecord& edited, const XtrRecord& loaded, const FileNow& now, bool overChange,
                      const std::wstring& targetFolder, const std::vector<std::wstring>& inTheWay,
-                     const Replacing& asked) {
+                     const std::wstring& setting, const Replacing& asked) {
     const EditMarks changed = MarksOf(edited, loaded);
-    // Read once for this save: the program path is stored against one folder.
-    const std::wstring setting = ReadHostFolderSetting();
     XtrRecord entry = edited;
     entry.folder = loaded.folder;
     // The lines the user left as they were keep the bytes of the file as it is
@@ -291,6 +290,8 @@ ChangeEnd SaveExistingEntry(HWND owner, const XtrRecord& edited, const XtrRecord
     }
     const std::wstring oldPath = JoinPath(loaded.folder, loaded.fileName);
     const std::wstring targetFolder = changed.active ? CatalogueFolder(edited.active) : loaded.folder;
+    // Read once for this save, whatever is asked again: the program path is stored against one folder.
+    const std::wstring setting = ReadHostFolderSetting();
     // The questions wait for the user; another program, a second Quillon among them, may change the file
     // meanwhile. The file is looked at again after every answer, and asked about again when it changed.
     for (;;) {
@@ -317,7 +318,7 @@ ChangeEnd SaveExistingEntry(HWND owner, const XtrRecord& edited, const XtrRecord
         }
         const std::optional<TrapResult> done =
             BinningOrAsking(owner, edited.fileName, going, [&](const Replacing& replacing) {
-                return ApplyEdit(edited, loaded, now, overChange, targetFolder, inTheWay, replacing);
+                return ApplyEdit(edited, loaded, now, overChange, targetFolder, inTheWay, setting, replacing);
             });
         if (!done) {
             return ChangeEnd::Declined;
