@@ -21,9 +21,8 @@ struct XtrRecord {
     std::wstring programDrive; // "C:" or empty
     std::wstring programDir;   // between drive and file name, no trailing "\"; may begin with "\"
     std::wstring programFile;
-    std::wstring
-        programAbsolute;       // the path the scan judged, as the system opens it; never stored in the file
-    bool programFound = false; // set by the scan, never stored in the file
+    std::wstring programAbsolute; // the path the scan judged, as the system opens it; not in the file
+    bool programFound = false;    // set by the scan, never stored in the file
     ProgramLook programLook = ProgramLook::Looked;
     bool active = false; // the file lives in HostFolder; the folder alone records it
 
