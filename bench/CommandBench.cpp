@@ -139,8 +139,12 @@ class Session {
     }
 
     // Milliseconds from the action (act returns when it was made) until the
-    // window has handled it, shows the result and has painted.
-    double Timed(const std::function<double()>& act, const std::function<bool()>& shown) {
+    // window has handled it and shows the result (answered), and until it has
+    // painted too.
+    struct Timing {
+        double answered = 0, painted = 0;
+    };
+    Timing Timed(const std::function<double()>& act, const std::function<bool()>& shown) {
         const DWORD mark = ++marks_;
         const double start = act();
         // The list's hover time serves no list without hot tracking: a mark that changes nothing.
@@ -151,8 +155,15 @@ class Session {
                                          static_cast<UINT>(kTimeoutMs), &seen) != 0 &&
                    seen == mark;
         };
-        WaitFor(L"a command's result", [&] { return handled() && shown() && AllPainted(program.threadId); });
-        return Now() - start;
+        Timing timing;
+        WaitFor(L"a command's result", [&] {
+            if (timing.answered == 0 && handled() && shown()) {
+                timing.answered = Now() - start;
+            }
+            return timing.answered > 0 && AllPainted(program.threadId);
+        });
+        timing.painted = Now() - start;
+        return timing;
     }
 
     // The editor open on the entry, the title typed over: typing not saved yet.
@@ -330,7 +341,7 @@ std::vector<Command> Commands() {
 // to the F5 before it (a pair, under the same load). A first run of each,
 // untimed, warms the caches.
 struct Figures {
-    std::vector<double> ms, rescanMs, ratios;
+    std::vector<double> ms, answeredMs, rescanMs, ratios;
 };
 
 Figures Measure(Session& session, const Command& command, int runs) {
@@ -338,15 +349,17 @@ Figures Measure(Session& session, const Command& command, int runs) {
     const Command refresh = Commands().front();
     for (int run = 0; run <= runs; ++run) {
         session.typed = L"Typed in run " + std::to_wstring(run);
-        const double rescan = session.Timed([&] { return refresh.act(session); }, [] { return true; });
+        const double rescan =
+            session.Timed([&] { return refresh.act(session); }, [] { return true; }).painted;
         command.prepare(session);
-        const double ms =
+        const Session::Timing timing =
             session.Timed([&] { return command.act(session); }, [&] { return command.shown(session); });
         command.putBack(session);
         if (run > 0) {
-            figures.ms.push_back(ms);
+            figures.ms.push_back(timing.painted);
+            figures.answeredMs.push_back(timing.answered);
             figures.rescanMs.push_back(rescan);
-            figures.ratios.push_back(ms / rescan);
+            figures.ratios.push_back(timing.painted / rescan);
         }
     }
     return figures;
@@ -365,10 +378,13 @@ int wmain(int argc, wchar_t** argv) {
             Session session(n, quillon);
             // The goal: no command above 1.3 times OK at a few entries, nor 1.3 times a rescan at many.
             const bool many = n >= 1000;
-            std::printf("%d entries, %d runs of each command after one F5 each: medians, the range, and the "
-                        "median of the pair ratios; goal: %s at most 1.3\n",
-                        n, runs, many ? "/F5" : "/OK");
-            std::printf("  %-22s %8s %17s %8s %6s %6s\n", "command", "ms", "range ms", "F5 ms", "/F5", "/OK");
+            std::printf(
+                "%d entries, %d runs of each command, each after one F5: medians of the time until painted "
+                "(ms), its range, the time until the window answered with the result, the F5s, and the "
+                "median of the pair ratios; goal: %s at most 1.3\n",
+                n, runs, many ? "/F5" : "/OK");
+            std::printf("  %-22s %8s %17s %8s %8s %6s %6s\n", "command", "ms", "range ms", "answered",
+                        "F5 ms", "/F5", "/OK");
             std::fflush(stdout);
             double okMs = 0, editMs = 0, yesMs = 0;
             for (const Command& command : Commands()) {
@@ -384,10 +400,10 @@ int wmain(int argc, wchar_t** argv) {
                 yesMs = name == kYes ? ms : yesMs;
                 const double perOk = okMs > 0 ? ms / okMs : 0;
                 const bool above = many ? perRescan > 1.3 : perOk > 1.3;
-                std::printf("  %-22s %8.1f %8.1f-%8.1f %8.1f %6.2f ", command.name, ms,
+                std::printf("  %-22s %8.1f %8.1f-%8.1f %8.1f %8.1f %6.2f ", command.name, ms,
                             *std::min_element(figures.ms.begin(), figures.ms.end()),
-                            *std::max_element(figures.ms.begin(), figures.ms.end()), Median(figures.rescanMs),
-                            perRescan);
+                            *std::max_element(figures.ms.begin(), figures.ms.end()),
+                            Median(figures.answeredMs), Median(figures.rescanMs), perRescan);
                 char okRatio[16] = "";
                 if (okMs > 0) {
                     std::snprintf(okRatio, sizeof(okRatio), "%.2f", perOk);
