@@ -9,12 +9,15 @@
 // one plain rescan (F5) that is timed too, and what the command changed on disk
 // is put back after each run, so that each starts from the same folder.
 //
-// The drop: an OLE drag from another process does not reach a window that takes
-// files by WS_EX_ACCEPTFILES under Wine (DoDragDrop ends DRAGDROP_S_DROP with no
-// effect, the data never asked for), so the files come as a file manager drags
-// them under Linux, by XDND: the X client xdnd_drop, which the bench starts
-// through /bin/sh. Its time runs from the moment the client sends XdndDrop.
+// The drop: first as a Windows file manager makes it, an OLE drag from this
+// process (OleDrag.h). Under Wine 8 that does not reach a window that takes
+// files by WS_EX_ACCEPTFILES (DoDragDrop ends DRAGDROP_S_DROP with no effect,
+// the data never asked for); then the files come as a file manager drags them
+// under Linux, by XDND: the X client xdnd_drop, which the bench starts through
+// /bin/sh. The bench says which it used. The time runs from the button's
+// release, or from the moment the X client sends XdndDrop.
 #include "BenchFolder.h"
+#include "OleDrag.h"
 #include "Outside.h"
 #include "editor/Form2.h"
 #include "rules/resource.h"
@@ -38,6 +41,7 @@ constexpr wchar_t kQuestionClass[] = L"#32770";
 constexpr char kOk[] = "OK after a change";
 constexpr char kEdit[] = "Edit (Enter)";
 constexpr char kYes[] = "Save question: Yes";
+constexpr char kDrop[] = "Drop of 10 XTR files";
 
 // The Unix path of a file, for the X client (as wide text: the command line is).
 std::wstring UnixPath(const std::wstring& path) {
@@ -197,16 +201,50 @@ class Session {
         Fail(L"the grid does not show " + entry.fileName);
     }
 
-    // The ten files dragged in and dropped on the list's middle by the X
-    // client; when it sent XdndDrop.
-    double Drop() {
+    POINT ListMiddle() const {
         RECT place{};
         ::GetWindowRect(list.Window(), &place);
+        return {(place.left + place.right) / 2, (place.top + place.bottom) / 2};
+    }
+    std::vector<std::wstring> DroppedPaths() const {
+        std::vector<std::wstring> paths;
+        for (const std::wstring& name : dropped) {
+            paths.push_back(incoming + L"\\" + name);
+        }
+        return paths;
+    }
+    // Whether an OLE drag from this process reaches the window: one is tried,
+    // and what it did is said.
+    bool OleDropArrives() {
+        const POINT to = ListMiddle();
+        const OleDragEnd end = OleDrag(DroppedPaths(), {to.x - 100, to.y}, to);
+        const double start = Now();
+        while (list.Count() != entries + kDropped && Now() - start < 2000) {
+            ::Sleep(10);
+        }
+        const bool arrived = list.Count() == entries + kDropped;
+        std::printf("  the drop: an OLE drag from another process (DoDragDrop of CF_HDROP, SendInput) %s "
+                    "(DoDragDrop 0x%08lx, effect %lu, the data %sasked for)%s\n",
+                    arrived ? "reached the window" : "did not reach it",
+                    static_cast<unsigned long>(end.result), end.effect, end.asked ? "" : "never ",
+                    arrived ? "" : ": XDND from an X client instead");
+        if (arrived) {
+            DropEnded();
+            Timed([&] { return Key(program.window, VK_F5); }, [&] { return list.Count() == entries; });
+        }
+        return arrived;
+    }
+    // The ten files dragged in and dropped on the list's middle; when they were dropped.
+    double Drop() {
+        if (dropsByOle) {
+            const POINT to = ListMiddle();
+            return OleDrag(DroppedPaths(), {to.x - 100, to.y}, to).releasedAt;
+        }
+        const POINT at = ListMiddle();
         const std::wstring log = folder.root / L"drop.log";
         ::DeleteFileW(log.c_str());
         std::wstring command = L"sh -c \"exec '" + UnixPath(BesideBench(L"xdnd_drop")) + L"' " +
-                               std::to_wstring((place.left + place.right) / 2) + L" " +
-                               std::to_wstring((place.top + place.bottom) / 2);
+                               std::to_wstring(at.x) + L" " + std::to_wstring(at.y);
         for (const std::wstring& name : dropped) {
             command += L" '" + UnixPath(incoming + L"\\" + name) + L"'";
         }
@@ -234,8 +272,10 @@ class Session {
         return sent;
     }
     void DropEnded() {
-        ::WaitForSingleObject(dropper_.get(), 10000);
-        dropper_.reset();
+        if (dropper_) {
+            ::WaitForSingleObject(dropper_.get(), 10000);
+            dropper_.reset();
+        }
         for (const std::wstring& name : dropped) {
             ::DeleteFileW((folder.host + L"\\" + name).c_str());
         }
@@ -249,6 +289,7 @@ class Session {
     Listed first, second, last;
     std::wstring incoming;
     std::vector<std::wstring> dropped;
+    bool dropsByOle = false;
     std::wstring typed; // the title typed in this run
 
   private:
@@ -331,7 +372,7 @@ std::vector<Command> Commands() {
          },
          answer(IDYES), [](Session& s) { return s.Question() == nullptr && s.list.Count() == s.entries - 1; },
          [](Session& s) { PutBack(s.first); }},
-        {"Drop of 10 XTR files", none, [](Session& s) { return s.Drop(); },
+        {kDrop, none, [](Session& s) { return s.Drop(); },
          [](Session& s) { return s.list.Count() == s.entries + kDropped; },
          [](Session& s) { s.DropEnded(); }},
     };
@@ -390,6 +431,9 @@ int wmain(int argc, wchar_t** argv) {
             for (const Command& command : Commands()) {
                 if (!only.empty() && std::string(command.name).rfind(only, 0) != 0) {
                     continue;
+                }
+                if (command.name == std::string(kDrop)) {
+                    session.dropsByOle = session.OleDropArrives();
                 }
                 const Figures figures = Measure(session, command, runs);
                 const double ms = Median(figures.ms);

@@ -4,16 +4,17 @@
 # against the bare system work, the start-up at 30 XTR files against a bare
 # window holding a ListView, and every command at 30 and 3,000 entries against
 # one rescan.
-# Usage: scripts/bench.sh [--catalogue | --startup | --commands [RUNS [COMMAND]]]
+# Usage: scripts/bench.sh [--catalogue | --startup | --commands [RUNS [COMMAND [EXE]]]]
 #   (all three when no option is given; --commands: RUNS per command, 10 at
-#   least; COMMAND: only the commands whose name starts so, e.g. "Save")
+#   least; COMMAND: only the commands whose name starts so, e.g. "Save", ""
+#   for all; EXE: another Quillon.exe, as Wine names it, e.g. 'Z:\tmp\Quillon.exe')
 set -euo pipefail
 cd "$(dirname "$0")/.."
 which=${1:-all}
 case "$which" in
 all | --catalogue | --startup | --commands) ;;
 *)
-    echo "usage: $0 [--catalogue | --startup | --commands [RUNS [COMMAND]]]" >&2
+    echo "usage: $0 [--catalogue | --startup | --commands [RUNS [COMMAND [EXE]]]]" >&2
     exit 2
     ;;
 esac
