@@ -1,11 +1,22 @@
 // The start-up benchmark's yardstick: the least a program must do to show a
 // window of Quillon's size with a virtual report-view ListView of 30 rows,
-// on the same common controls (it carries Quillon's manifest).
+// on the same common controls (it carries Quillon's manifest). Built a second
+// time with QUILLON_PHASES, it marks where its time goes (Phases.h) and ends
+// once idle.
 #include <windows.h>
 
 #include <commctrl.h>
 
 #include <cwchar>
+
+#ifdef QUILLON_PHASES
+#include "Phases.h"
+#else
+struct PhaseMarks {
+    explicit PhaseMarks(const wchar_t*) {}
+    void Mark(const char*) {}
+};
+#endif
 
 namespace {
 constexpr int kRows = 30;
@@ -34,9 +45,12 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }
 } // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCommand) {
+    PhaseMarks marks(commandLine);
+    marks.Mark("first line");
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&controls);
+    marks.Mark("common controls");
 
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
@@ -56,6 +70,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     HWND window = ::CreateWindowExW(0, wc.lpszClassName, L"Bare list", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                                     CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
                                     frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
+    marks.Mark("window made");
     RECT client;
     ::GetClientRect(window, &client);
     HWND list = ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
@@ -71,13 +86,19 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         ::SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&info));
     }
     ::SendMessageW(list, LVM_SETITEMCOUNT, kRows, 0);
+    marks.Mark("list filled");
 
     ::ShowWindow(window, showCommand);
     ::UpdateWindow(window);
+    marks.Mark("shown and painted");
+#ifdef QUILLON_PHASES
+    return marks.RunUntilIdle();
+#else
     MSG message;
     while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
         ::TranslateMessage(&message);
         ::DispatchMessageW(&message);
     }
     return static_cast<int>(message.wParam);
+#endif
 }

@@ -130,7 +130,8 @@ void Form1::OpenEditor(int row, bool saving, const NewEntryBoxes& blank) {
     }
     const std::int16_t index = chosen ? catalogue_.IndexOfFile(chosen->folder, chosen->fileName) : -1;
     if (index == 0) {
-        return; // gone with the save: the rescan shows the disk
+        ::DestroyWindow(form2_.Window()); // gone with the save: the rescan shows the disk
+        return;
     }
     form2_.Open(index, index == -1 ? nullptr : &catalogue_.Entry(index), saving, blank);
 }

@@ -55,7 +55,8 @@ class Form2 : public Form<Form2> {
     // typed is saved or dropped as the user answers "Do you want to save
     // changes to <file>?". False for Cancel, or a save that did not happen:
     // the typing stays. An editor opened by View, or nothing typed: true.
-    bool MayLeave(const XtrRecord* next);
+    // Unless closing, a save keeps the window for the entry loaded next.
+    bool MayLeave(const XtrRecord* next, bool closing = false);
     // Something was typed into an editor that may save it.
     bool HasTyping() const;
 
@@ -104,8 +105,8 @@ class Form2 : public Form<Form2> {
     // What every box shows, the combo boxes' choices among them.
     using Boxes = std::array<std::wstring, 6>;
     Boxes BoxesNow() const;
-    // OK: saves what the boxes say; how that ended.
-    ChangeEnd Apply();
+    // OK: saves what the boxes say, and the dialog closes when closing; how that ended.
+    ChangeEnd Apply(bool closing);
 
     // A text box cannot hold every text a file may (it ends at a NUL): a box
     // the user left as it was loaded stands for the text it was loaded with,

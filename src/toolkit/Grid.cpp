@@ -12,6 +12,7 @@
 
 namespace {
 constexpr COLORREF kGridWhite = RGB(255, 255, 255);
+constexpr UINT UWM_DESCRIBEROWS = WM_APP;
 
 // Where the pointer was, on the screen, when the message being handled was sent.
 POINT MessagePoint() {
@@ -109,6 +110,9 @@ LRESULT CALLBACK Grid::ListProc(HWND window, UINT message, WPARAM wParam, LPARAM
             return TRUE;
         }
         break;
+    case UWM_DESCRIBEROWS:
+        Trap(L"Module1.BuildGrid", [grid] { grid->DescribeRows(); });
+        return 0;
     case WM_NCDESTROY:
         ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(listProc));
         // The tooltip belongs to the same parent and goes with it.
@@ -169,7 +173,7 @@ void Grid::Show(std::vector<GridColumn> columns, int rows, int stretchCol) {
     ::SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(list_, nullptr, TRUE);
     ShowListToolText(); // the cells under a resting pointer may have changed
-    DescribeRows();
+    ::PostMessageW(list_, UWM_DESCRIBEROWS, 0, 0);
 }
 
 void Grid::Row(int row) {
@@ -250,8 +254,9 @@ void Grid::ShowListToolText() {
     }
 }
 
-// Told once the rows are on show, and only where a description changed: a
-// grid without any never loads what the telling needs.
+// Told once the work that showed the rows is done (the first telling loads ole32
+// and oleacc, 10 ms under Wine that held up the first paint), and only where a
+// description changed: a grid without any never loads what the telling needs.
 void Grid::DescribeRows() {
     const size_t items = static_cast<size_t>(rows_);
     described_.resize(std::max(items, described_.size()));

@@ -237,6 +237,7 @@ TEST_F(GridTest, AMissingProgramsCellCarriesASignAndATipOfItsOwn) {
 TEST_F(GridTest, AMissingProgramsRowIsDescribedForScreenReaders) {
     ThreeEntries();
     ASSERT_TRUE(Start());
+    PumpMessages(); // told once the rows are painted
     const HWND list = form->grdXTRs().Window();
     ASSERT_FALSE(Catalogue().XtrTable[2].programFound);
     using Description = std::tuple<HWND, long, std::wstring>;
@@ -245,11 +246,13 @@ TEST_F(GridTest, AMissingProgramsRowIsDescribedForScreenReaders) {
         << "the second row's item";
 
     form->Rescan(form->CurrentPlace());
+    PumpMessages();
     EXPECT_EQ(answers.descriptions.size(), 1u) << "told again only when it changes";
 
     ::CreateDirectoryW((host / L"Missing").c_str(), nullptr);
     WriteBytes(host / L"Missing\\gone.exe", "MZ");
     form->Rescan(form->CurrentPlace());
+    PumpMessages();
     EXPECT_EQ(answers.descriptions.back(), (Description{list, 2, L""})) << "found now: taken away";
 }
 
@@ -261,6 +264,7 @@ TEST_F(GridTest, AProgramNotLookedForIsRedAndSaysWhy) {
     Xtr(host / L"c.xtr", "None", "", false, false);
     ASSERT_TRUE(Start());
     form->OnCommand(IDM_VIEW_REFRESH);
+    PumpMessages();
     const std::map<std::wstring, std::wstring> tips = {
         {L"a.xtr",
          L"Quillon did not look for \\\\203.0.113.9\\x\\a.exe: the server 203.0.113.9 is outside the "
