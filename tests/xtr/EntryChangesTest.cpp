@@ -231,21 +231,23 @@ TEST_F(EntryChangesTest, FilesPastTheTablesRoomAreLeftOutAndTold) {
     EXPECT_EQ(answers.messages.size(), 1u) << "nothing to tell when every file is listed";
 }
 
-// A bin that cannot take a file (under Wine: a trash taken away) deletes
-// nothing by itself: the user is asked, and No keeps the file.
+// A bin that cannot take a file (under Wine: a trash whose files folder is a
+// file) deletes nothing by itself and keeps no record of it: the user is
+// asked, and No keeps the file.
 TEST_F(EntryChangesTest, ABinThatCannotTakeAFileDeletesNothingUnasked) {
     if (bin.WineTrash().empty()) {
-        GTEST_SKIP() << "only the tests' own trash can be taken away";
+        GTEST_SKIP() << "only the tests' own trash can be made to refuse";
     }
-    WriteBytes(host / L"a.xtr", "A\r\n");
     WriteBytes(host / L"b.xtr", "B\r\n");
     WriteBytes(outside / L"b.xtr", "Dropped B\r\n");
-    EXPECT_EQ(DeleteEntry(nullptr, Scanned(L"a.xtr")), ChangeEnd::Done); // the bin is set up
-    RemoveTree(bin.WineTrash());
+    ::CreateDirectoryW(bin.WineTrash().c_str(), nullptr);
+    ::CreateDirectoryW((bin.WineTrash() + L"\\info").c_str(), nullptr);
+    WriteBytes(bin.WineTrash() + L"\\files", "not a folder");
     EXPECT_EQ(DeleteEntry(nullptr, Scanned(L"b.xtr")), ChangeEnd::Declined);
     answers.messageReplies = {IDYES, IDNO};
     TellNotInstalled(nullptr, InstallDroppedFiles(nullptr, {outside / L"b.xtr"}));
     EXPECT_EQ(ReadBytes(host / L"b.xtr"), "B\r\n");
+    EXPECT_TRUE(NamesIn(bin.WineTrash() + L"\\info").empty());
     ASSERT_EQ(answers.messages.size(), 4u);
     EXPECT_EQ(answers.messages[0].text, L"b.xtr cannot go to the Recycle Bin. Delete it for good?");
     EXPECT_EQ(answers.messages[2].text, answers.messages[0].text);

@@ -145,10 +145,7 @@ TEST_F(FileFaultsTest, WhereTheBinCannotTakeAFileNothingChangesUntilTheUserAgree
              [&] { InstallDroppedFiles(nullptr, {outside / L"c.xtr"}); }},
             {"new", L"d.xtr", 1, host / L"d.xtr", [&] { SaveEditedEntry(nullptr, fresh, nullptr); }},
         };
-    Ui::TestHooks().recycleFile = [](const std::wstring& path) {
-        ::DeleteFileW(path.c_str());
-        return Ui::BinAnswer::DeletedForGood;
-    };
+    Ui::TestHooks().recycleFile = [](const std::wstring&) { return std::nullopt; };
     // First another program writes the file while "Delete it for good?" waits:
     // Yes is not for that version, which is asked about again (and kept on No).
     constexpr int kChangedMeanwhile = 0;
@@ -323,7 +320,7 @@ TEST_F(FileFaultsTest, ForGoodWaitsForTheCommandToSucceed) {
     WriteBytes(host / L"b.xtr", kOld);
     WriteBytes(InSaved(L"b.xtr"), "Inactive B\r\n");
     Start();
-    Ui::TestHooks().recycleFile = [](const std::wstring&) { return Ui::BinAnswer::Refused; };
+    Ui::TestHooks().recycleFile = [](const std::wstring&) { return std::nullopt; };
     answers.messageReplies = {IDYES, IDYES};
     UniqueFile holder; // another program opens b.xtr while "Delete it for good?" waits
     answers.whileMessageShown = [&] {
