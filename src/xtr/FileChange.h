@@ -15,7 +15,6 @@
 // before it, and the failure says whether the bin kept a copy. No step needs hard links.
 #include "rules/XtrNames.h"
 #include "system/Win32.h"
-#include "toolkit/Ui.h"
 
 #include <cstdint>
 #include <optional>
@@ -132,12 +131,12 @@ void StepReached(std::wstring_view step);
 
 // Start-up tidying of the two folders of the catalogue. A temporary of an earlier run older than a minute (a
 // younger one may be a second Quillon's at work) is deleted when it holds nothing that is not elsewhere too
-// (a second name the bin's file marks, a copy or second name of a file that stands at its name in either
-// folder, a file set aside whose twin stands in place); a file set aside
-// that was never replaced goes back to its name, the one change start-up makes to the catalogue; any other
-// goes into the Recycle Bin, as it may hold someone's only copy of something, read-only or not. Returns the
-// names of what it binned and of what it could neither bin nor delete (the file it was made for, or the title
-// on its first line in quotes), for the user to be told; each failure is logged once per run.
+// (a second name marked as the bin's, a copy or second name of a file that stands at its name in either
+// folder, a file set aside whose twin stands in place); a file set aside that was never replaced goes back to
+// its name, the one change start-up makes to the catalogue; any other (a copy whose file stands nowhere among
+// them) goes into the Recycle Bin, as it may hold someone's only copy of something, read-only or not. Returns
+// the names of what it binned and of what it could neither bin nor delete (the file it was made for, or the
+// title on its first line in quotes), for the user to be told; each failure is logged once per run.
 struct Leftover {
     std::wstring path;
     std::wstring known; // the name the user knows it by
