@@ -253,7 +253,8 @@ std::optional<std::wstring> RecycleFile(const std::wstring& path) {
 }
 
 bool TakeBackFromBin(const std::wstring& inBin, const std::wstring& path) {
-    if (!::MoveFileExW(inBin.c_str(), LongPath(path).c_str(), 0)) {
+    // The trash may lie on another disk.
+    if (!::MoveFileExW(inBin.c_str(), LongPath(path).c_str(), MOVEFILE_COPY_ALLOWED)) {
         return false;
     }
     // Its record: the desktop trash's info/<name>.trashinfo; Windows keeps $I<key> beside $R<key>.
