@@ -2,17 +2,21 @@
 # Hostile disks: real disks that misbehave, mounted here as root, and file
 # commands replayed on them from outside through quillon_kill_driver, which
 # answers each question as the case says, prints every question and message,
-# and can play another program (rewriting a file while a question waits, or
-# holding one open). The disks: Wine's trash on a read-only bind mount (the
-# bin refuses), SavedXTR or the UI-View32 folder on a tmpfs (another volume;
-# a bin on another file system copies then deletes), read-only bind mounts,
-# read-only files, an exFAT image through exfat-fuse as drive E: (no hard
-# links), FUSE servers that never answer under dosdevices/unc. After each
-# case the folders and the bin are checked: every version involved is in
-# place or in the bin, unless the user agreed to delete it for good when
-# asked about that very version; a failed command leaves folders and bin as
-# they were (or says the bin holds a copy); the entry is never in both
-# folders; no ~Quillon-* file is left; a failure's message is true. A mount
+# and can play another program (rewriting a file while a question waits, to
+# the same size and time or not, holding one open, or at a named step of the
+# command rewriting, renaming over or moving a file, or putting a file of its
+# own into the trash). The disks: Wine's trash on a read-only bind mount (the
+# bin refuses), its files folder alone read-only or the trash on a 64 KB
+# tmpfs (where Wine's shell deleted for good), SavedXTR or the UI-View32
+# folder on a tmpfs (another volume), read-only bind mounts, read-only files,
+# an exFAT image through exfat-fuse as drive E: (no hard links), FUSE servers
+# that never answer under dosdevices/unc. A run may be ended at a step, the
+# next start following. After each case the folders and the bin are checked:
+# every version involved is in place or in the bin, unless the user agreed to
+# delete it for good when asked about that very version; a failed command
+# leaves folders and bin as they were (or says the bin holds a copy); the
+# entry is never in both folders; no ~Quillon-* file is left; every file in
+# the trash has its info record; a failure's message is true. A mount
 # that is refused skips its case. Ends with "hostile disks: N passed, M
 # failed, K skipped"; fails when a case failed.
 # Usage: scripts/hostile-disks.sh [CASE-PREFIX...]   (as root; CI runs it;
@@ -260,6 +264,8 @@ cases = [
          disks=('trash_files_ro',), leftover=('c.xtr', NEWC), answers='yes', may_go=(NEWC,)),
     case('b1c start-up, a leftover larger than a 64 KB trash, No', 'start', disks=('trash_small',),
          leftover=('c.xtr', BIGC), answers='no', leftover_ok=True),
+    case('b1d exFAT, start-up, a leftover the bin cannot take (its files folder read-only), No', 'start',
+         disks=('exfat', 'trash_files_ro'), leftover=('c.xtr', NEWC), answers='no', leftover_ok=True),
     case('b2a exFAT, the bin refusing, Delete while another program rewrites f.xtr in place, No', 'delete',
          disks=('exfat', 'trash_files_ro'), host={'f.xtr': F1}, at=('held', 'rewrite', 'host', 'f.xtr'),
          answers='no'),
@@ -283,6 +289,9 @@ cases = [
          answers='no'),
     case('b4b a 64 KB trash, Delete while a file manager puts a file into the trash', 'delete',
          disks=('trash_small',), host={'f.xtr': F1}, at=('held', 'fill-trash', 'trash', ''), works=True),
+    case('b4c exFAT, a 64 KB trash, Delete of a larger f.xtr while a file manager puts a file into it, No',
+         'delete', disks=('exfat', 'trash_small'), host={'f.xtr': BIGF}, at=('held', 'fill-trash', 'trash', ''),
+         answers='no'),
     case('b5a title saved while another program renames a newer a.xtr over it, Yes', 'edit',
          host={'a.xtr': A1}, at=('written', 'rename-over', 'host', 'a.xtr'), works=True,
          extra=asked_about_changed),
