@@ -8,7 +8,7 @@
 //   quillon_kill_driver [options] save|edit|inactive|active|delete|new|drop|large|case <UI-View32 folder>
 //   [<dropped file>]
 //   quillon_kill_driver [options] start <UI-View32 folder>
-//   quillon_kill_driver [options] scan <UI-View32 folder> <times>
+//   quillon_kill_driver [options] scan <UI-View32 folder> <times>[,<pause ms>,<times>]...
 //
 // Options, each before the operation:
 //   --answers yes,no,...       the answers to the Yes/No questions in turn, the last one
@@ -28,9 +28,9 @@
 // The files: save, a.xtr over another program's change; edit, a.xtr's title
 // changed; inactive, b.xtr into SavedXTR; active, SavedXTR\b.xtr back; delete,
 // f.xtr; new, a new active g.xtr; case, e.xtr to E.xtr. start tidies as the
-// next start-up does, asking and telling as it does. scan prints the threads
-// the process has after each scan, then each entry and whether its program was
-// found.
+// next start-up does, asking and telling as it does. scan prints how long each scan took, how many
+// programs it found and the threads the process has after it, then each entry,
+// whether its program was found and how it was looked for.
 #include "diagnostics/Log.h"
 #include "host/HostFolder.h"
 #include "system/Win32.h"
@@ -43,6 +43,7 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cctype>
 #include <cwchar>
@@ -217,18 +218,37 @@ int Run(const std::wstring& operation, const std::wstring& argument) {
         edited.title = L"Tool A edited";
         return SaveEditedEntry(nullptr, edited, &loaded) == ChangeEnd::Done ? 0 : 1;
     }
-    if (operation == L"scan") {
+    if (operation == L"scan") { // groups of scans, each after a pause: "<times>[,<pause ms>,<times>]..."
         std::printf("threads before %zu\n", ThreadsOfThisProcess());
         ServerLooks looks; // as the main window keeps them between its scans
         XtrCatalogue catalogue;
-        for (int i = 0, times = _wtoi(argument.c_str()); i < times; ++i) {
-            catalogue = ScanXTR(ReadHostFolderSetting(), looks);
-            std::printf("threads %zu\n", ThreadsOfThisProcess());
+        std::vector<long> numbers; // times, pause, times...
+        std::wstring list = argument;
+        for (wchar_t* next = list.data(); *next != 0 && (next == list.data() || *next++ == L',');) {
+            numbers.push_back(std::wcstol(next, &next, 10));
         }
+        for (size_t group = 0, scan = 1; group < numbers.size(); group += 2) {
+            for (long times = numbers[group]; times > 0; --times) {
+                const auto start = std::chrono::steady_clock::now();
+                catalogue = ScanXTR(ReadHostFolderSetting(), looks);
+                const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    std::chrono::steady_clock::now() - start);
+                int found = 0;
+                for (const XtrRecord& entry : catalogue.XtrTable) {
+                    found += entry.programFound ? 1 : 0;
+                }
+                std::printf("scan %zu took %lld ms, found %d, threads %zu\n", scan++,
+                            static_cast<long long>(took.count()), found, ThreadsOfThisProcess());
+            }
+            if (group + 1 < numbers.size()) {
+                ::Sleep(static_cast<DWORD>(numbers[group + 1]));
+            }
+        }
+        const char* const howLooked[] = {"looked", "silent", "not-contacted"};
         for (size_t i = 1; i <= static_cast<size_t>(catalogue.XtrCount); ++i) {
             const XtrRecord& entry = catalogue.XtrTable[i];
-            std::printf("entry %s found %d silent %d\n", ToUtf8(entry.fileName).c_str(),
-                        entry.programFound ? 1 : 0, entry.programLook != ProgramLook::Looked ? 1 : 0);
+            std::printf("entry %s found %d %s\n", ToUtf8(entry.fileName).c_str(), entry.programFound ? 1 : 0,
+                        howLooked[static_cast<int>(entry.programLook)]);
         }
         std::puts("scans done");
         return 0;

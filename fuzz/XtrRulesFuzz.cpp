@@ -152,6 +152,8 @@ void CheckPathRoutines(const std::wstring& path, const std::wstring& setting) {
     }
     Require(ProgramPathDisplayOf(entry) == (absoluteAlready ? full : L"<UIView-Dir>" + full),
             "the grid shows a path without drive after the folder's stand-in");
+    Require(ProgramPlaceOf(absolute).kind == ProgramPlaceOf(SwapAsciiCase(absolute)).kind,
+            "where a program is looked for does not depend on letter case");
 }
 
 void CheckBooleans(std::wstring_view text) {

@@ -476,61 +476,75 @@ def replay(c, index):
     return problems, said + [
         'then: UI-View32 %s; SavedXTR %s; trash %s' % (shown(after_host), shown(after_saved), shown(in_trash))]
 
-DEADFS = r'''
+SERVERS = r'''
 import errno, os, stat, sys, time
 try:
     from fusepy import FUSE, FuseOSError, Operations
 except ImportError:
     from fuse import FUSE, FuseOSError, Operations
-log = open(sys.argv[2], 'a', buffering=1)
-class Dead(Operations):
+log, server = open(sys.argv[2], 'a', buffering=1), sys.argv[3]
+DIR, EXE = dict(st_mode=stat.S_IFDIR | 0o755, st_nlink=2), dict(st_mode=stat.S_IFREG | 0o755, st_nlink=1, st_size=2)
+answered = {}
+class Server(Operations):
+    # Its shares and folders; every look is logged, as /<server>/<share>/... (Wine asks a few times for each
+    # file it looks at: the questions that follow an answer within 0.2 s are that look's). A server named
+    # dead* never answers, nor does a folder named dead; on one named slow* each look at a program takes 0.4 s.
+    # A name ending in .exe is a program.
     def getattr(self, path, fh=None):
         if path == '/':
-            return dict(st_mode=stat.S_IFDIR | 0o755, st_nlink=2)
-        log.write(path + '\n')
-        time.sleep(3600)  # a server that never answers
-        raise FuseOSError(errno.ENOENT)
+            return DIR
+        parts = path.lower().split('/')[1:]
+        again = time.monotonic() - answered.get(path, -1) < 0.2
+        if not again:
+            log.write('/' + server + path + '\n')
+        if server.startswith('dead') or 'dead' in parts[1:]:
+            time.sleep(3600)
+            raise FuseOSError(errno.EIO)
+        if parts[-1].endswith('.exe') and server.startswith('slow') and not again:
+            time.sleep(0.4)
+        answered[path] = time.monotonic()
+        return EXE if parts[-1].endswith('.exe') else DIR
     def readdir(self, path, fh):
         return ['.', '..']
-FUSE(Dead(), sys.argv[1], foreground=True, nothreads=False)
+FUSE(Server(), sys.argv[1], foreground=True, nothreads=False, entry_timeout=0, attr_timeout=0, negative_timeout=0)
 '''
 
-def dead_servers():
-    """20 entries on 20 servers that never answer, each in the Local Intranet
-    zone, one more on a server of the Internet zone, one local program; 20
-    scans in one process."""
-    base = os.path.join(root, 'dead')
-    host, mnt, lookups = os.path.join(base, 'UI-View32'), os.path.join(base, 'servers'), os.path.join(base, 'lookups')
-    os.makedirs(os.path.join(host, 'SavedXTR')); os.makedirs(mnt); os.makedirs(os.path.join(base, 'local'))
+def serve(tag, servers, intranet, programs, scans, meanwhile=None):
+    '''Servers that log every look (SERVERS), each a FUSE mount of its own under dosdevices/unc (the kernel
+    holds a directory while a look in it waits: servers of one mount would wait for each other), those of
+    intranet in the Local Intranet zone; an XTR file per program line; and the driver's scans in one process
+    (scans as its scan operation takes them), meanwhile(host, lines) running while it scans. Returns its
+    lines and the looks by path.'''
+    base = os.path.join(root, tag)
+    host, lookups = os.path.join(base, 'UI-View32'), os.path.join(base, 'lookups')
+    os.makedirs(os.path.join(host, 'SavedXTR'))
     open(lookups, 'w').close()
     python = '/usr/bin/python3' if os.path.exists('/usr/bin/python3') else sys.executable
-    fs = subprocess.Popen([python, '-c', DEADFS, mnt, lookups], stdin=subprocess.DEVNULL,
-                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    note('.pids', fs.pid)
-    for _ in range(50):
-        if os.path.ismount(mnt):
+    unc = os.path.join(prefix, 'dosdevices', 'unc')
+    os.makedirs(unc, exist_ok=True)
+    mounts = [os.path.join(base, 'servers', s) for s in servers]
+    for s, mnt in zip(servers, mounts):
+        os.makedirs(mnt)
+        note('.pids', subprocess.Popen([python, '-c', SERVERS, mnt, lookups, s], stdin=subprocess.DEVNULL,
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).pid)
+        os.symlink(mnt, os.path.join(unc, s))
+    for _ in range(100):
+        if all(os.path.ismount(m) for m in mounts):
             break
         time.sleep(0.1)
     else:
-        raise Skip('the FUSE server did not mount')
-    unc = os.path.join(prefix, 'dosdevices', 'unc')
-    os.makedirs(unc, exist_ok=True)
-    servers = ['srv%02d' % i for i in range(1, 21)]
+        raise Skip('the FUSE servers did not mount')
     reg = ['Windows Registry Editor Version 5.00', '']
-    for s in servers + ['inet01']:
-        os.symlink(os.path.join(mnt, s), os.path.join(unc, s))
-    for s in servers:
+    for s in intranet:
         reg += [r'[HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Internet Settings\ZoneMap\Domains\%s]' % s,
                 '"file"=dword:00000001', '']
-        open(os.path.join(host, s + '.xtr'), 'wb').write(xtr(s.encode(), b'\\\\%s\\share\\%s.exe' % (s.encode(), s.encode())))
-    open(os.path.join(host, 'inet.xtr'), 'wb').write(xtr(b'Inet', b'\\\\inet01\\share\\inet.exe'))
-    open(os.path.join(base, 'local', 'here.exe'), 'wb').write(b'MZ')
-    open(os.path.join(host, 'local.xtr'), 'wb').write(xtr(b'Local', win(os.path.join(base, 'local', 'here.exe')).encode()))
+    for name, program in programs.items():
+        open(os.path.join(host, name), 'wb').write(xtr(name.encode(), program))
     open(os.path.join(base, 'zones.reg'), 'w', newline='\r\n').write('\n'.join(reg))
     sh('wine', 'regedit', '/S', win(os.path.join(base, 'zones.reg')))
     if '0x1' not in sh('wine', 'reg', 'query', reg[2][1:-1], '/v', 'file', check=False).stdout:
         raise Skip('the Local Intranet zone could not be set')
-    p = subprocess.Popen(['wine', driver, 'scan', win(host), '20'], stdin=subprocess.DEVNULL,
+    p = subprocess.Popen(['wine', driver, 'scan', win(host), scans], stdin=subprocess.DEVNULL,
                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, errors='replace',
                          env=dict(os.environ, XDG_DATA_HOME=os.path.join(base, 'xdg')))
     lines = []
@@ -538,41 +552,115 @@ def dead_servers():
     reader.start()
     deadline = time.monotonic() + 90
     while 'scans done' not in lines and p.poll() is None and time.monotonic() < deadline:
-        time.sleep(0.2)
-    # Free the threads blocked in the dead server, then let the process end.
-    minor = [l.split()[2].split(':')[1] for l in open('/proc/self/mountinfo') if l.split()[4] == mnt]
-    for m in minor:
-        if os.path.exists('/sys/fs/fuse/connections/%s/abort' % m):
-            with open('/sys/fs/fuse/connections/%s/abort' % m, 'w') as f:
+        if meanwhile:
+            meanwhile(host, lines)
+        time.sleep(0.1)
+    # Free the threads blocked in the dead servers (a server's end aborts its connection too), then let the
+    # process end.
+    for l in open('/proc/self/mountinfo'):
+        if l.split()[4] in mounts and os.path.exists('/sys/fs/fuse/connections/%s/abort' % l.split()[2].split(':')[1]):
+            with open('/sys/fs/fuse/connections/%s/abort' % l.split()[2].split(':')[1], 'w') as f:
                 f.write('1')
-    fs.kill()  # its end aborts the connection too
     try:
         p.wait(timeout=20)
     except subprocess.TimeoutExpired:
         p.kill()
-    sh('umount', '-l', mnt, check=False)
-    for s in servers + ['inet01']:
+    for s, mnt in zip(servers, mounts):
+        sh('umount', '-l', mnt, check=False)
         os.unlink(os.path.join(unc, s))
-    problems = []
-    threads = [int(l.split()[-1]) for l in lines if l.startswith('threads')]
+    looks = {}
+    for l in open(lookups).read().split('\n'):
+        looks[l] = looks.get(l, 0) + 1
+    return lines, looks
+
+def scans_of(lines, problems, most_ms=1000, most_threads=0):
+    '''The driver's scans: each within most_ms, and (with most_threads) at most that many threads more than the
+    process had before the first.'''
+    scans = [re.match(r'scan \d+ took (\d+) ms, found (\d+), threads (\d+)$', l) for l in lines]
+    scans = [tuple(map(int, m.groups())) for m in scans if m]
+    before = [int(l.split()[-1]) for l in lines if l.startswith('threads before')]
     if 'scans done' not in lines:
-        problems.append('the 20 scans did not end within 90 s')
-    elif threads[-1] - threads[0] > 25:
-        problems.append('threads %d before the scans, %d after 20 (want about 20 more at most)' % (threads[0], threads[-1]))
-    if 'entry local.xtr found 1 silent 0' not in lines:
+        problems.append('the scans did not end within 90 s')
+    if any(took > most_ms for took, _, _ in scans):
+        problems.append('a scan took %d ms (want %d at most)' % (max(t for t, _, _ in scans), most_ms))
+    if most_threads and before and any(threads - before[0] > most_threads for _, _, threads in scans):
+        problems.append('threads %d before the scans, %d at most after one (want %d more at most)' % (
+            before[0], max(t for _, _, t in scans), most_threads))
+    return scans
+
+def dead_servers():
+    '''20 entries on 20 servers that never answer, each in the Local Intranet zone, one more on a server of the
+    Internet zone, one local program; 20 scans in one process.'''
+    servers = ['dead%02d' % i for i in range(1, 21)]
+    programs = {s + '.xtr': b'\\\\%s\\share\\%s.exe' % (s.encode(), s.encode()) for s in servers}
+    programs['inet.xtr'] = b'\\\\inet01\\share\\inet.exe'
+    local = os.path.join(root, 'dead-local', 'here.exe')
+    os.makedirs(os.path.dirname(local))
+    open(local, 'wb').write(b'MZ')
+    programs['local.xtr'] = win(local).encode()
+    lines, looks = serve('dead', servers + ['inet01'], servers, programs, '20')
+    problems = []
+    scans = scans_of(lines, problems, most_threads=25)
+    if 'entry local.xtr found 1 looked' not in lines:
         problems.append('the local program was not found')
-    inet = [l for l in open(lookups).read().split() if l.startswith('/inet01')]
+    inet = sum(n for l, n in looks.items() if l.startswith('/inet01'))
     if inet:
-        problems.append('the Internet-zone server was looked at (%d lookups)' % len(inet))
-    return problems, ['threads: %s' % threads]
+        problems.append('the Internet-zone server was looked at (%d lookups)' % inet)
+    return problems, ['scans (ms, found, threads): %s' % scans]
+
+# Each spelling of a program on a server outside the local network (inet01, 203.0.113.9) that has reached one.
+INTERNET = [br'\\inet01\c:\a.exe', br'\\?\UNC\inet01\z:x\a.exe', br'\\.\c:\..\UNC\inet01\x\a.exe',
+            br'\\.\UNC\\inet01\x\a.exe', br'\/.\c:\..\UNC\inet01\x\a.exe', br'\\?\UNC\\inet01\x\a.exe',
+            br'\\.\UNC\live01\x\..\..\inet01\x\a.exe', br'\\?\UNC\live01\x\..\..\inet01\x\a.exe',
+            br'\\inet01\x\a.exe', b'//inet01/x/a.exe', br'\\inet01@SSL\x\a.exe', br'\\inet01@80\x\a.exe',
+            br'\\3405803785\x\a.exe', br'\\203.0.113.9\x\a.exe', br'\\inet01.\x\a.exe', b'file://inet01/x/a.exe',
+            br'\??\UNC\inet01\x\a.exe']
+
+def live_servers():
+    '''One process's scans: a live share with a dead folder (added after the first scan), a share that answers
+    each look after 0.4 s with 30 programs, a dead server under three spellings, and every spelling of
+    INTERNET. Then: no Internet server is looked at, every scan ends within 1 s, no share has two threads,
+    the live neighbour of the dead folder stays found, and once the slow looks have ended all 30 are found.'''
+    programs = {'inet%02d.xtr' % i: p for i, p in enumerate(INTERNET)}
+    programs.update({'slow%02d.xtr' % i: b'\\\\slow01\\x\\p%02d.exe' % i for i in range(1, 31)})
+    programs.update({'live.xtr': br'\\live01\x\a.exe', 'dead1.xtr': br'\\dead01\x\a.exe',
+                     'dead2.xtr': br'\\?\UNC\DEAD01\x\b.exe', 'dead3.xtr': br'\\.\UNC\dead01\X\c.exe'})
+    def dead_folder(host, lines):
+        if any(l.startswith('scan 1 ') for l in lines) and not os.path.exists(os.path.join(host, 'deadfolder.xtr')):
+            open(os.path.join(host, 'deadfolder.xtr'), 'wb').write(xtr(b'Dead folder', br'\\live01\x\dead\b.exe'))
+    inet = ['inet01', 'inet01.', 'inet01@ssl', 'inet01@80', '3405803785', '203.0.113.9']
+    lines, looks = serve('live', inet + ['live01', 'slow01', 'dead01'], ['live01', 'slow01', 'dead01'], programs,
+                         '1,1500,3,15000,1', dead_folder)
+    problems = []
+    scans = scans_of(lines, problems, most_threads=3 + 1)
+    entries = dict(l.split(' ', 2)[1:] for l in lines if l.startswith('entry '))
+    contacted = sum(n for l, n in looks.items() if l.split('/')[1:2] and l.split('/')[1].lower() in inet)
+    if contacted:
+        problems.append('a server outside the local network was looked at (%d lookups)' % contacted)
+    problems += ['%s (%s) is %s' % (n, programs[n], entries.get(n)) for n in sorted(programs) if n.startswith('inet')
+                 and not (entries.get(n) or '').startswith('found 0')]
+    slow = sorted(n for n in entries if n.startswith('slow') and entries[n] == 'found 1 looked')
+    if len(slow) != 30:
+        problems.append('the last scan found %d of the 30 programs on the slow share' % len(slow))
+    if max((n for l, n in looks.items() if l.startswith('/slow01/x/p')), default=0) > len(scans):
+        problems.append('a program of the slow share was looked at more often than the %d scans asked' % len(scans))
+    if entries.get('live.xtr') != 'found 1 looked':
+        problems.append('the live neighbour of the dead folder is %s at the last scan' % entries.get('live.xtr'))
+    if entries.get('deadfolder.xtr') != 'found 0 silent':
+        problems.append('the program in the dead folder is %s' % entries.get('deadfolder.xtr'))
+    return problems, ['scans (ms, found, threads): %s' % scans, 'looks: %s' % sorted(looks.items())]
+
+SERVER_CASES = {'8 dead servers: 20 scans, 20 silent Intranet servers, one Internet one': dead_servers,
+                '9 live servers: a dead folder, a share of 0.4 s a look, a dead server, every Internet spelling':
+                    live_servers}
 
 passed = failed = skipped = 0
-for index, c in enumerate(cases + [dict(name='8 dead servers: 20 scans, 20 silent Intranet servers, one Internet one')]):
+for index, c in enumerate(cases + [dict(name=n) for n in SERVER_CASES]):
     if only and not any(c['name'].startswith(o) for o in only):
         continue
     start = time.monotonic()
     try:
-        problems, said = dead_servers() if c['name'].startswith('8 ') else replay(c, index)
+        problems, said = SERVER_CASES[c['name']]() if c['name'] in SERVER_CASES else replay(c, index)
     except Skip as why:
         print('SKIPPED %s: %s' % (c['name'], why), flush=True)
         skipped += 1
@@ -589,6 +677,8 @@ for index, c in enumerate(cases + [dict(name='8 dead servers: 20 scans, 20 silen
                                 ''.join('\n    ' + p for p in problems)), flush=True)
     if problems or os.environ.get('HOSTILE_VERBOSE'):  # what was asked and told, to read
         print(''.join('\n      | ' + s for s in said).lstrip('\n'), flush=True)
+    elif c['name'] in SERVER_CASES:
+        print('      | ' + said[0], flush=True)  # the scans' times and threads
 print('hostile disks: %d passed, %d failed, %d skipped' % (passed, failed, skipped))
 sys.exit(1 if failed else 0)
 EOF

@@ -27,7 +27,9 @@ std::optional<NoFolder> WhyNoFolderAt(const std::wstring& path) {
     return std::nullopt;
 }
 
-std::wstring ReadHostFolderSetting() {
+namespace {
+// The setting as it is stored, or empty text when it is missing (a failed read also tells the user why).
+std::wstring StoredSetting() {
     // One call in the common case; a second when the value is longer.
     std::wstring value(MAX_PATH, L'\0');
     DWORD bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
@@ -53,19 +55,23 @@ std::wstring ReadHostFolderSetting() {
     return {};
 }
 
+// The folder as Windows reads it: made full, and trailing blanks and dots dropped as the system drops them.
+std::wstring AsWindowsReadsIt(const std::wstring& stored) {
+    return stored.empty() ? stored : FullPathOf(stored);
+}
+} // namespace
+
+std::wstring ReadHostFolderSetting() { return AsWindowsReadsIt(StoredSetting()); }
+
 bool CheckEnv() {
     bool found = true;
     Trap(L"Module1.CheckEnv", [&] {
-        const std::wstring setting = ReadHostFolderSetting();
-        HostFolder = WithoutTrailingBackslash(setting);
+        const std::wstring setting = StoredSetting();
+        HostFolder = WithoutTrailingBackslash(AsWindowsReadsIt(setting));
         if (HostFolder.empty()) {
             Ui::ShowMessage(nullptr, L"Can not locate the UIView32 folder", AppTitle, MB_OK | MB_ICONSTOP);
             found = false;
             return;
-        }
-        // Made full once: the current folder is wherever Quillon was started from.
-        if (!IsFullPath(setting)) {
-            HostFolder = FullPathOf(HostFolder);
         }
         if (const std::optional<NoFolder> problem = WhyNoFolderAt(HostFolder)) {
             Ui::ShowMessage(nullptr,

@@ -25,13 +25,15 @@ struct NoFolder {
 };
 std::optional<NoFolder> WhyNoFolderAt(const std::wstring& path);
 
-// The stored folder setting as it stands, or empty text when it is missing
-// (a failed read also tells the user why).
+// The folder setting as Windows reads the folder it names: made a full path
+// (against the current folder, should it be relative), trailing blanks and
+// dots dropped; empty text when it is missing (a failed read also tells the
+// user why). Program paths are joined to it and shortened by it.
 std::wstring ReadHostFolderSetting();
 
-// Sets HostFolder (made a full path, should the setting be relative) and
+// Sets HostFolder, from the setting as ReadHostFolderSetting gives it, and
 // makes sure SavedXTR exists. Returns false when the UI-View32 folder cannot
 // be located: the program then ends. A setting that leads to no folder, and
 // a SavedXTR that cannot be made a folder, are reported and told, and
-// start-up goes on.
+// start-up goes on; a setting that names no folder is told as it is stored.
 bool CheckEnv();

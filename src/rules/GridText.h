@@ -21,11 +21,17 @@ inline std::wstring ProgramPathDisplayOf(const XtrRecord& entry) {
     return JoinProgramPath(L"<UIView-Dir>", ProgramPathOf(entry));
 }
 
-// The tip over a red cell: the program's absolute path, and why it is red.
+// The tip over a red cell: the program's absolute path (empty when none is given), and why it is red.
 inline std::wstring MissingProgramTip(ProgramLook look, const std::wstring& path) {
+    if (path.empty()) {
+        return L"No program is given.";
+    }
     if (look == ProgramLook::NotContacted) {
-        return L"Quillon did not look for " + path + L": the server " + std::wstring(NetworkServerOf(path)) +
-               L" is outside the local network.";
+        const ProgramPlace place = ProgramPlaceOf(path);
+        return L"Quillon did not look for " + path +
+               (place.kind == ProgramPlace::Kind::Share
+                    ? L": the server " + std::wstring(place.server) + L" is outside the local network."
+                    : std::wstring(L": its server cannot be told."));
     }
     return L"Program not found: " + path +
            (look == ProgramLook::ServerSilent ? L" (the server did not answer)" : L"");

@@ -2,16 +2,13 @@
 
 #include "rules/AsciiCase.h"
 
+#include <algorithm>
+
 std::wstring WithoutTrailingBackslash(std::wstring_view setting) {
     if (!setting.empty() && setting.back() == L'\\') {
         setting.remove_suffix(1);
     }
     return std::wstring(setting);
-}
-
-bool IsFullPath(std::wstring_view path) noexcept {
-    const bool drive = path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
-    return drive || path.starts_with(L"\\\\");
 }
 
 std::wstring JoinProgramPath(std::wstring_view base, ProgramPathView path) {
@@ -49,22 +46,65 @@ std::wstring ProgramPathForFileOf(ProgramPathView path, std::wstring_view settin
     return joined;
 }
 
-std::wstring_view NetworkServerOf(std::wstring_view path) noexcept {
-    // Windows takes "/" for "\\" here too, and "\\?\UNC\server" for "\\server".
-    const auto separator = [](std::wstring_view text, size_t at) {
-        return text.size() > at && (text[at] == L'\\' || text[at] == L'/');
-    };
-    if (!separator(path, 0) || !separator(path, 1)) {
+namespace {
+// A server name the zones can judge as it stands: labels of ASCII letters, digits, "-" and "_" between dots;
+// and of the names of numbers, which the network reaches as addresses ("3405803785", "0xCB.0x71.9",
+// "203.0.29449") but the zones may take for local names, only the four decimal numbers of an address.
+bool IsPlainServerName(std::wstring_view name) {
+    name.remove_suffix(name.ends_with(L'.') ? 1 : 0);
+    bool numbers = true, address = true;
+    size_t labels = 0;
+    for (size_t start = 0; start <= name.size(); ++labels) {
+        const size_t end = std::min(name.find(L'.', start), name.size());
+        const std::wstring_view label = name.substr(start, end - start);
+        if (label.empty() || label.find_first_not_of(L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                                                     L"0123456789-_") != std::wstring_view::npos) {
+            return false;
+        }
+        const bool decimal = label.find_first_not_of(L"0123456789") == std::wstring_view::npos;
+        numbers =
+            numbers && (decimal || (label.size() > 1 && label[0] == L'0' && AsciiUpper(label[1]) == L'X' &&
+                                    label.find_first_not_of(L"0123456789ABCDEFabcdef", 2) == label.npos));
+        address = address && decimal && (label.size() == 1 || label[0] != L'0') &&
+                  (label.size() < 3 || (label.size() == 3 && label <= L"255"));
+        start = end + 1;
+    }
+    return !numbers || (address && labels == 4);
+}
+} // namespace
+
+ProgramPlace ProgramPlaceOf(std::wstring_view opened) noexcept {
+    using enum ProgramPlace::Kind;
+    const bool device = opened.starts_with(L"\\\\?\\") || opened.starts_with(L"\\\\.\\");
+    const bool network =
+        device ? EqualsAsciiUpper(opened.substr(4, 4), L"UNC\\") : opened.starts_with(L"\\\\");
+    opened.remove_prefix(device ? (network ? 8 : 4) : (network ? 2 : 0));
+    const bool drive = opened.size() >= 3 && AsciiUpper(opened[0]) >= L'A' && AsciiUpper(opened[0]) <= L'Z' &&
+                       opened[1] == L':' && opened[2] == L'\\';
+    if (!network && !drive) {
         return {};
     }
-    path.remove_prefix(2);
-    if ((path.starts_with(L'?') || path.starts_with(L'.')) && separator(path, 1)) {
-        const std::wstring_view device = path.substr(2);
-        if (EqualsAsciiUpper(device.substr(0, 3), L"UNC") && separator(device, 3)) {
-            path = device.substr(4);
-        } else if (device.size() >= 2 && device[1] == L':') {
-            return {}; // "\\?\C:\...": a drive's
-        }              // any other device ("\\.\pipe") counts as a server of that name, never as local
+    if (opened.ends_with(L'\\') || opened.find_first_of(L"*?") != std::wstring_view::npos) {
+        return {NoFile, {}, {}};
     }
-    return path.substr(0, path.find_first_of(L"\\/"));
+    std::wstring_view parts[2];
+    size_t count = 0;
+    for (size_t start = network ? 0 : 3; start <= opened.size(); ++count) {
+        const size_t end = std::min(opened.find(L'\\', start), opened.size());
+        const std::wstring_view part = opened.substr(start, end - start);
+        if (part.empty() || part == L"." || part == L".." || part.find(L'/') != std::wstring_view::npos) {
+            return {};
+        }
+        if (count < 2) {
+            parts[count] = part;
+        }
+        start = end + 1;
+    }
+    if (!network) {
+        return {Drive, opened.substr(0, 2), {}};
+    }
+    if (count < 3) {
+        return {NoFile, {}, {}};
+    }
+    return IsPlainServerName(parts[0]) ? ProgramPlace{Share, parts[0], parts[1]} : ProgramPlace{};
 }

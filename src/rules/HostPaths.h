@@ -1,5 +1,6 @@
 #pragma once
-// How a program path relates to the UI-View32 folder.
+// How a program path relates to the UI-View32 folder, and where it is to be looked for.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -11,11 +12,6 @@ struct ProgramPathView {
 
 // The folder setting without one trailing backslash (only one).
 std::wstring WithoutTrailingBackslash(std::wstring_view setting);
-
-// A path that names its place on its own: "X:\..." or a network path
-// "\\server\...". Any other ("folder", "\folder" on the current drive,
-// "C:folder") depends on the current folder.
-bool IsFullPath(std::wstring_view path) noexcept;
 
 // The pieces joined: drive + dir + "\" + file when there is a drive; else
 // base + dir + "\" + file when there is a directory; else base + file. base
@@ -37,7 +33,17 @@ std::wstring ProgramPathAbsoluteOf(ProgramPathView path, std::wstring_view setti
 // "C:\UI-View32").
 std::wstring ProgramPathForFileOf(ProgramPathView path, std::wstring_view setting);
 
-// The server of a network path "\\server\share\..." (or "//server/...",
-// "\\?\UNC\server\..."), as written; "?" or "." for a device path other than
-// a drive's; empty for any other path.
-std::wstring_view NetworkServerOf(std::wstring_view path) noexcept;
+// Where a program is to be looked for, read strictly from the path the system will open: the form the
+// system's full-path routine gives for it, "/" read as "\\", "." and ".." collapsed. Drive: "X:\...",
+// "\\?\X:\..." or "\\.\X:\..." (server holds "X:"). Share: "\\server\share\...", "\\?\UNC\..." or
+// "\\.\UNC\...". Untold, never to be contacted: any other form (another device, a relative or empty path),
+// an empty, "." or ".." part (left in device paths, and collapsed when some systems open them), or a server
+// whose name the security zones cannot judge as it stands: anything but ASCII letters, digits, "-", "_" and
+// dots, or an address in any spelling but four decimal numbers. NoFile: a path ending in a separator, naming
+// no file of a share, or holding wildcards.
+struct ProgramPlace {
+    enum class Kind : std::uint8_t { Drive, Share, Untold, NoFile };
+    Kind kind = Kind::Untold;
+    std::wstring_view server, share;
+};
+ProgramPlace ProgramPlaceOf(std::wstring_view opened) noexcept;

@@ -8,7 +8,7 @@
 enum class ProgramLook : std::uint8_t {
     Looked,       // looked for, locally or on a server that answered
     ServerSilent, // its server did not answer the scan in time
-    NotContacted, // its server lies outside the local network: never asked
+    NotContacted, // its server lies outside the local network, or cannot be told: never asked
 };
 
 // One XTR file in memory. The application path is held only as its three pieces.
@@ -21,7 +21,7 @@ struct XtrRecord {
     std::wstring programDrive; // "C:" or empty
     std::wstring programDir;   // between drive and file name, no trailing "\"; may begin with "\"
     std::wstring programFile;
-    std::wstring programAbsolute; // the path the scan looked for; never stored in the file
+    std::wstring programAbsolute; // the path the scan judged, as the system opens it; not in the file
     bool programFound = false;    // set by the scan, never stored in the file
     ProgramLook programLook = ProgramLook::Looked;
     bool active = false; // the file lives in HostFolder; the folder alone records it

@@ -4,8 +4,7 @@
 // person; so do the things a test cannot let happen or cannot have for real
 // under Wine: handing an address to the shell (which would start a browser),
 // the program's own version resource, what a screen reader is told, a drive
-// without a Recycle Bin, a rename that fails at the worst moment, and the
-// scan's look at a program on a network server (Wine has no shares).
+// without a Recycle Bin, and a rename that fails at the worst moment.
 // Hooks is the one seam of the program.
 #include <windows.h>
 
@@ -64,9 +63,8 @@ struct Hooks {
     std::function<std::optional<std::wstring>(const std::wstring& path)> recycleFile;
     // The one rename of the file steps (a new version into place, a file moved).
     std::function<bool(const std::wstring& source, const std::wstring& target)> moveFile;
-    // Whether a program on a server exists; called on the look's own thread too.
-    std::function<bool(const std::wstring& program)> programProbe;
-    // A named step of a file change was reached (the kill loops end the process at one).
+    // A named step of a file change was reached (the kill loops end the process at one; the hostile
+    // disks play another program there).
     std::function<void(std::wstring_view step)> stepReached;
 };
 Hooks& TestHooks();

@@ -12,6 +12,11 @@
 #include <urlmon.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <map>
+#include <mutex>
 #include <thread>
 #include <utility>
 
@@ -35,58 +40,20 @@ bool AddEntry(XtrCatalogue& catalogue, const std::wstring& name, const std::wstr
     return true;
 }
 
-using Probe = decltype(Ui::Hooks::programProbe);
-
-bool IsDrivePath(const std::wstring& program) { return program.size() >= 2 && program[1] == L':'; }
-
-// The share a program lives on: "\\server\share" of a network path, or the
-// drive of a path on a drive mapped to one; empty for a local program. Drives
-// found local are kept in localDrives, so that each is asked once a scan.
-std::wstring ShareOf(const std::wstring& program, std::vector<std::wstring>& localDrives) {
-    const std::wstring_view server = NetworkServerOf(program);
-    if (!server.empty()) {
-        const size_t start =
-            std::min(program.size(), size_t(server.data() - program.data()) + server.size() + 1);
-        const size_t end = program.find_first_of(L"\\/", start);
-        return L"\\\\" + std::wstring(server) + L"\\" + program.substr(start, end - start);
-    }
-    if (!IsDrivePath(program)) {
-        return {};
-    }
-    const std::wstring drive = program.substr(0, 2);
-    const auto equal = [&](const std::wstring& known) { return EqualsIgnoringCase(known, drive); };
-    if (std::any_of(localDrives.begin(), localDrives.end(), equal)) {
-        return {};
-    }
-    if (::GetDriveTypeW((drive + L"\\").c_str()) == DRIVE_REMOTE) {
-        return drive;
-    }
-    localDrives.push_back(drive);
-    return {};
-}
-
-// Whether Windows' security zones put the share in the local network (Local Machine, Local Intranet, Trusted
-// Sites): a file call elsewhere would sign in to a stranger's server with the user's credentials. urlmon is
-// loaded at the first network path, not at start-up.
-bool InLocalNetwork(const std::wstring& share) {
-    if (share.find_first_of(L"@%#?") != std::wstring::npos) {
-        return false; // a URL would read another server out of such a name ("user@host")
-    }
+// Whether Windows' security zones put the server in the local network (Local Machine, Local Intranet, Trusted
+// Sites): a file call elsewhere would sign in to a stranger's server with the user's credentials. The server
+// alone is asked about, a name ProgramPlaceOf found plain; urlmon is loaded at the first, not at start-up.
+bool InLocalNetwork(std::wstring_view server) {
     static IInternetSecurityManager* const zones = []() -> IInternetSecurityManager* {
         const auto create = SystemFunction<decltype(::CoInternetCreateSecurityManager)>(
             L"urlmon.dll", "CoInternetCreateSecurityManager");
         IInternetSecurityManager* made = nullptr;
         return create != nullptr && SUCCEEDED(create(nullptr, &made, 0)) ? made : nullptr;
     }();
-    std::wstring url = L"file:" + share + L"/";
-    std::replace(url.begin(), url.end(), L'\\', L'/');
+    const std::wstring url = L"file://" + std::wstring(server) + L"/";
     DWORD zone = DWORD(URLZONE_INVALID);
     return zones != nullptr && SUCCEEDED(zones->MapUrlToZone(url.c_str(), &zone, 0)) &&
            zone <= URLZONE_TRUSTED;
-}
-
-bool LookFor(const Probe& probe, const std::wstring& program) {
-    return probe && !NetworkServerOf(program).empty() ? probe(program) : FirstNormalFile(program).has_value();
 }
 } // namespace
 
@@ -150,88 +117,159 @@ XtrCatalogue ScanXTR(std::wstring_view setting, ServerLooks& looks, std::size_t 
         }
 
         marker = 7;
-        std::vector<std::wstring> programs;
-        programs.reserve(table.size() - 1);
-        for (size_t i = 1; i < table.size(); ++i) {
-            table[i].programAbsolute = ProgramPathAbsoluteOf(ProgramPathOf(table[i]), setting);
-            programs.push_back(table[i].programAbsolute);
-        }
-        // A server that does not answer costs the scan one short wait, not a
-        // network timeout for each of its programs.
-        const std::vector<ProgramLook> how = looks.Start(programs);
+        // Each program is judged on the path the system will open, and looked for there: on a share by
+        // ServerLooks, else at once. A server's zone and a drive's kind are asked once a scan.
+        std::vector<std::pair<std::wstring, bool>> asked; // servers and drives: whether looked at on a share
+        const auto onShare = [&](const ProgramPlace& place) {
+            for (const auto& [name, share] : asked) {
+                if (EqualsIgnoringCase(name, place.server)) {
+                    return share;
+                }
+            }
+            const std::wstring name(place.server);
+            return asked
+                .emplace_back(name, place.kind == ProgramPlace::Kind::Share
+                                        ? InLocalNetwork(name)
+                                        : ::GetDriveTypeW((name + L"\\").c_str()) == DRIVE_REMOTE)
+                .second;
+        };
+        std::vector<std::pair<std::wstring, XtrRecord*>> wanted;
         for (size_t i = 1; i < table.size(); ++i) {
             XtrRecord& entry = table[i];
             marker = 8;
-            entry.programLook = how[i - 1];
-            // A path the system refuses as a name (a "|" in a folder name) is that
-            // entry's own problem: not found, reported, and the next entry goes on.
             entry.programFound = false;
-            if (entry.programLook == ProgramLook::Looked) {
+            const ProgramPathView path = ProgramPathOf(entry);
+            entry.programAbsolute =
+                JoinProgramPath(L"", path).empty() ? L"" : FullPathOf(ProgramPathAbsoluteOf(path, setting));
+            const ProgramPlace place = ProgramPlaceOf(entry.programAbsolute);
+            const bool share = place.kind == ProgramPlace::Kind::Share;
+            if (entry.programAbsolute.empty() || place.kind == ProgramPlace::Kind::NoFile) {
+                continue; // names no one file
+            }
+            if (place.kind == ProgramPlace::Kind::Untold || (share && !onShare(place))) {
+                entry.programLook = ProgramLook::NotContacted;
+            } else if (share || onShare(place)) {
+                wanted.emplace_back(share ? L"\\\\" + std::wstring(place.server) + L"\\" +
+                                                std::wstring(place.share)
+                                          : std::wstring(place.server),
+                                    &entry);
+            } else {
+                // A path the system refuses as a name is that entry's own problem: not found, reported, and
+                // the next entry goes on.
                 Trap(L"Module1.ScanXTR,  Line ", marker,
-                     [&] { entry.programFound = looks.Exists(entry.programAbsolute); });
+                     [&] { entry.programFound = NormalFileAt(entry.programAbsolute); });
             }
         }
+        looks.Look(wanted);
     });
     return catalogue;
 }
 
-std::vector<ProgramLook> ServerLooks::Start(const std::vector<std::wstring>& programs) {
-    // An ended look is forgotten; one still running makes its share silent, without a new thread.
-    std::erase_if(shares_, [](const Share& share) {
-        return !share.answer.valid() ||
-               share.answer.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
-    });
-    for (Share& share : shares_) {
-        share.how = ProgramLook::ServerSilent;
-    }
-    std::vector<size_t> shareOf(programs.size(), SIZE_MAX);
-    std::vector<std::wstring> localDrives;
-    for (size_t i = 0; i < programs.size(); ++i) {
-        const std::wstring& program = programs[i];
-        std::wstring name = ShareOf(program, localDrives);
-        if (name.empty()) {
-            continue;
-        }
-        const auto same = [&](const Share& known) { return EqualsIgnoringCase(known.name, name); };
-        shareOf[i] = size_t(std::find_if(shares_.begin(), shares_.end(), same) - shares_.begin());
-        if (shareOf[i] < shares_.size()) {
-            continue;
-        }
-        Share& share = shares_.emplace_back();
-        share.name = std::move(name);
-        if (!IsDrivePath(program) && !InLocalNetwork(share.name)) {
-            share.how = ProgramLook::NotContacted;
-            continue;
-        }
-        try {
-            std::packaged_task<bool()> task(
-                [probe = Ui::TestHooks().programProbe, program] { return LookFor(probe, program); });
-            share.answer = task.get_future().share();
-            std::thread(std::move(task)).detach();
-            share.program = program;
-        } catch (...) {
-            share.how = ProgramLook::ServerSilent; // no thread to spare: the scan goes on
-        }
-    }
-    const auto deadline = std::chrono::steady_clock::now() + kServerAnswerTime;
-    for (Share& share : shares_) {
-        if (share.how == ProgramLook::Looked &&
-            share.answer.wait_until(deadline) != std::future_status::ready) {
-            share.how = ProgramLook::ServerSilent;
-        }
-    }
-    std::vector<ProgramLook> how(programs.size(), ProgramLook::Looked);
-    for (size_t i = 0; i < programs.size(); ++i) {
-        if (shareOf[i] != SIZE_MAX) {
-            how[i] = shares_[shareOf[i]].how;
-        }
-    }
-    return how;
-}
+// Shared by the scans and the looks' threads.
+struct ServerLooks::Shared {
+    struct Share {
+        std::wstring name;
+        std::deque<std::wstring> queue; // to be looked at, in order
+        std::wstring current;           // being looked at
+        bool looking = false;           // its thread is alive
+    };
+    struct Answer {
+        bool found = false;
+        std::exception_ptr failure; // what the look raised
+        unsigned scan = 0;          // the last scan begun when the look ended
+    };
+    std::mutex lock;
+    std::condition_variable answered;
+    unsigned scans = 0;
+    std::vector<Share> shares;
+    std::map<std::wstring, Answer> answers; // by program
 
-bool ServerLooks::Exists(const std::wstring& program) const {
-    const auto looked = std::find_if(shares_.begin(), shares_.end(), [&](const Share& share) {
-        return share.how == ProgramLook::Looked && share.program == program;
+    // The thread of the share named: its programs one after another, until none is left.
+    static void LookAtShare(const std::shared_ptr<Shared>& shared, const std::wstring& name) {
+        std::unique_lock hold(shared->lock);
+        for (;;) {
+            // Found afresh each time: the scans add shares, and drop only those without a thread.
+            Share& share = *std::find_if(shared->shares.begin(), shared->shares.end(),
+                                         [&](const Share& known) { return known.name == name; });
+            if (share.queue.empty()) {
+                share.current.clear();
+                share.looking = false;
+                return;
+            }
+            const std::wstring program = share.current = share.queue.front();
+            share.queue.pop_front();
+            hold.unlock();
+            Answer answer;
+            try {
+                answer.found = NormalFileAt(program);
+            } catch (...) {
+                answer.failure = std::current_exception(); // raised again where the scan reads it
+            }
+            hold.lock();
+            answer.scan = shared->scans;
+            shared->answers[program] = std::move(answer);
+            shared->answered.notify_all();
+        }
+    }
+};
+
+ServerLooks::ServerLooks() : shared_(std::make_shared<Shared>()) {}
+
+void ServerLooks::Look(const std::vector<std::pair<std::wstring, XtrRecord*>>& wanted) {
+    Shared& shared = *shared_;
+    std::unique_lock hold(shared.lock);
+    const unsigned scan = ++shared.scans;
+    std::erase_if(shared.answers, [&](const auto& answer) {
+        return std::none_of(wanted.begin(), wanted.end(),
+                            [&](const auto& one) { return one.second->programAbsolute == answer.first; });
     });
-    return looked != shares_.end() ? looked->answer.get() : LookFor(Ui::TestHooks().programProbe, program);
+    std::erase_if(shared.shares, [](const Shared::Share& share) { return !share.looking; });
+    for (Shared::Share& share : shared.shares) {
+        share.queue.clear(); // a share no longer wanted ends with the look it is in
+    }
+    for (const auto& [name, entry] : wanted) {
+        auto share =
+            std::find_if(shared.shares.begin(), shared.shares.end(),
+                         [&](const Shared::Share& known) { return EqualsIgnoringCase(known.name, name); });
+        if (share == shared.shares.end()) {
+            share = shared.shares.insert(shared.shares.end(), Shared::Share());
+            share->name = name;
+        }
+        if (share->current != entry->programAbsolute &&
+            std::find(share->queue.begin(), share->queue.end(), entry->programAbsolute) ==
+                share->queue.end()) {
+            share->queue.push_back(entry->programAbsolute);
+        }
+    }
+    // Those never answered first, then the oldest answers: each program has its turn, however often F5.
+    const auto answeredIn = [&](const std::wstring& program) {
+        const auto answer = shared.answers.find(program);
+        return answer != shared.answers.end() ? answer->second.scan : 0;
+    };
+    for (Shared::Share& share : shared.shares) {
+        std::stable_sort(share.queue.begin(), share.queue.end(), [&](const auto& one, const auto& other) {
+            return answeredIn(one) < answeredIn(other);
+        });
+        if (!share.looking && !share.queue.empty()) {
+            std::thread(&Shared::LookAtShare, shared_, share.name).detach();
+            share.looking = true;
+        }
+    }
+    shared.answered.wait_until(hold, std::chrono::steady_clock::now() + kServerAnswerTime, [&] {
+        return std::all_of(wanted.begin(), wanted.end(),
+                           [&](const auto& one) { return answeredIn(one.second->programAbsolute) == scan; });
+    });
+    for (const auto& [name, entry] : wanted) {
+        const auto answer = shared.answers.find(entry->programAbsolute);
+        if (answer == shared.answers.end()) {
+            entry->programLook = ProgramLook::ServerSilent;
+            continue;
+        }
+        Trap(L"Module1.ScanXTR,  Line 8", [&] {
+            if (answer->second.failure) {
+                std::rethrow_exception(answer->second.failure);
+            }
+            entry->programFound = answer->second.found;
+        });
+    }
 }

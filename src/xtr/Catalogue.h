@@ -9,41 +9,32 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <future>
 #include <limits>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
-
-// The scan's existence test of the entries' programs, kept from waiting a network timeout for every entry of
-// a server that does not answer, and from signing in to a server outside the local network at all.
 
 // How long a scan waits, in all, for the shares its programs live on.
 inline constexpr std::chrono::milliseconds kServerAnswerTime{500};
 
-// The looks at the shares ("\\server\share", a drive mapped to one) of the scans' programs. A scan looks for
-// the first program of every share at once, each on a thread of its own owning copies of what it uses, and
-// waits at most kServerAnswerTime for all of them together: a share that has not answered by then is silent
-// for the rest of the scan. A look outlives its scan, so the next scan counts its share silent rather than
-// start another thread; an ended look is forgotten. A share outside the local network (by Windows' security
-// zones) is never looked at. A scan of local programs starts no thread and asks no zone.
+// The looks at programs on network shares ("\\server\share", a drive mapped to one), kept from scan to scan:
+// a share has at most one thread alive, looking at its programs one after another and keeping each answer as
+// it comes. A scan asks for all its programs afresh and waits at most kServerAnswerTime for them all
+// together; each is then shown by its newest answer (given in time, or kept from a look that ended after an
+// earlier scan's wait), and one never answered is silent. What a scan no longer wants loses its answer and
+// its turn.
 class ServerLooks {
   public:
-    // Begins a scan of programs: how each one is to be checked.
-    std::vector<ProgramLook> Start(const std::vector<std::wstring>& programs);
-
-    // Whether a normal file stands at program (a Looked one of the last Start): the answer of its share's
-    // look when that looked at it, else a listing now. Raises what the listing raised.
-    bool Exists(const std::wstring& program) const;
+    ServerLooks();
+    // Looks at the entries' programs (each on its share, both as the system opens them), and sets each
+    // entry's programFound, or its programLook to ServerSilent. A scan of local programs starts no thread.
+    void Look(const std::vector<std::pair<std::wstring, XtrRecord*>>& wanted);
 
   private:
-    struct Share {
-        std::wstring name;
-        ProgramLook how = ProgramLook::Looked; // in the last scan
-        std::wstring program;                  // looked at
-        std::shared_future<bool> answer;       // of that look; none when not started
-    };
-    std::vector<Share> shares_; // the last scan's, and earlier ones' still looking
+    struct Shared; // with the threads, which may outlive this
+    std::shared_ptr<Shared> shared_;
 };
 
 // The table is indexed by a signed 16-bit number: one entry more is an overflow.
@@ -65,10 +56,12 @@ struct XtrCatalogue {
 };
 
 // Lists HostFolder (active files first) and SavedXTR, reads every XTR file and tests whether each entry's
-// application exists; setting is UI-View32's folder setting as stored, read once by the caller, against which
-// every program path is taken (the entry keeps the absolute path it looked for); looks holds the looks at
-// network shares still running from earlier scans. Reports its own failures. At most maxEntries are listed:
-// files beyond that are left out (reported once), and every entry listed is still tested.
+// application exists: a normal file at the path the system opens for it (the entry keeps that path), looked
+// at on a server only inside the local network (by Windows' security zones); setting is UI-View32's folder
+// setting as ReadHostFolderSetting gives it, read once by the caller, against which every program path is
+// taken; looks holds the looks at network shares, and what they kept, from earlier scans. Reports its own
+// failures. At most maxEntries are listed: files beyond that are left out (reported once), and every entry
+// listed is still tested.
 XtrCatalogue ScanXTR(std::wstring_view setting, ServerLooks& looks, std::size_t maxEntries = kMaxXtrEntries);
 
 // When the scan left files out, one message says how many of how many are listed.

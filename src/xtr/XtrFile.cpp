@@ -126,10 +126,11 @@ bool IsNormalFile(DWORD attributes) {
                           FILE_ATTRIBUTE_DEVICE)) == 0;
 }
 
-// Nothing to list: the folder, the file or the drive is not there.
+// Nothing to list: the folder, the file, the drive, the server or its share is not there.
 bool IsNothingThere(DWORD code) {
     return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_NO_MORE_FILES ||
-           code == ERROR_INVALID_DRIVE || code == ERROR_NOT_READY;
+           code == ERROR_INVALID_DRIVE || code == ERROR_NOT_READY || code == ERROR_BAD_NETPATH ||
+           code == ERROR_BAD_NET_NAME || code == ERROR_BAD_DEV_TYPE;
 }
 
 // A file where the pattern wants a folder (a plain file named SavedXTR, a
@@ -364,6 +365,18 @@ std::vector<std::wstring> ListXtrFiles(const std::wstring& folder) {
         return true;
     });
     return names;
+}
+
+bool NormalFileAt(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD code = ::GetLastError();
+        if (IsNothingThere(code)) {
+            return false;
+        }
+        RaiseSystemError(code);
+    }
+    return IsNormalFile(attributes);
 }
 
 std::optional<std::wstring> FirstNormalFile(const std::wstring& pattern) {

@@ -74,5 +74,9 @@ void ListNormalFiles(const std::wstring& pattern, const std::function<bool(std::
 // The names of every normal file of folder whose extension is ".xtr", in listing order.
 std::vector<std::wstring> ListXtrFiles(const std::wstring& folder);
 
+// Whether a normal file (no folder, hidden or system file) stands at path, from its attributes: false when
+// nothing is there (no file, folder, drive, server or share); any other failure raises its error number.
+bool NormalFileAt(const std::wstring& path);
+
 // The name of the first normal file the listing of pattern returns; nothing when it returns none.
 std::optional<std::wstring> FirstNormalFile(const std::wstring& pattern);

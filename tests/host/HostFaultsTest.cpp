@@ -1,5 +1,5 @@
 // Faults of the UI-View32 folder and of the log's places: a setting that leads
-// nowhere or to a file, an empty one, one with a backslash too many, a log that
+// nowhere or to a file, an empty one, one spelled oddly, a log that
 // cannot be written anywhere.
 #include "diagnostics/Common.h"
 #include "rules/resource.h"
@@ -53,17 +53,20 @@ TEST_F(HostFaultsTest, AnEmptySettingEndsStartUpWithItsMessage) {
     EXPECT_EQ(answers.messages[0].text, L"Can not locate the UIView32 folder");
 }
 
-TEST_F(HostFaultsTest, TwoTrailingBackslashesStillFindTheFolder) {
+// The folder as Windows reads the setting: a backslash too many, trailing blanks or a trailing dot name it
+// too, and the programs are joined to it.
+TEST_F(HostFaultsTest, TheSettingNamesTheFolderWindowsReadsInIt) {
     WriteBytes(host / L"a.xtr", "A\r\na.exe\r\nTrue\r\nTrue\r\n");
-    registry.SetHostFolderSetting(host.Path() + L"\\\\");
-    Start();
-    EXPECT_EQ(HostFolder, host.Path() + L"\\");
-    ASSERT_EQ(Catalogue().XtrCount, 1);
-    OnEntry(L"a.xtr", true, &Form1::mnuPopup1SetInactive_Click);
-    EXPECT_EQ(NamesIn(Saved()), Names{L"a.xtr"});
-    EXPECT_EQ(NamesIn(host.Path()), Names{L"SavedXTR"});
-    ASSERT_EQ(Catalogue().XtrCount, 1);
-    EXPECT_FALSE(Catalogue().XtrTable[1].active);
+    WriteBytes(host / L"b.xtr", "B\r\nb.exe\r\nTrue\r\nTrue\r\n");
+    WriteBytes(host / L"a.exe", "MZ");
+    WriteBytes(host / L"b.exe", "MZ");
+    for (const std::wstring& setting : {host.Path() + L"\\\\", host.Path() + L"\\  ", host.Path() + L"."}) {
+        registry.SetHostFolderSetting(setting);
+        Start();
+        EXPECT_EQ(HostFolder, host.Path());
+        ASSERT_EQ(Catalogue().XtrCount, 2) << ToAnsi(setting);
+        EXPECT_TRUE(Catalogue().XtrTable[1].programFound && Catalogue().XtrTable[2].programFound);
+    }
     EXPECT_TRUE(Reports().empty());
     EXPECT_TRUE(answers.messages.empty());
 }

@@ -40,23 +40,44 @@ TEST(HostPaths, TheFolderIsJoinedAndStrippedOnlyAtItsBoundary) {
     EXPECT_EQ(ProgramPathForFileOf({L"", L"Addons", L"a.exe"}, L""), L"Addons\\a.exe");
 }
 
-TEST(HostPaths, OnlyADriveWithItsRootOrANetworkPathIsFull) {
-    for (const wchar_t* path : {L"C:\\UI-View32\\", L"c:/UIV", L"C:\\", L"\\\\server\\share\\UIV"}) {
-        EXPECT_TRUE(IsFullPath(path)) << path;
+// Forms the system's full-path routine gives (device paths it may also leave as written), and where the
+// program is then looked for; after some, the spelling of a program path that gives it.
+TEST(HostPaths, AProgramIsLookedForWhereThePathOpenedNamesIt) {
+    using enum ProgramPlace::Kind;
+    const struct {
+        const wchar_t* opened;
+        ProgramPlace::Kind kind;
+        const wchar_t *server, *share;
+    } placed[] = {
+        {L"C:\\Tools\\a.exe", Drive, L"C:", L""},
+        {L"\\\\?\\z:\\x\\a.exe", Drive, L"z:", L""},
+        {L"\\\\.\\C:\\a.exe", Drive, L"C:", L""},
+        {L"\\\\nas\\x\\a.exe", Share, L"nas", L"x"}, // //nas/x/a.exe
+        {L"\\\\?\\unc\\nas\\x\\a.exe", Share, L"nas", L"x"},
+        {L"\\\\.\\UNC\\203.0.113.9\\x\\a.exe", Share, L"203.0.113.9", L"x"}, // \\.\c:\..\UNC\203.0.113.9\...
+        {L"\\\\203.0.113.9\\c:\\a.exe", Share, L"203.0.113.9", L"c:"},       // a share named like a drive
+        {L"\\\\nas-2_b.lan.\\x\\a.exe", Share, L"nas-2_b.lan.", L"x"},
+    };
+    for (const auto& row : placed) {
+        const ProgramPlace place = ProgramPlaceOf(row.opened);
+        EXPECT_EQ(place.kind, row.kind) << row.opened;
+        EXPECT_EQ(place.server, row.server) << row.opened;
+        EXPECT_EQ(place.share, row.share) << row.opened;
     }
-    for (const wchar_t* path : {L"UI-View32\\", L"\\UI-View32", L"C:UIV", L"C:", L"\"C:\\UIV\\\"", L""}) {
-        EXPECT_FALSE(IsFullPath(path)) << path;
+    // Never to be contacted: an empty server (\\.\UNC\\h\..., //\h/...), an empty, "." or ".." part, another
+    // device (C:\x\con among them), a server the zones cannot judge, an address in another spelling, a form
+    // the system never gives.
+    for (const wchar_t* opened :
+         {L"\\\\.\\UNC\\\\203.0.113.10\\x\\a.exe", L"\\\\\\nas\\x\\a.exe", L"\\\\?\\C:\\x\\.\\a.exe",
+          L"\\\\?\\UNC\\nas\\x\\..\\..\\203.0.113.9\\x\\a.exe", L"\\\\?\\C:\\..\\UNC\\203.0.113.9\\x\\a.exe",
+          L"\\\\.\\pipe\\x", L"\\\\nas@SSL\\x\\a.exe", L"\\\\n\u00e4s\\x\\a.exe", L"\\\\nas..lan\\x\\a.exe",
+          L"\\\\3405803785\\x\\a.exe", L"\\\\0xCB.0x71.9\\x\\a.exe", L"\\\\203.0.29449\\x\\a.exe",
+          L"\\\\203.0.113.09\\x\\a.exe", L"\\\\256.0.113.9\\x\\a.exe", L"C:\\x/a.exe", L"x\\a.exe", L""}) {
+        EXPECT_EQ(ProgramPlaceOf(opened).kind, Untold) << opened;
     }
-}
-
-TEST(HostPaths, OnlyANetworkPathHasAServer) {
-    for (const auto& [path, server] : {std::pair{L"\\\\Server\\share\\x.exe", L"Server"},
-                                       {L"//Server/share", L"Server"},
-                                       {L"\\\\?\\unc\\Server\\share", L"Server"},
-                                       {L"\\\\.\\pipe\\x", L"."}}) {
-        EXPECT_EQ(std::wstring(NetworkServerOf(path)), server) << path;
-    }
-    for (const wchar_t* path : {L"C:\\x.exe", L"\\x.exe", L"\\\\?\\C:\\x.exe", L"/x.exe", L""}) {
-        EXPECT_TRUE(NetworkServerOf(path).empty()) << path;
+    // No one file: a separator at the end, no file of the share, wildcards (\??\UNC\h\x\a.exe on drive C:).
+    for (const wchar_t* opened : {L"C:\\Tools\\", L"\\\\?\\C:\\", L"\\\\nas\\x", L"\\\\nas\\x\\",
+                                  L"C:\\Tools\\*.exe", L"C:\\??\\UNC\\203.0.113.9\\x\\a.exe"}) {
+        EXPECT_EQ(ProgramPlaceOf(opened).kind, NoFile) << opened;
     }
 }

@@ -30,7 +30,6 @@ const XtrRecord& ScratchWorldTest::EntryNamed(std::wstring_view fileName) const 
 void ScratchWorldTest::TearDown() {
     Ui::TestHooks().moveFile = nullptr;
     Ui::TestHooks().recycleFile = nullptr;
-    Ui::TestHooks().programProbe = nullptr;
     testsupport::PumpMessages();
 }
 

@@ -1,12 +1,7 @@
 #include "XtrFixture.h"
 #include "xtr/Catalogue.h"
-#include "toolkit/Ui.h"
 
 #include <algorithm>
-#include <atomic>
-#include <map>
-#include <memory>
-#include <mutex>
 
 using namespace testsupport;
 
@@ -18,39 +13,6 @@ class CatalogueTest : public XtrFixture {
   protected:
     void Xtr(const std::wstring& path, const std::string& programLine, const std::string& title = "t") {
         WriteBytes(path, title + "\r\n" + programLine + "\r\nFalse\r\nFalse\r\n");
-    }
-
-    using Looks = std::map<std::wstring, int>;
-    // Servers as Wine has none, "silent" and "quick" in the Local Intranet
-    // zone: a look at \\silent waits until released (10 s at most), any other
-    // answers at once; looks are counted by path. Shared: a look may outlive the test.
-    struct StandIn {
-        std::mutex lock;
-        Looks looks;
-        std::atomic<bool> released = false;
-        Looks Counted() {
-            const std::lock_guard guard(lock);
-            return looks;
-        }
-    };
-    std::shared_ptr<StandIn> StandInServers() {
-        const auto servers = std::make_shared<StandIn>();
-        Ui::TestHooks().programProbe = [servers](const std::wstring& program) {
-            {
-                const std::lock_guard guard(servers->lock);
-                ++servers->looks[program];
-            }
-            for (int i = 0; program.find(L"silent") != program.npos && i < 100 && !servers->released; ++i) {
-                ::Sleep(100);
-            }
-            return true;
-        };
-        for (const std::wstring server : {L"silent", L"quick"}) {
-            const DWORD intranet = 1;
-            ::RegSetKeyValueW(HKEY_CURRENT_USER, (kZoneDomains + server).c_str(), L"file", REG_DWORD,
-                              &intranet, sizeof intranet);
-        }
-        return servers;
     }
 
     // The file names of the entries, in the catalogue's order.
@@ -136,74 +98,69 @@ TEST_F(CatalogueTest, AnUnreadableFileIsListedAndReported) {
               std::vector<std::string>{"70 in module Module1.ReadXTR sourceline = 0: Permission denied"});
 }
 
-TEST_F(CatalogueTest, ProgramExistenceIsADirectoryListingOfNormalFiles) {
+// The one file the path names, as the system opens it: an ordinary file, not a folder, a hidden or a
+// system file; a path that names no one file is red, nothing listed.
+TEST_F(CatalogueTest, AProgramIsFoundWhereANormalFileStandsAtItsPath) {
     WriteBytes(host / L"tool.exe", "MZ");
     ::CreateDirectoryW((host / L"Addons").c_str(), nullptr);
     WriteBytes(host / L"Addons\\hidden.exe", "MZ");
     ::SetFileAttributesW((host / L"Addons\\hidden.exe").c_str(), FILE_ATTRIBUTE_HIDDEN);
-    Xtr(host / L"existing.xtr", ToAnsi(host / L"tool.exe"));
-    Xtr(host / L"relative.xtr", "tool.exe");
-    Xtr(host / L"missing.xtr", ToAnsi(host / L"nothing.exe"));
-    Xtr(host / L"folder.xtr", ToAnsi(host / L"Addons"));
-    Xtr(host / L"hidden.xtr", "Addons\\hidden.exe");
-    Xtr(host / L"nodir.xtr", "NoSuchDir\\tool.exe");
-    Xtr(host / L"nodrive.xtr", "Q:\\tool.exe");
-    Xtr(InSaved(L"wild.xtr"), ToAnsi(host / L"*.exe"));
-    Xtr(InSaved(L"empty.xtr"), "");
+    const std::pair<std::string, bool> programs[] = {{ToAnsi(host / L"tool.exe"), true},
+                                                     {"tool.exe", true},
+                                                     {"Addons\\..\\.\\tool.exe", true},
+                                                     {ToAnsi(host / L"nothing.exe"), false},
+                                                     {ToAnsi(host / L"Addons"), false},
+                                                     {"Addons\\", false},
+                                                     {"Addons\\hidden.exe", false},
+                                                     {"NoSuchDir\\tool.exe", false},
+                                                     {"Q:\\tool.exe", false},
+                                                     {ToAnsi(host / L"*.exe"), false},
+                                                     {"", false}};
+    for (size_t i = 0; i < std::size(programs); ++i) {
+        Xtr(host / (std::to_wstring(i) + L".xtr"), programs[i].first);
+    }
     Scan();
-    ASSERT_EQ(Catalogue().XtrCount, 9);
-    EXPECT_TRUE(EntryNamed(L"existing.xtr").programFound);
-    EXPECT_TRUE(EntryNamed(L"relative.xtr").programFound)
-        << "a path without drive lies in the UI-View32 folder";
-    EXPECT_FALSE(EntryNamed(L"missing.xtr").programFound);
-    EXPECT_FALSE(EntryNamed(L"folder.xtr").programFound);
-    EXPECT_FALSE(EntryNamed(L"hidden.xtr").programFound);
-    EXPECT_FALSE(EntryNamed(L"nodir.xtr").programFound);
-    EXPECT_FALSE(EntryNamed(L"nodrive.xtr").programFound);
-    EXPECT_TRUE(EntryNamed(L"wild.xtr").programFound) << "a pattern counts as found when a file matches";
-    EXPECT_TRUE(EntryNamed(L"empty.xtr").programFound) << "an empty path lists the UI-View32 folder itself";
+    for (size_t i = 0; i < std::size(programs); ++i) {
+        const XtrRecord& entry = EntryNamed(std::to_wstring(i) + L".xtr");
+        EXPECT_EQ(entry.programFound, programs[i].second) << programs[i].first;
+        EXPECT_EQ(entry.programLook, ProgramLook::Looked) << programs[i].first;
+    }
+    EXPECT_EQ(EntryNamed(L"2.xtr").programAbsolute, host / L"tool.exe") << "the path as the system opens it";
+    EXPECT_EQ(EntryNamed(L"10.xtr").programAbsolute, L"") << "no program is given";
     EXPECT_TRUE(Reports().empty());
 }
 
-// No file call reaches a server outside the local network (under Wine every
-// server but those the registry names); a share inside is looked at afresh
-// each scan, its look's answer used. A share that does not answer costs a
-// scan one short wait, and while its look runs, no thread more.
-TEST_F(CatalogueTest, SharesAreLookedAtOnceAndOnlyInsideTheLocalNetwork) {
-    const auto servers = StandInServers();
-    WriteBytes(host / L"tool.exe", "MZ");
-    const char* const programs[] = {"\\\\203.0.113.9\\x\\a.exe",   "\\\\?\\UNC\\203.0.113.9\\x\\a.exe",
-                                    "\\\\quick@SSL\\share\\a.exe", "\\\\quick\\share\\x.exe",
-                                    "\\\\quick\\share\\y.exe",     "\\\\silent\\share\\x.exe",
-                                    "\\\\SILENT\\Share\\y.exe",    "tool.exe"};
-    const ProgramLook looks[] = {
-        ProgramLook::NotContacted, ProgramLook::NotContacted, ProgramLook::NotContacted, ProgramLook::Looked,
-        ProgramLook::Looked,       ProgramLook::ServerSilent, ProgramLook::ServerSilent, ProgramLook::Looked};
-    for (size_t i = 0; i < std::size(programs); ++i) {
-        Xtr(host / (std::to_wstring(i) + L".xtr"), programs[i]);
+// No spelling reaches a server outside the local network (under Wine every server but those the registry
+// names): the path the system would open is judged, and its server alone. Inside, a server is looked at.
+TEST_F(CatalogueTest, OnlyAServerInsideTheLocalNetworkIsLookedAt) {
+    const DWORD intranet = 1;
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, (kZoneDomains + L"nas").c_str(), L"file", REG_DWORD, &intranet,
+                      sizeof intranet);
+    const char* const outside[] = {
+        "\\\\203.0.113.9\\x\\a.exe",
+        "\\\\203.0.113.7\\c:\\a.exe", // a server of its own: its zone is asked of it
+        "\\\\?\\UNC\\203.0.113.8\\z:x\\a.exe",
+        "\\\\.\\c:\\..\\UNC\\203.0.113.9\\x\\a.exe",
+        "\\/.\\c:\\..\\UNC\\203.0.113.9\\x\\a.exe",
+        "\\\\.\\UNC\\\\203.0.113.10\\x\\a.exe",
+        "\\\\?\\UNC\\\\203.0.113.9\\x\\a.exe",
+        "\\\\.\\UNC\\nas\\x\\..\\..\\203.0.113.9\\x\\a.exe",
+        "\\\\?\\UNC\\nas\\x\\..\\..\\203.0.113.9\\x\\a.exe",
+        "\\\\nas@SSL\\x\\a.exe",
+        "\\\\3405803785\\x\\a.exe",
+        "\\\\203.0.113.9.\\x\\a.exe"};
+    for (size_t i = 0; i < std::size(outside); ++i) {
+        Xtr(host / (std::to_wstring(i) + L".xtr"), outside[i]);
     }
+    Xtr(host / L"inside.xtr", "\\\\nas\\x\\a.exe");
     Scan();
-    Scan();
-    for (size_t i = 0; i < std::size(programs); ++i) {
-        EXPECT_EQ(EntryNamed(std::to_wstring(i) + L".xtr").programLook, looks[i]) << programs[i];
-        EXPECT_EQ(EntryNamed(std::to_wstring(i) + L".xtr").programFound, looks[i] == ProgramLook::Looked);
+    for (size_t i = 0; i < std::size(outside); ++i) {
+        const XtrRecord& entry = EntryNamed(std::to_wstring(i) + L".xtr");
+        EXPECT_EQ(entry.programLook, ProgramLook::NotContacted) << outside[i];
+        EXPECT_FALSE(entry.programFound) << outside[i];
     }
-    Looks counted = servers->Counted();
-    counted.erase(L"\\\\silent\\share\\x.exe"); // its look may not have begun on a busy machine
-    EXPECT_EQ(counted, (Looks{{L"\\\\quick\\share\\x.exe", 2}, {L"\\\\quick\\share\\y.exe", 2}}));
-    for (int press = 0; press < 18; ++press) {
-        Scan();
-    }
-    EXPECT_EQ(servers->Counted()[L"\\\\silent\\share\\x.exe"], 1) << "one look, one thread";
-    EXPECT_TRUE(EntryNamed(L"7.xtr").programFound);
-    servers->released = true;
-    for (int tenths = 0; tenths < 50 && servers->Counted()[L"\\\\silent\\share\\x.exe"] < 2; ++tenths) {
-        ::Sleep(100);
-        Scan();
-    }
-    EXPECT_EQ(servers->Counted()[L"\\\\silent\\share\\x.exe"], 2) << "the ended look is not reused";
-    EXPECT_TRUE(EntryNamed(L"5.xtr").programFound);
-    EXPECT_TRUE(Reports().empty());
+    EXPECT_NE(EntryNamed(L"inside.xtr").programLook, ProgramLook::NotContacted);
+    EXPECT_TRUE(Reports().empty()) << "a server that is not there is a program not found";
 }
 
 TEST_F(CatalogueTest, AnOddProgramPathIsThatEntrysOwnProblem) {
@@ -215,7 +172,7 @@ TEST_F(CatalogueTest, AnOddProgramPathIsThatEntrysOwnProblem) {
     Scan();
     ASSERT_EQ(Catalogue().XtrCount, 5);
     const std::wstring third = Catalogue().XtrTable[3].fileName;
-    Xtr(host / third, "C:\\wild?\\tool.exe"); // a wildcard in a folder name is a bad name
+    Xtr(host / third, "C:\\wild|\\tool.exe"); // a bad name
     Scan();
     ASSERT_EQ(Catalogue().XtrCount, 5);
     ASSERT_EQ(Catalogue().XtrTable[3].fileName, third);

@@ -9,8 +9,8 @@
 
 #include <commctrl.h>
 
-#include <atomic>
 #include <functional>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -253,20 +253,28 @@ TEST_F(GridTest, AMissingProgramsRowIsDescribedForScreenReaders) {
     EXPECT_EQ(answers.descriptions.back(), (Description{list, 2, L""})) << "found now: taken away";
 }
 
-// A program on a server outside the local network is not looked for, at
-// start-up or on F5: red with the sign, and a tip that names the server.
-TEST_F(GridTest, AProgramOutsideTheLocalNetworkIsRedAndSaysWhy) {
-    static std::atomic<int> looks = 0;
-    Ui::TestHooks().programProbe = [](const std::wstring&) { return ++looks, true; };
-    Xtr(host / L"far.xtr", "Far", "\\\\203.0.113.9\\x\\a.exe", false, false);
+// A program that is not looked for, at start-up or on F5, is red with the sign, and its tip says why: its
+// server is outside the local network or cannot be told, or no program is given.
+TEST_F(GridTest, AProgramNotLookedForIsRedAndSaysWhy) {
+    Xtr(host / L"a.xtr", "Far", "\\\\203.0.113.9\\x\\a.exe", false, false);
+    Xtr(host / L"b.xtr", "Odd", "\\\\.\\pipe\\a.exe", false, false);
+    Xtr(host / L"c.xtr", "None", "", false, false);
     ASSERT_TRUE(Start());
     form->OnCommand(IDM_VIEW_REFRESH);
-    EXPECT_EQ(DrawCell(*form, 0, 4).back, RGB(255, 0, 0));
-    EXPECT_EQ(DrawCell(*form, 0, 4).result, CDRF_SKIPDEFAULT) << "drawn with the sign";
-    EXPECT_EQ(std::get<2>(answers.descriptions.back()),
-              L"Quillon did not look for \\\\203.0.113.9\\x\\a.exe: the "
-              L"server 203.0.113.9 is outside the local network.");
-    EXPECT_EQ(looks, 0);
+    const std::map<std::wstring, std::wstring> tips = {
+        {L"a.xtr",
+         L"Quillon did not look for \\\\203.0.113.9\\x\\a.exe: the server 203.0.113.9 is outside the "
+         L"local network."},
+        {L"b.xtr", L"Quillon did not look for \\\\.\\pipe\\a.exe: its server cannot be told."},
+        {L"c.xtr", L"No program is given."}};
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_EQ(DrawCell(*form, row, 4).back, RGB(255, 0, 0));
+        EXPECT_EQ(DrawCell(*form, row, 4).result, CDRF_SKIPDEFAULT) << "drawn with the sign";
+    }
+    ASSERT_EQ(answers.descriptions.size(), 3u);
+    for (const auto& [window, child, text] : answers.descriptions) {
+        EXPECT_EQ(text, tips.at(Catalogue().XtrTable[static_cast<size_t>(child)].fileName));
+    }
 }
 
 // The user's place after a rescan: the entry of the file asked for while it
