@@ -5,21 +5,30 @@
 // "start" as the next start-up does and checks what is left;
 // scripts/hostile-disks.sh runs it on disks that misbehave.
 //
-//   quillon_kill_driver [options] save|inactive|active|delete|new|drop|large|case <UI-View32 folder>
-//   [<dropped file>] quillon_kill_driver [options] start <UI-View32 folder> quillon_kill_driver [options]
-//   scan <UI-View32 folder> <times>[,<pause ms>,<times>]...
+//   quillon_kill_driver [options] save|edit|inactive|active|delete|new|drop|large|case <UI-View32 folder>
+//   [<dropped file>]
+//   quillon_kill_driver [options] start <UI-View32 folder>
+//   quillon_kill_driver [options] scan <UI-View32 folder> <times>[,<pause ms>,<times>]...
 //
 // Options, each before the operation:
-//   --answers yes,no,...      the answers to the Yes/No questions in turn, the last one
-//                             repeated (Yes to all unless told)
-//   --rewrite <file> <words>  while the first question holding <words> waits, another
-//                             program writes <file> anew (kRewritten below)
-//   --hold <file>             once the first question is asked, another program holds
-//                             <file> open, sharing nothing, until the end
+//   --answers yes,no,...       the answers to the Yes/No questions in turn, the last one
+//                              repeated (Yes to all unless told)
+//   --rewrite <file> <words>   while the first question holding <words> waits, another
+//                              program writes <file> anew (kRewritten below)
+//   --rewrite-same <file> <words>  the same, but keeping the file's size and time, as a
+//                              sync tool does: its letters change case
+//   --hold <file>              once the first question is asked, another program holds
+//                              <file> open, sharing nothing, until the end
+//   --at <step>[@n] <action>:<path>  at that named step (its n-th time) another program
+//                              acts: rewrite (<path> written anew in place), rename-over (a
+//                              new <path> renamed over it), move-to-saved (<path> moved into
+//                              SavedXTR), fill-trash (a file of its own put into the trash
+//                              folder <path>, with its info record)
 //
-// The files: save, a.xtr over another program's change; inactive, b.xtr into
-// SavedXTR; active, SavedXTR\b.xtr back; delete, f.xtr; new, a new active
-// g.xtr; case, e.xtr to E.xtr. scan prints how long each scan took, how many
+// The files: save, a.xtr over another program's change; edit, a.xtr's title
+// changed; inactive, b.xtr into SavedXTR; active, SavedXTR\b.xtr back; delete,
+// f.xtr; new, a new active g.xtr; case, e.xtr to E.xtr. start tidies as the
+// next start-up does, asking and telling as it does. scan prints how long each scan took, how many
 // programs it found and the threads the process has after it, then each entry,
 // whether its program was found and how it was looked for.
 #include "diagnostics/Log.h"
@@ -36,7 +45,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cctype>
 #include <cwchar>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -60,9 +71,52 @@ void WriteWholeFile(const std::wstring& path, const std::string& bytes) {
 // What "another program" writes with --rewrite; the scripts look for it.
 constexpr char kRewritten[] = "Rewritten meanwhile\r\nrewritten.exe\r\nTrue\r\nFalse\r\n";
 
+// Another program's save that keeps the size and the last-write time: the letters change case.
+void RewriteKeepingSizeAndTime(const std::wstring& path) {
+    FILETIME written{};
+    std::string bytes;
+    {
+        const UniqueFile file(
+            ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        bytes.resize(::GetFileSize(file.get(), nullptr));
+        DWORD read = 0;
+        ::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+        ::GetFileTime(file.get(), nullptr, nullptr, &written);
+    }
+    for (char& c : bytes) {
+        c = std::isalpha(static_cast<unsigned char>(c)) ? static_cast<char>(c ^ 0x20) : c;
+    }
+    WriteWholeFile(path, bytes);
+    const UniqueFile file(::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, 0, nullptr));
+    ::SetFileTime(file.get(), nullptr, nullptr, &written);
+}
+
+// What another program does at a named step (--at).
+void Act(const std::wstring& action, const std::wstring& path) {
+    bool done = false;
+    if (action == L"rewrite") {
+        WriteWholeFile(path, kRewritten);
+        done = true;
+    } else if (action == L"rename-over") {
+        WriteWholeFile(path + L".other", kRewritten);
+        done = ::MoveFileExW((path + L".other").c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    } else if (action == L"move-to-saved") {
+        done = ::MoveFileExW(path.c_str(), JoinPath(SavedXtrFolder(), FileNameOf(path)).c_str(), 0) != FALSE;
+    } else if (action == L"fill-trash") {
+        WriteWholeFile(JoinPath(path, L"files\\other-program.txt"), std::string(8 * 1024, 'o'));
+        WriteWholeFile(JoinPath(path, L"info\\other-program.txt.trashinfo"),
+                       "[Trash Info]\nPath=/elsewhere/other-program.txt\nDeletionDate=2024-01-01T00:00:00\n");
+        done = true;
+    }
+    std::printf("acted %s %s: %s\n", ToUtf8(action).c_str(), ToUtf8(path).c_str(), done ? "yes" : "no");
+}
+
 struct Options {
     std::vector<int> answers; // IDYES, IDNO
     std::wstring rewrite, rewriteWhen, hold;
+    bool rewriteSame = false;
+    std::wstring actStep, action, actPath;
 };
 Options options;
 size_t questions = 0;
@@ -82,7 +136,11 @@ int Answer(std::wstring_view text, UINT type) {
                     held != INVALID_HANDLE_VALUE ? "yes" : "no");
     }
     if (!options.rewrite.empty() && text.find(options.rewriteWhen) != std::wstring_view::npos) {
-        WriteWholeFile(options.rewrite, kRewritten);
+        if (options.rewriteSame) {
+            RewriteKeepingSizeAndTime(options.rewrite);
+        } else {
+            WriteWholeFile(options.rewrite, kRewritten);
+        }
         std::printf("rewrote %s\n", ToUtf8(options.rewrite).c_str());
         options.rewrite.clear();
     }
@@ -90,22 +148,31 @@ int Answer(std::wstring_view text, UINT type) {
     return options.answers.empty() ? IDYES : options.answers[std::min(turn, options.answers.size() - 1)];
 }
 
-// Where the environment variable QUILLON_END_AT_STEP names a step of the file
-// change (or "<step>@<n>", its n-th time), the process ends there at once, as a
-// crash would end it.
-void EndAtTheStepNamed() {
-    wchar_t value[64];
-    const DWORD length = ::GetEnvironmentVariableW(L"QUILLON_END_AT_STEP", value, 64);
-    if (length == 0 || length >= 64) {
-        return;
-    }
-    const std::wstring text(value, length);
+// Whether a step of the file change is "<step>" or "<step>@<n>" (its n-th time) of text.
+std::function<bool(std::wstring_view)> StepNamed(const std::wstring& text) {
     const size_t at = text.find(L'@');
     const unsigned long time =
         at == std::wstring::npos ? 1 : std::wcstoul(text.c_str() + at + 1, nullptr, 10);
-    Ui::TestHooks().stepReached = [step = text.substr(0, at), time,
-                                   reached = 0ul](std::wstring_view named) mutable {
-        if (named == step && ++reached == time) {
+    return [step = text.substr(0, at), time, reached = 0ul](std::wstring_view named) mutable {
+        return named == step && ++reached == time;
+    };
+}
+
+// Where the environment variable QUILLON_END_AT_STEP names a step, the process
+// ends there at once, as a crash would end it; at the step --at names, another
+// program acts.
+void HookTheSteps() {
+    wchar_t value[64];
+    const DWORD length = ::GetEnvironmentVariableW(L"QUILLON_END_AT_STEP", value, 64);
+    std::function<bool(std::wstring_view)> end =
+        length > 0 && length < 64 ? StepNamed(std::wstring(value, length)) : nullptr;
+    std::function<bool(std::wstring_view)> act =
+        options.actStep.empty() ? nullptr : StepNamed(options.actStep);
+    Ui::TestHooks().stepReached = [end, act](std::wstring_view named) mutable {
+        if (act && act(named)) {
+            Act(options.action, options.actPath);
+        }
+        if (end && end(named)) {
             ::TerminateProcess(::GetCurrentProcess(), 3);
         }
     };
@@ -134,19 +201,19 @@ XtrRecord Read(const std::wstring& folder, const std::wstring& fileName, bool ac
 
 int Run(const std::wstring& operation, const std::wstring& argument) {
     if (operation == L"start") {
-        const Tidied tidied = TidyLeftovers();
-        for (const Leftover& stuck : tidied.stuck) {
-            std::printf("stuck %s\n", ToUtf8(stuck.known).c_str());
-        }
-        for (const std::wstring& name : tidied.binned) {
-            std::printf("binned %s\n", ToUtf8(name).c_str());
-        }
+        TidyLeftoversAndTell(nullptr);
         return 0;
     }
     if (operation == L"save") { // over another program's change, after Yes
         const XtrRecord loaded = Read(HostFolder, L"a.xtr", true);
         const std::string changed = loaded.bytes + "changed by another program\r\n";
         WriteWholeFile(JoinPath(HostFolder, L"a.xtr"), changed);
+        XtrRecord edited = loaded;
+        edited.title = L"Tool A edited";
+        return SaveEditedEntry(nullptr, edited, &loaded) == ChangeEnd::Done ? 0 : 1;
+    }
+    if (operation == L"edit") {
+        const XtrRecord loaded = Read(HostFolder, L"a.xtr", true);
         XtrRecord edited = loaded;
         edited.title = L"Tool A edited";
         return SaveEditedEntry(nullptr, edited, &loaded) == ChangeEnd::Done ? 0 : 1;
@@ -231,9 +298,15 @@ int wmain(int argc, wchar_t** argv) {
                 options.answers.push_back(list.substr(0, comma) == L"no" ? IDNO : IDYES);
                 list.remove_prefix(std::min(comma + 1, list.size()));
             }
-        } else if (option == L"--rewrite" && at + 2 < argc) {
+        } else if ((option == L"--rewrite" || option == L"--rewrite-same") && at + 2 < argc) {
+            options.rewriteSame = option == L"--rewrite-same";
             options.rewrite = argv[at + 1];
             options.rewriteWhen = argv[++at + 1];
+        } else if (option == L"--at" && at + 2 < argc) {
+            options.actStep = argv[at + 1];
+            const std::wstring action = argv[++at + 1];
+            options.action = action.substr(0, action.find(L':'));
+            options.actPath = action.substr(std::min(action.find(L':'), action.size() - 1) + 1);
         } else if (option == L"--hold") {
             options.hold = argv[at + 1];
         } else {
@@ -241,16 +314,17 @@ int wmain(int argc, wchar_t** argv) {
         }
     }
     if (argc - at < 2) {
-        std::fputs(
-            "usage: quillon_kill_driver [--answers yes,no] [--rewrite <file> <words>] [--hold <file>]\n"
-            "  save|inactive|active|delete|new|drop|large|case|start|scan <UI-View32 folder> [file|times]\n",
-            stderr);
+        std::fputs("usage: quillon_kill_driver [--answers yes,no] [--rewrite|--rewrite-same <file> <words>]\n"
+                   "  [--hold <file>] [--at <step>[@n] <action>:<path>]\n"
+                   "  save|edit|inactive|active|delete|new|drop|large|case|start|scan <UI-View32 folder> "
+                   "[file|times]\n",
+                   stderr);
         return 2;
     }
     argv += at - 1;
     argc -= at - 1;
     HostFolder = argv[2];
-    EndAtTheStepNamed();
+    HookTheSteps();
     Common::ErrorLogPathname = JoinPath(HostFolder, L"..\\kill-driver.log");
     ::RegSetKeyValueW(HKEY_CURRENT_USER, kHostSettingKey, kHostSettingValue, REG_SZ,
                       (HostFolder + L"\\").c_str(),

@@ -2,20 +2,25 @@
 # Hostile disks: real disks that misbehave, mounted here as root, and file
 # commands replayed on them from outside through quillon_kill_driver, which
 # answers each question as the case says, prints every question and message,
-# and can play another program (rewriting a file while a question waits, or
-# holding one open). The disks: Wine's trash on a read-only bind mount (the
-# bin refuses), SavedXTR or the UI-View32 folder on a tmpfs (another volume;
-# a bin on another file system copies then deletes), read-only bind mounts,
-# read-only files, an exFAT image through exfat-fuse as drive E: (no hard
-# links), FUSE servers that never answer under dosdevices/unc. After each
-# case the folders and the bin are checked: every version involved is in
-# place or in the bin, unless the user agreed to delete it for good when
-# asked about that very version; a failed command leaves folders and bin as
-# they were (or says the bin holds a copy); the entry is never in both
-# folders; no ~Quillon-* file is left; a failure's message is true. A mount
+# and can play another program (rewriting a file while a question waits, to
+# the same size and time or not, holding one open, or at a named step of the
+# command rewriting, renaming over or moving a file, or putting a file of its
+# own into the trash). The disks: Wine's trash on a read-only bind mount (the
+# bin refuses), its files folder alone read-only or the trash on a 64 KB
+# tmpfs (where Wine's shell deleted for good), SavedXTR or the UI-View32
+# folder on a tmpfs (another volume), read-only bind mounts, read-only files,
+# an exFAT image through exfat-fuse as drive E: (no hard links), FUSE servers
+# that never answer under dosdevices/unc. A run may be ended at a step, the
+# next start following. After each case the folders and the bin are checked:
+# every version involved is in place or in the bin, unless the user agreed to
+# delete it for good when asked about that very version; a failed command
+# leaves folders and bin as they were (or says the bin holds a copy); the
+# entry is never in both folders; no ~Quillon-* file is left; every file in
+# the trash has its info record; a failure's message is true. A mount
 # that is refused skips its case. Ends with "hostile disks: N passed, M
 # failed, K skipped"; fails when a case failed.
-# Usage: scripts/hostile-disks.sh [CASE-PREFIX...]   (as root; CI runs it)
+# Usage: scripts/hostile-disks.sh [CASE-PREFIX...]   (as root; CI runs it;
+#        HOSTILE_VERBOSE=1 prints every case's questions and messages)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ "$(id -u)" != 0 ]; then
@@ -76,7 +81,12 @@ F1, G2 = xtr(b'Tool F'), xtr(b'Tool G inactive')
 NAMES = {A1: 'a.xtr as listed', A2: 'a.xtr as another program changed it', B1: 'active b.xtr',
          B2: 'inactive b.xtr', C1: 'active c.xtr', C2: 'inactive c.xtr', F1: 'f.xtr', G2: 'inactive g.xtr'}
 REWRITTEN = b'Rewritten meanwhile\r\nrewritten.exe\r\nTrue\r\nFalse\r\n'
-NAMES[REWRITTEN] = 'the version another program wrote while Quillon asked'
+NAMES[REWRITTEN] = 'the version another program wrote meanwhile'
+# Larger than a 64 KB trash; the version a leftover of an interrupted save holds.
+BIGF, NEWC = xtr(b'Tool F') + b'x' * 100 * 1024 + b'\r\n', xtr(b'New C')
+BIGC = NEWC + b'y' * 100 * 1024 + b'\r\n'
+NAMES.update({BIGF: 'the large f.xtr', NEWC: 'the leftover new c.xtr', BIGC: 'the large leftover new c.xtr'})
+OTHER = b'o' * 8 * 1024   # what another program puts into the trash (--at ... fill-trash)
 FOR_GOOD = 'cannot go to the Recycle Bin. Delete it for good?'
 def is_new(b): return b.startswith(b'New G\r\n') or b.startswith(b'Tool A edited\r\n')
 
@@ -96,8 +106,20 @@ def bind_ro(path):
     sh('mount', '--bind', path, path)
     sh('mount', '-o', 'remount,ro,bind', path)
 
-def tmpfs(path):
-    sh('mount', '-t', 'tmpfs', '-o', 'size=16m', 'tmpfs', path)
+def tmpfs(path, size='16m'):
+    sh('mount', '-t', 'tmpfs', '-o', 'size=' + size, 'tmpfs', path)
+
+def age_leftovers(*folders):
+    """As if the run that left them had been two minutes ago: the stamp in the name."""
+    for f in folders:
+        for n in os.listdir(f):
+            m = re.match(r'~Quillon-([0-9a-f]{16})(-.*)$', n)
+            if m:
+                os.rename(os.path.join(f, n), os.path.join(f, '~Quillon-%016x%s' % (int(m.group(1), 16) - 1200000000, m.group(2))))
+
+def leftover_name(name):
+    """An interrupted save's complete new version, two minutes old."""
+    return '~Quillon-%016x-00000001-0=%s.tmp' % (int((time.time() + 11644473600 - 120) * 10**7), name)
 
 exfat_mnt = None
 def exfat():
@@ -139,7 +161,7 @@ def run_driver(args, env, watch=None):
     # A message of several lines: its lines after the first join it.
     said = []
     for l in r.stdout.splitlines():
-        if said and not re.match(r'(asked|told|held|rewrote|binned|threads|entry|scans) ', l + ' '):
+        if said and not re.match(r'(asked|told|held|rewrote|acted|threads|entry|scans) ', l + ' '):
             said[-1] += ' ' + l.strip()
         else:
             said.append(l)
@@ -150,13 +172,19 @@ def run_driver(args, env, watch=None):
         made = events.communicate()[0].split()
     return r.returncode, said, made
 
-# The cases. disks: how the case's folders are mounted (trash_ro, saved_tmpfs,
-# host_ro, saved_ro, host_tmpfs, exfat); host/saved: the files before; ro: the
-# files made read-only; may_go: versions the user is asked to delete for good;
-# works: the command must succeed; says: a failure's message holds one of these.
+# The cases. disks: how the case's folders are mounted (trash_ro, trash_files_ro,
+# trash_small, saved_tmpfs, host_ro, saved_ro, host_tmpfs, exfat); host/saved:
+# the files before; ro: the files made read-only; may_go: versions the user is
+# asked to delete for good; works: the command must succeed; says: a failure's
+# message holds one of these. at: (step, action, folder, name), another program
+# acting at that step (its folder 'trash' for the trash); rewrite_same: the
+# rewrite keeps size and time; end_at: the step the run is ended at (a crash),
+# a start following once its leftovers are old; leftover: (name, bytes), an
+# interrupted save's leftover in the UI-View32 folder; leftover_ok: one may stay.
 def case(name, op, **kw):
     return dict(dict(disks=(), host={}, saved={}, ro=(), answers=None, rewrite=None, hold=None, may_go=(),
-                     works=False, says=(), extra=None, arg=None), name=name, op=op, **kw)
+                     works=False, says=(), extra=None, arg=None, at=None, rewrite_same=False, end_at=None,
+                     leftover=None, leftover_ok=False), name=name, op=op, **kw)
 
 def saved_b_kept(c): return None if c['after_saved'].get('b.xtr') == B2 else 'SavedXTR/b.xtr is gone'
 def not_asked_for_good(c):
@@ -167,6 +195,14 @@ def bin_empty(c):
     if not any(FOR_GOOD in q for q in c['asked']):
         return 'the bin refused, and "Delete it for good?" was not asked'
     return None if not c['trash'] else 'the bin holds %d file(s) after No' % len(c['trash'])
+def asked_about_changed(c):
+    return None if any('was changed or removed by another program' in q for q in c['asked']) else \
+        'the change another program made during the save was not asked about'
+def asked_twice(c):
+    return None if sum(FOR_GOOD in q for q in c['asked']) >= 2 else \
+        '"Delete it for good?" was not asked again about the rewritten version'
+def start_quiet(c):
+    return None if not c['start'] else 'the next start said %s' % c['start']
 def no_probe(c): return None if not c['made'] else 'files made in the dropped file\'s folder: %s' % c['made']
 def second_start_quiet(c):
     code, lines, _ = run_driver(['start', win(c['host_dir'])], c['env'])
@@ -220,6 +256,66 @@ cases = [
          works=True),
     case('10b a drop into a read-only UI-View32 folder writes nothing into the dropped file\'s folder', 'drop',
          disks=('host_ro',), arg='c.xtr', extra=no_probe, says=('does not let Quillon',)),
+    # A bin that would delete (its files folder read-only, or too small: Wine's
+    # shell deleted such files for good) and another program at a named step.
+    case('b1a start-up, a leftover the bin cannot take (its files folder read-only), No', 'start',
+         disks=('trash_files_ro',), leftover=('c.xtr', NEWC), answers='no', leftover_ok=True),
+    case('b1b start-up, a leftover the bin cannot take (its files folder read-only), Yes', 'start',
+         disks=('trash_files_ro',), leftover=('c.xtr', NEWC), answers='yes', may_go=(NEWC,)),
+    case('b1c start-up, a leftover larger than a 64 KB trash, No', 'start', disks=('trash_small',),
+         leftover=('c.xtr', BIGC), answers='no', leftover_ok=True),
+    case('b1d exFAT, start-up, a leftover the bin cannot take (its files folder read-only), No', 'start',
+         disks=('exfat', 'trash_files_ro'), leftover=('c.xtr', NEWC), answers='no', leftover_ok=True),
+    case('b2a exFAT, the bin refusing, Delete while another program rewrites f.xtr in place, No', 'delete',
+         disks=('exfat', 'trash_files_ro'), host={'f.xtr': F1}, at=('held', 'rewrite', 'host', 'f.xtr'),
+         answers='no'),
+    case('b2b the bin refusing, Delete while another program renames a newer f.xtr over it, Yes', 'delete',
+         disks=('trash_files_ro',), host={'f.xtr': F1}, at=('held', 'rename-over', 'host', 'f.xtr'), answers='yes'),
+    case('b2c Delete while another program renames a newer f.xtr over it, the bin taking it', 'delete',
+         host={'f.xtr': F1}, at=('held', 'rename-over', 'host', 'f.xtr'), works=True),
+    case('b2d exFAT, Set Inactive onto a same-named file another program rewrites as it goes', 'inactive',
+         disks=('exfat',), host={'b.xtr': B1}, saved={'b.xtr': B2}, at=('held', 'rewrite', 'saved', 'b.xtr'),
+         works=True),
+    case('b3a the bin refusing, Delete ended at "held", then a start', 'delete', disks=('trash_files_ro',),
+         host={'f.xtr': F1}, end_at='held', extra=start_quiet),
+    case('b3b Delete ended at "binned", then a start', 'delete', host={'f.xtr': F1}, end_at='binned',
+         extra=start_quiet),
+    case('b3c exFAT, Delete ended at "held", then a start', 'delete', disks=('exfat',), host={'f.xtr': F1},
+         end_at='held', extra=start_quiet),
+    case('b3d exFAT, Delete ended at "binned", then a start', 'delete', disks=('exfat',), host={'f.xtr': F1},
+         end_at='binned', extra=start_quiet),
+    case('b4a a 64 KB trash, Delete of a larger f.xtr while a file manager puts a file into the trash, No',
+         'delete', disks=('trash_small',), host={'f.xtr': BIGF}, at=('held', 'fill-trash', 'trash', ''),
+         answers='no'),
+    case('b4b a 64 KB trash, Delete while a file manager puts a file into the trash', 'delete',
+         disks=('trash_small',), host={'f.xtr': F1}, at=('held', 'fill-trash', 'trash', ''), works=True),
+    case('b4c exFAT, a 64 KB trash, Delete of a larger f.xtr while a file manager puts a file into it, No',
+         'delete', disks=('exfat', 'trash_small'), host={'f.xtr': BIGF}, at=('held', 'fill-trash', 'trash', ''),
+         answers='no'),
+    case('b5a title saved while another program renames a newer a.xtr over it, Yes', 'edit',
+         host={'a.xtr': A1}, at=('written', 'rename-over', 'host', 'a.xtr'), works=True,
+         extra=asked_about_changed),
+    case('b5b title saved while another program renames a newer a.xtr over it, No', 'edit',
+         host={'a.xtr': A1}, at=('written', 'rename-over', 'host', 'a.xtr'), answers='no',
+         extra=asked_about_changed),
+    case('b5c title saved while a second Quillon moves a.xtr into SavedXTR, Yes', 'edit', host={'a.xtr': A1},
+         at=('written', 'move-to-saved', 'host', 'a.xtr'), works=True, extra=asked_about_changed),
+    case('b5d title saved while a second Quillon moves a.xtr into SavedXTR, No', 'edit', host={'a.xtr': A1},
+         at=('written', 'move-to-saved', 'host', 'a.xtr'), answers='no', extra=asked_about_changed),
+    case('b5e exFAT, title saved while another program rewrites a.xtr in place, Yes', 'edit', disks=('exfat',),
+         host={'a.xtr': A1}, at=('written', 'rewrite', 'host', 'a.xtr'), works=True, extra=asked_about_changed),
+    case('b5f exFAT, title saved while a second Quillon moves a.xtr into SavedXTR, Yes', 'edit',
+         disks=('exfat',), host={'a.xtr': A1}, at=('written', 'move-to-saved', 'host', 'a.xtr'), works=True,
+         extra=asked_about_changed),
+    case('b6a the bin refusing, Delete, rewritten to the same size and time while asked', 'delete',
+         disks=('trash_files_ro',), host={'f.xtr': F1}, rewrite=('host', 'f.xtr'), rewrite_same=True,
+         answers='yes,no', may_go=(F1,), extra=asked_twice),
+    case('b6b exFAT, the bin refusing, Delete, rewritten to the same size and time while asked', 'delete',
+         disks=('exfat', 'trash_files_ro'), host={'f.xtr': F1}, rewrite=('host', 'f.xtr'), rewrite_same=True,
+         answers='yes,no', may_go=(F1,), extra=asked_twice),
+    case('b6c the bin refusing, Set Inactive, rewritten to the same size and time while asked', 'inactive',
+         disks=('trash_files_ro',), host={'b.xtr': B1}, saved={'b.xtr': B2}, rewrite=('saved', 'b.xtr'),
+         rewrite_same=True, answers='yes,yes,yes,no', may_go=(B2,), extra=asked_twice),
 ]
 
 def replay(c, index):
@@ -229,13 +325,19 @@ def replay(c, index):
     saved = os.path.join(host, 'SavedXTR')
     xdg, outside = os.path.join(base, 'xdg'), os.path.join(base, 'outside')
     trash = os.path.join(xdg, 'Trash')
-    for d in (saved, os.path.join(trash, 'files'), os.path.join(trash, 'info'), outside):
+    for d in (saved, trash, outside):
         os.makedirs(d)
-    where = {'host': host, 'saved': saved}
+    if 'trash_small' in c['disks']:
+        tmpfs(trash, '64k')
+    for d in ('files', 'info'):
+        os.makedirs(os.path.join(trash, d))
+    where = {'host': host, 'saved': saved, 'trash': trash}
     if 'host_tmpfs' in c['disks']:
         tmpfs(host); os.makedirs(saved)
     for n, b in c['host'].items():
         open(os.path.join(host, n), 'wb').write(b)
+    if c['leftover']:
+        open(os.path.join(host, leftover_name(c['leftover'][0])), 'wb').write(c['leftover'][1])
     if 'host_ro' in c['disks']:
         bind_ro(host)
     if 'saved_tmpfs' in c['disks']:
@@ -246,53 +348,98 @@ def replay(c, index):
         bind_ro(saved)
     if 'trash_ro' in c['disks']:
         bind_ro(trash)
+    if 'trash_files_ro' in c['disks']:
+        bind_ro(os.path.join(trash, 'files'))
     for f in c['ro']:
         os.chmod(os.path.join(where[f.split('/')[0]], f.split('/')[1]), 0o444)
     open(os.path.join(outside, 'c.xtr'), 'wb').write(SRC)
     env = dict(os.environ, XDG_DATA_HOME=xdg)
+    if c['end_at']:
+        env['QUILLON_END_AT_STEP'] = c['end_at']
     args = []
     if c['answers']:
         args += ['--answers', c['answers']]
     if c['rewrite']:
-        args += ['--rewrite', win(os.path.join(where[c['rewrite'][0]], c['rewrite'][1])), FOR_GOOD]
+        args += ['--rewrite-same' if c['rewrite_same'] else '--rewrite',
+                 win(os.path.join(where[c['rewrite'][0]], c['rewrite'][1])), FOR_GOOD]
     if c['hold']:
         args += ['--hold', win(os.path.join(where[c['hold'][0]], c['hold'][1]))]
+    if c['at']:
+        step, action, folder, name = c['at']
+        args += ['--at', step, '%s:%s' % (action, win(os.path.join(where[folder], name) if name else where[folder]))]
     args += [c['op'], win(host)] + ([win(os.path.join(outside, c['arg']))] if c['arg'] else [])
     before = (files_in(host), files_in(saved), sorted(files_in(os.path.join(trash, 'files')).values()))
     code, lines, made = run_driver(args, env, watch=outside if c['extra'] is no_probe else None)
+    start = []
+    if c['end_at']:
+        # The next start, once what the ended run left is older than a minute.
+        age_leftovers(host, saved)
+        _, start, _ = run_driver(['--answers', 'no', 'start', win(host)],
+                                 {k: v for k, v in env.items() if k != 'QUILLON_END_AT_STEP'})
+        lines += start
     after_host, after_saved = files_in(host), files_in(saved)
-    in_bin = sorted(files_in(os.path.join(trash, 'files')).values())
+    in_trash = files_in(os.path.join(trash, 'files'))
+    in_bin = sorted(in_trash.values())
     asked = [l[6:] for l in lines if l.startswith('asked ')]
     told = [l[5:] for l in lines if l.startswith('told ')]
     log = os.path.join(base, 'kill-driver.log')
     ctx = dict(after_saved=after_saved, trash=in_bin, asked=asked, made=made, host_dir=host, env=env, base=base,
-               log_size=os.path.getsize(log) if os.path.exists(log) else 0)
+               start=start, log_size=os.path.getsize(log) if os.path.exists(log) else 0)
     problems = []
     # Every version involved ends in place or in the bin, unless the user agreed
     # to delete it for good when asked about it.
     # The driver's save plays another program that changes a.xtr first.
     versions = set(c['host'].values()) - ({A1} if c['op'] == 'save' else set()) | set(c['saved'].values()) | (
-        {A2} if c['op'] == 'save' else set())
+        {A2} if c['op'] == 'save' else set()) | ({c['leftover'][1]} if c['leftover'] else set())
     if c['op'] == 'save':
         before = (dict(before[0], **{'a.xtr': A2}),) + before[1:]
-    rewritten = any(l.startswith('rewrote ') for l in lines)
-    if rewritten:
-        # What the rewrite wrote over is another program's doing, not Quillon's.
-        side = 0 if c['rewrite'][0] == 'host' else 1
-        versions.discard(before[side].get(c['rewrite'][1]))
-        versions.add(REWRITTEN)
-        before = tuple(dict(part, **{c['rewrite'][1]: REWRITTEN}) if i == side else part for i, part in enumerate(before))
-    asked_for_good = sum(FOR_GOOD in q for q in asked)
+    # Another program's doing: what it wrote is a version from then on, what it
+    # wrote over is not Quillon's to keep; what it moved or put into the trash is
+    # where it put it. Such a version may go after a "Delete it for good?" asked
+    # after it was written.
+    came = {}
+    for at, l in enumerate(lines):
+        m = re.match(r'(rewrote|acted (\S+)) (.*?)(: yes)?$', l)
+        if not m or (m.group(2) and not m.group(4)):
+            continue
+        action = m.group(2) or 'rewrite'
+        folder, name = (c['rewrite'] if m.group(1) == 'rewrote' else c['at'][2:])
+        side = {'host': 0, 'saved': 1}.get(folder)
+        if action in ('rewrite', 'rename-over'):
+            new = before[side][name].swapcase() if m.group(1) == 'rewrote' and c['rewrite_same'] else REWRITTEN
+            versions.discard(before[side].get(name))
+            versions.add(new)
+            came[new] = at
+            NAMES.setdefault(new, 'the version another program wrote meanwhile')
+            before = tuple(dict(part, **{name: new}) if i == side else part for i, part in enumerate(before))
+        elif action == 'move-to-saved':
+            moved = dict(before[0])
+            before = (moved, dict(before[1], **{name: moved.pop(name)}), before[2])
+        elif action == 'fill-trash':
+            before = before[:2] + (sorted(before[2] + [OTHER]),)
+    for_good_at = [at for at, l in enumerate(lines) if l.startswith('asked ') and FOR_GOOD in l]
+    rewritten = bool(came)
+    asked_for_good = len(for_good_at)
     everywhere = list(after_host.values()) + list(after_saved.values()) + in_bin
     for v in versions:
         if v in everywhere:
             continue
-        if v == REWRITTEN and asked_for_good >= 2:
-            continue  # asked again about the newer version
+        if v in came and any(at > came[v] for at in for_good_at):
+            continue  # asked about the newer version
         if v in c['may_go'] and asked_for_good:
             continue
         problems.append('lost %s' % NAMES[v])
-    if code != 0 and (after_host, after_saved, in_bin) != before and not any('Recycle Bin' in t for t in told):
+    # The bin: each file whole, with its info record, and no record without its file.
+    records = set(os.listdir(os.path.join(trash, 'info')))
+    for n, b in in_trash.items():
+        if n + '.trashinfo' not in records:
+            problems.append('a piece in the trash without its info record: %s (%d bytes)' % (n, len(b)))
+        elif b not in versions | {OTHER} and b not in NAMES:
+            problems.append('a file in the trash that is no whole version: %s (%d bytes)' % (n, len(b)))
+    for r in records - {n + '.trashinfo' for n in in_trash}:
+        problems.append('an info record without its file: %s' % r)
+    if code != 0 and not c['end_at'] and (after_host, after_saved, in_bin) != before and \
+            not any('Recycle Bin' in t for t in told):
         changed = ['%s%s' % (where, n) for where, old, new in (('', before[0], after_host), ('SavedXTR/', before[1], after_saved))
                    for n in sorted(set(old) | set(new)) if old.get(n) != new.get(n)]
         if in_bin != before[2]:
@@ -301,9 +448,9 @@ def replay(c, index):
     names = lambda d: {n.lower() for n in d if n.lower().endswith('.xtr')}
     if names(after_host) & names(after_saved) and (code == 0 or not names(before[0]) & names(before[1])):
         problems.append('in both folders: %s' % sorted(names(after_host) & names(after_saved)))
-    if any(n.startswith('~Quillon-') for n in list(after_host) + list(after_saved)):
+    if any(n.startswith('~Quillon-') for n in list(after_host) + list(after_saved)) and not c['leftover_ok']:
         problems.append('leftovers %s' % [n for n in list(after_host) + list(after_saved) if n.startswith('~Quillon-')])
-    if code == 0 and c['op'] in ('save', 'new') and not any(is_new(b) for b in after_host.values()):
+    if code == 0 and c['op'] in ('save', 'new', 'edit') and not any(is_new(b) for b in after_host.values()):
         problems.append('the saved version is not in place')
     if code == 0 and c['op'] == 'drop' and SRC not in after_host.values():
         problems.append('the dropped file is not in place')
@@ -316,11 +463,18 @@ def replay(c, index):
     # A case that could not play its other program has not tested what it says.
     if c['hold'] and not any(l.startswith('held ') and l.endswith(': yes') for l in lines):
         problems.append('the other program could not hold the file')
-    if c['rewrite'] and not rewritten:
-        problems.append('never asked the question the rewrite waits for')
+    if (c['rewrite'] or c['at']) and not rewritten and not any(l.startswith('acted ') and l.endswith(': yes') for l in lines):
+        problems.append('the other program never acted')
+    if c['end_at'] and code != 3:
+        problems.append('the run did not end at "%s" (exit %d)' % (c['end_at'], code))
     if c['extra'] and (why := c['extra'](ctx)):
         problems.append(why)
-    return problems, asked + ['told: ' + t for t in told]
+    shown = lambda d: ', '.join('%s (%s)' % (n, 'the saved version' if is_new(b) else NAMES.get(b, '%d bytes' % len(b)))
+                                for n, b in d.items()) or 'nothing'
+    said = [l[6:] if l.startswith('asked ') else 'told: ' + l[5:] if l.startswith('told ') else l
+            for l in lines if re.match(r'(asked|told|acted|rewrote) ', l)]
+    return problems, said + [
+        'then: UI-View32 %s; SavedXTR %s; trash %s' % (shown(after_host), shown(after_saved), shown(in_trash))]
 
 SERVERS = r'''
 import errno, os, stat, sys, time
@@ -521,7 +675,7 @@ for index, c in enumerate(cases + [dict(name=n) for n in SERVER_CASES]):
     passed, failed = passed + (not problems), failed + bool(problems)
     print('%s %s (%.1f s)%s' % (verdict, c['name'], time.monotonic() - start,
                                 ''.join('\n    ' + p for p in problems)), flush=True)
-    if problems:
+    if problems or os.environ.get('HOSTILE_VERBOSE'):  # what was asked and told, to read
         print(''.join('\n      | ' + s for s in said).lstrip('\n'), flush=True)
     elif c['name'] in SERVER_CASES:
         print('      | ' + said[0], flush=True)  # the scans' times and threads

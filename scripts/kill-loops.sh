@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
 # Kill loops: not part of CI; run by hand, and report the numbers it prints.
-# Each of seven file operations (an editor save over another program's
-# change, Set Inactive onto a same-named file, a drop replacing both files, a
-# 42 MB drop, a letter-case rename, a Delete, a new entry saved under the name
-# of an inactive one) runs RUNS times (default 30) in a UI-View32 folder and a
-# Recycle Bin (Wine's trash) of its own, through quillon_kill_driver, and is
-# ended at one of its named steps (QUILLON_END_AT_STEP: TerminateProcess, as a
-# crash ends it) or killed from outside with SIGKILL a random moment after its
-# temporary file appears (../shared/tools/kill_at_step.py beside the
-# repository, or KILL_AT_STEP). Once every run is over a minute old, the next
-# start-up's tidying runs in each, and the folders and the bin are checked:
-# partial (an XTR file in place that is no whole version), resurrected
-# (start-up created or changed an XTR file), doubled (the entry in both
+# Each of eight file operations (an editor save over another program's
+# change, a title saved alone, Set Inactive onto a same-named file, a drop
+# replacing both files, a 42 MB drop, a letter-case rename, a Delete, a new
+# entry saved under the name of an inactive one) runs RUNS times (default 30)
+# at each of its named steps, and RUNS times killed at random, each in a
+# UI-View32 folder and a Recycle Bin (Wine's trash) of its own, through
+# quillon_kill_driver: ended at the step (QUILLON_END_AT_STEP:
+# TerminateProcess, as a crash ends it) or killed from outside with SIGKILL a
+# random moment after its temporary file appears (../shared/tools/kill_at_step.py
+# beside the repository, or KILL_AT_STEP). Once every run is over a minute
+# old, the next start-up's tidying runs in each (answering No to any
+# question), and the folders and the bin are checked: partial (an XTR file in
+# place that is no whole version), resurrected (start-up created or changed
+# an XTR file, but for putting back a file set aside as it was before the
+# command), doubled (the entry in both
 # folders once the operation began), lost (an earlier version, or a new one
 # complete before the end, neither in place nor in the bin), vanished (an
 # entry listed before is in neither folder and the next start named nothing;
@@ -54,9 +57,9 @@ if [[ $disks == *exfat* ]]; then
   if ! command -v mkfs.exfat >/dev/null || ! command -v mount.exfat-fuse >/dev/null; then
     apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends exfatprogs exfat-fuse >/dev/null
   fi
-  # Room for thirty 42 MB drops and their copies in the bin; sparse on the host.
+  # Room for RUNS 42 MB drops at each of their steps; sparse on the host.
   rm -f "$exfat_img"
-  truncate -s 6G "$exfat_img"
+  truncate -s $((runs * 140 + 1024))M "$exfat_img"
   mkfs.exfat "$exfat_img" >/dev/null
   exfat_loop=$(losetup -f --show "$exfat_img")
   exfat_mnt=$(mktemp -d /tmp/quillon-kill-exfat.XXXXXX)
@@ -92,31 +95,36 @@ F1 = xtr(b'Tool F', tail)
 G2 = xtr(b'Tool G inactive')
 
 def is_new_a(b): return b.startswith(b'Tool A edited\r\n') and b'changed by another program\r\n' in b
+def is_edited_a(b): return b == b'Tool A edited\r\n' + A1.split(b'\r\n', 1)[1]
 def is_new_g(b): return b.startswith(b'New G\r\n')
 # For each operation: its files before, the steps it is ended at (None: killed
 # from outside), the versions that must survive, the new version and the steps
 # after which it is complete, and what may stand in each folder.
 ops = {
-    'save': dict(host={'a.xtr': A1}, saved={}, steps=['written', 'binned', 'renamed', None],
-                 olds=[A2], new=is_new_a, new_after=('written', 'binned', 'renamed'), name='a.xtr',
+    'save': dict(host={'a.xtr': A1}, saved={}, steps=['written', 'held', 'binned', 'renamed', None],
+                 olds=[A2], new=is_new_a, new_after=('written', 'held', 'binned', 'renamed'), name='a.xtr',
                  title='"Tool A edited"',
                  host_ok=lambda n, b: n == 'a.xtr' and (b == A2 or is_new_a(b)), saved_ok=lambda n, b: False),
-    'inactive': dict(host={'b.xtr': B1}, saved={'b.xtr': B2}, steps=['binned', 'renamed', None],
+    'edit': dict(host={'a.xtr': A1}, saved={}, steps=['written', 'renamed', None], olds=[], new=is_edited_a,
+                 new_after=('written', 'renamed'), name='a.xtr', title='"Tool A edited"',
+                 host_ok=lambda n, b: n == 'a.xtr' and (b == A1 or is_edited_a(b)), saved_ok=lambda n, b: False),
+    'inactive': dict(host={'b.xtr': B1}, saved={'b.xtr': B2}, steps=['held', 'binned', 'renamed', None],
                      olds=[B1, B2], name='b.xtr', title='"Tool B active"',
                      host_ok=lambda n, b: n == 'b.xtr' and b == B1, saved_ok=lambda n, b: n == 'b.xtr' and b in (B1, B2)),
-    'drop': dict(host={'c.xtr': C1}, saved={'c.xtr': C2}, steps=['written', 'binned', 'binned@2', 'renamed', None],
+    'drop': dict(host={'c.xtr': C1}, saved={'c.xtr': C2},
+                 steps=['written', 'held', 'binned', 'held@2', 'binned@2', 'renamed', None],
                  olds=[C1, C2], name='c.xtr', title='"Dropped C"', arg='c.xtr',
                  host_ok=lambda n, b: n == 'c.xtr' and b in (C1, SRC), saved_ok=lambda n, b: n == 'c.xtr' and b == C2),
-    'large': dict(host={}, saved={}, steps=['written', 'renamed', None, None], olds=[],
+    'large': dict(host={}, saved={}, steps=['written', 'renamed', None], olds=[],
                   name='d.xtr', title='"Big D"', arg='d.xtr', kill_ms=300,
                   host_ok=lambda n, b: n == 'd.xtr' and b == D, saved_ok=lambda n, b: False),
     'case': dict(host={'e.xtr': E1}, saved={}, steps=['between', 'written', 'renamed', None],
                  olds=[], name='e.xtr', title='"Tool E"', case=True,
                  host_ok=lambda n, b: n.lower() == 'e.xtr' and b.startswith(E1), saved_ok=lambda n, b: False),
-    'delete': dict(host={'f.xtr': F1}, saved={}, steps=['binned', None], olds=[F1], name='f.xtr',
+    'delete': dict(host={'f.xtr': F1}, saved={}, steps=['held', 'binned', None], olds=[F1], name='f.xtr',
                    title='"Tool F"', gone_ok=True,
                    host_ok=lambda n, b: n == 'f.xtr' and b == F1, saved_ok=lambda n, b: False),
-    'new': dict(host={}, saved={'g.xtr': G2}, steps=['binned', 'written', 'renamed', None],
+    'new': dict(host={}, saved={'g.xtr': G2}, steps=['held', 'binned', 'written', 'renamed', None],
                 olds=[G2], new=is_new_g, new_after=('written', 'renamed'), name='g.xtr', title='"New G"',
                 host_ok=lambda n, b: n == 'g.xtr' and is_new_g(b), saved_ok=lambda n, b: n == 'g.xtr' and b == G2),
 }
@@ -151,7 +159,7 @@ for disk, (root, win_root) in disks.items():
         with open(os.path.join(root, 'outside', name), 'wb') as f:
             f.write(data)
     for op, o in ops.items():
-        for i in range(runs):
+        for i in range(runs * len(o['steps'])):
             run = os.path.join(root, '%s-%02d' % (op, i))
             host, saved = folders(run)
             os.makedirs(saved)
@@ -161,7 +169,7 @@ for disk, (root, win_root) in disks.items():
                 for n, b in files.items():
                     with open(os.path.join(folder, n), 'wb') as f:
                         f.write(b)
-            step = o['steps'][i % len(o['steps'])]
+            step = o['steps'][i // runs]
             args = ['wine', driver, op, win(host)]
             if 'arg' in o:
                 args.append(win(os.path.join(root, 'outside', o['arg'])))
@@ -175,7 +183,7 @@ for disk, (root, win_root) in disks.items():
                 p.wait(timeout=60)
                 killed = killer.communicate()[0].decode().startswith('trigger') if killer else None
             all_runs.append((disk, op, run, win(host), step or 'random', p.returncode, killed))
-        print('%s, %s: %d runs ended' % (disk, op, runs), flush=True)
+        print('%s, %s: %d runs ended' % (disk, op, runs * len(o['steps'])), flush=True)
 
 print('waiting a minute, so that the next start takes every temporary for a leftover', flush=True)
 time.sleep(62)
@@ -185,15 +193,17 @@ totals = {}
 for disk, op, run, win_host, step, code, killed in all_runs:
     o = ops[op]
     before = xtrs(run)
-    start = subprocess.run(['wine', driver, 'start', win_host], env=env_of(run),
+    start = subprocess.run(['wine', driver, '--answers', 'no', 'start', win_host], env=env_of(run),
                            stdin=subprocess.DEVNULL, capture_output=True)
-    told = [l[7:] for l in start.stdout.decode(errors='replace').splitlines() if l.startswith('binned ')]
+    binned = 'told Quillon found unsaved work of an earlier run and put it into the Recycle Bin: '
+    told = [name for l in start.stdout.decode(errors='replace').splitlines() if l.startswith(binned)
+            for name in l[len(binned):].rstrip('.').split(', ')]
     host_x, saved_x = after = xtrs(run)
     trash = list(listing(os.path.join(run, 'xdg', 'Trash', 'files')).values())
     leftovers = [n for f in folders(run) for n in os.listdir(f) if n.startswith('~Quillon')]
     in_place = list(host_x.values()) + list(saved_x.values())
     everywhere = in_place + trash
-    t = totals.setdefault((disk, op), dict(runs=0, ended_at_step=0, killed=0, finished=0, failed=0, **{c: 0 for c in counts}))
+    t = totals.setdefault((disk, op, step), dict(runs=0, ended_at_step=0, killed=0, finished=0, failed=0, **{c: 0 for c in counts}))
     t['runs'] += 1
     # failed: the operation itself failed before any step, so nothing was ended in it.
     t['ended_at_step' if code == 3 else 'killed' if code in (-9, 137) or killed else
@@ -201,7 +211,11 @@ for disk, op, run, win_host, step, code, killed in all_runs:
     bad = []
     if any(not o['host_ok'](n, b) for n, b in host_x.items()) or any(not o['saved_ok'](n, b) for n, b in saved_x.items()):
         t['partial'] += 1; bad.append('partial')
-    if after != before:
+    # Start-up's one change to the catalogue: a file set aside goes back to its
+    # name as it was before the command (in either letter case of that name).
+    originals = {(f, n.lower(), b) for f, files in ((0, o['host']), (1, o['saved'])) for n, b in files.items()}
+    put_back = all((f, n.lower(), b) in originals for f in (0, 1) for n, b in after[f].items() if before[f].get(n) != b)
+    if after != before and not put_back:
         t['resurrected'] += 1; bad.append('resurrected')
     names_h = {n.lower() for n in host_x}
     names_s = {n.lower() for n in saved_x}
@@ -213,6 +227,8 @@ for disk, op, run, win_host, step, code, killed in all_runs:
         lost.append(b'new')
     if op == 'case' and not any(b.startswith(E1) for b in everywhere):
         lost.append(b'e')
+    if op == 'edit' and not any(b == A1 or is_edited_a(b) for b in everywhere):
+        lost.append(b'a')
     if lost:
         t['lost'] += 1; bad.append('lost')
     if told:
@@ -231,13 +247,13 @@ for disk, op, run, win_host, step, code, killed in all_runs:
 
 for disk in disks:
     print()
-    print('%s disk, %d runs per operation' % (disk, runs))
-    print('%-9s %5s %6s %6s %8s %6s | %7s %11s %7s %4s %8s %7s | %4s %7s %8s' % (
-        'operation', 'runs', 'step', 'killed', 'finished', 'failed', *counts))
-    for (d, op), t in totals.items():
+    print('%s disk, %d runs per step' % (disk, runs))
+    print('%-9s %-9s %5s %6s %6s %8s %6s | %7s %11s %7s %4s %8s %7s | %4s %7s %8s' % (
+        'operation', 'step', 'runs', 'ended', 'killed', 'finished', 'failed', *counts))
+    for (d, op, step), t in totals.items():
         if d == disk:
-            print('%-9s %5d %6d %6d %8d %6d | %7d %11d %7d %4d %8d %7d | %4d %7d %8d' % (
-                op, t['runs'], t['ended_at_step'], t['killed'], t['finished'], t['failed'], *(t[c] for c in counts)))
+            print('%-9s %-9s %5d %6d %6d %8d %6d | %7d %11d %7d %4d %8d %7d | %4d %7d %8d' % (
+                op, step, t['runs'], t['ended_at_step'], t['killed'], t['finished'], t['failed'], *(t[c] for c in counts)))
 bad = sum(t[c] for t in totals.values() for c in counts[:6])
 print('\nkill loops: %s' % ('all bad counts 0' if bad == 0 else '%d bad outcomes' % bad))
 sys.exit(1 if bad else 0)

@@ -9,7 +9,7 @@
 #include "toolkit/Ui.h"
 #include "rules/GridText.h"
 #include "rules/XtrFormat.h"
-#include "xtr/FileChange.h"
+#include "xtr/EntryChanges.h"
 
 #include <commctrl.h>
 
@@ -126,25 +126,7 @@ bool Form1::Form_Load() {
             keepRunning = false;
             return;
         }
-        // What an earlier run left half done goes into the Recycle Bin, never into
-        // place; said once. What the bin cannot take is asked about at every start.
-        const Tidied tidied = TidyLeftovers();
-        for (const Leftover& stuck : tidied.stuck) {
-            if (Ui::ShowMessage(window_,
-                                L"Quillon found unsaved work of an earlier run, " + stuck.known +
-                                    L", that cannot go to the Recycle Bin. Delete it for good?",
-                                AppTitle, MB_YESNO | MB_DEFBUTTON2 | MB_ICONQUESTION) == IDYES) {
-                DeleteLeftover(stuck.path);
-            }
-        }
-        if (!tidied.binned.empty()) {
-            std::wstring told =
-                L"Quillon found unsaved work of an earlier run and put it into the Recycle Bin: ";
-            for (size_t i = 0; i < tidied.binned.size(); ++i) {
-                told += (i == 0 ? L"" : L", ") + tidied.binned[i];
-            }
-            Ui::ShowMessage(window_, told + L".", AppTitle, MB_OK | MB_ICONINFORMATION);
-        }
+        TidyLeftoversAndTell(window_);
         Rescan(CataloguePlace{}); // the first row
     });
     return keepRunning;

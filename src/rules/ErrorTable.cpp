@@ -27,7 +27,7 @@ constexpr ErrorText kErrorTexts[] = {
     {76, L"Path not found"},
     {513, L"cannot go to the Recycle Bin"},
     {514, L"the folder does not let Quillon change its files"},
-    {515, L"changed while Quillon asked"},
+    {515, L"changed by another program meanwhile"},
 };
 
 struct SystemCodeMapping {

@@ -30,7 +30,8 @@ constexpr int NoRecycleBin = 513;
 // A folder refused a new file of Quillon's while the files in it were neither
 // read-only nor in use: it does not let Quillon change its files.
 constexpr int FolderRefused = 514;
-// A file the user agreed to delete for good changed before it went: it is asked about again.
+// A file changed, came or went by another program's hand while Quillon asked or worked: a version the user
+// was not asked about would go. It is asked about again.
 constexpr int ChangedMeanwhile = 515;
 } // namespace Err
 

@@ -112,7 +112,7 @@ std::optional<TemporaryNameParts> ParseTemporaryName(std::wstring_view name) {
         return parts;
     }
     const auto held = static_cast<Held>(name[end]);
-    if (held != Held::NewVersion && held != Held::Copy && held != Held::SetAside) {
+    if (held != Held::NewVersion && held != Held::Copy && held != Held::InBin && held != Held::SetAside) {
         return std::nullopt;
     }
     parts.held = held;

@@ -29,7 +29,8 @@ inline constexpr wchar_t kTemporaryPrefix[] = L"~Quillon-";
 
 enum class Held : wchar_t {
     NewVersion = L'=', // a new version on its way to that name
-    Copy = L'+',       // a copy of a file that stays where it is, or is in the bin: never the only copy
+    Copy = L'+',       // a copy or second name of the file of that name, which stands there: not yet binned
+    InBin = L'#',      // a second name of a file the Recycle Bin has taken: never the only copy
     SetAside = L'!',   // the file of that name itself, set aside until the change that moved it ends
 };
 

@@ -3,8 +3,8 @@
 // dialog) all go through here, so that a test can answer them instead of a
 // person; so do the things a test cannot let happen or cannot have for real
 // under Wine: handing an address to the shell (which would start a browser),
-// the program's own version resource, what a screen reader is told, a Recycle
-// Bin that deletes for good, and a rename that fails at the worst moment.
+// the program's own version resource, what a screen reader is told, a drive
+// without a Recycle Bin, and a rename that fails at the worst moment.
 // Hooks is the one seam of the program.
 #include <windows.h>
 
@@ -51,10 +51,6 @@ bool DescribeAccessibleItem(HWND window, long child, std::wstring_view text);
 // A string entry of the running program's version resource; empty when missing.
 std::wstring ProgramVersionString(const wchar_t* name);
 
-// What the Recycle Bin did with a file: took it, left it where it was, or
-// (a drive without a bin, a file too large for it) deleted it for good.
-enum class BinAnswer { Binned, Refused, DeletedForGood };
-
 // Hooks a test installs; empty members mean the real thing.
 struct Hooks {
     std::function<int(HWND owner, std::wstring_view text, std::wstring_view title, UINT flags)> showMessage;
@@ -63,10 +59,12 @@ struct Hooks {
     std::function<INT_PTR(const ShellRequest&)> executeShell;
     std::function<std::wstring(const wchar_t* name)> programVersionString;
     std::function<bool(HWND window, long child, std::wstring_view text)> describeAccessibleItem;
-    std::function<BinAnswer(const std::wstring& path)> recycleFile;
+    // Where the bin put the file; nothing for a bin that refused it (a drive without one).
+    std::function<std::optional<std::wstring>(const std::wstring& path)> recycleFile;
     // The one rename of the file steps (a new version into place, a file moved).
     std::function<bool(const std::wstring& source, const std::wstring& target)> moveFile;
-    // A named step of a file change was reached (the kill loops end the process at one).
+    // A named step of a file change was reached (the kill loops end the process at one; the hostile
+    // disks play another program there).
     std::function<void(std::wstring_view step)> stepReached;
 };
 Hooks& TestHooks();

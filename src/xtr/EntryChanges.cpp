@@ -133,24 +133,36 @@ bool ConfirmReplacing(HWND owner, const std::wstring& fileName, const std::vecto
 // never both active and inactive, in the other one.
 std::vector<std::wstring> BothFolders() { return {HostFolder, SavedXtrFolder()}; }
 
-// Runs a change that puts into the Recycle Bin what it replaces or removes (going). Where the bin cannot take
-// a file, nothing has changed: the user is asked whether to delete it for good, and on Yes the change runs
-// again so, for the very versions the question showed: a file changed while the user answered fails with
-// Err::ChangedMeanwhile (unlogged), for the caller to ask again. Nothing when the user said No.
+// The files of that name in folders, and those of alsoGoing: what a command looks at, to replace or keep
+// clear.
+std::vector<std::wstring> LookedAt(const std::wstring& fileName, const std::vector<std::wstring>& folders,
+                                   const std::vector<std::wstring>& alsoGoing) {
+    std::vector<std::wstring> paths = alsoGoing;
+    for (const std::wstring& folder : IsPlainFileName(fileName) ? folders : std::vector<std::wstring>{}) {
+        paths.push_back(JoinPath(folder, fileName));
+    }
+    return paths;
+}
+
+// Runs a change that puts into the Recycle Bin what it replaces or removes, each file the version of looked
+// the command saw last (a file found changed, come or gone instead fails it with Err::ChangedMeanwhile, for
+// the caller to ask again). Where the bin cannot take a file, nothing has changed: the user is asked whether
+// to delete it for good, and on Yes the change runs again so, for the very versions the question showed.
+// Nothing when the user said No.
 std::optional<TrapResult> BinningOrAsking(HWND owner, const std::wstring& fileName,
-                                          const std::vector<std::wstring>& going,
+                                          const std::vector<std::wstring>& looked,
                                           const std::function<TrapResult(const Replacing&)>& step) {
-    Replacing replacing{Fate::IntoTheBin, {}, {}};
+    Replacing replacing{Fate::IntoTheBin, StampsOf(looked), {}};
     const TrapResult binned = step(replacing);
     if (binned || binned.Error() != Err::NoRecycleBin) {
         return binned;
     }
-    replacing = {Fate::ForGood, StampsOf(going), {}};
+    replacing = {Fate::ForGood, StampsOf(looked), {}};
     if (Ui::ShowMessage(owner, fileName + L" cannot go to the Recycle Bin. Delete it for good?", AppTitle,
                         MB_YESNO | MB_DEFBUTTON2) != IDYES) {
         return std::nullopt;
     }
-    if (StampsOf(going) != replacing.asked) {
+    if (StampsOf(looked) != replacing.asked) {
         return TrapResult::Failure(Err::ChangedMeanwhile);
     }
     return step(replacing);
@@ -158,8 +170,8 @@ std::optional<TrapResult> BinningOrAsking(HWND owner, const std::wstring& fileNa
 
 // A new entry, a move, a delete or a drop: asks about the files in the way of fileName in folders
 // (ConfirmReplacing), then runs step through BinningOrAsking, which bins them and alsoGoing, from the
-// question again while a file changed as the user answered. Declined for No (keptInTheWay then says whether
-// it was to the replace question); else result says how step ended.
+// question again while a file changed meanwhile. Declined for No (keptInTheWay then says whether it was to
+// the replace question); else result says how step ended.
 ChangeEnd ReplacingAsked(HWND owner, const std::wstring& fileName, const std::vector<std::wstring>& folders,
                          std::vector<std::wstring>& inTheWay, const std::vector<std::wstring>& alsoGoing,
                          const std::function<TrapResult(const Replacing&)>& step, TrapResult& result,
@@ -171,9 +183,8 @@ ChangeEnd ReplacingAsked(HWND owner, const std::wstring& fileName, const std::ve
             }
             return ChangeEnd::Declined;
         }
-        std::vector<std::wstring> going = inTheWay;
-        going.insert(going.end(), alsoGoing.begin(), alsoGoing.end());
-        const std::optional<TrapResult> done = BinningOrAsking(owner, fileName, going, step);
+        const std::optional<TrapResult> done =
+            BinningOrAsking(owner, fileName, LookedAt(fileName, folders, alsoGoing), step);
         if (!done) {
             return ChangeEnd::Declined;
         }
@@ -297,7 +308,7 @@ ChangeEnd SaveExistingEntry(HWND owner, const XtrRecord& edited, const XtrRecord
     for (;;) {
         FileNow now;
         bool overChange = false;
-        std::vector<std::wstring> inTheWay;
+        std::vector<std::wstring> inTheWay, folders;
         do {
             now = ReadFileNow(oldPath);
             overChange = ChangedSince(now, loaded);
@@ -307,17 +318,15 @@ ChangeEnd SaveExistingEntry(HWND owner, const XtrRecord& edited, const XtrRecord
             // A new name or folder, or a version saved over a change, must not
             // leave the entry both active and inactive.
             const bool elsewhere = changed.name || changed.active || overChange;
-            if (!ConfirmReplacing(owner, edited.fileName,
-                                  elsewhere ? BothFolders() : std::vector{targetFolder}, oldPath, inTheWay)) {
+            folders = elsewhere ? BothFolders() : std::vector{targetFolder};
+            if (!ConfirmReplacing(owner, edited.fileName, folders, oldPath, inTheWay)) {
                 return ChangeEnd::Declined;
             }
         } while (!(ReadFileNow(oldPath) == now));
-        std::vector<std::wstring> going = inTheWay;
-        if (overChange) {
-            going.push_back(oldPath);
-        }
+        const std::vector<std::wstring> looked = LookedAt(
+            edited.fileName, folders, overChange ? std::vector{oldPath} : std::vector<std::wstring>{});
         const std::optional<TrapResult> done =
-            BinningOrAsking(owner, edited.fileName, going, [&](const Replacing& replacing) {
+            BinningOrAsking(owner, edited.fileName, looked, [&](const Replacing& replacing) {
                 return ApplyEdit(edited, loaded, now, overChange, targetFolder, inTheWay, setting, replacing);
             });
         if (!done) {
@@ -491,6 +500,25 @@ void TellNotInstalled(HWND owner, const DropOutcome& outcome) {
     if (!outcome.notInstalled.empty()) {
         Ui::ShowMessage(owner, L"These dropped files were not installed:\n" + outcome.notInstalled, AppTitle,
                         MB_OK | MB_ICONINFORMATION);
+    }
+}
+
+void TidyLeftoversAndTell(HWND owner) {
+    const Tidied tidied = TidyLeftovers();
+    for (const Leftover& stuck : tidied.stuck) {
+        if (Ui::ShowMessage(owner,
+                            L"Quillon found unsaved work of an earlier run, " + stuck.known +
+                                L", that cannot go to the Recycle Bin. Delete it for good?",
+                            AppTitle, MB_YESNO | MB_DEFBUTTON2 | MB_ICONQUESTION) == IDYES) {
+            DeleteLeftover(stuck.path);
+        }
+    }
+    if (!tidied.binned.empty()) {
+        std::wstring told = L"Quillon found unsaved work of an earlier run and put it into the Recycle Bin: ";
+        for (size_t i = 0; i < tidied.binned.size(); ++i) {
+            told += (i == 0 ? L"" : L", ") + tidied.binned[i];
+        }
+        Ui::ShowMessage(owner, told + L".", AppTitle, MB_OK | MB_ICONINFORMATION);
     }
 }
 

@@ -47,6 +47,10 @@ bool IsInCatalogueFolder(const std::wstring& path);
 // One message names every file that was skipped or could not be installed, and why.
 void TellNotInstalled(HWND owner, const DropOutcome& outcome);
 
+// Start-up: what an earlier run left half done goes into the Recycle Bin, never into place, and is named
+// once; what the bin cannot take is asked about at every start.
+void TidyLeftoversAndTell(HWND owner);
+
 // After Refresh: a UI-View32 folder that is gone lists nothing, which is no
 // failure to the scan; to the user who asked for the list it is, and is told.
 void TellFolderGone(HWND owner);

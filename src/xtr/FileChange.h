@@ -4,16 +4,20 @@
 // XTR file or a temporary of Quillon's.
 //
 // A change is all or nothing. A new version is written (or copied) whole and flushed under a temporary name
-// and takes its place in one step. Someone else's file that the change replaces goes into the Recycle Bin
-// under its own name, so that Restore gives it back; a second name (a hard link where the file system has
-// them, else a copy) holds it until the change is done, so that a bin that deletes for good, or a later step
-// that fails, costs nothing. A file the user agreed to delete for good is only set aside (renamed beside
-// itself) and deleted once the change has otherwise succeeded. A step that fails puts back everything moved
+// and takes its place in one step that never replaces a file; the entry's own earlier version there is set
+// aside just before, and compared with what the command read. Someone else's file that the change replaces
+// goes into the Recycle Bin under its own name, so that Restore gives it back; a second name (a hard link
+// where the file system has them, else a copy) holds it until the change is done, marked once the bin has it,
+// so that a later step that fails costs nothing. A file the user agreed to delete for good is only set aside
+// (renamed beside itself) and deleted once the change has otherwise succeeded. Every file that goes, to the
+// bin or aside, is the version the command last looked at: another one (someone else's newer version) is put
+// back and the change fails so, for the command to ask again. A step that fails puts back everything moved
 // before it, and the failure says whether the bin kept a copy. No step needs hard links.
 #include "rules/XtrNames.h"
 #include "system/Win32.h"
-#include "toolkit/Ui.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -22,20 +26,23 @@
 // What becomes of someone else's file that a change replaces or removes.
 enum class Fate { IntoTheBin, ForGood };
 
-// A file as a question showed it (all zero when there was none): a file
-// replaced while the user answered is not the one they were asked about.
+// A file as a command last looked at it (all zero when there was none): a file replaced or rewritten since,
+// even to the same size and time, is not the one the user was asked about.
 struct FileStamp {
     std::wstring path;
     unsigned long attributes = 0;
     unsigned long long lastWrite = 0;
     unsigned long long size = 0;
+    std::uint64_t bytes = 0; // ContentHash of the whole file; 0 when it cannot be read
     bool operator==(const FileStamp&) const = default;
 };
+FileStamp StampOf(const std::wstring& path);
 std::vector<FileStamp> StampsOf(const std::vector<std::wstring>& paths);
 
-// What the user agreed to for someone else's files that a change replaces: their fate, the files deleted for
-// good as the question showed them (one changed since is not deleted: Err::ChangedMeanwhile), and the files
-// of the entry's name elsewhere (the other folder) that go with the change.
+// What the user agreed to for someone else's files that a change replaces: their fate; the files the command
+// looked at, as it last saw them, which are the versions that may go (a different one found going, or coming
+// where the command saw none, fails the change with Err::ChangedMeanwhile, to be asked about again); and the
+// files of the entry's name elsewhere (the other folder) that go with the change.
 struct Replacing {
     Fate fate = Fate::IntoTheBin;
     std::vector<FileStamp> asked;
@@ -72,18 +79,18 @@ class FileChange {
     // Someone else's files go as replacing says; its others go with the change.
     explicit FileChange(const Replacing& replacing = {});
 
-    // The finished temporary takes target's place. overOwn: the file at
-    // target is the entry's own earlier version, simply replaced.
-    void Put(TemporaryFile temporary, std::wstring target, bool overOwn = false);
+    // The finished temporary takes target's place. own: the bytes of the entry's own earlier version there,
+    // as the command read them, which it replaces (another version there is someone else's).
+    void Put(TemporaryFile temporary, std::wstring target, std::optional<std::string_view> own = {});
     // The entry's own file at source takes the name target, its bytes
     // unchanged; across volumes as a copy, the source going once it is in place.
     void Move(std::wstring source, std::wstring target);
     // Someone else's file at path, when one stands there, which the user agreed to replace or delete: it goes
     // as the fate says. readOnlyToo: the user asked for this very file to go.
     void Replace(const std::wstring& path, bool readOnlyToo = false);
-    // The entry's own earlier file, whose content the new one carries on: it
-    // goes once the new one is in place.
-    void Drop(std::wstring path) { going_.push_back({std::move(path), false, false}); }
+    // The entry's own earlier file, whose content (bytes, as the command read
+    // them) the new one carries on: it goes once the new one is in place.
+    void Drop(std::wstring path, std::string_view bytes);
 
     // Makes the change, or raises the failing step's error having put back what it had moved:
     // Err::NoRecycleBin when the bin cannot take a file. BinKeptCopy() then says whether the bin holds a copy
@@ -95,43 +102,41 @@ class FileChange {
     struct Going {
         std::wstring path;
         bool theirs, readOnlyToo;
+        std::optional<FileStamp> expected; // the version that may go, when the command looked
     };
     struct Moved {
         std::wstring from, to; // to put back: `from` goes back to `to`
         bool binned;           // `from` is a second name of a file in the bin
     };
     void Undo() noexcept;
-    void SetAside(const std::wstring& path);
-    void Bin(const std::wstring& path);
+    std::wstring SetAside(const std::wstring& path);
+    void Bin(const Going& going);
 
     Fate fate_;
     std::vector<FileStamp> asked_;
     TemporaryFile temporary_;
     std::wstring source_, target_;
-    bool overOwn_ = false;
+    std::optional<FileStamp> own_;
     std::vector<Going> going_;
     std::vector<Moved> moved_;       // what Undo puts back, in order
     std::vector<std::wstring> done_; // set-aside files and second names, deleted once committed
     bool binKeptCopy_ = false;
 };
 
-// Moves the file at path into the Recycle Bin without asking or showing anything, and says what became of it:
-// the shell's own answer on Windows (IFileOperation); under Wine, whose shell does not give one, whether
-// Wine's desktop trash received it.
-Ui::BinAnswer RecycleFile(const std::wstring& path);
-
-// A named step of a file operation ("written": a temporary is complete; "binned": a replaced file is in the
-// bin; "renamed": a file took its new name; "between": a letter-case rename is half done), told to the seam
-// that the kill loops' driver fills (it ends the process there, as a crash would). Nothing happens otherwise.
+// A named step of a file operation ("written": a temporary is complete; "held": a replaced file has its
+// second name; "binned": it is in the bin; "renamed": a file took its new name; "between": a letter-case
+// rename is half done), told to the seam that the kill loops' and the hostile disks' driver fills (it ends
+// the process there, as a crash would, or plays another program). Nothing happens otherwise.
 void StepReached(std::wstring_view step);
 
 // Start-up tidying of the two folders of the catalogue. A temporary of an earlier run older than a minute (a
 // younger one may be a second Quillon's at work) is deleted when it holds nothing that is not elsewhere too
-// (a copy, a second name of a file in the bin, a file set aside whose twin stands in place); a file set aside
-// that was never replaced goes back to its name, the one change start-up makes to the catalogue; any other
-// goes into the Recycle Bin, as it may hold someone's only copy of something, read-only or not. Returns the
-// names of what it binned and of what it could neither bin nor delete (the file it was made for, or the title
-// on its first line in quotes), for the user to be told; each failure is logged once per run.
+// (a second name marked as the bin's, a copy or second name of a file that stands at its name in either
+// folder, a file set aside whose twin stands in place); a file set aside that was never replaced goes back to
+// its name, the one change start-up makes to the catalogue; any other (a copy whose file stands nowhere among
+// them) goes into the Recycle Bin, as it may hold someone's only copy of something, read-only or not. Returns
+// the names of what it binned and of what it could neither bin nor delete (the file it was made for, or the
+// title on its first line in quotes), for the user to be told; each failure is logged once per run.
 struct Leftover {
     std::wstring path;
     std::wstring known; // the name the user knows it by

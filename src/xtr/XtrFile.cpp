@@ -250,7 +250,8 @@ TrapResult ContentChanged(const XtrRecord& entry, std::wstring_view setting, Fil
             return;
         }
         FileChange own;
-        own.Put(std::move(written), target, true);
+        own.Put(std::move(written), target,
+                entry.unreadable ? std::nullopt : std::optional<std::string_view>(entry.bytes));
         own.Commit();
     });
 }
@@ -303,7 +304,7 @@ TrapResult FilenameChanged(const XtrRecord& entry, const XtrRecord& loaded, std:
         if (old.state == FileNow::State::Read && old.bytes != entry.bytes) {
             change.Replace(oldPath);
         } else {
-            change.Drop(oldPath);
+            change.Drop(oldPath, entry.bytes);
         }
         written = ContentChanged(entry, setting, &change);
         if (written) {

@@ -40,10 +40,10 @@ bool ChangedSince(const FileNow& now, const XtrRecord& entry);
 // UI-View32's folder setting as the save read it, against which the program path is stored. The entry's bytes
 // are the file saved over (empty for a new one): a line whose value the entry leaves as it was keeps its
 // bytes, and so does everything after the fourth line, unless that is only the separator and "created by "
-// line the writer adds, which are renewed. Without a change, the entry's own file at that path is replaced;
-// with one, the new version joins it, to take its place when the caller commits it (the caller says what
-// becomes of a file at that path). When it failed (and was reported), the file at the entry's path is
-// untouched.
+// line the writer adds, which are renewed. Without a change, the entry's own file at that path is replaced
+// when it still holds the entry's bytes (another version there fails with Err::ChangedMeanwhile); with one,
+// the new version joins it, to take its place when the caller commits it (the caller says what becomes of a
+// file at that path). When it failed (and was reported), the file at the entry's path is untouched.
 TrapResult ContentChanged(const XtrRecord& entry, std::wstring_view setting, FileChange* change = nullptr);
 
 // Moves the entry's file into the folder its active flag names (the new state: the caller has set it) from

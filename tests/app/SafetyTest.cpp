@@ -143,9 +143,10 @@ TEST_F(SafetyTest, AMoveCutShortLeavesNoPartOfAFileBehind) {
 
 // Start-up puts no new version in place: a leftover that may hold someone's
 // only copy goes into the Recycle Bin (read-only or not) and is named once; one
-// the bin cannot take is asked about; a copy of a file that stayed where it
-// was, or a second name of one in place, simply goes; a file set aside by a
-// change that never finished goes back to its name, unless its twin stands.
+// the bin cannot take is asked about; a second name of a file the bin holds,
+// or of one in place, simply goes, but a copy whose file stands nowhere may
+// be the only one left; a file set aside by a change that never finished goes
+// back to its name, unless its twin stands.
 TEST_F(SafetyTest, LeftoversOfEarlierRunsGoIntoTheBinOrBackWhereTheyWereSetAside) {
     const std::wstring pid = std::to_wstring(::GetCurrentProcessId());
     FILETIME now;
@@ -164,6 +165,7 @@ TEST_F(SafetyTest, LeftoversOfEarlierRunsGoIntoTheBinOrBackWhereTheyWereSetAside
     const std::wstring asideTwin = TemporaryNameOnTheWay(twoMinutesAgo, 1, 7, L"a.xtr", Held::SetAside);
     const std::wstring readOnly = TemporaryNameOnTheWay(twoMinutesAgo, 1, 8, L"ro.xtr");
     const std::wstring stuck = TemporaryNameOnTheWay(twoMinutesAgo, 1, 9, L"stuck.xtr");
+    const std::wstring inBin = TemporaryNameOnTheWay(twoMinutesAgo, 1, 10, L"gone.xtr", Held::InBin);
     const Names leftovers = {L"~Quillon-" + pid + L"-0.tmp", L"~Quillon-" + pid + L".rename.tmp", fresh};
     for (const std::wstring& name : leftovers) {
         WriteBytes(host / name, kB);
@@ -179,17 +181,18 @@ TEST_F(SafetyTest, LeftoversOfEarlierRunsGoIntoTheBinOrBackWhereTheyWereSetAside
     WriteBytes(host / readOnly, kB);
     ::SetFileAttributesW((host / readOnly).c_str(), FILE_ATTRIBUTE_READONLY);
     WriteBytes(host / stuck, kB);
-    Ui::TestHooks().recycleFile = [](const std::wstring& path) {
-        if (path.find(L"stuck") != std::wstring::npos) {
-            return Ui::BinAnswer::Refused;
+    WriteBytes(host / inBin, kB);
+    Ui::TestHooks().recycleFile = [](const std::wstring& path) -> std::optional<std::wstring> {
+        const std::wstring binned = path + L".binned";
+        if (path.find(L"stuck") == std::wstring::npos && ::MoveFileW(path.c_str(), binned.c_str())) {
+            return binned;
         }
-        return ::MoveFileW(path.c_str(), (path + L".binned").c_str()) ? Ui::BinAnswer::Binned
-                                                                      : Ui::BinAnswer::Refused;
+        return std::nullopt;
     };
     Start();
 
     Names expected = {L"SavedXTR", L"a.xtr", leftovers[0], leftovers[1], fresh, stuck};
-    for (const std::wstring& binned : {stale, onTheWay, blocked, readOnly}) {
+    for (const std::wstring& binned : {stale, onTheWay, blocked, copy, readOnly}) {
         expected.push_back(binned + L".binned");
     }
     std::sort(expected.begin(), expected.end());
@@ -204,8 +207,8 @@ TEST_F(SafetyTest, LeftoversOfEarlierRunsGoIntoTheBinOrBackWhereTheyWereSetAside
               L"Quillon found unsaved work of an earlier run, stuck.xtr, that cannot "
               L"go to the Recycle Bin. Delete it for good?");
     EXPECT_EQ(answers.messages[1].text, L"Quillon found unsaved work of an earlier run and put it into the "
-                                        L"Recycle Bin: \"Tool B\", Lost.xtr, a.xtr, ro.xtr.");
-    for (const std::wstring& binned : {stale, onTheWay, blocked, readOnly}) {
+                                        L"Recycle Bin: \"Tool B\", Lost.xtr, a.xtr, c.xtr, ro.xtr.");
+    for (const std::wstring& binned : {stale, onTheWay, blocked, copy, readOnly}) {
         ::SetFileAttributesW((host / (binned + L".binned")).c_str(), FILE_ATTRIBUTE_NORMAL);
         ::DeleteFileW((host / (binned + L".binned")).c_str());
     }

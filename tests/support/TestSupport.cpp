@@ -212,7 +212,7 @@ RecycleBinView::RecycleBinView() : wine_(UnderWine()), trash_(wine_ ? WineTrashF
 std::optional<std::string> RecycleBinView::Take(const std::wstring& path) const {
     if (wine_) {
         // The desktop's trash keeps the file under its own name (a second one of
-        // that name with a suffix: "a.xtr-1f2e3d4c"), and a note of where it was.
+        // that name with a number: "a.xtr.2"), and a note of where it was.
         if (trash_.empty()) {
             return std::nullopt;
         }
@@ -223,7 +223,7 @@ std::optional<std::string> RecycleBinView::Take(const std::wstring& path) const 
         tail.append(ToAnsi(folder)).append(1, '/').append(ToAnsi(name));
         std::wstring kept;
         for (const std::wstring& held : NamesIn(trash_ + L"\\files")) {
-            if (held != name && held.rfind(name + L"-", 0) != 0) {
+            if (held != name && held.rfind(name + L".", 0) != 0) {
                 continue;
             }
             const std::string note = ReadBytes(trash_ + L"\\info\\" + held + L".trashinfo");

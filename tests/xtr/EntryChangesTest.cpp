@@ -7,6 +7,9 @@
 #include "xtr/FileChange.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <deque>
+#include <functional>
 #include <utility>
 
 using namespace testsupport;
@@ -231,23 +234,125 @@ TEST_F(EntryChangesTest, FilesPastTheTablesRoomAreLeftOutAndTold) {
     EXPECT_EQ(answers.messages.size(), 1u) << "nothing to tell when every file is listed";
 }
 
-// A bin that cannot take a file (under Wine: a trash taken away) deletes
-// nothing by itself: the user is asked, and No keeps the file.
+// A bin that cannot take a file (under Wine: a trash whose files folder is a
+// file) deletes nothing by itself and keeps no record of it: the user is
+// asked, and No keeps the file.
 TEST_F(EntryChangesTest, ABinThatCannotTakeAFileDeletesNothingUnasked) {
     if (bin.WineTrash().empty()) {
-        GTEST_SKIP() << "only the tests' own trash can be taken away";
+        GTEST_SKIP() << "only the tests' own trash can be made to refuse";
     }
-    WriteBytes(host / L"a.xtr", "A\r\n");
     WriteBytes(host / L"b.xtr", "B\r\n");
     WriteBytes(outside / L"b.xtr", "Dropped B\r\n");
-    EXPECT_EQ(DeleteEntry(nullptr, Scanned(L"a.xtr")), ChangeEnd::Done); // the bin is set up
-    RemoveTree(bin.WineTrash());
+    ::CreateDirectoryW(bin.WineTrash().c_str(), nullptr);
+    ::CreateDirectoryW((bin.WineTrash() + L"\\info").c_str(), nullptr);
+    WriteBytes(bin.WineTrash() + L"\\files", "not a folder");
     EXPECT_EQ(DeleteEntry(nullptr, Scanned(L"b.xtr")), ChangeEnd::Declined);
     answers.messageReplies = {IDYES, IDNO};
     TellNotInstalled(nullptr, InstallDroppedFiles(nullptr, {outside / L"b.xtr"}));
     EXPECT_EQ(ReadBytes(host / L"b.xtr"), "B\r\n");
+    EXPECT_TRUE(NamesIn(bin.WineTrash() + L"\\info").empty());
     ASSERT_EQ(answers.messages.size(), 4u);
     EXPECT_EQ(answers.messages[0].text, L"b.xtr cannot go to the Recycle Bin. Delete it for good?");
     EXPECT_EQ(answers.messages[2].text, answers.messages[0].text);
     EXPECT_NE(answers.messages[3].text.find(L"b.xtr: skipped"), std::wstring::npos);
+}
+
+// Under Wine the bin is the desktop trash, kept by its rules: a file under its own name (the next of that
+// name numbered), its info record naming the file's own Unix path, escaped as in a URL, and the local time.
+TEST_F(EntryChangesTest, UnderWineADeletedFileLiesInTheTrashWithItsRecord) {
+    if (bin.WineTrash().empty()) {
+        GTEST_SKIP() << "the desktop trash is Wine's";
+    }
+    const std::wstring name = L"a b\u00E9.xtr";
+    for (const char* bytes : {"First\r\n", "Second\r\n"}) {
+        WriteBytes(host / name, bytes);
+        EXPECT_EQ(DeleteEntry(nullptr, Scanned(name)), ChangeEnd::Done);
+    }
+    EXPECT_EQ(ReadBytes(bin.WineTrash() + L"\\files\\" + name), "First\r\n");
+    EXPECT_EQ(ReadBytes(bin.WineTrash() + L"\\files\\" + name + L".2"), "Second\r\n");
+    const std::string record = ReadBytes(bin.WineTrash() + L"\\info\\" + name + L".2.trashinfo");
+    ASSERT_EQ(record.rfind("[Trash Info]\nPath=/", 0), 0u) << record;
+    std::string path; // Path= with its escapes undone
+    for (size_t i = record.find('/'); i < record.size() && record[i] != '\n'; ++i) {
+        EXPECT_EQ(std::string(" \xC3\xA9").find(record[i]), std::string::npos) << "unescaped in " << record;
+        path +=
+            record[i] != '%' ? record[i] : static_cast<char>(std::stoi(record.substr(i + 1, 2), nullptr, 16));
+        i += record[i] == '%' ? 2 : 0;
+    }
+    const auto unixName = SystemFunction<char*(const wchar_t*)>(L"kernel32.dll", "wine_get_unix_file_name");
+    EXPECT_EQ(path, unixName((host / name).c_str()));
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    char date[32];
+    std::snprintf(date, sizeof(date), "\nDeletionDate=%04d-%02d-%02dT", now.wYear, now.wMonth, now.wDay);
+    EXPECT_NE(record.find(date), std::string::npos) << record;
+}
+
+// Another program acting during the command, at one of its named steps (a save renaming a newer version over
+// the file, a second Quillon's Set Inactive, a rewrite as the bin takes the file): the command asks again,
+// and No keeps what that program left where it left it, the entry in one folder, nothing in the bin.
+TEST_F(EntryChangesTest, WhatAnotherProgramDoesDuringTheCommandIsAskedAbout) {
+    struct Case {
+        const wchar_t *step, *file;
+        std::deque<int> replies;
+        const wchar_t* question;
+        std::function<void()> act;
+        std::wstring kept;
+        const char* keptBytes;
+    };
+    XtrRecord loaded;
+    const Case cases[] = {
+        {L"written",
+         L"a.xtr",
+         {IDNO},
+         kChangedQuestion,
+         [&] {
+             WriteBytes(outside / L"newer", "Newer\r\n");
+             ::MoveFileExW((outside / L"newer").c_str(), (host / L"a.xtr").c_str(),
+                           MOVEFILE_REPLACE_EXISTING);
+         },
+         host / L"a.xtr",
+         "Newer\r\n"},
+        {L"written",
+         L"a.xtr",
+         {IDNO},
+         kChangedQuestion,
+         [&] { ::MoveFileW((host / L"a.xtr").c_str(), InSaved(L"a.xtr").c_str()); },
+         InSaved(L"a.xtr"),
+         "Mine\r\n"},
+        {L"held",
+         L"b.xtr",
+         {IDYES, IDNO},
+         L" already exists in SavedXTR. Do you want to replace it?",
+         [&] { WriteBytes(InSaved(L"b.xtr"), "Newer\r\n"); },
+         InSaved(L"b.xtr"),
+         "Newer\r\n"},
+    };
+    for (const Case& c : cases) {
+        WriteBytes(host / c.file, "Mine\r\n");
+        WriteBytes(InSaved(L"b.xtr"), "Theirs\r\n");
+        loaded = Scanned(c.file);
+        XtrRecord edited = loaded;
+        edited.title = L"Edited";
+        Ui::TestHooks().stepReached = [&, acted = false](std::wstring_view step) mutable {
+            if (step == c.step && !std::exchange(acted, true)) {
+                c.act();
+            }
+        };
+        answers.messages.clear();
+        answers.messageReplies = c.replies;
+        EXPECT_EQ(c.step == std::wstring(L"held") ? MoveEntry(nullptr, loaded)
+                                                  : SaveEditedEntry(nullptr, edited, &loaded),
+                  ChangeEnd::Declined);
+        ASSERT_FALSE(answers.messages.empty());
+        EXPECT_EQ(answers.messages.back().text, c.file + std::wstring(c.question));
+        EXPECT_EQ(ReadBytes(c.kept), c.keptBytes);
+        EXPECT_FALSE(FileExists(host / L"a.xtr") && FileExists(InSaved(L"a.xtr"))) << "in both folders";
+        if (bin.Usable()) {
+            EXPECT_FALSE(bin.Take(c.kept).has_value()) << "taken back out of the bin";
+        }
+        RemoveTree(host.Path());
+        ::CreateDirectoryW(host.Path().c_str(), nullptr);
+        ::CreateDirectoryW(Saved().c_str(), nullptr);
+    }
 }

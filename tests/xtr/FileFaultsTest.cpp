@@ -19,6 +19,22 @@ namespace {
 constexpr char kOld[] = "Old tool\r\nC:\\tools\\old.exe\r\nTrue\r\nFalse\r\n";
 
 using FileFaultsTest = MainWindowTest;
+
+// Another program's save as sync tools make it: the same size, the file's time kept (the first letter
+// changes case). Returns what it wrote.
+std::string RewriteKeepingSizeAndTime(const std::wstring& path) {
+    FILETIME written{};
+    UniqueFile file(
+        ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ::GetFileTime(file.get(), nullptr, nullptr, &written);
+    file.reset();
+    std::string bytes = ReadBytes(path);
+    bytes[0] = static_cast<char>(bytes[0] ^ 0x20);
+    WriteBytes(path, bytes);
+    file.reset(::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ::SetFileTime(file.get(), nullptr, nullptr, &written);
+    return bytes;
+}
 } // namespace
 
 TEST_F(FileFaultsTest, DeletingAFileInUseIsReportedAndKeepsIt) {
@@ -145,14 +161,13 @@ TEST_F(FileFaultsTest, WhereTheBinCannotTakeAFileNothingChangesUntilTheUserAgree
              [&] { InstallDroppedFiles(nullptr, {outside / L"c.xtr"}); }},
             {"new", L"d.xtr", 1, host / L"d.xtr", [&] { SaveEditedEntry(nullptr, fresh, nullptr); }},
         };
-    Ui::TestHooks().recycleFile = [](const std::wstring& path) {
-        ::DeleteFileW(path.c_str());
-        return Ui::BinAnswer::DeletedForGood;
-    };
-    // First another program writes the file while "Delete it for good?" waits:
-    // Yes is not for that version, which is asked about again (and kept on No).
+    Ui::TestHooks().recycleFile = [](const std::wstring&) { return std::nullopt; };
+    // First another program writes the file while "Delete it for good?" waits, to
+    // the same size and time: Yes is not for that version, which is asked about
+    // again (and kept on No).
     constexpr int kChangedMeanwhile = 0;
     std::vector<std::string> before;
+    std::string newer;
     for (const int answer : {kChangedMeanwhile, IDNO, IDYES}) {
         for (const auto& [name, fileName, replaceQuestions, going, run] : commands) {
             const std::wstring forGood = fileName + L" cannot go to the Recycle Bin. Delete it for good?";
@@ -165,7 +180,7 @@ TEST_F(FileFaultsTest, WhereTheBinCannotTakeAFileNothingChangesUntilTheUserAgree
                 answers.messageReplies.push_back(IDNO);
                 answers.whileMessageShown = [&, path = going, written = false]() mutable {
                     if (answers.messages.back().text == forGood && !std::exchange(written, true)) {
-                        WriteBytes(path, "Newer\r\n");
+                        newer = RewriteKeepingSizeAndTime(path);
                     }
                 };
             }
@@ -175,7 +190,7 @@ TEST_F(FileFaultsTest, WhereTheBinCannotTakeAFileNothingChangesUntilTheUserAgree
             ASSERT_EQ(answers.messages.size(), answer == kChangedMeanwhile ? 2 * asked : asked) << name;
             EXPECT_EQ(answers.messages.back().text, forGood);
             if (answer == kChangedMeanwhile) {
-                EXPECT_EQ(ReadBytes(going), "Newer\r\n") << name;
+                EXPECT_EQ(ReadBytes(going), newer) << name;
             } else if (answer == IDNO) {
                 EXPECT_EQ(disk(), before) << name << ": No changes nothing";
             }
@@ -323,7 +338,7 @@ TEST_F(FileFaultsTest, ForGoodWaitsForTheCommandToSucceed) {
     WriteBytes(host / L"b.xtr", kOld);
     WriteBytes(InSaved(L"b.xtr"), "Inactive B\r\n");
     Start();
-    Ui::TestHooks().recycleFile = [](const std::wstring&) { return Ui::BinAnswer::Refused; };
+    Ui::TestHooks().recycleFile = [](const std::wstring&) { return std::nullopt; };
     answers.messageReplies = {IDYES, IDYES};
     UniqueFile holder; // another program opens b.xtr while "Delete it for good?" waits
     answers.whileMessageShown = [&] {

@@ -1,4 +1,5 @@
 #include "XtrFixture.h"
+#include "rules/XtrNames.h"
 #include "xtr/XtrFile.h"
 
 #include <algorithm>
@@ -21,7 +22,17 @@ class XtrFileTest : public XtrFixture {
         return entry_;
     }
 
-    TrapResult Write() { return ContentChanged(entry_, ReadHostFolderSetting()); }
+    // Writes the entry as a save does: over the file there as the entry read it, else as a new one.
+    TrapResult Write() {
+        const std::wstring path = JoinPath(entry_.folder, entry_.fileName);
+        if (IsPlainFileName(entry_.fileName) && FileExists(path)) {
+            entry_.bytes = ReadBytes(path);
+            return ContentChanged(entry_, ReadHostFolderSetting());
+        }
+        FileChange change;
+        const TrapResult written = ContentChanged(entry_, ReadHostFolderSetting(), &change);
+        return written ? Trap(L"Module1.ContentChanged", [&] { change.Commit(); }) : written;
+    }
 
     XtrRecord entry_;
 
