@@ -513,13 +513,16 @@ void TidyLeftoversAndTell(HWND owner) {
             DeleteLeftover(stuck.path);
         }
     }
-    if (!tidied.binned.empty()) {
-        std::wstring told = L"Quillon found unsaved work of an earlier run and put it into the Recycle Bin: ";
-        for (size_t i = 0; i < tidied.binned.size(); ++i) {
-            told += (i == 0 ? L"" : L", ") + tidied.binned[i];
+    const auto tell = [&](const std::vector<std::wstring>& names, std::wstring told) {
+        for (size_t i = 0; i < names.size(); ++i) {
+            told += (i == 0 ? L"" : L", ") + names[i];
         }
-        Ui::ShowMessage(owner, told + L".", AppTitle, MB_OK | MB_ICONINFORMATION);
-    }
+        if (!names.empty()) {
+            Ui::ShowMessage(owner, told + L".", AppTitle, MB_OK | MB_ICONINFORMATION);
+        }
+    };
+    tell(tidied.putBack, L"Quillon put back what an earlier run left unfinished, as it was: ");
+    tell(tidied.binned, L"Quillon found unsaved work of an earlier run and put it into the Recycle Bin: ");
 }
 
 void TellFolderGone(HWND owner) {

@@ -47,8 +47,8 @@ bool IsInCatalogueFolder(const std::wstring& path);
 // One message names every file that was skipped or could not be installed, and why.
 void TellNotInstalled(HWND owner, const DropOutcome& outcome);
 
-// Start-up: what an earlier run left half done goes into the Recycle Bin, never into place, and is named
-// once; what the bin cannot take is asked about at every start.
+// Start-up: what an earlier run left half done goes back to its name when it may be the only copy, else
+// into the Recycle Bin, and is named once; what the bin cannot take is asked about at every start.
 void TidyLeftoversAndTell(HWND owner);
 
 // After Refresh: a UI-View32 folder that is gone lists nothing, which is no

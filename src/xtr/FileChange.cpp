@@ -10,6 +10,7 @@
 #include "xtr/XtrFile.h"
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -237,7 +238,9 @@ void FileChange::Bin(const Going& going) {
     StepReached(L"held");
     const std::optional<std::wstring> inBin = ToBin(path);
     if (!inBin) {
-        Logged(DeleteOwn(second), L"Module1.RecycleFile"); // refused, the file stands where it was
+        // Refused, the file stands where it was; gone all the same (a bin that took it without saying
+        // where), it comes back from its second name.
+        Logged(Exists(path) ? DeleteOwn(second) : MoveFile(second, path), L"Module1.RecycleFile");
         Raise(Err::NoRecycleBin);
     }
     // Marked at once, so that start-up deletes it as the bin's, never keeps it as the only copy.
@@ -403,7 +406,7 @@ std::wstring QuotedTitle(const std::wstring& path) {
     return L"\"" + FromAnsi(std::string_view(head).substr(0, head.find_first_of("\r\n"))) + L"\"";
 }
 
-enum class LeftoverEnd { Stays, Gone, Binned, Stuck };
+enum class LeftoverEnd { Stays, Gone, PutBack, Binned, Stuck };
 
 // One leftover of an earlier run, older than a minute.
 LeftoverEnd TidyOne(const std::wstring& folder, const std::wstring& otherFolder, const std::wstring& name) {
@@ -441,30 +444,53 @@ LeftoverEnd TidyOne(const std::wstring& folder, const std::wstring& otherFolder,
         }
     }
     // A second name of a file in the bin, or one of a file that stands at its name (a hard link to it, or a
-    // copy beside it). Nothing standing, a copy may be the only one left: it goes into the bin, named.
+    // copy beside it), goes. Not marked as the bin's, with nothing standing, it may be the only copy left:
+    // back under its name, the command undone, and said so.
     if (held == Held::InBin || LinkCount(path) > 1 || (held == Held::Copy && standing)) {
         return DeleteOwn(path) ? LeftoverEnd::Gone : LeftoverEnd::Stuck;
+    }
+    if (held == Held::Copy && !destination.empty() && MoveFile(path, here)) {
+        return LeftoverEnd::PutBack;
     }
     ::SetFileAttributesW(LongPath(path).c_str(), FILE_ATTRIBUTE_NORMAL); // ours, though a copy kept a mark
     return ToBin(path) ? LeftoverEnd::Binned : LeftoverEnd::Stuck;
 }
 
-void TidyFolder(const std::wstring& folder, const std::wstring& otherFolder, Tidied& tidied) {
-    std::vector<std::wstring> names;
+// The leftovers of one folder of the catalogue, each with the folder and the other one.
+void AddLeftovers(const std::wstring& folder, const std::wstring& otherFolder,
+                  std::vector<std::array<std::wstring, 3>>& leftovers) {
     Trap(L"Module1.TidyTemporaryFiles", [&] {
         ListNormalFiles(JoinPath(folder, std::wstring(kTemporaryPrefix) + L"*"), [&](std::wstring_view name) {
-            names.emplace_back(name);
+            leftovers.push_back({folder, otherFolder, std::wstring(name)});
             return true;
         });
     });
-    std::sort(names.begin(), names.end()); // oldest first: the names carry the time they were made
-    for (const std::wstring& name : names) {
+}
+} // namespace
+
+Tidied TidyLeftovers() {
+    std::vector<std::array<std::wstring, 3>> leftovers;
+    AddLeftovers(HostFolder, SavedXtrFolder(), leftovers);
+    AddLeftovers(SavedXtrFolder(), HostFolder, leftovers);
+    // Files set aside first, in both folders: a copy is judged by what then stands at its name. Then oldest
+    // first: the names carry the time they were made.
+    const auto setAside = [](const std::array<std::wstring, 3>& leftover) {
+        const std::optional<TemporaryNameParts> parts = ParseTemporaryName(leftover[2]);
+        return parts && parts->held == Held::SetAside;
+    };
+    std::stable_sort(leftovers.begin(), leftovers.end(), [&](const auto& a, const auto& b) {
+        return setAside(a) != setAside(b) ? setAside(a) : a[2] < b[2];
+    });
+    Tidied tidied;
+    for (const auto& [folder, otherFolder, name] : leftovers) {
         const std::optional<TemporaryNameParts> parts = ParseTemporaryName(name);
         const std::wstring path = JoinPath(folder, name);
         const std::wstring known =
             parts && !parts->destination.empty() ? parts->destination : QuotedTitle(path);
         const LeftoverEnd end = TidyOne(folder, otherFolder, name);
-        if (end == LeftoverEnd::Binned) {
+        if (end == LeftoverEnd::PutBack) {
+            tidied.putBack.push_back(known);
+        } else if (end == LeftoverEnd::Binned) {
             tidied.binned.push_back(known);
         } else if (end == LeftoverEnd::Stuck) {
             // Told at every start until it is gone; logged once a run, here.
@@ -472,16 +498,8 @@ void TidyFolder(const std::wstring& folder, const std::wstring& otherFolder, Tid
             tidied.stuck.push_back({path, known});
         }
     }
-}
-} // namespace
-
-Tidied TidyLeftovers() {
-    Tidied tidied;
-    TidyFolder(HostFolder, SavedXtrFolder(), tidied);
-    TidyFolder(SavedXtrFolder(), HostFolder, tidied);
     return tidied;
 }
-
 bool DeleteLeftover(const std::wstring& path) {
     return Logged(DeleteOwn(path), L"Module1.TidyTemporaryFiles");
 }

@@ -144,9 +144,9 @@ TEST_F(SafetyTest, AMoveCutShortLeavesNoPartOfAFileBehind) {
 // Start-up puts no new version in place: a leftover that may hold someone's
 // only copy goes into the Recycle Bin (read-only or not) and is named once; one
 // the bin cannot take is asked about; a second name of a file the bin holds,
-// or of one in place, simply goes, but a copy whose file stands nowhere may
-// be the only one left; a file set aside by a change that never finished goes
-// back to its name, unless its twin stands.
+// or of one in place, simply goes, but one not marked as the bin's whose file
+// stands nowhere may be the only copy left, and goes back to its name, named,
+// as does a file set aside by a change that never finished, unless its twin stands.
 TEST_F(SafetyTest, LeftoversOfEarlierRunsGoIntoTheBinOrBackWhereTheyWereSetAside) {
     const std::wstring pid = std::to_wstring(::GetCurrentProcessId());
     FILETIME now;
@@ -191,8 +191,8 @@ TEST_F(SafetyTest, LeftoversOfEarlierRunsGoIntoTheBinOrBackWhereTheyWereSetAside
     };
     Start();
 
-    Names expected = {L"SavedXTR", L"a.xtr", leftovers[0], leftovers[1], fresh, stuck};
-    for (const std::wstring& binned : {stale, onTheWay, blocked, copy, readOnly}) {
+    Names expected = {L"SavedXTR", L"a.xtr", L"c.xtr", leftovers[0], leftovers[1], fresh, stuck};
+    for (const std::wstring& binned : {stale, onTheWay, blocked, readOnly}) {
         expected.push_back(binned + L".binned");
     }
     std::sort(expected.begin(), expected.end());
@@ -201,20 +201,23 @@ TEST_F(SafetyTest, LeftoversOfEarlierRunsGoIntoTheBinOrBackWhereTheyWereSetAside
     EXPECT_EQ(NamesIn(Saved()), Names{L"back.xtr"});
     EXPECT_EQ(ReadBytes(InSaved(L"back.xtr")), kC);
     EXPECT_EQ(ReadBytes(host / L"a.xtr"), kA);
-    EXPECT_EQ(Catalogue().XtrCount, 2);
-    ASSERT_EQ(answers.messages.size(), 2u);
+    EXPECT_EQ(ReadBytes(host / L"c.xtr"), kC);
+    EXPECT_EQ(Catalogue().XtrCount, 3);
+    ASSERT_EQ(answers.messages.size(), 3u);
     EXPECT_EQ(answers.messages[0].text,
               L"Quillon found unsaved work of an earlier run, stuck.xtr, that cannot "
               L"go to the Recycle Bin. Delete it for good?");
-    EXPECT_EQ(answers.messages[1].text, L"Quillon found unsaved work of an earlier run and put it into the "
-                                        L"Recycle Bin: \"Tool B\", Lost.xtr, a.xtr, c.xtr, ro.xtr.");
-    for (const std::wstring& binned : {stale, onTheWay, blocked, copy, readOnly}) {
+    EXPECT_EQ(answers.messages[1].text,
+              L"Quillon put back what an earlier run left unfinished, as it was: c.xtr.");
+    EXPECT_EQ(answers.messages[2].text, L"Quillon found unsaved work of an earlier run and put it into the "
+                                        L"Recycle Bin: \"Tool B\", Lost.xtr, a.xtr, ro.xtr.");
+    for (const std::wstring& binned : {stale, onTheWay, blocked, readOnly}) {
         ::SetFileAttributesW((host / (binned + L".binned")).c_str(), FILE_ATTRIBUTE_NORMAL);
         ::DeleteFileW((host / (binned + L".binned")).c_str());
     }
     Ui::TestHooks().recycleFile = nullptr;
     ::DeleteFileW((host / stuck).c_str());
-    expected = {L"SavedXTR", L"a.xtr", leftovers[0], leftovers[1], fresh};
+    expected = {L"SavedXTR", L"a.xtr", L"c.xtr", leftovers[0], leftovers[1], fresh};
     std::sort(expected.begin(), expected.end());
 
     Edit(L"a.xtr");

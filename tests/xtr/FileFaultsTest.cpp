@@ -161,7 +161,16 @@ TEST_F(FileFaultsTest, WhereTheBinCannotTakeAFileNothingChangesUntilTheUserAgree
              [&] { InstallDroppedFiles(nullptr, {outside / L"c.xtr"}); }},
             {"new", L"d.xtr", 1, host / L"d.xtr", [&] { SaveEditedEntry(nullptr, fresh, nullptr); }},
         };
-    Ui::TestHooks().recycleFile = [](const std::wstring&) { return std::nullopt; };
+    // A bin that refuses; in the pass answered No, one that takes the file all the same without saying
+    // where, which then comes back from its second name.
+    bool takesSilently = false;
+    int taken = 0;
+    Ui::TestHooks().recycleFile = [&](const std::wstring& path) -> std::optional<std::wstring> {
+        if (takesSilently) {
+            ::MoveFileW(path.c_str(), (outside / (L"taken" + std::to_wstring(++taken))).c_str());
+        }
+        return std::nullopt;
+    };
     // First another program writes the file while "Delete it for good?" waits, to
     // the same size and time: Yes is not for that version, which is asked about
     // again (and kept on No).
@@ -169,6 +178,7 @@ TEST_F(FileFaultsTest, WhereTheBinCannotTakeAFileNothingChangesUntilTheUserAgree
     std::vector<std::string> before;
     std::string newer;
     for (const int answer : {kChangedMeanwhile, IDNO, IDYES}) {
+        takesSilently = answer == IDNO;
         for (const auto& [name, fileName, replaceQuestions, going, run] : commands) {
             const std::wstring forGood = fileName + L" cannot go to the Recycle Bin. Delete it for good?";
             answers.messages.clear();
@@ -198,6 +208,7 @@ TEST_F(FileFaultsTest, WhereTheBinCannotTakeAFileNothingChangesUntilTheUserAgree
         before = disk();
     }
     Ui::TestHooks().recycleFile = nullptr;
+    EXPECT_EQ(taken, 4) << "each command's file was taken, and put back";
     EXPECT_EQ(NamesIn(host.Path()), (Names{L"SavedXTR", L"c.xtr", L"d.xtr"}));
     EXPECT_EQ(NamesIn(Saved()), Names{L"b.xtr"});
     EXPECT_EQ(ReadBytes(InSaved(L"b.xtr")), kOld);
