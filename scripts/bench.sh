@@ -22,7 +22,9 @@ scripts/configure.sh
 cmake --build --preset mingw --target quillon_bench quillon_startup_bench quillon_command_bench
 if [ "$which" = all ] || [ "$which" = --commands ]; then
     # The drop comes as a file manager's under Linux: an XDND client (docs/BENCHMARKS.md says why).
-    xdnd=${QUILLON_XDND_SOURCE:-/work/shared/tools/xdnd_drop.c}
+    # The team's XDND client lives beside the repository (../shared/tools), or where QUILLON_XDND_SOURCE says.
+    xdnd=${QUILLON_XDND_SOURCE:-$(realpath -m ../shared/tools/xdnd_drop.c)}
+    [ -e "$xdnd" ] || { echo "bench: no XDND client at $xdnd (set QUILLON_XDND_SOURCE)" >&2; exit 2; }
     if ! command -v gcc >/dev/null || [ ! -e /usr/include/X11/Xlib.h ]; then
         DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends gcc libx11-dev >/dev/null
     fi
