@@ -19,6 +19,8 @@ void CivilFromDays(long long days, int& year, int& month, int& day) {
     month = static_cast<int>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
     year = static_cast<int>(static_cast<long long>(yearOfEra) + era * 400 + (month <= 2));
 }
+
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 } // namespace
 
 namespace UTC {
@@ -29,8 +31,6 @@ std::int16_t MonthDays(std::int16_t month, bool leapYear) {
     }
     return month == 3 && leapYear ? 29 : kDaysBefore[month - 1];
 }
-
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 double DayCountOf(const UtcFields& time, int& state) {
     state = 1;

@@ -3,23 +3,24 @@
 #include "rules/DayCount.h"
 #include "rules/ErrorTable.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
-std::wstring TwoDigits(int value) {
-    wchar_t buffer[8];
-    std::swprintf(buffer, 8, L"%02d", value);
-    return buffer;
+std::wstring TrimBlanks(std::wstring_view text) {
+    text.remove_prefix(std::min(text.find_first_not_of(L' '), text.size()));
+    return std::wstring(text.substr(0, text.find_last_not_of(L' ') + 1)); // none left: npos + 1 is 0
 }
 } // namespace
 
 std::wstring FormatLogTimestamp(double dayCount, const MonthNames& abbreviatedMonths) {
     const UtcFields fields = FieldsOfDayCount(dayCount);
-    wchar_t year[16];
-    std::swprintf(year, 16, L"%04d", fields.year);
-    return TwoDigits(fields.day) + L"-" + abbreviatedMonths[static_cast<size_t>(fields.month - 1)] + L"-" +
-           year + L" " + TwoDigits(fields.hour) + L":" + TwoDigits(fields.minute) + L":" +
-           TwoDigits(fields.second);
+    const std::wstring& month = abbreviatedMonths[static_cast<size_t>(fields.month - 1)];
+    std::wstring text(month.size() + 32, L'\0');
+    text.resize(static_cast<size_t>(std::swprintf(text.data(), text.size(), L"%02d-%ls-%04d %02d:%02d:%02d",
+                                                  fields.day, month.c_str(), fields.year, fields.hour,
+                                                  fields.minute, fields.second)));
+    return text;
 }
 
 std::wstring FormatLogLine(double dayCount, const MonthNames& abbreviatedMonths, std::wstring_view text) {
@@ -59,13 +60,4 @@ ModulePathParts SplitModulePath(std::wstring_view modulePath) {
     const size_t dot = fileName.find_last_of(L'.');
     parts.exeName = std::wstring(dot == std::wstring_view::npos ? fileName : fileName.substr(0, dot));
     return parts;
-}
-
-std::wstring TrimBlanks(std::wstring_view text) {
-    const size_t first = text.find_first_not_of(L' ');
-    if (first == std::wstring_view::npos) {
-        return {};
-    }
-    const size_t last = text.find_last_not_of(L' ');
-    return std::wstring(text.substr(first, last - first + 1));
 }
