@@ -55,8 +55,7 @@ void Form2::Open(std::int16_t index, const XtrRecord* entry, bool saving, const 
         if (!IsLoaded() &&
             !CreateForm({.className = L"QuillonForm2",
                          .icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_QUILLON)),
-                         .style = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
-                         .clientTwips = ClientTwips()})) {
+                         .style = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN})) {
             return;
         }
         Form_Load();
@@ -149,15 +148,14 @@ void Form2::OnCommand(int id, int code) {
         return;
     }
     Trap(L"Form2.cmdBrowse_Click", [&] {
-        Ui::OpenFileRequest request;
-        request.owner = window_;
-        request.title = L"Quillon";
-        request.filter = L"program files (*.exe)|*.exe";
-        request.initialFolder = HostFolder;
-        request.defaultExtension = L"exe";
         // The current folder stays where it was at start-up, whatever folder the user browsed.
-        request.flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-        if (const std::optional<std::wstring> chosen = Ui::ChooseFileToOpen(request)) {
+        if (const std::optional<std::wstring> chosen =
+                Ui::ChooseFileToOpen({.owner = window_,
+                                      .title = L"Quillon",
+                                      .filter = L"program files (*.exe)|*.exe",
+                                      .initialFolder = HostFolder,
+                                      .defaultExtension = L"exe",
+                                      .flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR})) {
             ::SetWindowTextW(txtProgram(), chosen->c_str());
         }
     });
@@ -202,8 +200,6 @@ std::vector<FormControl> Form2::Controls() {
         kButtonWidth, kButtonHeight);
     return controls;
 }
-
-SIZE Form2::ClientTwips() { return {8400, 3600}; }
 
 void Form2::Form_Load() {
     Trap(L"Form2.Form_Load", [&] {

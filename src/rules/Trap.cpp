@@ -28,11 +28,13 @@ TrapResult FailureOf(std::exception_ptr failure) noexcept {
 }
 } // namespace
 
-TrapResult ReportTrapped(std::wstring_view label, std::exception_ptr failure, const int* marker) noexcept {
+TrapResult ReportTrapped(std::wstring_view label, std::exception_ptr failure, const int* marker,
+                         std::wstring_view tail) noexcept {
     const TrapResult result = FailureOf(failure);
     try {
-        ReportError(result.Error(),
-                    marker != nullptr ? std::wstring(label) + std::to_wstring(*marker) : std::wstring(label));
+        ReportError(result.Error(), std::wstring(label) +
+                                        (marker != nullptr ? std::to_wstring(*marker) : L"") +
+                                        std::wstring(tail));
     } catch (...) {
         // The log is the last resort: there is nowhere left to report to.
     }

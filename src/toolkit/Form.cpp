@@ -3,6 +3,7 @@
 #include "rules/AppInfo.h"
 #include "rules/ErrorTable.h"
 #include "rules/Trap.h"
+#include "system/OwnFiles.h"
 #include "toolkit/Ui.h"
 
 #include <algorithm>
@@ -11,12 +12,8 @@
 int TwipsToPixels(int twips, int dpi) { return ::MulDiv(twips, dpi, 1440); }
 
 int ScreenDpi() {
-    const HDC screen = ::GetDC(nullptr);
-    if (screen == nullptr) {
-        return 96;
-    }
-    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
-    ::ReleaseDC(nullptr, screen);
+    const WindowDC screen(nullptr);
+    const int dpi = screen.get() != nullptr ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
     return dpi > 0 ? dpi : 96;
 }
 
@@ -32,27 +29,29 @@ HFONT CreateFormFont(const FormFont& font, int dpi) {
 
 RECT MeasuredText(std::wstring_view text, HFONT font, UINT format, int width) {
     RECT rect{0, 0, width, 0};
-    const HDC dc = ::CreateCompatibleDC(nullptr);
-    if (dc == nullptr) {
+    const UniqueMemoryDC dc(::CreateCompatibleDC(nullptr));
+    if (!dc) {
         return rect;
     }
     // The font goes back out before the DC goes, so that both can be freed.
-    const HGDIOBJ old = ::SelectObject(dc, font);
-    ::DrawTextW(dc, text.data(), static_cast<int>(text.size()), &rect, DT_CALCRECT | format);
-    ::SelectObject(dc, old);
-    ::DeleteDC(dc);
+    const SavedDC saved(dc.get());
+    ::SelectObject(dc.get(), font);
+    ::DrawTextW(dc.get(), text.data(), static_cast<int>(text.size()), &rect, DT_CALCRECT | format);
     return rect;
 }
 
-void ReportEscapedFailure(const wchar_t* formName, std::exception_ptr failure) noexcept {
-    try {
-        ReportTrapped(std::wstring(formName) + L".WindowProc", failure);
-    } catch (...) {
-        // Nothing is left to report with.
-    }
+namespace {
+// The size of a frame of that style around a client area of that size. A
+// frame the system cannot measure is made as large as its client area: the
+// window is then misplaced, and the log says why.
+SIZE FrameSize(SIZE client, DWORD style, bool menuBar, DWORD exStyle) {
+    RECT outer{0, 0, client.cx, client.cy};
+    Logged(::AdjustWindowRectEx(&outer, style, menuBar, exStyle) != FALSE, L"Form.FrameSize");
+    return {outer.right - outer.left, outer.bottom - outer.top};
 }
+} // namespace
 
-unsigned long CreateFormWindow(const FormFrame& frame, WNDPROC procedure, void* self) {
+unsigned long CreateFormWindow(const FormFrame& frame, SIZE clientTwips, WNDPROC procedure, void* self) {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
@@ -66,11 +65,10 @@ unsigned long CreateFormWindow(const FormFrame& frame, WNDPROC procedure, void* 
     // The class outlives any one window: registered by the first.
     if (::RegisterClassExW(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS) {
         const int dpi = ScreenDpi();
-        RECT outer{0, 0, TwipsToPixels(frame.clientTwips.cx, dpi), TwipsToPixels(frame.clientTwips.cy, dpi)};
-        ::AdjustWindowRectEx(&outer, frame.style, frame.menuBar != nullptr, frame.exStyle);
+        const SIZE size = FrameSize({TwipsToPixels(clientTwips.cx, dpi), TwipsToPixels(clientTwips.cy, dpi)},
+                                    frame.style, frame.menuBar != nullptr, frame.exStyle);
         if (::CreateWindowExW(frame.exStyle, frame.className, L"", frame.style, CW_USEDEFAULT, CW_USEDEFAULT,
-                              outer.right - outer.left, outer.bottom - outer.top, nullptr, frame.menuBar,
-                              instance, self) != nullptr) {
+                              size.cx, size.cy, nullptr, frame.menuBar, instance, self) != nullptr) {
             return 0;
         }
     }
@@ -173,19 +171,19 @@ FormLayout CreateFormControls(HWND window, const std::vector<FormControl>& contr
             control.exStyle, control.className, control.text.c_str(), WS_CHILD | WS_VISIBLE | control.style,
             at.left, at.top, at.right - at.left, at.bottom - at.top, window,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), ::GetModuleHandleW(nullptr), nullptr);
-        if (made != nullptr) {
+        if (Logged(made != nullptr, L"Form.CreateFormControls")) {
             ::SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.Get(control.font, dpi)), FALSE);
         }
     }
-    RECT current;
+    RECT current{};
     ::GetClientRect(window, &current);
     if (current.right != layout.client.cx || current.bottom != layout.client.cy) {
-        RECT outer{0, 0, layout.client.cx, layout.client.cy};
-        ::AdjustWindowRectEx(&outer, static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE)),
-                             ::GetMenu(window) != nullptr,
-                             static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_EXSTYLE)));
-        ::SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
-                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        const SIZE size = FrameSize(layout.client, static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE)),
+                                    ::GetMenu(window) != nullptr,
+                                    static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_EXSTYLE)));
+        Logged(::SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy,
+                              SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE) != FALSE,
+               L"Form.CreateFormControls");
     }
     return layout;
 }
