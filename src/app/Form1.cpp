@@ -32,12 +32,11 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // current row, below its first cell; with no row, below the header.
         if (reinterpret_cast<HWND>(wParam) == grdXTRs_.Window() && lParam == -1) {
             RECT cell{};
-            POINT point{0, 0};
-            if ((grdXTRs_.Row() > 0 &&
-                 ListView_GetItemRect(grdXTRs_.Window(), grdXTRs_.Row() - 1, &cell, LVIR_LABEL)) ||
-                ::GetClientRect(ListView_GetHeader(grdXTRs_.Window()), &cell)) {
-                point = {cell.left, cell.bottom};
+            if (grdXTRs_.Row() == 0 ||
+                !ListView_GetItemRect(grdXTRs_.Window(), grdXTRs_.Row() - 1, &cell, LVIR_LABEL)) {
+                ::GetClientRect(ListView_GetHeader(grdXTRs_.Window()), &cell);
             }
+            POINT point{cell.left, cell.bottom};
             ::ClientToScreen(grdXTRs_.Window(), &point);
             grdXTRs_MouseDown(kRightButton, point);
             return 0;
@@ -205,15 +204,14 @@ void Form1::Rescan(CataloguePlace place) {
         place.row = grdXTRs_.Row();
     }
     ++rescans_;
-    XtrCatalogue scanned;
-    {
-        // The scan, not the grid, takes time (servers, many files): the busy pointer shows it.
+    // The scan, not the grid, takes time (servers, many files): the busy pointer shows it.
+    XtrCatalogue scanned = [this] {
         const struct BusyPointer {
             HCURSOR before = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
             ~BusyPointer() { ::SetCursor(before); }
         } busy;
-        scanned = ScanXTR(ReadHostFolderSetting(), serverLooks_);
-    }
+        return ScanXTR(ReadHostFolderSetting(), serverLooks_);
+    }();
     Trap(L"Module1.BuildGrid", [&] {
         catalogue_ = std::move(scanned);
         ShowCatalogue();

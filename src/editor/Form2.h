@@ -9,7 +9,6 @@
 #include <array>
 #include <functional>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 

@@ -6,13 +6,6 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace {
-std::wstring TrimBlanks(std::wstring_view text) {
-    text.remove_prefix(std::min(text.find_first_not_of(L' '), text.size()));
-    return std::wstring(text.substr(0, text.find_last_not_of(L' ') + 1)); // none left: npos + 1 is 0
-}
-} // namespace
-
 std::wstring FormatLogTimestamp(double dayCount, const MonthNames& abbreviatedMonths) {
     const UtcFields fields = FieldsOfDayCount(dayCount);
     const std::wstring& month = abbreviatedMonths[static_cast<size_t>(fields.month - 1)];
@@ -33,8 +26,11 @@ std::wstring FormatErrorMessage(std::int16_t number, std::wstring_view label) {
 }
 
 std::array<std::wstring, 7> FormatLogHeader(const LogHeaderInfo& info) {
+    // The title without the blanks around it (none left: npos + 1 is 0).
+    std::wstring_view title = info.appTitle;
+    title.remove_prefix(std::min(title.find_first_not_of(L' '), title.size()));
     return {
-        L"TAMBER application : " + TrimBlanks(info.appTitle),
+        L"TAMBER application : " + std::wstring(title.substr(0, title.find_last_not_of(L' ') + 1)),
         L"Version            : " + std::to_wstring(info.major) + L"." + std::to_wstring(info.minor) + L"." +
             std::to_wstring(info.revision),
         L"App.Path           : " + info.appPath,

@@ -16,21 +16,16 @@ const wchar_t* BoolText(bool value) noexcept { return value ? L"True" : L"False"
 
 ProgramPathPieces SplitProgramPath(std::wstring_view path) {
     ProgramPathPieces pieces;
-    if (path.empty()) {
-        return pieces;
-    }
     // A colon anywhere from the second character on means the first two are a drive.
     if (path.find(L':', 1) != std::wstring_view::npos) {
         pieces.drive = path.substr(0, 2);
         path.remove_prefix(2);
     }
     const size_t lastSeparator = path.rfind(L'\\');
-    if (lastSeparator == std::wstring_view::npos) {
-        pieces.file = path;
-        return pieces;
+    if (lastSeparator != std::wstring_view::npos) {
+        pieces.dir = path.substr(0, lastSeparator);
     }
-    pieces.dir = path.substr(0, lastSeparator);
-    pieces.file = path.substr(lastSeparator + 1);
+    pieces.file = path.substr(lastSeparator + 1); // without a separator, all of it: npos + 1 is 0
     return pieces;
 }
 

@@ -12,8 +12,8 @@
 int TwipsToPixels(int twips, int dpi) { return ::MulDiv(twips, dpi, 1440); }
 
 int ScreenDpi() {
-    const WindowDC screen(nullptr);
-    const int dpi = screen.get() != nullptr ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
+    const UniqueScreenDC screen(::GetDC(nullptr));
+    const int dpi = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
     return dpi > 0 ? dpi : 96;
 }
 
@@ -81,16 +81,14 @@ unsigned long CreateFormWindow(const FormFrame& frame, SIZE clientTwips, WNDPROC
 }
 
 void ReportWindowNotMade(const wchar_t* formName, unsigned long code) noexcept {
-    try {
+    Trap(formName, [&] {
         const int number = code != 0 ? ErrorNumberFromSystemCode(code) : Err::OutOfMemory;
         ReportError(ToErrorNumber16(number), std::wstring(formName) + L".Form_Load");
         Ui::ShowMessage(nullptr,
                         L"Quillon could not open one of its windows: " +
                             std::wstring(ErrorDescription(number)) + L".",
                         AppTitle.empty() ? L"Quillon" : AppTitle, MB_OK | MB_ICONSTOP);
-    } catch (...) {
-        ReportTrapped(formName, std::current_exception());
-    }
+    });
 }
 
 void MoveDialogFocus(HWND window, WPARAM wParam, LPARAM lParam) {
@@ -105,7 +103,7 @@ void MoveDialogFocus(HWND window, WPARAM wParam, LPARAM lParam) {
     ::SetFocus(target);
 }
 
-FormLayout LayOutForm(const std::vector<FormControl>& controls, SIZE clientTwips, int dpi) {
+FormLayout LayOutForm(const std::vector<FormControl>& controls, SIZE clientTwips, FormFonts& fonts, int dpi) {
     FormLayout layout;
     layout.client = {TwipsToPixels(clientTwips.cx, dpi), TwipsToPixels(clientTwips.cy, dpi)};
     for (const FormControl& control : controls) {
@@ -120,7 +118,6 @@ FormLayout LayOutForm(const std::vector<FormControl>& controls, SIZE clientTwips
     std::iota(order.begin(), order.end(), size_t{0});
     std::stable_sort(order.begin(), order.end(),
                      [&](size_t a, size_t b) { return controls[a].twips.top < controls[b].twips.top; });
-    FormFonts fonts;
     for (size_t i : order) {
         const FormControl& control = controls[i];
         if (!control.label || control.text.empty()) {
@@ -137,8 +134,7 @@ FormLayout LayOutForm(const std::vector<FormControl>& controls, SIZE clientTwips
         for (size_t j = 0; j < controls.size(); ++j) {
             RECT& other = layout.placements[j];
             if (j != i && other.top >= label.bottom) {
-                other.top += growth;
-                other.bottom += growth;
+                ::OffsetRect(&other, 0, growth);
             }
         }
         label.bottom += growth;
@@ -160,7 +156,7 @@ HFONT FormFonts::Get(const FormFont& font, int dpi) {
 
 FormLayout CreateFormControls(HWND window, const std::vector<FormControl>& controls, SIZE clientTwips,
                               FormFonts& fonts, int dpi) {
-    const FormLayout layout = LayOutForm(controls, clientTwips, dpi);
+    const FormLayout layout = LayOutForm(controls, clientTwips, fonts, dpi);
     for (size_t i = 0; i < controls.size(); ++i) {
         const FormControl& control = controls[i];
         if (control.className == nullptr) {

@@ -26,21 +26,9 @@ int TwipsToPixels(int twips, int dpi);
 // The screen's dots per inch; 96 when it cannot be read.
 int ScreenDpi();
 
-// A window's device context (the screen's for a null window) for as long as the scope lasts.
-class WindowDC {
-  public:
-    explicit WindowDC(HWND window) : window_(window), dc_(::GetDC(window)) {}
-    ~WindowDC() { ::ReleaseDC(window_, dc_); } // a DC never had is given back as nothing
-    WindowDC(const WindowDC&) = delete;
-    WindowDC& operator=(const WindowDC&) = delete;
-    HDC get() const { return dc_; }
-
-  private:
-    HWND window_;
-    HDC dc_;
-};
-
-// A memory device context, as the screen's.
+// The screen's device context, and a memory one as the screen's.
+inline void ReleaseScreenDC(HDC dc) { ::ReleaseDC(nullptr, dc); }
+using UniqueScreenDC = UniqueHandle<HandleTraits<HDC, ReleaseScreenDC, NoHandle<HDC>>>;
 using UniqueMemoryDC = UniqueHandle<HandleTraits<HDC, ::DeleteDC, NoHandle<HDC>>>;
 
 // What is drawn with a DC (the font and other objects selected into it, its
@@ -92,16 +80,6 @@ struct FormControl {
     bool label = false;
 };
 
-// Where a form's controls go at dpi, in pixels, and the client area they
-// need. Positions and sizes are as designed wherever the text fits; a label
-// whose text needs more height grows downward, and every control below it,
-// and the client area, move down with it.
-struct FormLayout {
-    std::vector<RECT> placements;
-    SIZE client{};
-};
-FormLayout LayOutForm(const std::vector<FormControl>& controls, SIZE clientTwips, int dpi);
-
 // The fonts of one window, each made once for its dots per inch.
 class FormFonts {
   public:
@@ -115,6 +93,16 @@ class FormFonts {
     };
     std::vector<Made> made_;
 };
+
+// Where a form's controls go at dpi, in pixels, and the client area they
+// need. Positions and sizes are as designed wherever the text fits (measured
+// in the fonts the window uses); a label whose text needs more height grows
+// downward, and every control below it, and the client area, move down with it.
+struct FormLayout {
+    std::vector<RECT> placements;
+    SIZE client{};
+};
+FormLayout LayOutForm(const std::vector<FormControl>& controls, SIZE clientTwips, FormFonts& fonts, int dpi);
 
 // Lays the controls out at dpi, creates them in window, each in its font, and
 // gives the window the layout's client area (taller when a label grew).

@@ -145,16 +145,15 @@ void Grid::Show(std::vector<GridColumn> columns, int rows, int stretchCol) {
     }
     // A header or width set again as it was still repaints the header under
     // Wine: only what changed is set, so that a refresh shows no flicker there.
-    for (int col = 0; col < static_cast<int>(columns.size()); ++col) {
-        if (col < Cols() &&
-            columns_[static_cast<size_t>(col)].header == columns[static_cast<size_t>(col)].header) {
+    for (size_t col = 0; col < columns.size(); ++col) {
+        if (col < columns_.size() && columns_[col].header == columns[col].header) {
             continue;
         }
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_SUBITEM;
-        column.pszText = const_cast<wchar_t*>(columns[static_cast<size_t>(col)].header.c_str());
-        column.iSubItem = col;
-        if (col < Cols()) {
+        column.pszText = const_cast<wchar_t*>(columns[col].header.c_str());
+        column.iSubItem = static_cast<int>(col);
+        if (col < columns_.size()) {
             ListView_SetColumn(list_, col, &column);
         } else {
             ListView_InsertColumn(list_, col, &column);

@@ -54,30 +54,9 @@ constexpr IID kAccPropServicesInterface = {
 constexpr MSAAPROPID kDescriptionProperty = {
     0x4d48dfe4, 0xbd3f, 0x491f, {0xa6, 0x48, 0x49, 0x2d, 0x6f, 0x20, 0xc5, 0x88}};
 
-void ReleaseServices(IAccPropServices* services) { services->Release(); }
 using UniqueServices =
-    UniqueHandle<HandleTraits<IAccPropServices*, ReleaseServices, NoHandle<IAccPropServices*>>>;
-
-// The system's annotation service, made on first use on the program's one
-// thread and kept until the program ends; null when there is none.
-UniqueServices& AnnotationServices() {
-    static UniqueServices services([]() -> IAccPropServices* {
-        const auto initialize = SystemFunction<decltype(::CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
-        const auto create = SystemFunction<decltype(::CoCreateInstance)>(L"ole32.dll", "CoCreateInstance");
-        if (initialize == nullptr || create == nullptr) {
-            return nullptr;
-        }
-        const HRESULT started = initialize(nullptr, COINIT_APARTMENTTHREADED);
-        void* made = nullptr;
-        if ((FAILED(started) && started != RPC_E_CHANGED_MODE) ||
-            FAILED(create(kAccPropServicesClass, nullptr, CLSCTX_INPROC_SERVER, kAccPropServicesInterface,
-                          &made))) {
-            return nullptr;
-        }
-        return static_cast<IAccPropServices*>(made);
-    }());
-    return services;
-}
+    UniqueHandle<HandleTraits<IAccPropServices*, [](IAccPropServices* services) { services->Release(); },
+                              NoHandle<IAccPropServices*>>>;
 } // namespace
 
 namespace Ui {
@@ -152,7 +131,23 @@ void DescribeAccessibleItem(HWND window, long child, std::wstring_view text) {
     if (TestHooks().describeAccessibleItem) {
         return TestHooks().describeAccessibleItem(window, child, text);
     }
-    UniqueServices& services = AnnotationServices();
+    // The system's annotation service, made on first use on the program's one
+    // thread and kept until the program ends; null when there is none.
+    static UniqueServices services([]() -> IAccPropServices* {
+        const auto initialize = SystemFunction<decltype(::CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
+        const auto create = SystemFunction<decltype(::CoCreateInstance)>(L"ole32.dll", "CoCreateInstance");
+        if (initialize == nullptr || create == nullptr) {
+            return nullptr;
+        }
+        const HRESULT started = initialize(nullptr, COINIT_APARTMENTTHREADED);
+        void* made = nullptr;
+        if ((FAILED(started) && started != RPC_E_CHANGED_MODE) ||
+            FAILED(create(kAccPropServicesClass, nullptr, CLSCTX_INPROC_SERVER, kAccPropServicesInterface,
+                          &made))) {
+            return nullptr;
+        }
+        return static_cast<IAccPropServices*>(made);
+    }());
     if (!services) {
         return;
     }

@@ -88,7 +88,8 @@ TEST_F(AboutTest, LayoutInTwipsAtTheScreenResolutionWithItsFonts) {
     EXPECT_EQ(client.right, TwipsAt(6390, dpi));
     // Taller only where a label needs room for its text (see FormLayoutTest).
     const std::vector<FormControl> designed = frm_About::Controls();
-    const FormLayout layout = LayOutForm(designed, frm_About::kClientTwips, dpi);
+    FormFonts fonts;
+    const FormLayout layout = LayOutForm(designed, frm_About::kClientTwips, fonts, dpi);
     EXPECT_EQ(client.bottom, layout.client.cy);
     EXPECT_GE(client.bottom, TwipsAt(5880, dpi));
 

@@ -277,7 +277,7 @@ RECT PlacedIn(HWND window, HWND control) {
 }
 
 int SystemDpi(int axis) {
-    const WindowDC screen(nullptr);
+    const UniqueScreenDC screen(::GetDC(nullptr));
     return ::GetDeviceCaps(screen.get(), axis);
 }
 

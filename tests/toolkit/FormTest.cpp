@@ -37,7 +37,8 @@ TEST(FormLayout, EveryLabelHoldsItsTextAtThreeResolutions) {
                  {"frm_About", frm_About::Controls(), frm_About::kClientTwips}};
     for (int dpi : {96, 120, 144}) {
         for (const auto& form : forms) {
-            const FormLayout layout = LayOutForm(form.controls, form.client, dpi);
+            FormFonts fonts;
+            const FormLayout layout = LayOutForm(form.controls, form.client, fonts, dpi);
             ASSERT_EQ(layout.placements.size(), form.controls.size());
             EXPECT_GE(layout.client.cy, TwipsAt(form.client.cy, dpi));
             for (size_t i = 0; i < form.controls.size(); ++i) {

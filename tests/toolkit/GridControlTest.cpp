@@ -23,7 +23,7 @@ TEST_F(GridTest, EveryHeaderShowsItsWholeTextAtThreeResolutions) {
     const HWND header = ListView_GetHeader(list);
     // The width a header needs for text in font: the text's, and the header's margin either side.
     auto needed = [header](const std::wstring& text, HGDIOBJ font) {
-        const WindowDC dc(header);
+        const UniqueMemoryDC dc(::CreateCompatibleDC(nullptr));
         const SavedDC saved(dc.get());
         ::SelectObject(dc.get(), font);
         SIZE size{};

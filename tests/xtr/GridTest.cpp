@@ -202,11 +202,15 @@ TEST_F(GridTest, AMissingProgramsCellCarriesASignAndATipOfItsOwn) {
     ::RedrawWindow(form->Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     RECT cell{};
     ListView_GetSubItemRect(grid.Window(), two, 4, LVIR_BOUNDS, &cell);
-    const WindowDC dc(grid.Window());
+    const struct GridDC {
+        HWND window;
+        HDC dc;
+        ~GridDC() { ::ReleaseDC(window, dc); }
+    } dc{grid.Window(), ::GetDC(grid.Window())};
     int sign = 0; // pixels of the system's yellow warning sign at the cell's left
     for (LONG y = cell.top; y < cell.bottom; ++y) {
         for (LONG x = cell.left; x < cell.left + (cell.bottom - cell.top); ++x) {
-            const COLORREF pixel = ::GetPixel(dc.get(), x, y);
+            const COLORREF pixel = ::GetPixel(dc.dc, x, y);
             sign += GetRValue(pixel) > 128 && GetGValue(pixel) > 128 && GetBValue(pixel) < 128 ? 1 : 0;
         }
     }
