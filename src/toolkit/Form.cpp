@@ -75,7 +75,7 @@ unsigned long CreateFormWindow(const FormFrame& frame, SIZE clientTwips, WNDPROC
     const DWORD code = ::GetLastError();
     // A window whose creation was refused takes its menu with it only when it got that far.
     if (frame.menuBar != nullptr && ::IsMenu(frame.menuBar)) {
-        ::DestroyMenu(frame.menuBar);
+        Logged(::DestroyMenu(frame.menuBar) != FALSE, L"Form.CreateFormWindow");
     }
     return code;
 }

@@ -2,6 +2,7 @@
 
 #include "rules/ErrorTable.h"
 #include "rules/Trap.h"
+#include "system/OwnFiles.h"
 #include "toolkit/Form.h"
 #include "toolkit/Ui.h"
 
@@ -153,11 +154,9 @@ void Grid::Show(std::vector<GridColumn> columns, int rows, int stretchCol) {
         column.mask = LVCF_TEXT | LVCF_SUBITEM;
         column.pszText = const_cast<wchar_t*>(columns[col].header.c_str());
         column.iSubItem = static_cast<int>(col);
-        if (col < columns_.size()) {
-            ListView_SetColumn(list_, col, &column);
-        } else {
-            ListView_InsertColumn(list_, col, &column);
-        }
+        Logged(col < columns_.size() ? ListView_SetColumn(list_, col, &column) != FALSE
+                                     : ListView_InsertColumn(list_, col, &column) >= 0,
+               L"Grid.Show");
     }
     columns_ = std::move(columns);
     stretchCol_ = stretchCol;
@@ -208,7 +207,7 @@ void Grid::ShowColWidth(int col) {
         width += std::max(0, static_cast<int>(outer.right - outer.left) - designedWidth_);
     }
     if (ListView_GetColumnWidth(list_, col) != width) {
-        ListView_SetColumnWidth(list_, col, width);
+        Logged(ListView_SetColumnWidth(list_, col, width) != FALSE, L"Grid.ShowColWidth");
     }
     ShowListToolText(); // a cell under the pointer may be whole now, or cut
 }
