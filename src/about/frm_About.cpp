@@ -1,6 +1,7 @@
 #include "about/frm_About.h"
 
 #include "rules/AppInfo.h"
+#include "system/OwnFiles.h"
 #include "toolkit/Ui.h"
 
 #include <memory>
@@ -20,9 +21,8 @@ FormControl Label(frm_About::ControlId id, std::wstring text, TwipsBox twips, co
 }
 } // namespace
 
-std::vector<FormControl> frm_About::Controls() {
+std::vector<FormControl> frm_About::Controls(const std::wstring& legalNotice) {
     const std::wstring link = L"<a>" + AppWebAddress + L"</a>";
-    const std::wstring legalNotice = Ui::ProgramVersionString(L"LegalCopyright");
     return {
         Label(kLabel1, AppTitle, {720, 0, 5295, 375}, kTitle),
         Label(kLabel2, AppAuthor, {120, 480, 5295, 375}, kBold),
@@ -44,8 +44,6 @@ std::vector<FormControl> frm_About::Controls() {
     };
 }
 
-SIZE frm_About::ClientTwips() { return {6390, 5880}; }
-
 frm_About* frm_About::Show() {
     if (loaded) {
         ::ShowWindow(loaded->window_, SW_SHOWNORMAL);
@@ -53,22 +51,19 @@ frm_About* frm_About::Show() {
         return loaded.get();
     }
     std::unique_ptr<frm_About> form(new frm_About);
-    FormFrame frame;
-    frame.className = L"Quillonfrm_About";
-    frame.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-    frame.exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    frame.clientTwips = ClientTwips();
-    if (!form->CreateForm(frame)) {
+    if (!form->CreateForm({.className = L"Quillonfrm_About",
+                           .style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
+                           .exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT})) {
         return nullptr;
     }
     loaded = std::move(form);
     const HWND window = loaded->window_;
-    ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
-    RECT outer;
+    RECT outer{};
     ::GetWindowRect(window, &outer);
-    ::SetWindowPos(window, nullptr, (::GetSystemMetrics(SM_CXSCREEN) - (outer.right - outer.left)) / 2,
-                   (::GetSystemMetrics(SM_CYSCREEN) - (outer.bottom - outer.top)) / 2, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Logged(::SetWindowPos(
+               window, HWND_TOPMOST, (::GetSystemMetrics(SM_CXSCREEN) - (outer.right - outer.left)) / 2,
+               (::GetSystemMetrics(SM_CYSCREEN) - (outer.bottom - outer.top)) / 2, 0, 0, SWP_NOSIZE) != FALSE,
+           L"frm_About.Form_Load");
     ::SetWindowTextW(window, (L"About " + AppTitle).c_str());
     ::ShowWindow(window, SW_SHOWNORMAL);
     ::SetFocus(loaded->Control(kCommand1));
@@ -88,10 +83,7 @@ std::optional<LRESULT> frm_About::OnNotify(NMHDR& header) {
         // The address goes to the shell's "open" verb, for the user's default browser.
         // Whether a browser actually opens is not checked: with no program registered
         // for the address nothing happens, and nothing is shown or logged.
-        Ui::ShellRequest request;
-        request.verb = L"open";
-        request.file = AppWebAddress;
-        Ui::ExecuteShell(request);
+        Ui::ExecuteShell({.verb = L"open", .file = AppWebAddress});
         return 0;
     }
     return std::nullopt;

@@ -2,6 +2,7 @@
 // The About window: which program this is, where to read more about it, and
 // its legal text. One at most is open; it stays above other windows and does
 // not block the main window.
+#include "system/VersionInfo.h"
 #include "toolkit/Form.h"
 
 #include <commctrl.h>
@@ -32,10 +33,12 @@ class frm_About : public Form<frm_About> {
     // Null only when the window could not be created.
     static frm_About* Show();
 
-    // The controls as designed, in twips, with their texts, and
-    // the client area: laid out at the screen's dots per inch when it opens.
-    static std::vector<FormControl> Controls();
-    static SIZE ClientTwips();
+    // The controls as designed, in twips, with their texts (the legal notice
+    // the program's version resource carries), and the client area: laid out
+    // at the screen's dots per inch when it opens.
+    static std::vector<FormControl>
+    Controls(const std::wstring& legalNotice = ReadProgramVersionString(L"LegalCopyright"));
+    static constexpr SIZE kClientTwips{6390, 5880};
 
   private:
     friend class Form<frm_About>;

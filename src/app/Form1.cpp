@@ -5,8 +5,7 @@
 #include "rules/AppInfo.h"
 #include "rules/Trap.h"
 #include "rules/resource.h"
-#include "system/VersionInfo.h"
-#include "toolkit/Ui.h"
+#include "system/OwnFiles.h"
 #include "rules/GridText.h"
 #include "rules/XtrFormat.h"
 #include "xtr/EntryChanges.h"
@@ -22,7 +21,6 @@ bool Form1::Create(HINSTANCE hinstance) {
                        .style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                        // Files dropped from Explorer (DragAcceptFiles only sets this).
                        .exStyle = WS_EX_ACCEPTFILES,
-                       .clientTwips = ClientTwips(),
                        .menuBar = ::LoadMenuW(hinstance, MAKEINTRESOURCEW(IDR_MAINMENU))});
 }
 
@@ -34,12 +32,11 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // current row, below its first cell; with no row, below the header.
         if (reinterpret_cast<HWND>(wParam) == grdXTRs_.Window() && lParam == -1) {
             RECT cell{};
-            POINT point{0, 0};
-            if ((grdXTRs_.Row() > 0 &&
-                 ListView_GetItemRect(grdXTRs_.Window(), grdXTRs_.Row() - 1, &cell, LVIR_LABEL)) ||
-                ::GetClientRect(ListView_GetHeader(grdXTRs_.Window()), &cell)) {
-                point = {cell.left, cell.bottom};
+            if (grdXTRs_.Row() == 0 ||
+                !ListView_GetItemRect(grdXTRs_.Window(), grdXTRs_.Row() - 1, &cell, LVIR_LABEL)) {
+                ::GetClientRect(ListView_GetHeader(grdXTRs_.Window()), &cell);
             }
+            POINT point{cell.left, cell.bottom};
             ::ClientToScreen(grdXTRs_.Window(), &point);
             grdXTRs_MouseDown(kRightButton, point);
             return 0;
@@ -50,9 +47,11 @@ LRESULT Form1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // frame is sized before the grid is made.
         if (wParam != SIZE_MINIMIZED && grdXTRs_.Window() != nullptr) {
             const RECT& margins = gridMargins_;
-            ::MoveWindow(grdXTRs_.Window(), margins.left, margins.top,
-                         std::max(0, LOWORD(lParam) - static_cast<int>(margins.left + margins.right)),
-                         std::max(0, HIWORD(lParam) - static_cast<int>(margins.top + margins.bottom)), TRUE);
+            Logged(::MoveWindow(grdXTRs_.Window(), margins.left, margins.top,
+                                std::max(0, LOWORD(lParam) - static_cast<int>(margins.left + margins.right)),
+                                std::max(0, HIWORD(lParam) - static_cast<int>(margins.top + margins.bottom)),
+                                TRUE) != FALSE,
+                   L"Form1.Form_Resize");
         }
         return 0;
     case WM_GETMINMAXINFO:
@@ -84,13 +83,11 @@ std::vector<FormControl> Form1::Controls() {
     };
 }
 
-SIZE Form1::ClientTwips() { return {11550, 6045}; }
-
 bool Form1::OnCreate(const FormLayout& layout, int dpi) {
     popupMenus_.reset(::LoadMenuW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_POPUP1)));
     accelerators_ = ::LoadAcceleratorsW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_ACCELERATORS));
     if (!grdXTRs_.Create(window_, kGrdXTRs, layout.placements[1], fonts_.Get(FormFont{}, dpi))) {
-        ReportWindowNotMade(L"Form1", ::GetLastError());
+        ReportWindowNotMade(kFormName, ::GetLastError());
         return false;
     }
     const RECT& grid = layout.placements[1];
@@ -99,7 +96,7 @@ bool Form1::OnCreate(const FormLayout& layout, int dpi) {
     ::GetWindowRect(window_, &frame);
     designedSize_ = {frame.right - frame.left, frame.bottom - frame.top};
     grdXTRs_.MouseDown = [this](int button, POINT screenPoint) { grdXTRs_MouseDown(button, screenPoint); };
-    grdXTRs_.CellAt = [this](int row, int col) { return CellAt(row, col); };
+    grdXTRs_.CellSource = [this](int row, int col) { return CellAt(row, col); };
     form2_.Applied = [this](const CataloguePlace& place) { Rescan(place); };
     return Form_Load();
 }
@@ -206,11 +203,15 @@ void Form1::Rescan(CataloguePlace place) {
     if (place.row == 0) {
         place.row = grdXTRs_.Row();
     }
-    // The scan, not the grid, takes time (servers, many files): the busy pointer shows it.
     ++rescans_;
-    const HCURSOR pointer = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-    XtrCatalogue scanned = ScanXTR(ReadHostFolderSetting(), serverLooks_);
-    ::SetCursor(pointer);
+    // The scan, not the grid, takes time (servers, many files): the busy pointer shows it.
+    XtrCatalogue scanned = [this] {
+        const struct BusyPointer {
+            HCURSOR before = ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+            ~BusyPointer() { ::SetCursor(before); }
+        } busy;
+        return ScanXTR(ReadHostFolderSetting(), serverLooks_);
+    }();
     Trap(L"Module1.BuildGrid", [&] {
         catalogue_ = std::move(scanned);
         ShowCatalogue();

@@ -22,7 +22,6 @@ class Form1 : public Form<Form1> {
     // has been told why); no window is left then.
     bool Create(HINSTANCE instance);
 
-    HWND Label1() const { return Control(kLabel1); }
     Grid& grdXTRs() { return grdXTRs_; }
     const Grid& grdXTRs() const { return grdXTRs_; }
     HMENU Popup1() const { return ::GetSubMenu(popupMenus_.get(), 0); }
@@ -32,7 +31,7 @@ class Form1 : public Form<Form1> {
     // The controls as designed, in twips, and the client area: laid out at the
     // screen's dots per inch at start-up.
     static std::vector<FormControl> Controls();
-    static SIZE ClientTwips();
+    static constexpr SIZE kClientTwips{11550, 6045};
 
     // Keyboard handling that must run before a message is dispatched
     // (the F5 accelerator, dialog navigation in modeless windows).

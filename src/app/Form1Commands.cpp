@@ -88,35 +88,20 @@ void Form1::grdXTRs_MouseDown(int button, POINT screenPoint) {
 // They act on the current data row, as the menu would after a press on it;
 // each command logs under its own label.
 std::optional<LRESULT> Form1::OnNotify(NMHDR& header) {
-    LRESULT result = 0;
-    if (grdXTRs_.OnNotify(header, result)) {
+    if (const std::optional<LRESULT> result = grdXTRs_.OnNotify(header)) {
         return result;
     }
-    if (header.hwndFrom != grdXTRs().Window()) {
-        return std::nullopt;
+    const bool onEntry =
+        header.hwndFrom == grdXTRs_.Window() && grdXTRs_.Row() != 0; // row 0 is the header row
+    if (onEntry &&
+        (header.code == NM_RETURN ||
+         (header.code == NM_DBLCLK && reinterpret_cast<const NMITEMACTIVATE&>(header).iItem >= 0))) {
+        mnuPopup1Edit_Click();
+    } else if (onEntry && header.code == LVN_KEYDOWN &&
+               reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_DELETE) {
+        mnuPopup1Delete_Click();
     }
-    void (Form1::*command)() = nullptr;
-    switch (header.code) {
-    case NM_DBLCLK:
-        if (reinterpret_cast<const NMITEMACTIVATE&>(header).iItem >= 0) {
-            command = &Form1::mnuPopup1Edit_Click;
-        }
-        break;
-    case NM_RETURN:
-        command = &Form1::mnuPopup1Edit_Click;
-        break;
-    case LVN_KEYDOWN:
-        if (reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_DELETE) {
-            command = &Form1::mnuPopup1Delete_Click;
-        }
-        break;
-    default:
-        return std::nullopt;
-    }
-    if (command != nullptr && grdXTRs().Row() != 0) { // row 0, the header row, holds no entry
-        (this->*command)();
-    }
-    return 0;
+    return std::nullopt;
 }
 
 // Loads the entry of the row (-1: a new one) into the editor, which first asks

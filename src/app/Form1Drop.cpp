@@ -37,11 +37,6 @@ std::vector<std::wstring> TakeDroppedPaths(HDROP drop) {
     }
     return paths;
 }
-
-bool IsProgramFile(const std::wstring& path) {
-    const std::wstring_view name = FileNameOf(path);
-    return name.size() > 4 && EqualsIgnoringCase(name.substr(name.size() - 4), L".exe") && IsFileAt(path);
-}
 } // namespace
 
 void Form1::Form_DragDrop(HDROP drop) {
@@ -52,7 +47,9 @@ void Form1::Form_DragDrop(HDROP drop) {
         return;
     }
     Trap(kLabel, [&] {
-        if (paths.size() == 1 && IsProgramFile(paths[0])) {
+        const std::wstring_view name = FileNameOf(paths[0]);
+        if (paths.size() == 1 && name.size() > 4 &&
+            EqualsIgnoringCase(name.substr(name.size() - 4), L".exe") && IsFileAt(paths[0])) {
             OpenEditorForProgram(paths[0]);
         } else {
             // A dropped file replaces the entries of its name: an editor open on

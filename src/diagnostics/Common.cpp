@@ -2,7 +2,6 @@
 
 #include "diagnostics/Log.h"
 #include "diagnostics/UTC.h"
-#include "rules/LogFormat.h"
 #include "rules/OsName.h"
 #include "rules/Trap.h"
 #include "system/Win32.h"
@@ -18,17 +17,9 @@ std::int32_t osBuild = 0;
 void Initialize() {
     LogHeaderWritten = false;
     osName = L"Unknown";
-    ErrorLogPathname = JoinPath(ProgramFolder(), L"ErrorLog.txt");
+    ErrorLogPathname = JoinPath(FolderOf(OwnModulePath()), L"ErrorLog.txt");
     StartTime = UTC::CurrentTime();
     GetOSVersion();
-}
-
-std::wstring ProgramFolder() {
-    std::wstring folder = SplitModulePath(OwnModulePath()).folder;
-    if (!folder.empty() && folder.back() == L'\\') {
-        folder.pop_back();
-    }
-    return folder;
 }
 
 void GetOSVersion() {

@@ -13,9 +13,6 @@ void Initialize();
 void GetOSVersion();
 std::wstring GetOSName();
 std::int32_t GetOSBuild();
-
-// The folder that holds the running program, as the log header names it.
-std::wstring ProgramFolder();
 } // namespace Common
 
 namespace LocaleInfo {

@@ -31,10 +31,8 @@ MonthNames AbbreviatedMonthNames() {
     return names;
 }
 
+// False when it cannot be written (an empty path names no file).
 bool AppendToFile(const std::wstring& path, const std::string& bytes) {
-    if (path.empty()) {
-        return false;
-    }
     UniqueFile file(::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
@@ -46,19 +44,17 @@ bool AppendToFile(const std::wstring& path, const std::string& bytes) {
 }
 
 LogHeaderInfo CollectHeaderInfo() {
-    LogHeaderInfo info;
-    info.appTitle = AppTitle;
-    info.major = QUILLON_VERSION_MAJOR;
-    info.minor = QUILLON_VERSION_MINOR;
-    info.revision = QUILLON_VERSION_PATCH;
     const ModulePathParts module = SplitModulePath(OwnModulePath());
-    info.appPath = module.folder;
-    info.appExe = module.exeName;
-    info.osName = GetOSName();
-    info.osBuild = GetOSBuild();
-    info.country = LocaleInfo::GetLocaleCountry();
-    info.language = LocaleInfo::GetLocaleLanguage();
-    return info;
+    return {.appTitle = AppTitle,
+            .major = QUILLON_VERSION_MAJOR,
+            .minor = QUILLON_VERSION_MINOR,
+            .revision = QUILLON_VERSION_PATCH,
+            .appPath = module.folder,
+            .appExe = module.exeName,
+            .osName = GetOSName(),
+            .osBuild = GetOSBuild(),
+            .country = LocaleInfo::GetLocaleCountry(),
+            .language = LocaleInfo::GetLocaleLanguage()};
 }
 } // namespace
 

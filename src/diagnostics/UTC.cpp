@@ -13,17 +13,14 @@ double CurrentTime() {
 
 double CurrentTimeOf(const UtcFields& reading) {
     int state = 0;
-    double result = 0.0;
-    const TrapResult ok =
-        Trap(L"UTC.CurrentTime, State = ", state, [&] { result = DayCountOf(reading, state); });
-    if (!ok) {
+    double result = 0.0; // and 0 after a failure
+    if (!Trap(L"UTC.CurrentTime, State = ", state, [&] { result = DayCountOf(reading, state); })) {
         Common::WriteLog(L"   UTCTime.wYear   = " + std::to_wstring(reading.year));
         Common::WriteLog(L"   UTCTime.wMonth  = " + std::to_wstring(reading.month));
         Common::WriteLog(L"   UTCTime.wDay    = " + std::to_wstring(reading.day));
         Common::WriteLog(L"   UTCTime.wHour   = " + std::to_wstring(reading.hour));
         Common::WriteLog(L"   UTCTime.wMinute = " + std::to_wstring(reading.minute));
         Common::WriteLog(L"   UTCTime.wSecond = " + std::to_wstring(reading.second));
-        return 0.0;
     }
     return result;
 }

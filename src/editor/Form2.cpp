@@ -55,8 +55,7 @@ void Form2::Open(std::int16_t index, const XtrRecord* entry, bool saving, const 
         if (!IsLoaded() &&
             !CreateForm({.className = L"QuillonForm2",
                          .icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_QUILLON)),
-                         .style = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
-                         .clientTwips = ClientTwips()})) {
+                         .style = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN})) {
             return;
         }
         Form_Load();
@@ -149,15 +148,14 @@ void Form2::OnCommand(int id, int code) {
         return;
     }
     Trap(L"Form2.cmdBrowse_Click", [&] {
-        Ui::OpenFileRequest request;
-        request.owner = window_;
-        request.title = L"Quillon";
-        request.filter = L"program files (*.exe)|*.exe";
-        request.initialFolder = HostFolder;
-        request.defaultExtension = L"exe";
         // The current folder stays where it was at start-up, whatever folder the user browsed.
-        request.flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-        if (const std::optional<std::wstring> chosen = Ui::ChooseFileToOpen(request)) {
+        if (const std::optional<std::wstring> chosen =
+                Ui::ChooseFileToOpen({.owner = window_,
+                                      .title = L"Quillon",
+                                      .filter = L"program files (*.exe)|*.exe",
+                                      .initialFolder = HostFolder,
+                                      .defaultExtension = L"exe",
+                                      .flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR})) {
             ::SetWindowTextW(txtProgram(), chosen->c_str());
         }
     });
@@ -172,38 +170,32 @@ std::vector<FormControl> Form2::Controls() {
     auto label = [&](const wchar_t* caption, int y) {
         add(-1, WC_STATICW, caption, SS_LEFT, 0, 120, y + 45, 1095, 255, true);
     };
-    auto textBox = [&](int id, int y, int width) {
+    auto textBox = [&](const wchar_t* caption, int id, int y, int width) {
+        label(caption, y);
         add(id, WC_EDITW, L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kBoxLeft, y, width, kBoxHeight);
     };
     // Drop-down lists: only "YES" and "NO" can be chosen, nothing typed. The height includes the list.
-    auto comboBox = [&](int id, int y) {
+    auto comboBox = [&](const wchar_t* caption, int id, int y) {
+        label(caption, y);
         add(id, WC_COMBOBOXW, L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, kBoxLeft, y, 1215, 1200);
     };
 
     // Creation order is the Tab order: top to bottom, Quit before OK. A label's
     // access key leads to the box created after it; OK is Enter, Quit is Esc too.
-    label(L"&Title", 120);
-    textBox(kTxtTitle, 120, 5895);
-    label(L"&Filename", 540);
-    textBox(kTxtFilename, 540, 3375);
-    label(L"&Program", 960);
-    textBox(kTxtProgram, 960, kRightEdge - kBoxLeft);
+    textBox(L"&Title", kTxtTitle, 120, 5895);
+    textBox(L"&Filename", kTxtFilename, 540, 3375);
+    textBox(L"&Program", kTxtProgram, 960, kRightEdge - kBoxLeft);
     add(kCmdBrowse, WC_BUTTONW, L"&browse", WS_TABSTOP | BS_PUSHBUTTON, 0, kRightEdge - 975, 1320, 975,
         kBoxHeight);
-    label(L"Auto&Start", 1740);
-    comboBox(kCmbAutoStart, 1740);
-    label(L"auto st&op", 2160);
-    comboBox(kCmbAutoShutdown, 2160);
-    label(L"&Active", 2580);
-    comboBox(kCmbActive, 2580);
+    comboBox(L"Auto&Start", kCmbAutoStart, 1740);
+    comboBox(L"auto st&op", kCmbAutoShutdown, 2160);
+    comboBox(L"&Active", kCmbActive, 2580);
     add(kCmdQuit, WC_BUTTONW, L"&Quit", WS_TABSTOP | BS_PUSHBUTTON, 0, kRightEdge - 2 * kButtonWidth - 135,
         3090, kButtonWidth, kButtonHeight);
     add(kCmdOK, WC_BUTTONW, L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 0, kRightEdge - kButtonWidth, 3090,
         kButtonWidth, kButtonHeight);
     return controls;
 }
-
-SIZE Form2::ClientTwips() { return {8400, 3600}; }
 
 void Form2::Form_Load() {
     Trap(L"Form2.Form_Load", [&] {

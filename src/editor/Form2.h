@@ -9,7 +9,6 @@
 #include <array>
 #include <functional>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -73,7 +72,7 @@ class Form2 : public Form<Form2> {
     // The controls as designed, in twips, and the client area: laid out at the
     // screen's dots per inch when the dialog loads.
     static std::vector<FormControl> Controls();
-    static SIZE ClientTwips();
+    static constexpr SIZE kClientTwips{8400, 3600};
 
     // What the dialog holds: the index of the entry it loaded (-1 while it
     // creates a new one), and that entry as loaded, before any change. The

@@ -6,19 +6,7 @@
 #include <cmath>
 
 namespace {
-// Howard Hinnant's civil-from-days, shifted so that 30 December 1899 is day 0.
-void CivilFromDays(long long days, int& year, int& month, int& day) {
-    days -= 25569;
-    days += 719468;
-    const long long era = (days >= 0 ? days : days - 146096) / 146097;
-    const unsigned dayOfEra = static_cast<unsigned>(days - era * 146097);
-    const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const unsigned shiftedMonth = (5 * dayOfYear + 2) / 153;
-    day = static_cast<int>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
-    month = static_cast<int>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
-    year = static_cast<int>(static_cast<long long>(yearOfEra) + era * 400 + (month <= 2));
-}
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 } // namespace
 
 namespace UTC {
@@ -29,8 +17,6 @@ std::int16_t MonthDays(std::int16_t month, bool leapYear) {
     }
     return month == 3 && leapYear ? 29 : kDaysBefore[month - 1];
 }
-
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 double DayCountOf(const UtcFields& time, int& state) {
     state = 1;
@@ -78,10 +64,19 @@ UtcFields FieldsOfDayCount(double dayCount) {
     if (!std::isfinite(dayCount) || std::fabs(dayCount) > 3.0e6) {
         dayCount = 0.0;
     }
-    long long totalSeconds = std::llround(dayCount * 86400.0);
-    long long days = totalSeconds >= 0 ? totalSeconds / 86400 : -((-totalSeconds + 86399) / 86400);
-    long long secondOfDay = totalSeconds - days * 86400;
-    CivilFromDays(days, fields.year, fields.month, fields.day);
+    const long long totalSeconds = std::llround(dayCount * 86400.0);
+    const long long days = totalSeconds >= 0 ? totalSeconds / 86400 : -((-totalSeconds + 86399) / 86400);
+    const long long secondOfDay = totalSeconds - days * 86400;
+    // Howard Hinnant's civil-from-days, shifted so that 30 December 1899 is day 0.
+    const long long shifted = days - 25569 + 719468;
+    const long long era = (shifted >= 0 ? shifted : shifted - 146096) / 146097;
+    const unsigned dayOfEra = static_cast<unsigned>(shifted - era * 146097);
+    const unsigned yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const unsigned dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const unsigned shiftedMonth = (5 * dayOfYear + 2) / 153;
+    fields.day = static_cast<int>(dayOfYear - (153 * shiftedMonth + 2) / 5 + 1);
+    fields.month = static_cast<int>(shiftedMonth < 10 ? shiftedMonth + 3 : shiftedMonth - 9);
+    fields.year = static_cast<int>(static_cast<long long>(yearOfEra) + era * 400 + (fields.month <= 2));
     fields.hour = static_cast<int>(secondOfDay / 3600);
     fields.minute = static_cast<int>(secondOfDay / 60 % 60);
     fields.second = static_cast<int>(secondOfDay % 60);

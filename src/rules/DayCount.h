@@ -17,8 +17,6 @@ namespace UTC {
 // for numbers outside 1 to 12.
 std::int16_t MonthDays(std::int16_t month, bool leapYear);
 
-bool IsLeapYear(int year);
-
 // The day count of a UTC clock reading, counted from 1 January 2000 by whole
 // years, whole months, the day and the time of day. `state` names the step
 // running, so that a failure can say where it stopped. Raises on a field

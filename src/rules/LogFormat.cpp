@@ -3,23 +3,17 @@
 #include "rules/DayCount.h"
 #include "rules/ErrorTable.h"
 
+#include <algorithm>
 #include <cstdio>
-
-namespace {
-std::wstring TwoDigits(int value) {
-    wchar_t buffer[8];
-    std::swprintf(buffer, 8, L"%02d", value);
-    return buffer;
-}
-} // namespace
 
 std::wstring FormatLogTimestamp(double dayCount, const MonthNames& abbreviatedMonths) {
     const UtcFields fields = FieldsOfDayCount(dayCount);
-    wchar_t year[16];
-    std::swprintf(year, 16, L"%04d", fields.year);
-    return TwoDigits(fields.day) + L"-" + abbreviatedMonths[static_cast<size_t>(fields.month - 1)] + L"-" +
-           year + L" " + TwoDigits(fields.hour) + L":" + TwoDigits(fields.minute) + L":" +
-           TwoDigits(fields.second);
+    const std::wstring& month = abbreviatedMonths[static_cast<size_t>(fields.month - 1)];
+    std::wstring text(month.size() + 32, L'\0');
+    text.resize(static_cast<size_t>(std::swprintf(text.data(), text.size(), L"%02d-%ls-%04d %02d:%02d:%02d",
+                                                  fields.day, month.c_str(), fields.year, fields.hour,
+                                                  fields.minute, fields.second)));
+    return text;
 }
 
 std::wstring FormatLogLine(double dayCount, const MonthNames& abbreviatedMonths, std::wstring_view text) {
@@ -32,8 +26,11 @@ std::wstring FormatErrorMessage(std::int16_t number, std::wstring_view label) {
 }
 
 std::array<std::wstring, 7> FormatLogHeader(const LogHeaderInfo& info) {
+    // The title without the blanks around it (none left: npos + 1 is 0).
+    std::wstring_view title = info.appTitle;
+    title.remove_prefix(std::min(title.find_first_not_of(L' '), title.size()));
     return {
-        L"TAMBER application : " + TrimBlanks(info.appTitle),
+        L"TAMBER application : " + std::wstring(title.substr(0, title.find_last_not_of(L' ') + 1)),
         L"Version            : " + std::to_wstring(info.major) + L"." + std::to_wstring(info.minor) + L"." +
             std::to_wstring(info.revision),
         L"App.Path           : " + info.appPath,
@@ -59,13 +56,4 @@ ModulePathParts SplitModulePath(std::wstring_view modulePath) {
     const size_t dot = fileName.find_last_of(L'.');
     parts.exeName = std::wstring(dot == std::wstring_view::npos ? fileName : fileName.substr(0, dot));
     return parts;
-}
-
-std::wstring TrimBlanks(std::wstring_view text) {
-    const size_t first = text.find_first_not_of(L' ');
-    if (first == std::wstring_view::npos) {
-        return {};
-    }
-    const size_t last = text.find_last_not_of(L' ');
-    return std::wstring(text.substr(first, last - first + 1));
 }

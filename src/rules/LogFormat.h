@@ -38,5 +38,3 @@ struct ModulePathParts {
     std::wstring exeName; // the file name without its extension
 };
 ModulePathParts SplitModulePath(std::wstring_view modulePath);
-
-std::wstring TrimBlanks(std::wstring_view text);

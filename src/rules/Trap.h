@@ -65,9 +65,10 @@ class TrapResult {
 };
 
 // Reports the failure in flight under the given label, with the marker's value
-// after it when there is one, and says how it ended. Never throws.
-TrapResult ReportTrapped(std::wstring_view label, std::exception_ptr failure,
-                         const int* marker = nullptr) noexcept;
+// after it when there is one, then tail (a procedure's name after its module's),
+// and says how it ended. Never throws.
+TrapResult ReportTrapped(std::wstring_view label, std::exception_ptr failure, const int* marker = nullptr,
+                         std::wstring_view tail = {}) noexcept;
 
 // Runs body; on failure reports under label, and says so.
 template <class Body> TrapResult Trap(std::wstring_view label, Body&& body) noexcept {

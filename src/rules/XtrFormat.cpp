@@ -2,6 +2,9 @@
 
 #include "rules/AsciiCase.h"
 
+#include <algorithm>
+#include <utility>
+
 // Only ASCII letters can spell the four words, so an ASCII upper-casing is
 // exact here and nothing can fail.
 bool IsitTrue(std::wstring_view text) noexcept {
@@ -13,40 +16,34 @@ const wchar_t* BoolText(bool value) noexcept { return value ? L"True" : L"False"
 
 ProgramPathPieces SplitProgramPath(std::wstring_view path) {
     ProgramPathPieces pieces;
-    if (path.empty()) {
-        return pieces;
-    }
     // A colon anywhere from the second character on means the first two are a drive.
     if (path.find(L':', 1) != std::wstring_view::npos) {
         pieces.drive = path.substr(0, 2);
         path.remove_prefix(2);
     }
     const size_t lastSeparator = path.rfind(L'\\');
-    if (lastSeparator == std::wstring_view::npos) {
-        pieces.file = path;
-        return pieces;
+    if (lastSeparator != std::wstring_view::npos) {
+        pieces.dir = path.substr(0, lastSeparator);
     }
-    pieces.dir = path.substr(0, lastSeparator);
-    pieces.file = path.substr(lastSeparator + 1);
+    pieces.file = path.substr(lastSeparator + 1); // without a separator, all of it: npos + 1 is 0
     return pieces;
 }
 
 namespace {
+// Where the line that begins at start ends, and where the next one begins.
+template <class Char> std::pair<size_t, size_t> LineEnd(std::basic_string_view<Char> text, size_t start) {
+    const size_t end = std::min(text.find(Char('\r'), start), text.size());
+    const bool crLf = end + 1 < text.size() && text[end + 1] == Char('\n');
+    return {end, std::min(end + (crLf ? 2 : 1), text.size())};
+}
+
 template <class Char>
 std::vector<std::basic_string_view<Char>> SplitLines(std::basic_string_view<Char> text) {
     std::vector<std::basic_string_view<Char>> lines;
-    size_t start = 0;
-    while (start < text.size()) {
-        const size_t end = text.find(Char('\r'), start);
-        if (end == std::basic_string_view<Char>::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
+    for (size_t start = 0; start < text.size();) {
+        const auto [end, next] = LineEnd(text, start);
         lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-        if (start < text.size() && text[start] == Char('\n')) {
-            ++start;
-        }
+        start = next;
     }
     return lines;
 }
@@ -60,14 +57,8 @@ XtrFileCut CutXtrFile(std::string_view bytes) {
     XtrFileCut cut;
     size_t start = 0;
     while (cut.lines.size() < 4 && start < bytes.size()) {
-        const size_t cr = bytes.find('\r', start);
-        if (cr == std::string_view::npos) {
-            cut.lines.push_back({bytes.substr(start), {}});
-            start = bytes.size();
-            break;
-        }
-        const size_t next = cr + 1 < bytes.size() && bytes[cr + 1] == '\n' ? cr + 2 : cr + 1;
-        cut.lines.push_back({bytes.substr(start, cr - start), bytes.substr(cr, next - cr)});
+        const auto [end, next] = LineEnd(bytes, start);
+        cut.lines.push_back({bytes.substr(start, end - start), bytes.substr(end, next - end)});
         start = next;
     }
     cut.rest = bytes.substr(start);
@@ -171,9 +162,6 @@ std::wstring XtrProgramLine(std::wstring_view programPath) {
 
 std::wstring XtrClosingPair(std::wstring_view appTitle, std::wstring_view dateText,
                             std::wstring_view timeText) {
-    std::wstring text;
-    text.reserve(appTitle.size() + 80);
-    text.append(kXtrSeparator).append(L"\r\ncreated by ").append(appTitle).append(L" on ");
-    text.append(dateText).append(L" ").append(timeText).append(L"\r\n");
-    return text;
+    return std::wstring(kXtrSeparator) + L"\r\ncreated by " + std::wstring(appTitle) + L" on " +
+           std::wstring(dateText) + L" " + std::wstring(timeText) + L"\r\n";
 }

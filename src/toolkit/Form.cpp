@@ -3,6 +3,7 @@
 #include "rules/AppInfo.h"
 #include "rules/ErrorTable.h"
 #include "rules/Trap.h"
+#include "system/OwnFiles.h"
 #include "toolkit/Ui.h"
 
 #include <algorithm>
@@ -11,12 +12,8 @@
 int TwipsToPixels(int twips, int dpi) { return ::MulDiv(twips, dpi, 1440); }
 
 int ScreenDpi() {
-    const HDC screen = ::GetDC(nullptr);
-    if (screen == nullptr) {
-        return 96;
-    }
-    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
-    ::ReleaseDC(nullptr, screen);
+    const UniqueScreenDC screen(::GetDC(nullptr));
+    const int dpi = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
     return dpi > 0 ? dpi : 96;
 }
 
@@ -32,27 +29,29 @@ HFONT CreateFormFont(const FormFont& font, int dpi) {
 
 RECT MeasuredText(std::wstring_view text, HFONT font, UINT format, int width) {
     RECT rect{0, 0, width, 0};
-    const HDC dc = ::CreateCompatibleDC(nullptr);
-    if (dc == nullptr) {
+    const UniqueMemoryDC dc(::CreateCompatibleDC(nullptr));
+    if (!dc) {
         return rect;
     }
     // The font goes back out before the DC goes, so that both can be freed.
-    const HGDIOBJ old = ::SelectObject(dc, font);
-    ::DrawTextW(dc, text.data(), static_cast<int>(text.size()), &rect, DT_CALCRECT | format);
-    ::SelectObject(dc, old);
-    ::DeleteDC(dc);
+    const SavedDC saved(dc.get());
+    ::SelectObject(dc.get(), font);
+    ::DrawTextW(dc.get(), text.data(), static_cast<int>(text.size()), &rect, DT_CALCRECT | format);
     return rect;
 }
 
-void ReportEscapedFailure(const wchar_t* formName, std::exception_ptr failure) noexcept {
-    try {
-        ReportTrapped(std::wstring(formName) + L".WindowProc", failure);
-    } catch (...) {
-        // Nothing is left to report with.
-    }
+namespace {
+// The size of a frame of that style around a client area of that size. A
+// frame the system cannot measure is made as large as its client area: the
+// window is then misplaced, and the log says why.
+SIZE FrameSize(SIZE client, DWORD style, bool menuBar, DWORD exStyle) {
+    RECT outer{0, 0, client.cx, client.cy};
+    Logged(::AdjustWindowRectEx(&outer, style, menuBar, exStyle) != FALSE, L"Form.FrameSize");
+    return {outer.right - outer.left, outer.bottom - outer.top};
 }
+} // namespace
 
-unsigned long CreateFormWindow(const FormFrame& frame, WNDPROC procedure, void* self) {
+unsigned long CreateFormWindow(const FormFrame& frame, SIZE clientTwips, WNDPROC procedure, void* self) {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
@@ -66,33 +65,30 @@ unsigned long CreateFormWindow(const FormFrame& frame, WNDPROC procedure, void* 
     // The class outlives any one window: registered by the first.
     if (::RegisterClassExW(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS) {
         const int dpi = ScreenDpi();
-        RECT outer{0, 0, TwipsToPixels(frame.clientTwips.cx, dpi), TwipsToPixels(frame.clientTwips.cy, dpi)};
-        ::AdjustWindowRectEx(&outer, frame.style, frame.menuBar != nullptr, frame.exStyle);
+        const SIZE size = FrameSize({TwipsToPixels(clientTwips.cx, dpi), TwipsToPixels(clientTwips.cy, dpi)},
+                                    frame.style, frame.menuBar != nullptr, frame.exStyle);
         if (::CreateWindowExW(frame.exStyle, frame.className, L"", frame.style, CW_USEDEFAULT, CW_USEDEFAULT,
-                              outer.right - outer.left, outer.bottom - outer.top, nullptr, frame.menuBar,
-                              instance, self) != nullptr) {
+                              size.cx, size.cy, nullptr, frame.menuBar, instance, self) != nullptr) {
             return 0;
         }
     }
     const DWORD code = ::GetLastError();
     // A window whose creation was refused takes its menu with it only when it got that far.
     if (frame.menuBar != nullptr && ::IsMenu(frame.menuBar)) {
-        ::DestroyMenu(frame.menuBar);
+        Logged(::DestroyMenu(frame.menuBar) != FALSE, L"Form.CreateFormWindow");
     }
     return code;
 }
 
 void ReportWindowNotMade(const wchar_t* formName, unsigned long code) noexcept {
-    try {
+    Trap(formName, [&] {
         const int number = code != 0 ? ErrorNumberFromSystemCode(code) : Err::OutOfMemory;
         ReportError(ToErrorNumber16(number), std::wstring(formName) + L".Form_Load");
         Ui::ShowMessage(nullptr,
                         L"Quillon could not open one of its windows: " +
                             std::wstring(ErrorDescription(number)) + L".",
                         AppTitle.empty() ? L"Quillon" : AppTitle, MB_OK | MB_ICONSTOP);
-    } catch (...) {
-        ReportTrapped(formName, std::current_exception());
-    }
+    });
 }
 
 void MoveDialogFocus(HWND window, WPARAM wParam, LPARAM lParam) {
@@ -107,7 +103,7 @@ void MoveDialogFocus(HWND window, WPARAM wParam, LPARAM lParam) {
     ::SetFocus(target);
 }
 
-FormLayout LayOutForm(const std::vector<FormControl>& controls, SIZE clientTwips, int dpi) {
+FormLayout LayOutForm(const std::vector<FormControl>& controls, SIZE clientTwips, FormFonts& fonts, int dpi) {
     FormLayout layout;
     layout.client = {TwipsToPixels(clientTwips.cx, dpi), TwipsToPixels(clientTwips.cy, dpi)};
     for (const FormControl& control : controls) {
@@ -122,7 +118,6 @@ FormLayout LayOutForm(const std::vector<FormControl>& controls, SIZE clientTwips
     std::iota(order.begin(), order.end(), size_t{0});
     std::stable_sort(order.begin(), order.end(),
                      [&](size_t a, size_t b) { return controls[a].twips.top < controls[b].twips.top; });
-    FormFonts fonts;
     for (size_t i : order) {
         const FormControl& control = controls[i];
         if (!control.label || control.text.empty()) {
@@ -139,8 +134,7 @@ FormLayout LayOutForm(const std::vector<FormControl>& controls, SIZE clientTwips
         for (size_t j = 0; j < controls.size(); ++j) {
             RECT& other = layout.placements[j];
             if (j != i && other.top >= label.bottom) {
-                other.top += growth;
-                other.bottom += growth;
+                ::OffsetRect(&other, 0, growth);
             }
         }
         label.bottom += growth;
@@ -162,7 +156,7 @@ HFONT FormFonts::Get(const FormFont& font, int dpi) {
 
 FormLayout CreateFormControls(HWND window, const std::vector<FormControl>& controls, SIZE clientTwips,
                               FormFonts& fonts, int dpi) {
-    const FormLayout layout = LayOutForm(controls, clientTwips, dpi);
+    const FormLayout layout = LayOutForm(controls, clientTwips, fonts, dpi);
     for (size_t i = 0; i < controls.size(); ++i) {
         const FormControl& control = controls[i];
         if (control.className == nullptr) {
@@ -173,19 +167,19 @@ FormLayout CreateFormControls(HWND window, const std::vector<FormControl>& contr
             control.exStyle, control.className, control.text.c_str(), WS_CHILD | WS_VISIBLE | control.style,
             at.left, at.top, at.right - at.left, at.bottom - at.top, window,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), ::GetModuleHandleW(nullptr), nullptr);
-        if (made != nullptr) {
+        if (Logged(made != nullptr, L"Form.CreateFormControls")) {
             ::SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(fonts.Get(control.font, dpi)), FALSE);
         }
     }
-    RECT current;
+    RECT current{};
     ::GetClientRect(window, &current);
     if (current.right != layout.client.cx || current.bottom != layout.client.cy) {
-        RECT outer{0, 0, layout.client.cx, layout.client.cy};
-        ::AdjustWindowRectEx(&outer, static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE)),
-                             ::GetMenu(window) != nullptr,
-                             static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_EXSTYLE)));
-        ::SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
-                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        const SIZE size = FrameSize(layout.client, static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE)),
+                                    ::GetMenu(window) != nullptr,
+                                    static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_EXSTYLE)));
+        Logged(::SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy,
+                              SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE) != FALSE,
+               L"Form.CreateFormControls");
     }
     return layout;
 }

@@ -5,9 +5,9 @@
 // controls laid out and made from the form's table of them, WM_COMMAND read
 // once, OK and Cancel (Enter, Esc, the close box) routed, the focus kept
 // across activation, and the window's end.
+#include "rules/Trap.h"
 #include "system/Win32.h"
 
-#include <exception>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +25,26 @@ int TwipsToPixels(int twips, int dpi);
 
 // The screen's dots per inch; 96 when it cannot be read.
 int ScreenDpi();
+
+// The screen's device context, and a memory one as the screen's.
+inline void ReleaseScreenDC(HDC dc) { ::ReleaseDC(nullptr, dc); }
+using UniqueScreenDC = UniqueHandle<HandleTraits<HDC, ReleaseScreenDC, NoHandle<HDC>>>;
+using UniqueMemoryDC = UniqueHandle<HandleTraits<HDC, ::DeleteDC, NoHandle<HDC>>>;
+
+// What is drawn with a DC (the font and other objects selected into it, its
+// colours and modes) is put back as it was when the scope ends, so that the
+// objects can be freed and the DC's owner draws on as before.
+class SavedDC {
+  public:
+    explicit SavedDC(HDC dc) : dc_(dc), state_(::SaveDC(dc)) {}
+    ~SavedDC() { ::RestoreDC(dc_, state_); } // a state never saved (0) restores nothing
+    SavedDC(const SavedDC&) = delete;
+    SavedDC& operator=(const SavedDC&) = delete;
+
+  private:
+    HDC dc_;
+    int state_;
+};
 
 // A font of a form: face, size in hundredths of a point (825 is 8.25
 // points, so that the classic form sizes stay exact) and weight, made for
@@ -60,16 +80,6 @@ struct FormControl {
     bool label = false;
 };
 
-// Where a form's controls go at dpi, in pixels, and the client area they
-// need. Positions and sizes are as designed wherever the text fits; a label
-// whose text needs more height grows downward, and every control below it,
-// and the client area, move down with it.
-struct FormLayout {
-    std::vector<RECT> placements;
-    SIZE client{};
-};
-FormLayout LayOutForm(const std::vector<FormControl>& controls, SIZE clientTwips, int dpi);
-
 // The fonts of one window, each made once for its dots per inch.
 class FormFonts {
   public:
@@ -84,13 +94,20 @@ class FormFonts {
     std::vector<Made> made_;
 };
 
+// Where a form's controls go at dpi, in pixels, and the client area they
+// need. Positions and sizes are as designed wherever the text fits (measured
+// in the fonts the window uses); a label whose text needs more height grows
+// downward, and every control below it, and the client area, move down with it.
+struct FormLayout {
+    std::vector<RECT> placements;
+    SIZE client{};
+};
+FormLayout LayOutForm(const std::vector<FormControl>& controls, SIZE clientTwips, FormFonts& fonts, int dpi);
+
 // Lays the controls out at dpi, creates them in window, each in its font, and
 // gives the window the layout's client area (taller when a label grew).
 FormLayout CreateFormControls(HWND window, const std::vector<FormControl>& controls, SIZE clientTwips,
                               FormFonts& fonts, int dpi);
-
-// Logs a failure that escaped a window's handlers under "<form name>.WindowProc".
-void ReportEscapedFailure(const wchar_t* formName, std::exception_ptr failure) noexcept;
 
 // A top-level window of the program: its class and its frame.
 struct FormFrame {
@@ -99,20 +116,19 @@ struct FormFrame {
     UINT classStyle = 0;
     DWORD style = 0;
     DWORD exStyle = 0;
-    SIZE clientTwips{};      // the client area, in twips
     HMENU menuBar = nullptr; // owned by the window once it exists
 };
 
-// Registers the frame's class once per process and creates its window; self
-// reaches the window procedure at WM_NCCREATE. Returns the system's error
+// Registers the frame's class once per process and creates its window, its
+// client area clientTwips large; self reaches the window procedure at WM_NCCREATE. Returns the system's error
 // code when it made no window (0 when the window itself refused to be made).
-unsigned long CreateFormWindow(const FormFrame& frame, WNDPROC procedure, void* self);
+unsigned long CreateFormWindow(const FormFrame& frame, SIZE clientTwips, WNDPROC procedure, void* self);
 
 // A window that could not be made: logged under "<form name>.Form_Load" and told.
 void ReportWindowNotMade(const wchar_t* formName, unsigned long code) noexcept;
 
 // Base of the three forms. Derived names itself in kFormName and gives its
-// controls as designed (Controls(), ClientTwips()); it handles what it needs
+// controls as designed (Controls(), kClientTwips); it handles what it needs
 // of the hooks below, each of which has a default here that it hides with its
 // own (Form<Derived> is its friend):
 //   bool OnCreate(const FormLayout& layout, int dpi)  the controls are made; false refuses the window
@@ -155,7 +171,8 @@ template <class Derived> class Form {
     // False when it was not made (that is logged and told) or it refused.
     bool CreateForm(const FormFrame& frame) {
         attached_ = false;
-        const unsigned long code = CreateFormWindow(frame, &WindowProcFor, static_cast<Derived*>(this));
+        const unsigned long code =
+            CreateFormWindow(frame, Derived::kClientTwips, &WindowProcFor, static_cast<Derived*>(this));
         if (window_ == nullptr && !attached_) {
             ReportWindowNotMade(Derived::kFormName, code);
         }
@@ -200,7 +217,7 @@ template <class Derived> class Form {
         try {
             result = self->Dispatch(message, wParam, lParam);
         } catch (...) {
-            ReportEscapedFailure(Derived::kFormName, std::current_exception());
+            ReportTrapped(Derived::kFormName, std::current_exception(), nullptr, L".WindowProc");
             result = ::DefWindowProcW(window, message, wParam, lParam);
         }
         if (message == WM_NCDESTROY) {
@@ -209,7 +226,7 @@ template <class Derived> class Form {
             try {
                 self->OnFinalMessage();
             } catch (...) {
-                ReportEscapedFailure(Derived::kFormName, std::current_exception());
+                ReportTrapped(Derived::kFormName, std::current_exception(), nullptr, L".WindowProc");
             }
         }
         return result;
@@ -221,7 +238,7 @@ template <class Derived> class Form {
         case WM_CREATE: {
             const int dpi = ScreenDpi();
             const FormLayout layout =
-                CreateFormControls(window_, Derived::Controls(), Derived::ClientTwips(), fonts_, dpi);
+                CreateFormControls(window_, Derived::Controls(), Derived::kClientTwips, fonts_, dpi);
             return self.OnCreate(layout, dpi) ? 0 : -1;
         }
         case WM_COMMAND: {

@@ -2,6 +2,7 @@
 
 #include "rules/ErrorTable.h"
 #include "rules/Trap.h"
+#include "system/OwnFiles.h"
 #include "toolkit/Form.h"
 #include "toolkit/Ui.h"
 
@@ -66,10 +67,8 @@ bool Grid::Create(HWND parent, int id, const RECT& placement, HFONT font) {
     tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                  WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                                  CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr, instance, nullptr);
-    if (tooltip_ != nullptr) {
-        for (HWND tool : {list_, header_}) {
-            SetToolText(tooltip_, parent, tool, toolTipText_, TTM_ADDTOOLW);
-        }
+    for (HWND tool : {list_, header_}) {
+        SetToolText(tooltip_, parent, tool, toolTipText_, TTM_ADDTOOLW); // nothing when no tooltip was made
     }
     return true;
 }
@@ -134,7 +133,8 @@ void Grid::RelayToToolTip(const MSG& message) const {
 }
 
 GridCell Grid::Cell(int row, int col) const {
-    return CellAt && row >= 1 && row <= rows_ && col >= 0 && col < Cols() ? CellAt(row, col) : GridCell{};
+    return CellSource && row >= 1 && row <= rows_ && col >= 0 && col < Cols() ? CellSource(row, col)
+                                                                              : GridCell{};
 }
 
 // The list draws nothing while it changes, and asks for its cells afresh once shown.
@@ -146,20 +146,17 @@ void Grid::Show(std::vector<GridColumn> columns, int rows, int stretchCol) {
     }
     // A header or width set again as it was still repaints the header under
     // Wine: only what changed is set, so that a refresh shows no flicker there.
-    for (int col = 0; col < static_cast<int>(columns.size()); ++col) {
-        if (col < Cols() &&
-            columns_[static_cast<size_t>(col)].header == columns[static_cast<size_t>(col)].header) {
+    for (size_t col = 0; col < columns.size(); ++col) {
+        if (col < columns_.size() && columns_[col].header == columns[col].header) {
             continue;
         }
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_SUBITEM;
-        column.pszText = const_cast<wchar_t*>(columns[static_cast<size_t>(col)].header.c_str());
-        column.iSubItem = col;
-        if (col < Cols()) {
-            ListView_SetColumn(list_, col, &column);
-        } else {
-            ListView_InsertColumn(list_, col, &column);
-        }
+        column.pszText = const_cast<wchar_t*>(columns[col].header.c_str());
+        column.iSubItem = static_cast<int>(col);
+        Logged(col < columns_.size() ? ListView_SetColumn(list_, col, &column) != FALSE
+                                     : ListView_InsertColumn(list_, col, &column) >= 0,
+               L"Grid.Show");
     }
     columns_ = std::move(columns);
     stretchCol_ = stretchCol;
@@ -195,9 +192,12 @@ void Grid::ShowColWidth(int col) {
         return;
     }
     const GridColumn& column = columns_[static_cast<size_t>(col)];
-    int width = column.twips == GridColumn::kHeaderWide ? HeaderWidth(column.header, font_)
-                                                        : TwipsToPixels(column.twips, dpi_);
-    if (column.twips == GridColumn::kListWide) {
+    int width = TwipsToPixels(column.twips, dpi_);
+    if (column.twips == GridColumn::kHeaderWide) {
+        // The text as the header draws it, and the header's margin (three edges) either side.
+        const RECT text = MeasuredText(column.header, font_, DT_SINGLELINE | DT_NOPREFIX);
+        width = text.right - text.left + 2 * 3 * ::GetSystemMetrics(SM_CXEDGE);
+    } else if (column.twips == GridColumn::kListWide) {
         RECT client{};
         ::GetClientRect(list_, &client);
         width = client.right; // not a pixel more: no scroll bar that scrolls nothing
@@ -207,14 +207,9 @@ void Grid::ShowColWidth(int col) {
         width += std::max(0, static_cast<int>(outer.right - outer.left) - designedWidth_);
     }
     if (ListView_GetColumnWidth(list_, col) != width) {
-        ListView_SetColumnWidth(list_, col, width);
+        Logged(ListView_SetColumnWidth(list_, col, width) != FALSE, L"Grid.ShowColWidth");
     }
     ShowListToolText(); // a cell under the pointer may be whole now, or cut
-}
-
-int Grid::HeaderWidth(std::wstring_view text, HFONT font) {
-    const RECT rect = MeasuredText(text, font, DT_SINGLELINE | DT_NOPREFIX);
-    return rect.right - rect.left + 2 * 3 * ::GetSystemMetrics(SM_CXEDGE);
 }
 
 void Grid::ToolTipText(std::wstring_view text) {
@@ -244,10 +239,11 @@ std::wstring Grid::ListToolText() const {
 // with another text goes at once; it shows again, with the new text, once the
 // pointer rests, where it rests.
 void Grid::ShowListToolText() {
-    if (ListToolText() == listToolText_) {
+    std::wstring text = ListToolText();
+    if (text == listToolText_) {
         return;
     }
-    listToolText_ = ListToolText();
+    listToolText_ = std::move(text);
     if (tooltip_ != nullptr && list_ != nullptr) {
         ::SendMessageW(tooltip_, TTM_POP, 0, 0);
         SetToolText(tooltip_, ::GetParent(list_), list_, listToolText_);
@@ -346,7 +342,7 @@ void Grid::DrawPictureCell(const NMLVCUSTOMDRAW& draw, const GridCell& cell) con
         --bounds.bottom;
     }
     HDC dc = draw.nmcd.hdc;
-    const int savedState = ::SaveDC(dc);
+    const SavedDC saved(dc); // the list draws on with its own font and colours
     ::SetBkColor(dc, draw.clrTextBk);
     ::ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &bounds, nullptr, 0, nullptr);
 
@@ -363,7 +359,6 @@ void Grid::DrawPictureCell(const NMLVCUSTOMDRAW& draw, const GridCell& cell) con
     ::SetBkMode(dc, TRANSPARENT);
     ::DrawTextW(dc, cell.text.c_str(), static_cast<int>(cell.text.size()), &text,
                 DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-    ::RestoreDC(dc, savedState);
 }
 
 void Grid::OnPress(int button, int item, POINT screenPoint) {
@@ -407,32 +402,29 @@ int Grid::FindTypedItem(const NMLVFINDITEMW& find) const {
     return -1;
 }
 
-bool Grid::OnNotify(NMHDR& header, LRESULT& result) {
+std::optional<LRESULT> Grid::OnNotify(NMHDR& header) {
     if (list_ == nullptr || header.hwndFrom != list_) {
-        return false;
+        return std::nullopt;
     }
-    result = 0;
     switch (header.code) {
     case LVN_GETDISPINFOW: {
         LVITEMW& item = reinterpret_cast<NMLVDISPINFOW&>(header).item;
         if ((item.mask & LVIF_TEXT) != 0 && item.pszText != nullptr && item.cchTextMax > 0) {
             ::lstrcpynW(item.pszText, Cell(item.iItem + 1, item.iSubItem).text.c_str(), item.cchTextMax);
         }
-        return true;
+        return 0;
     }
     case LVN_ODFINDITEMW:
-        result = FindTypedItem(reinterpret_cast<NMLVFINDITEMW&>(header));
-        return true;
+        return FindTypedItem(reinterpret_cast<NMLVFINDITEMW&>(header));
     case NM_CUSTOMDRAW:
-        result = OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
-        return true;
+        return OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW&>(header));
     case LVN_ITEMCHANGED: {
         const NMLISTVIEW& change = reinterpret_cast<NMLISTVIEW&>(header);
         const bool focused = (change.uNewState & LVIS_FOCUSED) != 0 && (change.uOldState & LVIS_FOCUSED) == 0;
         if (!showingRow_ && focused && change.iItem >= 0 && change.iItem < rows_) {
             row_ = change.iItem + 1; // the keyboard moved the current row
         }
-        return true;
+        return 0;
     }
     case NM_CLICK:
     case NM_RCLICK: {
@@ -440,13 +432,13 @@ bool Grid::OnNotify(NMHDR& header, LRESULT& result) {
         POINT screen = press.ptAction;
         ::ClientToScreen(list_, &screen);
         OnPress(header.code == NM_CLICK ? 1 : 2, press.iItem, screen);
-        return true;
+        return 0;
     }
     case LVN_COLUMNCLICK:
         // A left press on the header row.
         OnPress(1, -1, MessagePoint());
-        return true;
+        return 0;
     default:
-        return false;
+        return std::nullopt;
     }
 }

@@ -11,6 +11,7 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,8 +51,8 @@ class Grid {
     HWND Window() const { return list_; }
     HWND ToolTipWindow() const { return tooltip_; }
 
-    // The cell of data row `row` (1 for the first) and column `col`.
-    std::function<GridCell(int row, int col)> CellAt;
+    // Where the cells come from: the cell of data row `row` (1 for the first) and column `col`.
+    std::function<GridCell(int row, int col)> CellSource;
 
     // Shows these columns over `rows` data rows, in one step: the list never
     // shows a blank or half-filled grid, nor an old row under a new count.
@@ -69,10 +70,6 @@ class Grid {
     // Raises Err::SubscriptOutOfRange for a row that is not there.
     void Row(int row);
 
-    // The width in pixels a header needs to show text whole in font: the text
-    // as the header draws it, and the header's margin (three edges) either side.
-    static int HeaderWidth(std::wstring_view text, HFONT font);
-
     // The tooltip of the whole grid, where no cell has its own.
     const std::wstring& ToolTipText() const { return toolTipText_; }
     void ToolTipText(std::wstring_view text);
@@ -82,9 +79,9 @@ class Grid {
     // makes that row current.
     std::function<void(int button, POINT screenPoint)> MouseDown;
 
-    // The parent passes on its WM_NOTIFY; true when the notification was the
-    // grid's, with result set to what the parent must return.
-    bool OnNotify(NMHDR& header, LRESULT& result);
+    // The parent passes on its WM_NOTIFY: what it must return when the
+    // notification was the grid's, else nothing.
+    std::optional<LRESULT> OnNotify(NMHDR& header);
 
     // The message loop passes on every message before dispatching it: the
     // mouse's moves over the list and its header reach the tooltip this way.

@@ -1,6 +1,5 @@
 #include "toolkit/Ui.h"
 
-#include "system/VersionInfo.h"
 #include "system/Win32.h"
 
 #include <commdlg.h>
@@ -47,8 +46,6 @@ class ProgramDisabled {
     std::vector<HWND> disabled_;
 };
 
-HWND RootOf(HWND window) { return window != nullptr ? ::GetAncestor(window, GA_ROOT) : nullptr; }
-
 // Defined here rather than linked from oleacc, which would load with the program.
 constexpr CLSID kAccPropServicesClass = {
     0xb5f8350b, 0x0548, 0x48b1, {0xa6, 0xee, 0x88, 0xbd, 0x00, 0xb4, 0xa5, 0xe7}};
@@ -57,26 +54,9 @@ constexpr IID kAccPropServicesInterface = {
 constexpr MSAAPROPID kDescriptionProperty = {
     0x4d48dfe4, 0xbd3f, 0x491f, {0xa6, 0x48, 0x49, 0x2d, 0x6f, 0x20, 0xc5, 0x88}};
 
-// The system's annotation service, made on first use on the program's one
-// thread and kept as long as the program runs; null when there is none.
-IAccPropServices*& AnnotationServices() {
-    static IAccPropServices* services = []() -> IAccPropServices* {
-        const auto initialize = SystemFunction<decltype(::CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
-        const auto create = SystemFunction<decltype(::CoCreateInstance)>(L"ole32.dll", "CoCreateInstance");
-        if (initialize == nullptr || create == nullptr) {
-            return nullptr;
-        }
-        const HRESULT started = initialize(nullptr, COINIT_APARTMENTTHREADED);
-        void* made = nullptr;
-        if ((FAILED(started) && started != RPC_E_CHANGED_MODE) ||
-            FAILED(create(kAccPropServicesClass, nullptr, CLSCTX_INPROC_SERVER, kAccPropServicesInterface,
-                          &made))) {
-            return nullptr;
-        }
-        return static_cast<IAccPropServices*>(made);
-    }();
-    return services;
-}
+using UniqueServices =
+    UniqueHandle<HandleTraits<IAccPropServices*, [](IAccPropServices* services) { services->Release(); },
+                              NoHandle<IAccPropServices*>>>;
 } // namespace
 
 namespace Ui {
@@ -87,7 +67,7 @@ Hooks& TestHooks() {
 
 int ShowMessage(HWND owner, std::wstring_view text, std::wstring_view title, UINT flags) {
     // The answering test sees the program as a person would: every window disabled.
-    const ProgramDisabled modal(TestHooks().showMessage ? nullptr : RootOf(owner));
+    const ProgramDisabled modal(TestHooks().showMessage ? nullptr : ::GetAncestor(owner, GA_ROOT));
     if (TestHooks().showMessage) {
         return TestHooks().showMessage(owner, text, title, flags);
     }
@@ -103,7 +83,8 @@ UINT ShowPopupMenu(HMENU menu, int x, int y, HWND owner) {
 }
 
 std::optional<std::wstring> ChooseFileToOpen(const OpenFileRequest& request) {
-    const ProgramDisabled modal(TestHooks().chooseFileToOpen ? nullptr : RootOf(request.owner));
+    const ProgramDisabled modal(TestHooks().chooseFileToOpen ? nullptr
+                                                             : ::GetAncestor(request.owner, GA_ROOT));
     if (TestHooks().chooseFileToOpen) {
         return TestHooks().chooseFileToOpen(request);
     }
@@ -146,31 +127,38 @@ INT_PTR ExecuteShell(const ShellRequest& request) {
         shellExecute(nullptr, request.verb.c_str(), request.file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
 }
 
-bool DescribeAccessibleItem(HWND window, long child, std::wstring_view text) {
+void DescribeAccessibleItem(HWND window, long child, std::wstring_view text) {
     if (TestHooks().describeAccessibleItem) {
         return TestHooks().describeAccessibleItem(window, child, text);
     }
-    IAccPropServices*& services = AnnotationServices();
-    if (services == nullptr) {
-        return false;
+    // The system's annotation service, made on first use on the program's one
+    // thread and kept until the program ends; null when there is none.
+    static UniqueServices services([]() -> IAccPropServices* {
+        const auto initialize = SystemFunction<decltype(::CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
+        const auto create = SystemFunction<decltype(::CoCreateInstance)>(L"ole32.dll", "CoCreateInstance");
+        if (initialize == nullptr || create == nullptr) {
+            return nullptr;
+        }
+        const HRESULT started = initialize(nullptr, COINIT_APARTMENTTHREADED);
+        void* made = nullptr;
+        if ((FAILED(started) && started != RPC_E_CHANGED_MODE) ||
+            FAILED(create(kAccPropServicesClass, nullptr, CLSCTX_INPROC_SERVER, kAccPropServicesInterface,
+                          &made))) {
+            return nullptr;
+        }
+        return static_cast<IAccPropServices*>(made);
+    }());
+    if (!services) {
+        return;
     }
     const auto object = static_cast<DWORD>(OBJID_CLIENT);
     const auto item = static_cast<DWORD>(child);
     MSAAPROPID property = kDescriptionProperty;
-    const HRESULT result =
-        text.empty() ? services->ClearHwndProps(window, object, item, &property, 1)
-                     : services->SetHwndPropStr(window, object, item, property, std::wstring(text).c_str());
+    const HRESULT result = text.empty() ? services.get()->ClearHwndProps(window, object, item, &property, 1)
+                                        : services.get()->SetHwndPropStr(window, object, item, property,
+                                                                         std::wstring(text).c_str());
     if (result == E_NOTIMPL) {
-        services->Release(); // a system without it is not asked again
-        services = nullptr;
+        services.reset(); // a system without it is not asked again
     }
-    return SUCCEEDED(result);
-}
-
-std::wstring ProgramVersionString(const wchar_t* name) {
-    if (TestHooks().programVersionString) {
-        return TestHooks().programVersionString(name);
-    }
-    return ReadProgramVersionString(name);
 }
 } // namespace Ui

@@ -3,8 +3,8 @@
 // dialog) all go through here, so that a test can answer them instead of a
 // person; so do the things a test cannot let happen or cannot have for real
 // under Wine: handing an address to the shell (which would start a browser),
-// the program's own version resource, what a screen reader is told, a drive
-// without a Recycle Bin, and a rename that fails at the worst moment.
+// what a screen reader is told, a drive without a Recycle Bin, and a rename
+// that fails at the worst moment.
 // Hooks is the one seam of the program.
 #include <windows.h>
 
@@ -44,12 +44,8 @@ INT_PTR ExecuteShell(const ShellRequest& request);
 // The description a screen reader reads for item `child` (1 for the first) of
 // the window's client area, set through the system's Dynamic Annotation
 // (MSAA); an empty text takes it away. ole32 is loaded with the first call.
-// False when the system does not take it: then it is not asked again (Wine 8
-// answers E_NOTIMPL).
-bool DescribeAccessibleItem(HWND window, long child, std::wstring_view text);
-
-// A string entry of the running program's version resource; empty when missing.
-std::wstring ProgramVersionString(const wchar_t* name);
+// A system that does not take it is not asked again (Wine 8 answers E_NOTIMPL).
+void DescribeAccessibleItem(HWND window, long child, std::wstring_view text);
 
 // Hooks a test installs; empty members mean the real thing.
 struct Hooks {
@@ -57,8 +53,7 @@ struct Hooks {
     std::function<UINT(HMENU menu, int x, int y, HWND owner)> showPopupMenu;
     std::function<std::optional<std::wstring>(const OpenFileRequest&)> chooseFileToOpen;
     std::function<INT_PTR(const ShellRequest&)> executeShell;
-    std::function<std::wstring(const wchar_t* name)> programVersionString;
-    std::function<bool(HWND window, long child, std::wstring_view text)> describeAccessibleItem;
+    std::function<void(HWND window, long child, std::wstring_view text)> describeAccessibleItem;
     // Where the bin put the file; nothing for a bin that refused it (a drive without one).
     std::function<std::optional<std::wstring>(const std::wstring& path)> recycleFile;
     // The one rename of the file steps (a new version into place, a file moved).

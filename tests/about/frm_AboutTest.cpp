@@ -71,10 +71,13 @@ TEST_F(AboutTest, TextsComeFromTheIdentityAndTheVersionResource) {
     EXPECT_NE(ShownText(about.Control(frm_About::kLblWebURL)).find(AppWebAddress), std::wstring::npos);
 }
 
-TEST_F(AboutTest, AnEmptyLegalNoticeReadsNotSetInProject) {
-    answers.versionStrings[L"LegalCopyright"] = L"";
-    frm_About& about = Open();
-    EXPECT_EQ(ShownText(about.Control(frm_About::kLabel5)), L"Not set in Project!");
+TEST(AboutControls, AnEmptyLegalNoticeReadsNotSetInProject) {
+    const std::vector<FormControl> controls = frm_About::Controls(L"");
+    const auto legal = std::find_if(controls.begin(), controls.end(), [](const FormControl& control) {
+        return control.id == frm_About::kLabel5;
+    });
+    ASSERT_NE(legal, controls.end());
+    EXPECT_EQ(legal->text, L"Not set in Project!");
 }
 
 TEST_F(AboutTest, LayoutInTwipsAtTheScreenResolutionWithItsFonts) {
@@ -85,7 +88,8 @@ TEST_F(AboutTest, LayoutInTwipsAtTheScreenResolutionWithItsFonts) {
     EXPECT_EQ(client.right, TwipsAt(6390, dpi));
     // Taller only where a label needs room for its text (see FormLayoutTest).
     const std::vector<FormControl> designed = frm_About::Controls();
-    const FormLayout layout = LayOutForm(designed, frm_About::ClientTwips(), dpi);
+    FormFonts fonts;
+    const FormLayout layout = LayOutForm(designed, frm_About::kClientTwips, fonts, dpi);
     EXPECT_EQ(client.bottom, layout.client.cy);
     EXPECT_GE(client.bottom, TwipsAt(5880, dpi));
 

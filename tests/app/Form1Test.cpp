@@ -112,8 +112,8 @@ TEST_F(Form1Test, TheGridFollowsTheWindowAboveItsDesignedSize) {
     EXPECT_EQ(grid.left, TwipsAt(120, dpi));
     EXPECT_EQ(grid.top, TwipsAt(720, dpi));
     EXPECT_EQ(grid.right - grid.left, TwipsAt(11295, dpi));
-    EXPECT_EQ(PlacedIn(form->Window(), form->Label1()).top, TwipsAt(120, dpi));
-    EXPECT_EQ(ShownText(form->Label1()), L"Manage XTR files");
+    EXPECT_EQ(PlacedIn(form->Window(), form->Control(Form1::kLabel1)).top, TwipsAt(120, dpi));
+    EXPECT_EQ(ShownText(form->Control(Form1::kLabel1)), L"Manage XTR files");
 
     RECT frame;
     ::GetWindowRect(form->Window(), &frame);

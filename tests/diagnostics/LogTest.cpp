@@ -71,7 +71,7 @@ TEST_F(LogTest, FirstErrorWritesTheHeaderSecondOnlyItsEntry) {
     EXPECT_EQ(lines[0], "");
     EXPECT_EQ(lines[1], start + " > TAMBER application : UI-View Quillon V1.1.0");
     EXPECT_EQ(lines[2], start + " > Version            : 1.1.0");
-    EXPECT_EQ(lines[3], start + " > App.Path           : " + ToAnsi(Common::ProgramFolder()));
+    EXPECT_EQ(lines[3], start + " > App.Path           : " + ToAnsi(std::wstring(FolderOf(OwnModulePath()))));
     EXPECT_NE(lines[3].back(), '\\');
     EXPECT_EQ(lines[4], start + " > App.exe            : quillon_tests");
     EXPECT_EQ(lines[5], start + " > Operating System   : " + OsLine());

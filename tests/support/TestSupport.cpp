@@ -1,7 +1,7 @@
 #include "support/TestSupport.h"
 
 #include "diagnostics/Common.h"
-#include "system/VersionInfo.h"
+#include "toolkit/Form.h"
 
 #include <gtest/gtest.h>
 
@@ -97,11 +97,6 @@ ModalAnswers::ModalAnswers() {
     };
     hooks.describeAccessibleItem = [this](HWND window, long child, std::wstring_view text) {
         descriptions.push_back({window, child, std::wstring(text)});
-        return true;
-    };
-    hooks.programVersionString = [this](const wchar_t* name) {
-        const auto answer = versionStrings.find(name);
-        return answer != versionStrings.end() ? answer->second : ReadProgramVersionString(name);
     };
 }
 
@@ -282,10 +277,8 @@ RECT PlacedIn(HWND window, HWND control) {
 }
 
 int SystemDpi(int axis) {
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = ::GetDeviceCaps(screen, axis);
-    ::ReleaseDC(nullptr, screen);
-    return dpi;
+    const UniqueScreenDC screen(::GetDC(nullptr));
+    return ::GetDeviceCaps(screen.get(), axis);
 }
 
 void PumpMessages(int rounds) {

@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
-#include <map>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -60,9 +59,6 @@ class ModalAnswers {
     // Recorded instead of run: no test starts a browser.
     std::vector<Ui::ShellRequest> shellRequests;
     std::vector<std::tuple<HWND, long, std::wstring>> descriptions; // window, item, text
-
-    // Version resource entries to answer instead of the real ones; others are read.
-    std::map<std::wstring, std::wstring> versionStrings;
 };
 
 // Points the log at a file of its own in a scratch folder.

@@ -13,13 +13,12 @@ using FormTest = ScratchWorldTest;
 // The height DrawText gives the text in the font at dpi, wrapped at width.
 int MeasuredHeight(const FormControl& control, int dpi, int width) {
     UniqueGdiObject font(CreateFormFont(control.font, dpi));
-    HDC dc = ::CreateCompatibleDC(nullptr);
-    const HGDIOBJ old = ::SelectObject(dc, font.get());
+    const UniqueMemoryDC dc(::CreateCompatibleDC(nullptr));
+    const SavedDC saved(dc.get());
+    ::SelectObject(dc.get(), font.get());
     RECT rect{0, 0, width, 0};
-    ::DrawTextW(dc, control.text.c_str(), static_cast<int>(control.text.size()), &rect,
+    ::DrawTextW(dc.get(), control.text.c_str(), static_cast<int>(control.text.size()), &rect,
                 DT_CALCRECT | DT_WORDBREAK);
-    ::SelectObject(dc, old);
-    ::DeleteDC(dc);
     return control.text.empty() ? 0 : rect.bottom - rect.top;
 }
 } // namespace
@@ -33,12 +32,13 @@ TEST(FormLayout, EveryLabelHoldsItsTextAtThreeResolutions) {
         const char* form;
         std::vector<FormControl> controls;
         SIZE client;
-    } forms[] = {{"Form1", Form1::Controls(), Form1::ClientTwips()},
-                 {"Form2", Form2::Controls(), Form2::ClientTwips()},
-                 {"frm_About", frm_About::Controls(), frm_About::ClientTwips()}};
+    } forms[] = {{"Form1", Form1::Controls(), Form1::kClientTwips},
+                 {"Form2", Form2::Controls(), Form2::kClientTwips},
+                 {"frm_About", frm_About::Controls(), frm_About::kClientTwips}};
     for (int dpi : {96, 120, 144}) {
         for (const auto& form : forms) {
-            const FormLayout layout = LayOutForm(form.controls, form.client, dpi);
+            FormFonts fonts;
+            const FormLayout layout = LayOutForm(form.controls, form.client, fonts, dpi);
             ASSERT_EQ(layout.placements.size(), form.controls.size());
             EXPECT_GE(layout.client.cy, TwipsAt(form.client.cy, dpi));
             for (size_t i = 0; i < form.controls.size(); ++i) {

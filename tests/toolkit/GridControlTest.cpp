@@ -7,38 +7,43 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
 using namespace testsupport;
 
+// Every header shows its whole text: at the screen's resolution in the font
+// the header shows, and as designed at 96, 120 and 144 dots per inch, where the
+// six columns also fit the grid's designed width.
 TEST_F(GridTest, EveryHeaderShowsItsWholeTextAtThreeResolutions) {
     ThreeEntries();
     ASSERT_TRUE(Start());
     const HWND list = form->grdXTRs().Window();
     const HWND header = ListView_GetHeader(list);
-    const auto shownFont = reinterpret_cast<HFONT>(::SendMessageW(header, WM_GETFONT, 0, 0));
-    const int designed[6] = {3000, 2000, 0, 0, 3000, 0};
-    for (int col : {2, 3, 5}) {
-        EXPECT_EQ(ListView_GetColumnWidth(list, col), Grid::HeaderWidth(HeaderText(list, col), shownFont));
+    // The width a header needs for text in font: the text's, and the header's margin either side.
+    auto needed = [header](const std::wstring& text, HGDIOBJ font) {
+        const UniqueMemoryDC dc(::CreateCompatibleDC(nullptr));
+        const SavedDC saved(dc.get());
+        ::SelectObject(dc.get(), font);
+        SIZE size{};
+        ::GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
+        return size.cx + 2 * Header_GetBitmapMargin(header);
+    };
+    const auto shownFont = reinterpret_cast<HGDIOBJ>(::SendMessageW(header, WM_GETFONT, 0, 0));
+    for (int col = 0; col < 6; ++col) {
+        EXPECT_GE(ListView_GetColumnWidth(list, col), needed(HeaderText(list, col), shownFont)) << col;
     }
-    const FormFont gridFont{L"MS Sans Serif", 825, FW_NORMAL}; // the grid's font, 8.25 points
+    const int designed[6] = {3000, 2000, 0, 0, 3000, 0}; // 0: as wide as the header needs
     for (int dpi : {96, 120, 144}) {
-        UniqueGdiObject font(CreateFormFont(gridFont, dpi));
-        HDC dc = ::CreateCompatibleDC(nullptr);
-        const HGDIOBJ old = ::SelectObject(dc, font.get());
+        UniqueGdiObject font(
+            CreateFormFont({L"MS Sans Serif", 825, FW_NORMAL}, dpi)); // the grid's, 8.25 points
         int total = 0;
         for (int col = 0; col < 6; ++col) {
-            const std::wstring text = kGridHeaders[static_cast<size_t>(col)];
-            const int width = designed[col] != 0 ? TwipsAt(designed[col], dpi)
-                                                 : Grid::HeaderWidth(text, static_cast<HFONT>(font.get()));
-            SIZE size{};
-            ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-            EXPECT_GE(width, size.cx + 2 * Header_GetBitmapMargin(header)) << ToAnsi(text) << " at " << dpi;
-            total += width;
+            const int width = needed(kGridHeaders[static_cast<size_t>(col)], font.get());
+            EXPECT_TRUE(designed[col] == 0 || TwipsAt(designed[col], dpi) >= width) << col << " at " << dpi;
+            total += std::max(width, TwipsAt(designed[col], dpi));
         }
-        ::SelectObject(dc, old);
-        ::DeleteDC(dc);
         const int room =
             TwipsAt(11295, dpi) - 2 * ::GetSystemMetrics(SM_CXEDGE) - ::GetSystemMetrics(SM_CXVSCROLL);
         EXPECT_LE(total, room) << "at " << dpi << " dpi";
@@ -133,7 +138,7 @@ TEST_F(GridTest, CellsComeFromTheOwnerAndTheCurrentRowStaysWithinTheList) {
     EXPECT_THROW(grid.Row(-1), TrapError);
     EXPECT_EQ(grid.Row(), 3) << "a refused row leaves the current one";
 
-    grid.CellAt = [](int row, int col) {
+    grid.CellSource = [](int row, int col) {
         GridCell cell;
         cell.text = std::to_wstring(row) + L"," + std::to_wstring(col);
         cell.back = col == 1 ? RGB(1, 2, 3) : 0;
