@@ -7,6 +7,7 @@
 #include "rules/Trap.h"
 #include "system/Win32.h"
 #include "toolkit/Ui.h"
+#include "system/FileReads.h"
 #include "xtr/XtrFile.h"
 
 #include <urlmon.h>
