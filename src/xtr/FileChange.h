@@ -40,7 +40,7 @@ FileStamp StampOf(const std::wstring& path);
 // What the user agreed to for someone else's files that a change replaces: their fate; the files the command
 // looked at, as it last saw them, which are the versions that may go (a different one found going, or coming
 // where the command saw none, fails the change with Err::ChangedMeanwhile, to be asked about again); and the
-// files of the entry's name elsewhere (the other folder) that go with the change.
+// files of the entry's name in the way (in either folder) that go with the change.
 struct Replacing {
     Fate fate = Fate::IntoTheBin;
     std::vector<FileStamp> asked;
