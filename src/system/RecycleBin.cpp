@@ -197,20 +197,16 @@ std::optional<std::wstring> ThroughTheShell(const std::wstring& path) {
     }
     const UniqueObject<IFileOperation> operation(static_cast<IFileOperation*>(made));
     void* found = nullptr;
-    HRESULT done = itemOf(path.c_str(), nullptr, __uuidof(IShellItem), &found);
+    const HRESULT itemMade = itemOf(path.c_str(), nullptr, __uuidof(IShellItem), &found);
     const UniqueObject<IShellItem> item(static_cast<IShellItem*>(found));
-    if (SUCCEEDED(done)) {
-        // The user has answered Quillon's own question already: the shell asks nothing more.
-        done = operation.get()->SetOperationFlags(FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI |
-                                                  FOFX_RECYCLEONDELETE | FOF_ALLOWUNDO);
-    }
-    if (SUCCEEDED(done)) {
-        done = operation.get()->DeleteItem(item.get(), &sink);
-    }
-    if (SUCCEEDED(done)) {
-        done = operation.get()->PerformOperations();
-    }
-    return SUCCEEDED(done) && !sink.inBin.empty() ? std::optional(sink.inBin) : std::nullopt;
+    // The user has answered Quillon's own question already: the shell asks nothing more.
+    const bool done =
+        SUCCEEDED(itemMade) &&
+        SUCCEEDED(operation.get()->SetOperationFlags(FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI |
+                                                     FOFX_RECYCLEONDELETE | FOF_ALLOWUNDO)) &&
+        SUCCEEDED(operation.get()->DeleteItem(item.get(), &sink)) &&
+        SUCCEEDED(operation.get()->PerformOperations());
+    return done && !sink.inBin.empty() ? std::optional(sink.inBin) : std::nullopt;
 }
 } // namespace
 

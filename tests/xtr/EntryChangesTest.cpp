@@ -4,7 +4,6 @@
 #include "rules/XtrNames.h"
 #include "xtr/Catalogue.h"
 #include "xtr/EntryChanges.h"
-#include "xtr/FileChange.h"
 
 #include <algorithm>
 #include <cstdio>
