@@ -10,7 +10,7 @@
 #include "app/Form1.h"
 #include "diagnostics/Common.h"
 #include "host/HostFolder.h"
-#include "xtr/FileChange.h"
+#include "xtr/Leftovers.h"
 
 #if defined(__i386__)
 #define LINKER_NAME(name) "_" name // the target's prefix
@@ -43,7 +43,7 @@ template <class Call> decltype(auto) Marked(const char* before, const char* afte
 #define kGridCreate "_ZN4Grid6CreateEP6HWND__iRK7tagRECTP7HFONT__"
 #define kInitialize "_ZN6Common10InitializeEv"
 #define kCheckEnv "_Z8CheckEnvv"
-#define kTidy "_Z13TidyLeftoversv"
+#define kTidy "_Z13TidyLeftoversRKNSt7__cxx1112basic_stringIwSt11char_traitsIwESaIwEEES6_"
 #define kSetting "_Z21ReadHostFolderSettingB5cxx11v"
 #define kShow "_ZN4Grid4ShowESt6vectorI10GridColumnSaIS1_EEii"
 #define kLoop "_ZN5Form114RunMessageLoopEv"
@@ -82,10 +82,10 @@ bool WrapCheckEnv() {
     return Marked("caption set", "folder setting, SavedXTR", [] { return RealCheckEnv(); });
 }
 
-Tidied RealTidy() __asm__(LINKER_NAME("__real_" kTidy));
-Tidied WrapTidy() __asm__(LINKER_NAME("__wrap_" kTidy));
-Tidied WrapTidy() {
-    return Marked(nullptr, "leftovers tidied", [] { return RealTidy(); });
+Tidied RealTidy(const std::wstring&, const std::wstring&) __asm__(LINKER_NAME("__real_" kTidy));
+Tidied WrapTidy(const std::wstring&, const std::wstring&) __asm__(LINKER_NAME("__wrap_" kTidy));
+Tidied WrapTidy(const std::wstring& host, const std::wstring& saved) {
+    return Marked(nullptr, "leftovers tidied", [&] { return RealTidy(host, saved); });
 }
 
 std::wstring RealSetting() __asm__(LINKER_NAME("__real_" kSetting));

@@ -286,9 +286,7 @@ XtrRecord Form2::EditedRecord() const {
 // in the way: an existing file keeps its name and its bytes.
 bool Form2::CodePageHolds(const XtrRecord& edited) const {
     const bool creating = CurrentIndex == -1;
-    const bool pathChanged = edited.programDrive != OldRecord.programDrive ||
-                             edited.programDir != OldRecord.programDir ||
-                             edited.programFile != OldRecord.programFile;
+    const bool pathChanged = !SameProgramPath(edited, OldRecord);
     std::wstring lacking;
     auto check = [&lacking](const wchar_t* field, bool changed, std::wstring_view text) {
         const std::wstring characters = changed ? CharactersTheCodePageLacks(text) : std::wstring();

@@ -9,7 +9,7 @@
 
 std::wstring HostFolder;
 
-std::wstring SavedXtrFolder() { return JoinPath(HostFolder, kSavedXtrName); }
+std::wstring SavedXtrFolder(std::wstring_view host) { return JoinPath(host, kSavedXtrName); }
 
 std::wstring CatalogueFolder(bool active) { return active ? HostFolder : SavedXtrFolder(); }
 
@@ -31,10 +31,9 @@ namespace {
 // The setting as it is stored, or empty text when it is missing (a failed read also tells the user why).
 std::wstring StoredSetting() {
     // One call in the common case; a second when the value is longer.
-    std::wstring value(MAX_PATH, L'\0');
-    DWORD bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-    LSTATUS status = ::RegGetValueW(HKEY_CURRENT_USER, kHostSettingKey, kHostSettingValue, RRF_RT_REG_SZ,
-                                    nullptr, value.data(), &bytes);
+    std::wstring value;
+    DWORD bytes = MAX_PATH * sizeof(wchar_t);
+    LSTATUS status = ERROR_MORE_DATA;
     while (status == ERROR_MORE_DATA) {
         value.resize(bytes / sizeof(wchar_t) + 1);
         bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));

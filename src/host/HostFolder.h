@@ -2,6 +2,7 @@
 // Where UI-View32 lives, as UI-View32 itself records it in the registry.
 #include <optional>
 #include <string>
+#include <string_view>
 
 // The UI-View32 program folder without a trailing "\"; set once at start-up.
 extern std::wstring HostFolder;
@@ -11,8 +12,8 @@ inline constexpr wchar_t kHostSettingKey[] =
     L"Software\\VB and VBA Program Settings\\Peak Systems\\UI-View32";
 inline constexpr wchar_t kHostSettingValue[] = L"Program Folder";
 
-// HostFolder + "\SavedXTR": where inactive XTR files are kept.
-std::wstring SavedXtrFolder();
+// HostFolder (or host) + "\SavedXTR": where inactive XTR files are kept.
+std::wstring SavedXtrFolder(std::wstring_view host = HostFolder);
 
 // Where the XTR file of an entry of that active state lives: HostFolder or SavedXTR.
 std::wstring CatalogueFolder(bool active);

@@ -3,6 +3,7 @@
 #include "rules/AsciiCase.h"
 
 #include <array>
+#include <cwchar>
 
 bool HasXtrExtension(std::wstring_view name) noexcept {
     return name.size() >= 4 && EqualsAsciiUpper(name.substr(name.size() - 4), L".XTR");
@@ -49,18 +50,10 @@ bool IsPlainFileName(std::wstring_view name) noexcept {
 namespace {
 constexpr std::wstring_view kTemporaryExtension = L".tmp";
 
-std::wstring Hex(unsigned long long value, int digits) {
-    static constexpr wchar_t kDigits[] = L"0123456789abcdef";
-    std::wstring text(static_cast<size_t>(digits), L'0');
-    for (int i = digits - 1; i >= 0; --i, value >>= 4) {
-        text[static_cast<size_t>(i)] = kDigits[value & 0xF];
-    }
-    return text;
-}
-
 std::wstring TemporaryStem(unsigned long long stamp, unsigned long processId, unsigned counter) {
-    return std::wstring(kTemporaryPrefix) + Hex(stamp, 16) + L"-" + Hex(processId, 8) + L"-" +
-           std::to_wstring(counter);
+    wchar_t stem[48];
+    std::swprintf(stem, 48, L"%ls%016llx-%08lx-%u", kTemporaryPrefix, stamp, processId, counter);
+    return stem;
 }
 } // namespace
 

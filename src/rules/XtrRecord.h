@@ -44,3 +44,8 @@ struct XtrRecord {
 inline ProgramPathView ProgramPathOf(const XtrRecord& entry) {
     return {entry.programDrive, entry.programDir, entry.programFile};
 }
+
+// Both name the program by the same three pieces, compared exactly (letter case counts).
+inline bool SameProgramPath(const XtrRecord& a, const XtrRecord& b) {
+    return a.programDrive == b.programDrive && a.programDir == b.programDir && a.programFile == b.programFile;
+}

@@ -51,6 +51,29 @@ std::wstring MakeTemporary(const std::wstring& target,
     RaiseSystemError(code);
 }
 
+std::wstring RenamedToTemporary(const std::wstring& path, const std::wstring& target, Held held) {
+    return MakeTemporary(
+        target, [&](const std::wstring& name) { return Renamed(path, name); }, held);
+}
+
+bool Renamed(const std::wstring& from, const std::wstring& to) {
+    return ::MoveFileExW(LongPath(from).c_str(), LongPath(to).c_str(), 0) != FALSE;
+}
+
+void WriteWhole(UniqueFile file, const std::string& bytes) {
+    DWORD written = 0;
+    if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+        RaiseLastError();
+    }
+    // A full disk may take part and say nothing (tmpfs under Wine): the count tells.
+    if (written != bytes.size()) {
+        Raise(Err::DiskFull);
+    }
+    if (!::FlushFileBuffers(file.get())) {
+        RaiseLastError();
+    }
+}
+
 bool DeleteOwn(const std::wstring& path) {
     ::SetFileAttributesW(LongPath(path).c_str(), FILE_ATTRIBUTE_NORMAL);
     if (!::DeleteFileW(LongPath(path).c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND &&

@@ -2,6 +2,7 @@
 // Quillon's own files beside the catalogue's (temporaries, second names, files set aside, the bin's records
 // it makes): how they are named, made and deleted, and how a failed step of putting things back is logged.
 #include "rules/XtrNames.h"
+#include "system/Win32.h"
 
 #include <functional>
 #include <string>
@@ -19,6 +20,17 @@ unsigned long long NowTicks();
 // Returns the path made; raises the error of any other failure (a folder that refuses: Err::FolderRefused).
 std::wstring MakeTemporary(const std::wstring& target,
                            const std::function<bool(const std::wstring& path)>& make, Held held);
+
+// The file at path renamed to a temporary beside target, made for target's name; raises as MakeTemporary.
+std::wstring RenamedToTemporary(const std::wstring& path, const std::wstring& target, Held held);
+
+// The file at from takes the name to, never over a file: what stands at a name is someone's until a question
+// said otherwise. False, the thread's last error saying why, when it did not.
+bool Renamed(const std::wstring& from, const std::wstring& to);
+
+// Writes every byte into the new file and flushes it; the file is closed on return, whatever happens. Raises
+// the error of the step that failed.
+void WriteWhole(UniqueFile file, const std::string& bytes);
 
 // Deletes a file of Quillon's own: a read-only mark does not keep it. Some file systems (a read-only mount
 // under Wine) report success and keep the file: it is looked for again.

@@ -2,8 +2,8 @@
 
 #include "rules/DesktopTrash.h"
 #include "rules/Trap.h"
+#include "system/FileReads.h"
 #include "system/OwnFiles.h"
-#include "system/Win32.h"
 
 #include <shellapi.h>
 #include <shobjidl.h>
@@ -45,25 +45,6 @@ const std::wstring& DesktopTrash() {
     return trash;
 }
 
-// The whole file; nothing when it cannot be read.
-std::optional<std::string> BytesOf(const std::wstring& path) {
-    const UniqueFile file(::CreateFileW(LongPath(path).c_str(), GENERIC_READ,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    LARGE_INTEGER size;
-    if (!file || !::GetFileSizeEx(file.get(), &size)) {
-        return std::nullopt;
-    }
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!bytes.empty() &&
-        (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-         read != bytes.size())) {
-        return std::nullopt;
-    }
-    return bytes;
-}
-
 // Writes all of bytes into a new file at path, flushed; a failure leaves nothing there.
 bool WrittenNew(const std::wstring& path, const std::string& bytes) {
     UniqueFile file(
@@ -71,41 +52,31 @@ bool WrittenNew(const std::wstring& path, const std::string& bytes) {
     if (!file) {
         return false;
     }
-    DWORD written = 0;
-    // A full disk may take part and say nothing (tmpfs under Wine): the count tells.
-    const bool whole = (bytes.empty() || ::WriteFile(file.get(), bytes.data(),
-                                                     static_cast<DWORD>(bytes.size()), &written, nullptr)) &&
-                       written == bytes.size() && ::FlushFileBuffers(file.get());
-    file.reset();
-    if (!whole) {
+    try {
+        WriteWhole(std::move(file), bytes);
+        return true;
+    } catch (const TrapError&) {
         Logged(DeleteOwn(path), kLabel);
         ::SetLastError(ERROR_WRITE_FAULT); // not "exists": the name was Quillon's
+        return false;
     }
-    return whole;
 }
 
 // Across file systems the trash takes a flushed copy; the original is then set aside (renamed beside itself)
 // and compared with it, so that what leaves its folder is what the trash holds, whatever another program
 // wrote meanwhile. False, the copy gone and the original in place, when a step fails or the two differ.
 bool CopiedInto(const std::wstring& path, const std::wstring& inBin) {
-    const std::optional<std::string> bytes = BytesOf(path);
-    if (!bytes || !WrittenNew(inBin, *bytes)) {
+    const FileNow original = ReadFileNow(LongPath(path));
+    if (original.state != FileNow::State::Read || !WrittenNew(inBin, original.bytes)) {
         return false;
     }
     std::wstring aside;
-    const TrapResult setAside = Trap(kLabel, [&] {
-        aside = MakeTemporary(
-            path,
-            [&](const std::wstring& name) {
-                return ::MoveFileExW(LongPath(path).c_str(), name.c_str(), 0) != FALSE;
-            },
-            Held::SetAside);
-    });
-    if (setAside && BytesOf(aside) == bytes && DeleteOwn(aside)) {
+    const TrapResult setAside = Trap(kLabel, [&] { aside = RenamedToTemporary(path, path, Held::SetAside); });
+    if (setAside && SameBytes(aside, inBin) && DeleteOwn(aside)) {
         return true;
     }
     if (setAside) {
-        Logged(::MoveFileExW(LongPath(aside).c_str(), LongPath(path).c_str(), 0) != FALSE, kLabel);
+        Logged(Renamed(aside, path), kLabel);
     }
     Logged(DeleteOwn(inBin), kLabel);
     ::SetLastError(ERROR_ACCESS_DENIED);
@@ -129,7 +100,9 @@ std::optional<std::wstring> IntoDesktopTrash(const std::wstring& path) {
     ::HeapFree(::GetProcessHeap(), 0, unixName);
     const std::wstring files = trash + L"\\files", info = trash + L"\\info";
     for (const std::wstring& folder : {trash, files, info}) {
-        ::CreateDirectoryW(folder.c_str(), nullptr); // there already, or the steps below fail
+        // There already, or made; else the steps below fail.
+        Logged(::CreateDirectoryW(folder.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS,
+               kLabel);
     }
     for (unsigned attempt = 1; attempt <= 100; ++attempt) {
         const std::wstring name = TrashName(FileNameOf(path), attempt);
@@ -140,8 +113,7 @@ std::optional<std::wstring> IntoDesktopTrash(const std::wstring& path) {
             }
             return std::nullopt;
         }
-        if (::MoveFileExW(LongPath(path).c_str(), inBin.c_str(), 0) ||
-            (::GetLastError() == ERROR_NOT_SAME_DEVICE && CopiedInto(path, inBin))) {
+        if (Renamed(path, inBin) || (::GetLastError() == ERROR_NOT_SAME_DEVICE && CopiedInto(path, inBin))) {
             return inBin;
         }
         const DWORD code = ::GetLastError();
@@ -159,19 +131,18 @@ class DeleteSink final : public IFileOperationProgressSink {
   public:
     std::wstring inBin;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
+    STDMETHOD(QueryInterface)(REFIID id, void** object) override {
         *object = IsEqualIID(id, __uuidof(IFileOperationProgressSink)) || IsEqualIID(id, __uuidof(IUnknown))
                       ? this
                       : nullptr;
         return *object != nullptr ? S_OK : E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; } // on the stack: outlives the operation
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE PreDeleteItem(DWORD flags, IShellItem*) override {
+    STDMETHOD_(ULONG, AddRef)() override { return 2; } // on the stack: outlives the operation
+    STDMETHOD_(ULONG, Release)() override { return 1; }
+    STDMETHOD(PreDeleteItem)(DWORD flags, IShellItem*) override {
         return (flags & TSF_DELETE_RECYCLE_IF_POSSIBLE) != 0 ? S_OK : HRESULT_FROM_WIN32(ERROR_CANCELLED);
     }
-    HRESULT STDMETHODCALLTYPE PostDeleteItem(DWORD, IShellItem*, HRESULT deleted,
-                                             IShellItem* created) override {
+    STDMETHOD(PostDeleteItem)(DWORD, IShellItem*, HRESULT deleted, IShellItem* created) override {
         static const auto free = SystemFunction<decltype(::CoTaskMemFree)>(L"ole32.dll", "CoTaskMemFree");
         wchar_t* name = nullptr;
         if (SUCCEEDED(deleted) && created != nullptr && free != nullptr &&
@@ -181,32 +152,31 @@ class DeleteSink final : public IFileOperationProgressSink {
         }
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE StartOperations() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE FinishOperations(HRESULT) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE PreRenameItem(DWORD, IShellItem*, LPCWSTR) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE PostRenameItem(DWORD, IShellItem*, LPCWSTR, HRESULT, IShellItem*) override {
+    STDMETHOD(StartOperations)() override { return S_OK; }
+    STDMETHOD(FinishOperations)(HRESULT) override { return S_OK; }
+    STDMETHOD(PreRenameItem)(DWORD, IShellItem*, LPCWSTR) override { return S_OK; }
+    STDMETHOD(PostRenameItem)(DWORD, IShellItem*, LPCWSTR, HRESULT, IShellItem*) override { return S_OK; }
+    STDMETHOD(PreMoveItem)(DWORD, IShellItem*, IShellItem*, LPCWSTR) override { return S_OK; }
+    STDMETHOD(PostMoveItem)(DWORD, IShellItem*, IShellItem*, LPCWSTR, HRESULT, IShellItem*) override {
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE PreMoveItem(DWORD, IShellItem*, IShellItem*, LPCWSTR) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE PostMoveItem(DWORD, IShellItem*, IShellItem*, LPCWSTR, HRESULT,
-                                           IShellItem*) override {
+    STDMETHOD(PreCopyItem)(DWORD, IShellItem*, IShellItem*, LPCWSTR) override { return S_OK; }
+    STDMETHOD(PostCopyItem)(DWORD, IShellItem*, IShellItem*, LPCWSTR, HRESULT, IShellItem*) override {
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE PreCopyItem(DWORD, IShellItem*, IShellItem*, LPCWSTR) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE PostCopyItem(DWORD, IShellItem*, IShellItem*, LPCWSTR, HRESULT,
-                                           IShellItem*) override {
+    STDMETHOD(PreNewItem)(DWORD, IShellItem*, LPCWSTR) override { return S_OK; }
+    STDMETHOD(PostNewItem)(DWORD, IShellItem*, LPCWSTR, LPCWSTR, DWORD, HRESULT, IShellItem*) override {
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE PreNewItem(DWORD, IShellItem*, LPCWSTR) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE PostNewItem(DWORD, IShellItem*, LPCWSTR, LPCWSTR, DWORD, HRESULT,
-                                          IShellItem*) override {
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE UpdateProgress(UINT, UINT) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE ResetTimer() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE PauseTimer() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE ResumeTimer() override { return S_OK; }
+    STDMETHOD(UpdateProgress)(UINT, UINT) override { return S_OK; }
+    STDMETHOD(ResetTimer)() override { return S_OK; }
+    STDMETHOD(PauseTimer)() override { return S_OK; }
+    STDMETHOD(ResumeTimer)() override { return S_OK; }
 };
+
+// A COM object's reference, released once.
+template <class T> void ReleaseObject(T* object) { object->Release(); }
+template <class T> using UniqueObject = UniqueHandle<HandleTraits<T*, ReleaseObject<T>, NoHandle<T*>>>;
 
 // The shell's bin (Windows 7 and later).
 std::optional<std::wstring> ThroughTheShell(const std::wstring& path) {
@@ -217,34 +187,26 @@ std::optional<std::wstring> ThroughTheShell(const std::wstring& path) {
     if (initialize == nullptr || create == nullptr || itemOf == nullptr) {
         return std::nullopt;
     }
-    initialize(nullptr, COINIT_APARTMENTTHREADED); // the program's one thread: already, or now
-    IFileOperation* operation = nullptr;
-    if (FAILED(create(__uuidof(FileOperation), nullptr, CLSCTX_ALL, __uuidof(IFileOperation),
-                      reinterpret_cast<void**>(&operation)))) {
+    // The program's one thread: already, or now; another mode serves as well.
+    const HRESULT started = initialize(nullptr, COINIT_APARTMENTTHREADED);
+    DeleteSink sink; // made before the operation, which it outlives
+    void* made = nullptr;
+    if ((FAILED(started) && started != RPC_E_CHANGED_MODE) ||
+        FAILED(create(__uuidof(FileOperation), nullptr, CLSCTX_ALL, __uuidof(IFileOperation), &made))) {
         return std::nullopt;
     }
-    IShellItem* item = nullptr;
-    DeleteSink sink;
-    HRESULT done = itemOf(path.c_str(), nullptr, __uuidof(IShellItem), reinterpret_cast<void**>(&item));
-    if (SUCCEEDED(done)) {
-        // The user has answered Quillon's own question already: the shell asks nothing more.
-        done = operation->SetOperationFlags(FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI |
-                                            FOFX_RECYCLEONDELETE | FOF_ALLOWUNDO);
-    }
-    if (SUCCEEDED(done)) {
-        done = operation->DeleteItem(item, &sink);
-    }
-    if (SUCCEEDED(done)) {
-        done = operation->PerformOperations();
-    }
-    if (item != nullptr) {
-        item->Release();
-    }
-    operation->Release();
-    if (FAILED(done) || sink.inBin.empty()) {
-        return std::nullopt;
-    }
-    return sink.inBin;
+    const UniqueObject<IFileOperation> operation(static_cast<IFileOperation*>(made));
+    void* found = nullptr;
+    const HRESULT itemMade = itemOf(path.c_str(), nullptr, __uuidof(IShellItem), &found);
+    const UniqueObject<IShellItem> item(static_cast<IShellItem*>(found));
+    // The user has answered Quillon's own question already: the shell asks nothing more.
+    const bool done =
+        SUCCEEDED(itemMade) &&
+        SUCCEEDED(operation.get()->SetOperationFlags(FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI |
+                                                     FOFX_RECYCLEONDELETE | FOF_ALLOWUNDO)) &&
+        SUCCEEDED(operation.get()->DeleteItem(item.get(), &sink)) &&
+        SUCCEEDED(operation.get()->PerformOperations());
+    return done && !sink.inBin.empty() ? std::optional(sink.inBin) : std::nullopt;
 }
 } // namespace
 

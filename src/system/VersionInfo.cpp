@@ -5,25 +5,15 @@
 #include <cwchar>
 #include <vector>
 
-namespace {
-std::vector<unsigned char> LoadVersionBlock(const std::wstring& path) {
-    DWORD ignored = 0;
-    const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &ignored);
-    std::vector<unsigned char> block(size);
-    if (size == 0 || !::GetFileVersionInfoW(path.c_str(), 0, size, block.data())) {
-        block.clear();
-    }
-    return block;
-}
-} // namespace
-
 std::wstring ReadProgramVersionString(const wchar_t* name) {
     return ReadVersionString(OwnModulePath(), name);
 }
 
 std::wstring ReadVersionString(const std::wstring& path, const wchar_t* name) {
-    std::vector<unsigned char> block = LoadVersionBlock(path);
-    if (block.empty()) {
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    std::vector<unsigned char> block(size);
+    if (size == 0 || !::GetFileVersionInfoW(path.c_str(), 0, size, block.data())) {
         return {};
     }
     struct LangCodePage {

@@ -7,6 +7,7 @@
 #include "rules/Trap.h"
 #include "system/Win32.h"
 #include "toolkit/Ui.h"
+#include "system/FileReads.h"
 #include "xtr/XtrFile.h"
 
 #include <urlmon.h>
@@ -21,25 +22,6 @@
 #include <utility>
 
 namespace {
-// Adds the entry when the table has room; a file left out is reported once
-// per scan, under the step it was found in.
-bool AddEntry(XtrCatalogue& catalogue, const std::wstring& name, const std::wstring& folder, bool active,
-              std::size_t maxEntries, int marker) {
-    ++catalogue.filesFound;
-    if (static_cast<size_t>(catalogue.XtrCount) >= maxEntries) {
-        if (catalogue.filesFound == maxEntries + 1) {
-            ReportError(Err::Overflow, L"Module1.ScanXTR,  Line " + std::to_wstring(marker));
-        }
-        return false;
-    }
-    ++catalogue.XtrCount;
-    XtrRecord& entry = catalogue.XtrTable.emplace_back();
-    entry.fileName = name;
-    entry.folder = folder;
-    entry.active = active;
-    return true;
-}
-
 // Whether Windows' security zones put the server in the local network (Local Machine, Local Intranet, Trusted
 // Sites): a file call elsewhere would sign in to a stranger's server with the user's credentials. The server
 // alone is asked about, a name ProgramPlaceOf found plain; urlmon is loaded at the first, not at start-up.
@@ -92,6 +74,23 @@ XtrCatalogue ScanXTR(std::wstring_view setting, ServerLooks& looks, std::size_t 
     std::vector<XtrRecord>& table = catalogue.XtrTable;
     int marker = 0;
     Trap(L"Module1.ScanXTR,  Line ", marker, [&] {
+        // Adds the entry when the table has room; a file left out is reported once
+        // per scan, under the step it was found in.
+        const auto added = [&](const std::wstring& name, const std::wstring& folder, bool active) {
+            ++catalogue.filesFound;
+            if (static_cast<size_t>(catalogue.XtrCount) >= maxEntries) {
+                if (catalogue.filesFound == maxEntries + 1) {
+                    ReportError(Err::Overflow, L"Module1.ScanXTR,  Line " + std::to_wstring(marker));
+                }
+                return false;
+            }
+            ++catalogue.XtrCount;
+            XtrRecord& entry = table.emplace_back();
+            entry.fileName = name;
+            entry.folder = folder;
+            entry.active = active;
+            return true;
+        };
         marker = 1;
         // Each listing is read to its end before any file is read.
         const std::vector<std::wstring> activeNames = ListXtrFiles(HostFolder);
@@ -99,7 +98,7 @@ XtrCatalogue ScanXTR(std::wstring_view setting, ServerLooks& looks, std::size_t 
         const std::wstring savedFolder = SavedXtrFolder();
         table.reserve(std::min(activeNames.size(), maxEntries) + 1);
         for (const std::wstring& name : activeNames) {
-            if (AddEntry(catalogue, name, HostFolder, true, maxEntries, marker)) {
+            if (added(name, HostFolder, true)) {
                 marker = 3;
                 ReadXTR(table.back());
                 marker = 4;
@@ -110,7 +109,7 @@ XtrCatalogue ScanXTR(std::wstring_view setting, ServerLooks& looks, std::size_t 
         const std::vector<std::wstring> savedNames = ListXtrFiles(savedFolder);
         table.reserve(std::min(table.size() + savedNames.size(), maxEntries + 1));
         for (const std::wstring& name : savedNames) {
-            if (AddEntry(catalogue, name, savedFolder, false, maxEntries, marker)) {
+            if (added(name, savedFolder, false)) {
                 marker = 6;
                 ReadXTR(table.back());
             }

@@ -1,43 +1,22 @@
 #include "xtr/FileChange.h"
 
-#include "host/HostFolder.h"
 #include "rules/ContentHash.h"
 #include "rules/ErrorTable.h"
 #include "rules/Trap.h"
+#include "system/FileReads.h"
 #include "system/OwnFiles.h"
 #include "system/RecycleBin.h"
 #include "toolkit/Ui.h"
-#include "xtr/XtrFile.h"
 
 #include <algorithm>
-#include <array>
-#include <functional>
-#include <optional>
 
 namespace {
-constexpr unsigned long long kLeftoverAge = 60 * 10'000'000ULL; // a minute, as file times count (100 ns)
+constexpr wchar_t kLabel[] = L"Module1.FileChange", kBinLabel[] = L"Module1.RecycleFile";
 
 void Check(BOOL succeeded) {
     if (!succeeded) {
         RaiseLastError();
     }
-}
-
-bool Exists(const std::wstring& path) {
-    return ::GetFileAttributesW(LongPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// Never over a file: what stands at a name is someone's until a question said otherwise.
-bool MoveFile(const std::wstring& from, const std::wstring& to) {
-    return ::MoveFileExW(LongPath(from).c_str(), LongPath(to).c_str(), 0) != FALSE;
-}
-
-// The main step of a change, which a test may make fail.
-bool MainStep(const std::wstring& from, const std::wstring& to) {
-    if (const auto& hook = Ui::TestHooks().moveFile) {
-        return hook(from, to);
-    }
-    return MoveFile(from, to);
 }
 
 // Why the main step failed: a file at the name, come since the command looked, is a change meanwhile.
@@ -47,14 +26,6 @@ bool MainStep(const std::wstring& from, const std::wstring& to) {
         Raise(Err::ChangedMeanwhile);
     }
     RaiseSystemError(code);
-}
-
-unsigned long LinkCount(const std::wstring& path) {
-    const UniqueFile file(::CreateFileW(LongPath(path).c_str(), 0,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    BY_HANDLE_FILE_INFORMATION information;
-    return file && ::GetFileInformationByHandle(file.get(), &information) ? information.nNumberOfLinks : 0;
 }
 
 // Raises why the file at path could not go, before anything has changed: a
@@ -68,25 +39,9 @@ void CheckCanGo(const std::wstring& path, bool readOnlyToo) {
     if (!readOnlyToo && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         throw TrapError(Err::PermissionDenied, ERROR_FILE_READ_ONLY);
     }
-    if (!UniqueFile(::CreateFileW(LongPath(path).c_str(), DELETE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))) {
+    if (!OpenToDelete(path)) {
         RaiseLastError();
     }
-}
-
-// Both files are there, read whole, with the same bytes.
-bool SameBytes(const std::wstring& a, const std::wstring& b) {
-    const FileNow first = ReadFileNow(LongPath(a));
-    const FileNow second = ReadFileNow(LongPath(b));
-    return first.state == FileNow::State::Read && second.state == FileNow::State::Read &&
-           first.bytes == second.bytes;
-}
-
-// The bin, or a test's stand-in for a drive without one.
-std::optional<std::wstring> ToBin(const std::wstring& path) {
-    const auto& hook = Ui::TestHooks().recycleFile;
-    return hook ? hook(path) : RecycleFile(path);
 }
 
 // A version of the file at path that the command holds in its hands.
@@ -106,16 +61,6 @@ bool IsExpected(const std::optional<FileStamp>& expected, const std::wstring& at
     }
     return (now.attributes != 0) == (expected->attributes != 0) && now.bytes == expected->bytes;
 }
-
-// The file at path renamed to a temporary beside target, made for target's name.
-std::wstring RenamedToTemporary(const std::wstring& path, const std::wstring& target, Held held) {
-    return MakeTemporary(
-        target,
-        [&](const std::wstring& name) {
-            return ::MoveFileExW(LongPath(path).c_str(), name.c_str(), 0) != FALSE;
-        },
-        held);
-}
 } // namespace
 
 FileStamp StampOf(const std::wstring& path) {
@@ -131,23 +76,7 @@ FileStamp StampOf(const std::wstring& path) {
     return stamp;
 }
 
-std::vector<FileStamp> StampsOf(const std::vector<std::wstring>& paths) {
-    std::vector<FileStamp> stamps(paths.size());
-    std::transform(paths.begin(), paths.end(), stamps.begin(),
-                   [](const std::wstring& path) { return StampOf(path); });
-    return stamps;
-}
-
-TemporaryFile::~TemporaryFile() {
-    if (!path_.empty()) {
-        Logged(DeleteOwn(path_), L"Module1.TemporaryFile");
-    }
-}
-
-TemporaryFile& TemporaryFile::operator=(TemporaryFile&& other) noexcept {
-    TemporaryFile old(std::exchange(path_, std::exchange(other.path_, {})));
-    return *this;
-}
+void DeleteTemporary(std::wstring path) { Logged(DeleteOwn(path), L"Module1.TemporaryFile"); }
 
 TemporaryFile NewTemporary(const std::wstring& target, UniqueFile& file, Held held) {
     return TemporaryFile(MakeTemporary(
@@ -165,11 +94,11 @@ TemporaryFile CopyToTemporary(const std::wstring& source, const std::wstring& ta
     UniqueFile file;
     TemporaryFile copy = NewTemporary(target, file, held);
     file.reset();
-    Check(::CopyFileW(LongPath(source).c_str(), LongPath(copy.Path()).c_str(), FALSE));
+    Check(::CopyFileW(LongPath(source).c_str(), LongPath(copy.get()).c_str(), FALSE));
     // Whole and on the disk before it takes the name. A copy keeps its
     // source's read-only mark (a file from a CD): the entry must stay editable.
-    ::SetFileAttributesW(LongPath(copy.Path()).c_str(), FILE_ATTRIBUTE_NORMAL);
-    file.reset(::CreateFileW(LongPath(copy.Path()).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    Logged(::SetFileAttributesW(LongPath(copy.get()).c_str(), FILE_ATTRIBUTE_NORMAL) != FALSE, kLabel);
+    file.reset(::CreateFileW(LongPath(copy.get()).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
     Check(file && ::FlushFileBuffers(file.get()));
     StepReached(L"written");
@@ -196,10 +125,9 @@ void FileChange::Move(std::wstring source, std::wstring target) {
 }
 
 void FileChange::Replace(const std::wstring& path, bool readOnlyToo) {
-    if (IsFileAt(path)) {
-        const auto asked = std::find_if(asked_.begin(), asked_.end(), [&](const FileStamp& stamp) {
-            return EqualsIgnoringCase(stamp.path, path);
-        });
+    const auto same = [&](const auto& file) { return EqualsIgnoringCase(file.path, path); };
+    if (IsFileAt(path) && std::none_of(going_.begin(), going_.end(), same)) {
+        const auto asked = std::find_if(asked_.begin(), asked_.end(), same);
         going_.push_back(
             {path, true, readOnlyToo, asked != asked_.end() ? std::optional(*asked) : std::nullopt});
     }
@@ -233,26 +161,26 @@ void FileChange::Bin(const Going& going) {
             Held::Copy);
     } catch (const TrapError&) {
         // No hard links here (FAT, exFAT, some shares): a copy serves.
-        second = CopyToTemporary(path, path, Held::Copy).Release();
+        second = CopyToTemporary(path, path, Held::Copy).release();
     }
     StepReached(L"held");
     const std::optional<std::wstring> inBin = ToBin(path);
     if (!inBin) {
         // Refused, the file stands where it was; gone all the same (a bin that took it without saying
         // where), it comes back from its second name.
-        Logged(Exists(path) ? DeleteOwn(second) : MoveFile(second, path), L"Module1.RecycleFile");
+        Logged(Exists(path) ? DeleteOwn(second) : Renamed(second, path), kBinLabel);
         Raise(Err::NoRecycleBin);
     }
     // Marked at once, so that start-up deletes it as the bin's, never keeps it as the only copy.
-    Trap(L"Module1.RecycleFile", [&] { second = RenamedToTemporary(second, path, Held::InBin); });
+    Trap(kBinLabel, [&] { second = RenamedToTemporary(second, path, Held::InBin); });
     moved_.push_back({second, path, true});
     done_.push_back(second);
     StepReached(L"binned");
     if (!IsExpected(going.expected, *inBin)) {
-        if (Logged(TakeBackFromBin(*inBin, path), L"Module1.RecycleFile")) {
+        if (Logged(TakeBackFromBin(*inBin, path), kBinLabel)) {
             moved_.pop_back();
             done_.pop_back();
-            Logged(DeleteOwn(second), L"Module1.RecycleFile");
+            Logged(DeleteOwn(second), kBinLabel);
         }
         Raise(Err::ChangedMeanwhile);
     }
@@ -302,12 +230,12 @@ void FileChange::Commit() {
                 SetAside(source_);
             }
         }
-        if (!temporary_.Path().empty()) {
-            if (!MainStep(temporary_.Path(), target_)) {
+        if (temporary_) {
+            if (!MainStep(temporary_.get(), target_)) {
                 RaiseMainStepError();
             }
             moved_.push_back({target_, L"", false}); // undone: the new version goes
-            temporary_.Release();
+            temporary_.release();
         }
         if (own_ && !IsExpected(own_, ownAside)) {
             Raise(Err::ChangedMeanwhile);
@@ -336,7 +264,7 @@ void FileChange::Commit() {
     }
     moved_.clear();
     for (const std::wstring& path : done_) {
-        Logged(DeleteOwn(path), L"Module1.FileChange");
+        Logged(DeleteOwn(path), kLabel);
     }
     done_.clear();
 }
@@ -344,13 +272,13 @@ void FileChange::Commit() {
 // Everything moved goes back, last first. The new version that took a name goes (its source is a temporary,
 // or the user's typing); a file in the bin comes back from its second name, and the bin keeps a copy of it.
 void FileChange::Undo() noexcept {
-    TemporaryFile unused = std::move(temporary_);
+    temporary_.reset();
     for (auto moved = moved_.rbegin(); moved != moved_.rend(); ++moved) {
         if (moved->to.empty()) {
-            Logged(DeleteOwn(moved->from), L"Module1.FileChange");
+            Logged(DeleteOwn(moved->from), kLabel);
             continue;
         }
-        Logged(MoveFile(moved->from, moved->to), L"Module1.FileChange");
+        Logged(Renamed(moved->from, moved->to), kLabel);
         binKeptCopy_ = binKeptCopy_ || moved->binned;
     }
     moved_.clear();
@@ -363,143 +291,14 @@ void StepReached(std::wstring_view step) {
     }
 }
 
-void RenameLetterCase(const std::wstring& oldPath, const std::wstring& newPath) {
-    const std::wstring newName(FileNameOf(newPath));
-    // Some file systems refuse a rename onto the same file (exFAT through FUSE): "already exists".
-    if (!MainStep(oldPath, newPath)) {
-        const DWORD code = ::GetLastError();
-        if (code != ERROR_ALREADY_EXISTS && code != ERROR_FILE_EXISTS) {
-            RaiseSystemError(code);
-        }
+bool MainStep(const std::wstring& from, const std::wstring& to) {
+    if (const auto& hook = Ui::TestHooks().moveFile) {
+        return hook(from, to);
     }
-    if (FirstNormalFile(newPath) == newName) {
-        return; // spelled anew
-    }
-    const std::wstring between = RenamedToTemporary(oldPath, newPath, Held::NewVersion);
-    StepReached(L"between");
-    if (!MainStep(between, newPath)) {
-        const DWORD code = ::GetLastError();
-        Logged(MoveFile(between, oldPath), L"Module1.FilenameChanged");
-        RaiseSystemError(code);
-    }
+    return Renamed(from, to);
 }
 
-namespace {
-// "~Quillon-<digits>-<digits>.tmp": what earlier versions wrote while saving.
-bool IsEarlierSaveTemporary(std::wstring_view name) {
-    const std::wstring_view prefix = kTemporaryPrefix;
-    if (!name.starts_with(prefix) || !name.ends_with(L".tmp")) {
-        return false;
-    }
-    name.remove_prefix(prefix.size());
-    name.remove_suffix(4);
-    const size_t dash = name.find(L'-');
-    auto digits = [](std::wstring_view text) {
-        return !text.empty() && text.find_first_not_of(L"0123456789") == std::wstring_view::npos;
-    };
-    return dash != std::wstring_view::npos && digits(name.substr(0, dash)) && digits(name.substr(dash + 1));
-}
-
-// The title on the file's first line (of its first 512 bytes), in quotes, for the user to know it by.
-std::wstring QuotedTitle(const std::wstring& path) {
-    const std::string head = ReadFileNow(LongPath(path)).bytes.substr(0, 512);
-    return L"\"" + FromAnsi(std::string_view(head).substr(0, head.find_first_of("\r\n"))) + L"\"";
-}
-
-enum class LeftoverEnd { Stays, Gone, PutBack, Binned, Stuck };
-
-// One leftover of an earlier run, older than a minute.
-LeftoverEnd TidyOne(const std::wstring& folder, const std::wstring& otherFolder, const std::wstring& name) {
-    const std::wstring path = JoinPath(folder, name);
-    const std::optional<TemporaryNameParts> parts = ParseTemporaryName(name);
-    if (!parts && !IsEarlierSaveTemporary(name)) {
-        return LeftoverEnd::Stays; // not a temporary of ours
-    }
-    // When it was made: from its name, else from the file system.
-    unsigned long long madeAt = 0;
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (parts) {
-        madeAt = parts->stamp;
-    } else if (::GetFileAttributesExW(LongPath(path).c_str(), GetFileExInfoStandard, &data)) {
-        madeAt = std::max(FileTimeTicks(data.ftCreationTime), FileTimeTicks(data.ftLastWriteTime));
-    } else {
-        return LeftoverEnd::Stays;
-    }
-    const unsigned long long now = NowTicks();
-    if ((now > madeAt ? now - madeAt : madeAt - now) <= kLeftoverAge) {
-        return LeftoverEnd::Stays;
-    }
-    const Held held = parts && parts->held ? *parts->held : Held::NewVersion;
-    const std::wstring destination = parts ? parts->destination : L"";
-    const std::wstring here = JoinPath(folder, destination), there = JoinPath(otherFolder, destination);
-    const bool standing = !destination.empty() && (Exists(here) || Exists(there));
-    if (held == Held::SetAside && !destination.empty()) {
-        if (SameBytes(path, here) || SameBytes(path, there)) {
-            return DeleteOwn(path) ? LeftoverEnd::Gone : LeftoverEnd::Stuck; // its twin stands
-        }
-        // Set aside by a change that never finished: back to its name, the
-        // entry as it was before (the bin may hold a copy too).
-        if (!standing && MoveFile(path, here)) {
-            return LeftoverEnd::Gone;
-        }
-    }
-    // A second name of a file in the bin, or one of a file that stands at its name (a hard link to it, or a
-    // copy beside it), goes. Not marked as the bin's, with nothing standing, it may be the only copy left:
-    // back under its name, the command undone, and said so.
-    if (held == Held::InBin || LinkCount(path) > 1 || (held == Held::Copy && standing)) {
-        return DeleteOwn(path) ? LeftoverEnd::Gone : LeftoverEnd::Stuck;
-    }
-    if (held == Held::Copy && !destination.empty() && MoveFile(path, here)) {
-        return LeftoverEnd::PutBack;
-    }
-    ::SetFileAttributesW(LongPath(path).c_str(), FILE_ATTRIBUTE_NORMAL); // ours, though a copy kept a mark
-    return ToBin(path) ? LeftoverEnd::Binned : LeftoverEnd::Stuck;
-}
-
-// The leftovers of one folder of the catalogue, each with the folder and the other one.
-void AddLeftovers(const std::wstring& folder, const std::wstring& otherFolder,
-                  std::vector<std::array<std::wstring, 3>>& leftovers) {
-    Trap(L"Module1.TidyTemporaryFiles", [&] {
-        ListNormalFiles(JoinPath(folder, std::wstring(kTemporaryPrefix) + L"*"), [&](std::wstring_view name) {
-            leftovers.push_back({folder, otherFolder, std::wstring(name)});
-            return true;
-        });
-    });
-}
-} // namespace
-
-Tidied TidyLeftovers() {
-    std::vector<std::array<std::wstring, 3>> leftovers;
-    AddLeftovers(HostFolder, SavedXtrFolder(), leftovers);
-    AddLeftovers(SavedXtrFolder(), HostFolder, leftovers);
-    // Files set aside first, in both folders: a copy is judged by what then stands at its name. Then oldest
-    // first: the names carry the time they were made.
-    const auto setAside = [](const std::array<std::wstring, 3>& leftover) {
-        const std::optional<TemporaryNameParts> parts = ParseTemporaryName(leftover[2]);
-        return parts && parts->held == Held::SetAside;
-    };
-    std::stable_sort(leftovers.begin(), leftovers.end(), [&](const auto& a, const auto& b) {
-        return setAside(a) != setAside(b) ? setAside(a) : a[2] < b[2];
-    });
-    Tidied tidied;
-    for (const auto& [folder, otherFolder, name] : leftovers) {
-        const std::optional<TemporaryNameParts> parts = ParseTemporaryName(name);
-        const std::wstring path = JoinPath(folder, name);
-        const std::wstring known =
-            parts && !parts->destination.empty() ? parts->destination : QuotedTitle(path);
-        const LeftoverEnd end = TidyOne(folder, otherFolder, name);
-        if (end == LeftoverEnd::PutBack) {
-            tidied.putBack.push_back(known);
-        } else if (end == LeftoverEnd::Binned) {
-            tidied.binned.push_back(known);
-        } else if (end == LeftoverEnd::Stuck) {
-            // Told at every start until it is gone; logged once a run, here.
-            ReportError(Err::NoRecycleBin, L"Module1.TidyTemporaryFiles");
-            tidied.stuck.push_back({path, known});
-        }
-    }
-    return tidied;
-}
-bool DeleteLeftover(const std::wstring& path) {
-    return Logged(DeleteOwn(path), L"Module1.TidyTemporaryFiles");
+std::optional<std::wstring> ToBin(const std::wstring& path) {
+    const auto& hook = Ui::TestHooks().recycleFile;
+    return hook ? hook(path) : RecycleFile(path);
 }

@@ -20,7 +20,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 // What becomes of someone else's file that a change replaces or removes.
@@ -37,33 +36,22 @@ struct FileStamp {
     bool operator==(const FileStamp&) const = default;
 };
 FileStamp StampOf(const std::wstring& path);
-std::vector<FileStamp> StampsOf(const std::vector<std::wstring>& paths);
 
 // What the user agreed to for someone else's files that a change replaces: their fate; the files the command
 // looked at, as it last saw them, which are the versions that may go (a different one found going, or coming
 // where the command saw none, fails the change with Err::ChangedMeanwhile, to be asked about again); and the
-// files of the entry's name elsewhere (the other folder) that go with the change.
+// files of the entry's name in the way (in either folder) that go with the change.
 struct Replacing {
     Fate fate = Fate::IntoTheBin;
     std::vector<FileStamp> asked;
     std::vector<std::wstring> others;
+    bool operator==(const Replacing&) const = default;
 };
 
-// Owns a temporary file: deletes it unless a change put it in place.
-class TemporaryFile {
-  public:
-    TemporaryFile() = default;
-    explicit TemporaryFile(std::wstring path) : path_(std::move(path)) {}
-    ~TemporaryFile();
-    TemporaryFile(TemporaryFile&& other) noexcept : path_(std::exchange(other.path_, {})) {}
-    TemporaryFile& operator=(TemporaryFile&& other) noexcept;
-
-    const std::wstring& Path() const { return path_; }
-    std::wstring Release() { return std::exchange(path_, {}); }
-
-  private:
-    std::wstring path_;
-};
+// Owns a temporary file: deletes it unless a change put it in place (release(), the path no longer owned).
+void DeleteTemporary(std::wstring path);
+inline std::wstring NoTemporary() { return {}; }
+using TemporaryFile = UniqueHandle<HandleTraits<std::wstring, DeleteTemporary, NoTemporary>>;
 
 // A new, empty temporary beside target, made for target's name, open in file to be written.
 TemporaryFile NewTemporary(const std::wstring& target, UniqueFile& file, Held held = Held::NewVersion);
@@ -86,7 +74,8 @@ class FileChange {
     // unchanged; across volumes as a copy, the source going once it is in place.
     void Move(std::wstring source, std::wstring target);
     // Someone else's file at path, when one stands there, which the user agreed to replace or delete: it goes
-    // as the fate says. readOnlyToo: the user asked for this very file to go.
+    // as the fate says (once, however often it is named). readOnlyToo: the user asked for this very file to
+    // go.
     void Replace(const std::wstring& path, bool readOnlyToo = false);
     // The entry's own earlier file, whose content (bytes, as the command read
     // them) the new one carries on: it goes once the new one is in place.
@@ -129,28 +118,9 @@ class FileChange {
 // the process there, as a crash would, or plays another program). Nothing happens otherwise.
 void StepReached(std::wstring_view step);
 
-// Start-up tidying of the two folders of the catalogue. A temporary of an earlier run older than a minute (a
-// younger one may be a second Quillon's at work) is deleted when it holds nothing that is not elsewhere too
-// (a second name marked as the bin's, a copy or second name of a file that stands at its name in either
-// folder, a file set aside whose twin stands in place). A file set aside that was never replaced, and a
-// second name not marked as the bin's whose file stands nowhere (the only copy, maybe), go back to their
-// names: the one change start-up makes to the catalogue. Any other goes into the Recycle Bin, as it may hold
-// someone's only copy of something, read-only or not. Returns the names of what it put back, of what it
-// binned and of what it could neither bin nor delete (the file it was made for, or the title on its first
-// line in quotes), for the user to be told; each failure is logged once per run.
-struct Leftover {
-    std::wstring path;
-    std::wstring known; // the name the user knows it by
-};
-struct Tidied {
-    std::vector<std::wstring> putBack, binned;
-    std::vector<Leftover> stuck; // what the bin cannot take
-};
-Tidied TidyLeftovers();
-// Deletes a leftover the user agreed to delete for good.
-bool DeleteLeftover(const std::wstring& path);
+// The main step of a change, the rename that never replaces, which a test may make fail: false, the thread's
+// last error saying why, when it did not.
+bool MainStep(const std::wstring& from, const std::wstring& to);
 
-// The "renamed" step of a letter-case rename, which some file systems ignore
-// (Wine's among them): the file then passes through a temporary name. Raises
-// the failing step's error, the file back under its old spelling.
-void RenameLetterCase(const std::wstring& oldPath, const std::wstring& newPath);
+// The bin (RecycleFile), or a test's stand-in for a drive without one.
+std::optional<std::wstring> ToBin(const std::wstring& path);

@@ -4,29 +4,19 @@
 #include "rules/AppInfo.h"
 #include "rules/ErrorTable.h"
 #include "rules/HostPaths.h"
-#include "rules/Trap.h"
 #include "rules/XtrFormat.h"
 #include "rules/XtrNames.h"
-#include "system/Win32.h"
+#include "system/OwnFiles.h"
+#include "xtr/LetterCaseRename.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
-#include <vector>
 
 namespace {
 // A file of at most this size is kept whole; of a larger one, as much as its first four lines need (only they
 // mean anything), so that an odd, large file named *.xtr costs no more than it must.
 constexpr size_t kKeptWhole = 64 * 1024;
-
-// Size and last-write time of an open file.
-void ReadFileFacts(HANDLE file, std::uint64_t& size, std::uint64_t& lastWrite) {
-    BY_HANDLE_FILE_INFORMATION information;
-    if (!::GetFileInformationByHandle(file, &information)) {
-        RaiseLastError();
-    }
-    size = (static_cast<std::uint64_t>(information.nFileSizeHigh) << 32) | information.nFileSizeLow;
-    lastWrite = FileTimeTicks(information.ftLastWriteTime);
-}
 
 // Keeps what ReadXTR keeps of an open file in entry: all of a small file;
 // of a larger one, its first lines, size and last-write time.
@@ -49,17 +39,12 @@ void ReadKeptBytes(HANDLE file, XtrRecord& entry) {
         // Every line end holds exactly one CR, and no code page uses CR inside a character.
         lineEnds += static_cast<size_t>(std::count(buffer, buffer + read, '\r'));
         if (lineEnds >= 4 && bytes.size() >= kKeptWhole) {
-            ReadFileFacts(file, entry.fileSize, entry.lastWrite);
+            if (!ReadFileFacts(file, entry.fileSize, entry.lastWrite)) {
+                RaiseLastError();
+            }
             return;
         }
     }
-}
-
-// Opened to read, as other programs, UI-View32 among them, may hold it: not
-// open when it cannot be (the thread's last error says why).
-UniqueFile OpenToRead(const std::wstring& path) {
-    return UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
 
 std::wstring LocaleText(int(WINAPI* format)(LCID, DWORD, const SYSTEMTIME*, LPCWSTR, LPWSTR, int),
@@ -70,20 +55,6 @@ std::wstring LocaleText(int(WINAPI* format)(LCID, DWORD, const SYSTEMTIME*, LPCW
         RaiseLastError();
     }
     return std::wstring(text, static_cast<size_t>(length - 1));
-}
-
-// Writes every byte and flushes; the file is closed on return, whatever happens.
-void WriteWhole(UniqueFile file, const std::string& bytes) {
-    DWORD written = 0;
-    if (!::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
-        RaiseLastError();
-    }
-    if (written != bytes.size()) {
-        Raise(Err::DiskFull);
-    }
-    if (!::FlushFileBuffers(file.get())) {
-        RaiseLastError();
-    }
 }
 
 // UI-View32 may read an XTR file at any moment, so the new text goes to a temporary file beside the target
@@ -101,8 +72,7 @@ bool ReadsAsTheEntrysPath(std::string_view line, const XtrRecord& entry) {
     XtrRecord read;
     int marker = 0;
     ApplyXtrLine(read, 2, FromAnsi(line), marker);
-    return read.programDrive == entry.programDrive && read.programDir == entry.programDir &&
-           read.programFile == entry.programFile;
+    return SameProgramPath(read, entry);
 }
 
 // The separator and "created by " line, as the writer ends a file.
@@ -120,50 +90,7 @@ void RequireFolder(const std::wstring& folder) {
         throw TrapError(problem->number, 0, folder);
     }
 }
-
-bool IsNormalFile(DWORD attributes) {
-    return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                          FILE_ATTRIBUTE_DEVICE)) == 0;
-}
-
-// Nothing to list: the folder, the file, the drive, the server or its share is not there.
-bool IsNothingThere(DWORD code) {
-    return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_NO_MORE_FILES ||
-           code == ERROR_INVALID_DRIVE || code == ERROR_NOT_READY || code == ERROR_BAD_NETPATH ||
-           code == ERROR_BAD_NET_NAME || code == ERROR_BAD_DEV_TYPE;
-}
-
-// A file where the pattern wants a folder (a plain file named SavedXTR, a
-// setting that names a program): there is no such folder, so nothing to list.
-// The platform gives no one error code for this, so the folder is looked at.
-bool FolderIsAFile(const std::wstring& pattern) {
-    const size_t separator = pattern.rfind(L'\\');
-    return separator != std::wstring::npos && separator != 0 && IsFileAt(pattern.substr(0, separator));
-}
 } // namespace
-
-FileNow ReadFileNow(const std::wstring& path) {
-    FileNow now;
-    const UniqueFile file = OpenToRead(path);
-    if (!file) {
-        now.state = ErrorNumberFromSystemCode(::GetLastError()) == Err::PermissionDenied
-                        ? FileNow::State::InUse
-                        : FileNow::State::Missing;
-        return now;
-    }
-    ReadFileFacts(file.get(), now.size, now.lastWrite);
-    now.bytes.resize(static_cast<size_t>(now.size));
-    DWORD read = 0;
-    if (now.size > 0 &&
-        (!::ReadFile(file.get(), now.bytes.data(), static_cast<DWORD>(now.bytes.size()), &read, nullptr) ||
-         read != now.bytes.size())) {
-        now.bytes.clear();
-        now.state = FileNow::State::InUse; // locked in part by another program, or changing under us
-        return now;
-    }
-    now.state = FileNow::State::Read;
-    return now;
-}
 
 bool ChangedSince(const FileNow& now, const XtrRecord& entry) {
     if (entry.unreadable) {
@@ -256,13 +183,12 @@ TrapResult ContentChanged(const XtrRecord& entry, std::wstring_view setting, Fil
     });
 }
 
-TrapResult ActiveChanged(const XtrRecord& entry, const Replacing& replacing) {
+TrapResult ActiveChanged(const XtrRecord& entry, const std::wstring& destination,
+                         const Replacing& replacing) {
     return Trap(L"Module1.ActiveChanged", [&] {
-        const std::wstring sourceFolder = CatalogueFolder(!entry.active);
-        const std::wstring destinationFolder = CatalogueFolder(entry.active);
-        const std::wstring source = JoinPath(sourceFolder, entry.fileName);
-        const std::wstring destination = JoinPath(destinationFolder, entry.fileName);
-        RequireFolder(destinationFolder);
+        const std::wstring source = JoinPath(entry.folder, entry.fileName);
+        const std::wstring target = JoinPath(destination, entry.fileName);
+        RequireFolder(destination);
         // A file that is no longer there (another program moved it) is no error:
         // the rescan shows the disk. The listing sees ordinary files only.
         bool listed = false;
@@ -271,13 +197,12 @@ TrapResult ActiveChanged(const XtrRecord& entry, const Replacing& replacing) {
             return !listed;
         });
         if (!listed) {
-            RequireFolder(sourceFolder);
+            RequireFolder(entry.folder);
             return;
         }
         // Renamed, not rewritten: the file keeps its bytes.
         FileChange change(replacing);
-        change.Replace(destination);
-        change.Move(source, destination);
+        change.Move(source, target);
         change.Commit();
     });
 }
@@ -316,74 +241,15 @@ TrapResult FilenameChanged(const XtrRecord& entry, const XtrRecord& loaded, std:
 
 TrapResult DeleteXTR(const XtrRecord& entry, const Replacing& replacing) {
     return Trap(L"Module1.DeleteXTR", [&] {
-        const std::wstring folder = CatalogueFolder(entry.active);
-        const std::wstring path = JoinPath(folder, entry.fileName);
+        const std::wstring path = JoinPath(entry.folder, entry.fileName);
         // Gone already (another program deleted it): what the user asked for is
         // done. Gone with its folder, it could not be: that fails.
         if (!IsFileAt(path)) {
-            RequireFolder(folder);
+            RequireFolder(entry.folder);
             return;
         }
         FileChange change(replacing);
         change.Replace(path, true); // read-only or not: this is the file the user chose
         change.Commit();
     });
-}
-
-void ListNormalFiles(const std::wstring& pattern, const std::function<bool(std::wstring_view name)>& onFile) {
-    // A folder ending in "\" lists its whole content.
-    const std::wstring search = !pattern.empty() && pattern.back() == L'\\' ? pattern + L"*" : pattern;
-    WIN32_FIND_DATAW found;
-    // Basic information skips the short names, and large fetches take the
-    // folder in fewer round trips: both matter for folders of many files.
-    UniqueFind find(::FindFirstFileExW(search.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
-                                       nullptr, FIND_FIRST_EX_LARGE_FETCH));
-    if (!find) {
-        const DWORD code = ::GetLastError();
-        if (IsNothingThere(code) || FolderIsAFile(search)) {
-            return;
-        }
-        RaiseSystemError(code);
-    }
-    do {
-        if (IsNormalFile(found.dwFileAttributes) && !onFile(found.cFileName)) {
-            return;
-        }
-    } while (::FindNextFileW(find.get(), &found));
-    const DWORD code = ::GetLastError();
-    if (code != ERROR_NO_MORE_FILES) {
-        RaiseSystemError(code);
-    }
-}
-
-std::vector<std::wstring> ListXtrFiles(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    ListNormalFiles(JoinPath(folder, L"*.xtr"), [&names](std::wstring_view name) {
-        if (HasXtrExtension(name)) {
-            names.emplace_back(name);
-        }
-        return true;
-    });
-    return names;
-}
-
-bool NormalFileAt(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        const DWORD code = ::GetLastError();
-        if (IsNothingThere(code)) {
-            return false;
-        }
-        RaiseSystemError(code);
-    }
-    return IsNormalFile(attributes);
-}
-
-std::optional<std::wstring> FirstNormalFile(const std::wstring& pattern) {
-    std::optional<std::wstring> first;
-    ListNormalFiles(pattern, [&first](std::wstring_view name) {
-        first = name;
-        return false;
-    });
-    return first;
 }

@@ -1,34 +1,20 @@
 #pragma once
 // Reading the XTR file of an entry, and writing, moving, renaming and deleting it, each one change of files
-// (FileChange.h); then the one directory listing of the program. None of them reads the catalogue or rescans
-// it: the command that called them rescans once, at its end. The file operations log every failure (reading
-// and writing report theirs and return normally); the results below say what the caller may rely on.
+// (FileChange.h). None of them reads the catalogue or rescans it: the command that called them rescans once,
+// at its end. The file operations log every failure (reading and writing report theirs and return normally);
+// the results below say what the caller may rely on.
 #include "rules/Trap.h"
 #include "rules/XtrRecord.h"
+#include "system/FileReads.h"
 #include "xtr/FileChange.h"
 
-#include <cstdint>
-#include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 // Reads the file named by the entry's folder and fileName into its title, program path pieces, autoStart and
 // autoStop, and keeps what it read of the file (bytes, and for a file larger than those its size and
 // last-write time), or marks it unreadable.
 void ReadXTR(XtrRecord& entry);
-
-// A file as it is now, read whole, for a save to compare with what the scan kept of it and to save over.
-struct FileNow {
-    enum class State { Read, Missing, InUse };
-    State state = State::Missing;
-    std::string bytes; // the whole file, when Read
-    std::uint64_t size = 0;
-    std::uint64_t lastWrite = 0;
-    bool operator==(const FileNow&) const = default;
-};
-FileNow ReadFileNow(const std::wstring& path);
 
 // Whether another program may have changed the file since the scan read it into entry: the scan could not
 // read it, it is gone, or its bytes (for a large file: its size, last-write time or the bytes kept) differ. A
@@ -46,11 +32,11 @@ bool ChangedSince(const FileNow& now, const XtrRecord& entry);
 // file at that path). When it failed (and was reported), the file at the entry's path is untouched.
 TrapResult ContentChanged(const XtrRecord& entry, std::wstring_view setting, FileChange* change = nullptr);
 
-// Moves the entry's file into the folder its active flag names (the new state: the caller has set it) from
-// the other one. A file no longer there is no error: nothing is moved. A file of its name in the folder it
-// goes to, and replacing's others, go as replacing says (the caller has asked the user). A failing step ends
-// it having changed nothing, and says so.
-TrapResult ActiveChanged(const XtrRecord& entry, const Replacing& replacing = {});
+// Moves the entry's file from its folder into destination, the other folder of the catalogue. A file no
+// longer there is no error: nothing is moved. replacing's others (a file of its name in destination among
+// them) go as replacing says (the caller has asked the user). A failing step ends it having changed nothing,
+// and says so.
+TrapResult ActiveChanged(const XtrRecord& entry, const std::wstring& destination, const Replacing& replacing);
 
 // Replaces loaded's file (the entry as it was read) by entry written under its new name, in entry's folder;
 // setting as for ContentChanged. A file that stands at the new name, and replacing's others, go as replacing
@@ -59,24 +45,7 @@ TrapResult ActiveChanged(const XtrRecord& entry, const Replacing& replacing = {}
 TrapResult FilenameChanged(const XtrRecord& entry, const XtrRecord& loaded, std::wstring_view setting,
                            const Replacing& replacing = {});
 
-// Moves the file from the folder the entry's active flag names into the Recycle Bin; a failure when the file
-// could not go. Where the bin cannot take it, the file stays and the failure is Err::NoRecycleBin; with
-// ForGood (the user agreed to that) it is deleted for good instead.
+// Moves the entry's file from its folder into the Recycle Bin; a failure when the file could not go. Where
+// the bin cannot take it, the file stays and the failure is Err::NoRecycleBin; with ForGood (the user agreed
+// to that) it is deleted for good instead.
 TrapResult DeleteXTR(const XtrRecord& entry, const Replacing& replacing = {});
-
-// The one directory listing of the program: by pattern, normal files only.
-// Calls onFile with the name (without folder) of each normal file matching pattern, in the order the platform
-// lists them, until onFile returns false. Folders, hidden and system files are skipped. A pattern ending in
-// "\" lists that whole folder. A folder or file that does not exist gives an empty listing, and so does a
-// folder that is a file; any other failure raises its error number.
-void ListNormalFiles(const std::wstring& pattern, const std::function<bool(std::wstring_view name)>& onFile);
-
-// The names of every normal file of folder whose extension is ".xtr", in listing order.
-std::vector<std::wstring> ListXtrFiles(const std::wstring& folder);
-
-// Whether a normal file (no folder, hidden or system file) stands at path, from its attributes: false when
-// nothing is there (no file, folder, drive, server or share); any other failure raises its error number.
-bool NormalFileAt(const std::wstring& path);
-
-// The name of the first normal file the listing of pattern returns; nothing when it returns none.
-std::optional<std::wstring> FirstNormalFile(const std::wstring& pattern);

@@ -1,7 +1,6 @@
 #include "support/Worlds.h"
 
 #include "diagnostics/Common.h"
-#include "xtr/FileChange.h"
 
 void ScratchWorldTest::SetUp() { HostFolder.clear(); }
 
