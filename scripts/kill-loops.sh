@@ -13,8 +13,8 @@
 # old, the next start-up's tidying runs in each (answering No to any
 # question), and the folders and the bin are checked: partial (an XTR file in
 # place that is no whole version), resurrected (start-up created or changed
-# an XTR file, but for putting back a file set aside as it was before the
-# command), doubled (the entry in both
+# an XTR file, but for putting back a file set aside, or held with nothing
+# left at its name, as it was before the command), doubled (the entry in both
 # folders once the operation began), lost (an earlier version, or a new one
 # complete before the end, neither in place nor in the bin), vanished (an
 # entry listed before is in neither folder and the next start named nothing;
@@ -211,10 +211,16 @@ for disk, op, run, win_host, step, code, killed in all_runs:
     bad = []
     if any(not o['host_ok'](n, b) for n, b in host_x.items()) or any(not o['saved_ok'](n, b) for n, b in saved_x.items()):
         t['partial'] += 1; bad.append('partial')
-    # Start-up's one change to the catalogue: a file set aside goes back to its
-    # name as it was before the command (in either letter case of that name).
+    # Start-up's one change to the catalogue: a file the command set aside, or
+    # held under a second name with nothing left at its name, goes back to its
+    # name as it was before the command (in either letter case of that name):
+    # as the run made it, or as the other program left it before the save (that
+    # one only where nothing stood at its name, never over a version in place).
     originals = {(f, n.lower(), b) for f, files in ((0, o['host']), (1, o['saved'])) for n, b in files.items()}
-    put_back = all((f, n.lower(), b) in originals for f in (0, 1) for n, b in after[f].items() if before[f].get(n) != b)
+    earlier = {(f, o['name'], b) for b in o['olds'] for f, ok in ((0, o['host_ok']), (1, o['saved_ok']))
+               if ok(o['name'], b)}
+    put_back = all((f, n.lower(), b) in originals or (n.lower() not in map(str.lower, before[f]) and (f, n.lower(), b) in earlier)
+                   for f in (0, 1) for n, b in after[f].items() if before[f].get(n) != b)
     if after != before and not put_back:
         t['resurrected'] += 1; bad.append('resurrected')
     names_h = {n.lower() for n in host_x}
