@@ -174,10 +174,6 @@ class DeleteSink final : public IFileOperationProgressSink {
     STDMETHOD(ResumeTimer)() override { return S_OK; }
 };
 
-// A COM object's reference, released once.
-template <class T> void ReleaseObject(T* object) { object->Release(); }
-template <class T> using UniqueObject = UniqueHandle<HandleTraits<T*, ReleaseObject<T>, NoHandle<T*>>>;
-
 // The shell's bin (Windows 7 and later).
 std::optional<std::wstring> ThroughTheShell(const std::wstring& path) {
     const auto initialize = SystemFunction<decltype(::CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");

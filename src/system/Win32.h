@@ -60,6 +60,9 @@ using UniqueFind = UniqueHandle<HandleTraits<HANDLE, ::FindClose, NoFileHandle>>
 using UniqueKey = UniqueHandle<HandleTraits<HKEY, ::RegCloseKey, NoHandle<HKEY>>>;
 using UniqueGdiObject = UniqueHandle<HandleTraits<HGDIOBJ, ::DeleteObject, NoHandle<HGDIOBJ>>>;
 using UniqueMenu = UniqueHandle<HandleTraits<HMENU, ::DestroyMenu, NoHandle<HMENU>>>;
+// A COM object's reference, released once.
+template <class T> void ReleaseObject(T* object) { object->Release(); }
+template <class T> using UniqueObject = UniqueHandle<HandleTraits<T*, ReleaseObject<T>, NoHandle<T*>>>;
 
 // Text in the ANSI code page (the bytes of XTR files and of the log) and back.
 std::string ToAnsi(std::wstring_view text);

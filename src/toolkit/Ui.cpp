@@ -53,10 +53,6 @@ constexpr IID kAccPropServicesInterface = {
     0x6e26e776, 0x04f0, 0x495d, {0x80, 0xe4, 0x33, 0x30, 0x35, 0x2e, 0x31, 0x69}};
 constexpr MSAAPROPID kDescriptionProperty = {
     0x4d48dfe4, 0xbd3f, 0x491f, {0xa6, 0x48, 0x49, 0x2d, 0x6f, 0x20, 0xc5, 0x88}};
-
-using UniqueServices =
-    UniqueHandle<HandleTraits<IAccPropServices*, [](IAccPropServices* services) { services->Release(); },
-                              NoHandle<IAccPropServices*>>>;
 } // namespace
 
 namespace Ui {
@@ -133,7 +129,7 @@ void DescribeAccessibleItem(HWND window, long child, std::wstring_view text) {
     }
     // The system's annotation service, made on first use on the program's one
     // thread and kept until the program ends; null when there is none.
-    static UniqueServices services([]() -> IAccPropServices* {
+    static UniqueObject<IAccPropServices> services([]() -> IAccPropServices* {
         const auto initialize = SystemFunction<decltype(::CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
         const auto create = SystemFunction<decltype(::CoCreateInstance)>(L"ole32.dll", "CoCreateInstance");
         if (initialize == nullptr || create == nullptr) {

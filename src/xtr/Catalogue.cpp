@@ -5,9 +5,9 @@
 #include "rules/ErrorTable.h"
 #include "rules/HostPaths.h"
 #include "rules/Trap.h"
+#include "system/FileReads.h"
 #include "system/Win32.h"
 #include "toolkit/Ui.h"
-#include "system/FileReads.h"
 #include "xtr/XtrFile.h"
 
 #include <urlmon.h>
